@@ -1,0 +1,37 @@
+// PID gain design from a pole specification (s + alpha)(s^2 + 2 zeta wn s + wn^2).
+#pragma once
+
+#include "driver/settings.h"
+
+namespace hs {
+
+struct RobotModel;
+
+struct Pid {
+  double Kp = 0, Kv = 0, Ki = 0;
+};
+
+// Gains of one robot type.
+struct GainSet {
+  Pid posgain1, posgain2;      // method 1 position loops, motor 1 / 2
+  Pid forcegain1, forcegain2;  // method 1 force (deflection) loops
+  Pid firstgain, secondgain;   // methods 3, 4, 6
+};
+
+struct ServoGains {
+  // Current design inputs, copied from the GainSpec of the current method.
+  double omega1 = 0, alpha1 = 0;  // [rad/s], [1/s]
+  double omega2 = 0, alpha2 = 0;  // [rad/s], [1/s]
+  double zeta1 = 1.0, zeta2 = 1.0;  // damping ratios
+  GainSet set[2];                 // index typeindex(type)
+  GainSet& of(char type) { return set[typeindex(type)]; }
+  const GainSet& of(char type) const { return set[typeindex(type)]; }
+};
+
+// Normalised PID gains for a loop with natural frequency omega, damping zeta, alpha.
+Pid normalisedgains(double omega, double zeta, double alpha);
+// Designs the gains of robot s.type for method s.hybrid from its GainSpec
+// and the nominal inertias of the model.
+void designgains(const SimSettings& s, const RobotModel& m, ServoGains& g);
+
+}  // namespace hs

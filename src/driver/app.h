@@ -1,0 +1,41 @@
+// The application state owned by main: what the user entered, the model
+// derived from it, and the data of the runs.
+#pragma once
+
+#include "control/contour.h"
+#include "control/gains.h"
+#include "control/hybrid.h"
+#include "driver/console.h"
+#include "driver/settings.h"
+#include "graphics/displaystate.h"
+#include "model/robotmodel.h"
+#include "model/simrun.h"
+
+namespace hs {
+
+struct App {
+  SimSettings set;          // entered by the user
+  RobotModel model;         // derived
+  ContourPath path;         // derived
+  ServoGains gains;         // derived
+  ControlState ctl;         // data of one run
+  RunHistory hist[2];       // one history per robot type
+  DisplayState disp;        // window state
+  RunModel runmodel() const { return RunModel{set, model, path, gains}; }
+  RunHistory& history() { return hist[typeindex(set.type)]; }
+  const RunHistory& history() const { return hist[typeindex(set.type)]; }
+};
+
+// Start-up steps 1-2: display defaults, run constants, fixed work dimensions.
+void installconstants(App& app);
+// Default installation of both robots, all servo specs and all contours.
+void setdefaults(App& app, Console& con);
+// calmodel for the current selections, reporting unreachable path ends.
+void derive(App& app, Console& con);
+// Prints the two unreachable-point lines and waits for one key.
+void reportunreachable(Console& con, const SimSettings& s, double x, double y);
+// The simulation run with its console messages ("calcontrol()終わり", and
+// the unreachable / divergence notes).
+void runsimulation(App& app, Console& con);
+
+}  // namespace hs

@@ -1,0 +1,75 @@
+// The one small console layer every dialogue goes through: text output,
+// single-key read, number and word read. Scriptable for tests.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace hs {
+
+enum class ReadStatus {
+  Ok,   // a value was read
+  Bad,  // text that is not a number is next; it is left in the input
+  End,  // end of input
+};
+
+class Console {
+ public:
+  virtual ~Console() = default;
+  // Writes UTF-8 text, converted to the output character set.
+  virtual void print(const std::string& utf8) = 0;
+  // One key at once without echo and Enter on a terminal; otherwise the next
+  // non-blank character. Returns the byte (0..255) or -1 at end of input.
+  virtual int readkey() = 0;
+  // "%lf": skips blanks and line ends, reads one decimal number.
+  virtual ReadStatus readnumber(double& v) = 0;
+  // "%s": skips blanks and line ends, reads one word.
+  virtual ReadStatus readword(std::string& w) = 0;
+  // Drops the rest of the current input line (after a Bad read).
+  virtual void discardline() = 0;
+  // True once end of input has been met.
+  virtual bool atend() const = 0;
+};
+
+// printf into a std::string.
+std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// Converts UTF-8 text to the character set named (e.g. "CP932"); "UTF-8" or
+// an empty name returns the text unchanged. Unconvertible characters become '?'.
+std::string toCharset(const std::string& utf8, const std::string& charset);
+// The output character set the locale asks for: "CP932" for a Shift-JIS
+// locale, "UTF-8" otherwise (also in the C/POSIX locale).
+std::string localeCharset();
+
+// Console on the process's standard input and an output stream (stdout for
+// the interactive program, stderr for the batch runner).
+std::unique_ptr<Console> makeStdConsole(std::FILE* out);
+
+// Console reading a fixed script and collecting the output as UTF-8.
+class ScriptConsole : public Console {
+ public:
+  explicit ScriptConsole(std::string input) : in_(std::move(input)) {}
+  void print(const std::string& utf8) override { out_ += utf8; }
+  int readkey() override;
+  ReadStatus readnumber(double& v) override;
+  ReadStatus readword(std::string& w) override;
+  void discardline() override;
+  bool atend() const override { return ended_; }
+  const std::string& output() const { return out_; }
+  void clearoutput() { out_.clear(); }
+  // What is left of the script.
+  std::string remaining() const { return in_.substr(pos_); }
+
+ private:
+  std::string in_;
+  std::size_t pos_ = 0;
+  std::string out_;
+  bool ended_ = false;
+};
+
+// Restores the terminal mode if a key read left it raw (called on every exit
+// path; safe to call at any time, also from a signal handler).
+void restoreterminal();
+
+}  // namespace hs
