@@ -46,24 +46,49 @@ std::string localeCharset();
 // the interactive program, stderr for the batch runner).
 std::unique_ptr<Console> makeStdConsole(std::FILE* out);
 
-// Console reading a fixed script and collecting the output as UTF-8.
-class ScriptConsole : public Console {
+// Input bytes with the "%lf" / "%s" / key rules, shared by the consoles.
+class InputBuffer {
  public:
-  explicit ScriptConsole(std::string input) : in_(std::move(input)) {}
+  virtual ~InputBuffer() = default;
+  // Appends more input to buf_; false at end of input.
+  virtual bool fill() = 0;
+  // Skips blanks and line ends; false when input ended first.
+  bool skipblanks();
+  // Makes the rest of the current line (up to '\n' or end) available.
+  void fillline();
+  ReadStatus number(double& v);
+  ReadStatus word(std::string& w);
+  // The next non-blank byte, or -1 at end of input.
+  int nextnonblank();
+  void dropline();
+  // Drops blanks and line ends already received (leftovers of a number entry).
+  void dropbufferedblanks();
+  bool hasbuffered() const { return pos_ < buf_.size(); }
+  std::string rest() const { return buf_.substr(pos_); }
+
+ protected:
+  std::string buf_;
+  std::size_t pos_ = 0;
+  bool eof_ = false;
+};
+
+// Console reading a fixed script and collecting the output as UTF-8.
+class ScriptConsole : public Console, private InputBuffer {
+ public:
+  explicit ScriptConsole(std::string input) { buf_ = std::move(input); }
   void print(const std::string& utf8) override { out_ += utf8; }
   int readkey() override;
   ReadStatus readnumber(double& v) override;
   ReadStatus readword(std::string& w) override;
-  void discardline() override;
+  void discardline() override { dropline(); }
   bool atend() const override { return ended_; }
   const std::string& output() const { return out_; }
   void clearoutput() { out_.clear(); }
   // What is left of the script.
-  std::string remaining() const { return in_.substr(pos_); }
+  std::string remaining() const { return rest(); }
 
  private:
-  std::string in_;
-  std::size_t pos_ = 0;
+  bool fill() override { return false; }
   std::string out_;
   bool ended_ = false;
 };

@@ -1,0 +1,323 @@
+// Console layer: text output in the locale's character set, single-key read
+// (raw terminal mode only for the duration of one read), number and word read.
+#include "driver/console.h"
+
+#include <iconv.h>
+#include <langinfo.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace hs {
+
+std::string fmt(const char* format, ...) {
+  char small[512];
+  va_list ap;
+  va_start(ap, format);
+  const int n = std::vsnprintf(small, sizeof small, format, ap);
+  va_end(ap);
+  if (n < 0) return std::string();
+  if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, static_cast<std::size_t>(n));
+  std::string big(static_cast<std::size_t>(n) + 1, '\0');
+  va_start(ap, format);
+  std::vsnprintf(&big[0], big.size(), format, ap);
+  va_end(ap);
+  big.resize(static_cast<std::size_t>(n));
+  return big;
+}
+
+// ---------------------------------------------------------------------------
+// Character set of the output.
+
+namespace {
+
+bool isblankbyte(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+bool namesshiftjis(const std::string& name) {
+  const std::string n = lower(name);
+  for (const char* key : {"sjis", "shift_jis", "shift-jis", "shiftjis", "cp932", "windows-31j", "ms932", "ibm-943", "ibm943"})
+    if (n.find(key) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace
+
+std::string localeCharset() {
+  // Only the character-type category follows the environment: numbers keep
+  // the C locale's decimal point in every format and every read.
+  const char* loc = std::setlocale(LC_CTYPE, "");
+  if (loc != nullptr) {
+    const char* cs = nl_langinfo(CODESET);
+    if (cs != nullptr && namesshiftjis(cs)) return "CP932";
+    if (cs != nullptr && lower(cs) != "ansi_x3.4-1968") return "UTF-8";
+  }
+  // The locale may not be installed: judge by its name.
+  for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* v = std::getenv(var);
+    if (v != nullptr && *v != '\0') return namesshiftjis(v) ? "CP932" : "UTF-8";
+  }
+  return "UTF-8";
+}
+
+std::string toCharset(const std::string& utf8, const std::string& charset) {
+  if (charset.empty() || lower(charset) == "utf-8" || lower(charset) == "utf8") return utf8;
+  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return utf8;
+  std::string out;
+  out.reserve(utf8.size());
+  std::vector<char> in(utf8.begin(), utf8.end());
+  char* ip = in.data();
+  std::size_t il = in.size();
+  char chunk[1024];
+  while (il > 0) {
+    char* op = chunk;
+    std::size_t ol = sizeof chunk;
+    const std::size_t r = iconv(cd, &ip, &il, &op, &ol);
+    out.append(chunk, static_cast<std::size_t>(op - chunk));
+    if (r == static_cast<std::size_t>(-1)) {
+      if (errno == E2BIG) continue;
+      // A character the target set lacks, or broken UTF-8: show '?' for it.
+      // Skip the lead byte and whatever continuation bytes follow it.
+      std::size_t skip = 1;
+      while (skip < il && skip < 4 && (static_cast<unsigned char>(ip[skip]) & 0xC0) == 0x80) ++skip;
+      out += '?';
+      ip += skip;
+      il -= skip;
+    }
+  }
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  iconv_close(cd);
+  return out;
+}
+
+// ---------------------------------------------------------------------------
+// Input rules shared by the real and the scripted console.
+
+bool InputBuffer::skipblanks() {
+  for (;;) {
+    while (pos_ < buf_.size() && isblankbyte(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
+    if (pos_ < buf_.size()) return true;
+    if (eof_ || !fill()) {
+      eof_ = true;
+      return false;
+    }
+  }
+}
+
+void InputBuffer::fillline() {
+  while (!eof_ && buf_.find('\n', pos_) == std::string::npos) {
+    if (!fill()) eof_ = true;
+  }
+}
+
+ReadStatus InputBuffer::number(double& v) {
+  if (!skipblanks()) return ReadStatus::End;
+  fillline();
+  const char* start = buf_.c_str() + pos_;
+  char* end = nullptr;
+  errno = 0;
+  const double x = std::strtod(start, &end);
+  if (end == start) return ReadStatus::Bad;
+  pos_ += static_cast<std::size_t>(end - start);
+  v = x;
+  return ReadStatus::Ok;
+}
+
+ReadStatus InputBuffer::word(std::string& w) {
+  if (!skipblanks()) return ReadStatus::End;
+  w.clear();
+  for (;;) {
+    while (pos_ < buf_.size() && !isblankbyte(static_cast<unsigned char>(buf_[pos_]))) w += buf_[pos_++];
+    if (pos_ < buf_.size() || eof_) break;
+    if (!fill()) eof_ = true;
+  }
+  return ReadStatus::Ok;
+}
+
+int InputBuffer::nextnonblank() {
+  if (!skipblanks()) return -1;
+  return static_cast<unsigned char>(buf_[pos_++]);
+}
+
+void InputBuffer::dropline() {
+  for (;;) {
+    const std::size_t nl = buf_.find('\n', pos_);
+    if (nl != std::string::npos) {
+      pos_ = nl + 1;
+      break;
+    }
+    pos_ = buf_.size();
+    if (eof_ || !fill()) {
+      eof_ = true;
+      break;
+    }
+  }
+  // Keep the buffer from growing without bound in a long session.
+  if (pos_ > 4096) {
+    buf_.erase(0, pos_);
+    pos_ = 0;
+  }
+}
+
+void InputBuffer::dropbufferedblanks() {
+  while (pos_ < buf_.size() && isblankbyte(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
+}
+
+int ScriptConsole::readkey() {
+  const int c = nextnonblank();
+  if (c < 0) ended_ = true;
+  return c;
+}
+
+ReadStatus ScriptConsole::readnumber(double& v) {
+  const ReadStatus r = number(v);
+  if (r == ReadStatus::End) ended_ = true;
+  return r;
+}
+
+ReadStatus ScriptConsole::readword(std::string& w) {
+  const ReadStatus r = word(w);
+  if (r == ReadStatus::End) ended_ = true;
+  return r;
+}
+
+// ---------------------------------------------------------------------------
+// The terminal: saved mode, raw single-key reads, restore on every exit path.
+
+namespace {
+
+struct termios g_saved;
+volatile std::sig_atomic_t g_raw = 0;
+bool g_handlers = false;
+
+void onfatalsignal(int sig) {
+  restoreterminal();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+void installhandlers() {
+  if (g_handlers) return;
+  g_handlers = true;
+  std::atexit(restoreterminal);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    struct sigaction sa;
+    std::memset(&sa, 0, sizeof sa);
+    sa.sa_handler = onfatalsignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(sig, &sa, nullptr);
+  }
+}
+
+class StdConsole : public Console, private InputBuffer {
+ public:
+  explicit StdConsole(std::FILE* out) : out_(out), charset_(localeCharset()), tty_(isatty(STDIN_FILENO) == 1) {
+    if (tty_) installhandlers();
+  }
+
+  void print(const std::string& utf8) override {
+    const std::string bytes = toCharset(utf8, charset_);
+    std::fwrite(bytes.data(), 1, bytes.size(), out_);
+    std::fflush(out_);
+  }
+
+  int readkey() override {
+    if (ended_) return -1;
+    if (!tty_) {
+      const int c = nextnonblank();
+      if (c < 0) ended_ = true;
+      return c;
+    }
+    // Line ends left over from an earlier number entry are never the key;
+    // a key typed ahead on the same line is.
+    dropbufferedblanks();
+    if (hasbuffered()) return nextnonblank();
+    const int c = rawkey();
+    if (c < 0) ended_ = true;
+    return c;
+  }
+
+  ReadStatus readnumber(double& v) override {
+    const ReadStatus r = number(v);
+    if (r == ReadStatus::End) ended_ = true;
+    return r;
+  }
+
+  ReadStatus readword(std::string& w) override {
+    const ReadStatus r = word(w);
+    if (r == ReadStatus::End) ended_ = true;
+    return r;
+  }
+
+  void discardline() override { dropline(); }
+  bool atend() const override { return ended_; }
+
+ private:
+  bool fill() override {
+    char chunk[4096];
+    for (;;) {
+      const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+      if (n > 0) {
+        buf_.append(chunk, static_cast<std::size_t>(n));
+        return true;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      return false;
+    }
+  }
+
+  // One key from the terminal at once, without echo and without Enter.
+  int rawkey() {
+    struct termios raw;
+    if (tcgetattr(STDIN_FILENO, &g_saved) != 0) {
+      const int c = nextnonblank();
+      return c;
+    }
+    raw = g_saved;
+    raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
+    raw.c_cc[VMIN] = 1;
+    raw.c_cc[VTIME] = 0;
+    g_raw = 1;
+    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    unsigned char c = 0;
+    ssize_t n;
+    do {
+      n = ::read(STDIN_FILENO, &c, 1);
+    } while (n < 0 && errno == EINTR);
+    restoreterminal();
+    if (n <= 0 || c == 4) return -1;  // closed terminal or Ctrl-D
+    return c;
+  }
+
+  std::FILE* out_;
+  std::string charset_;
+  bool tty_;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+void restoreterminal() {
+  if (g_raw) {
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
+    g_raw = 0;
+  }
+}
+
+std::unique_ptr<Console> makeStdConsole(std::FILE* out) { return std::make_unique<StdConsole>(out); }
+
+}  // namespace hs

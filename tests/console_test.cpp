@@ -1,0 +1,107 @@
+#include "driver/console.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cstdlib>
+#include <string>
+
+namespace hs {
+namespace {
+
+TEST(ScriptConsole, KeysAreTheNextNonBlankCharacters) {
+  ScriptConsole con("  n\n b\r\n3 C");
+  EXPECT_EQ(con.readkey(), 'n');
+  EXPECT_EQ(con.readkey(), 'b');
+  EXPECT_EQ(con.readkey(), '3');
+  EXPECT_EQ(con.readkey(), 'C');
+  EXPECT_FALSE(con.atend());
+  EXPECT_EQ(con.readkey(), -1);
+  EXPECT_TRUE(con.atend());
+  EXPECT_EQ(con.readkey(), -1);  // end of input stays, never a loop
+}
+
+TEST(ScriptConsole, NumbersReadLikeScanfLf) {
+  ScriptConsole con("10 0\n  20\n2.5e-1 -3\n");
+  double a = 0, b = 0, c = 0, d = 0, e = 0;
+  EXPECT_EQ(con.readnumber(a), ReadStatus::Ok);
+  EXPECT_EQ(con.readnumber(b), ReadStatus::Ok);
+  EXPECT_EQ(con.readnumber(c), ReadStatus::Ok);
+  EXPECT_EQ(con.readnumber(d), ReadStatus::Ok);
+  EXPECT_EQ(con.readnumber(e), ReadStatus::Ok);
+  EXPECT_DOUBLE_EQ(a, 10);
+  EXPECT_DOUBLE_EQ(b, 0);
+  EXPECT_DOUBLE_EQ(c, 20);
+  EXPECT_DOUBLE_EQ(d, 0.25);
+  EXPECT_DOUBLE_EQ(e, -3);
+  EXPECT_EQ(con.readnumber(a), ReadStatus::End);
+  EXPECT_DOUBLE_EQ(a, 10);  // unchanged at end of input
+}
+
+TEST(ScriptConsole, TextThatIsNotANumberStaysUntilDiscarded) {
+  ScriptConsole con("abc 5\n7\ny");
+  double v = 1.5;
+  EXPECT_EQ(con.readnumber(v), ReadStatus::Bad);
+  EXPECT_DOUBLE_EQ(v, 1.5);
+  EXPECT_EQ(con.readnumber(v), ReadStatus::Bad);  // still there
+  con.discardline();
+  EXPECT_EQ(con.readnumber(v), ReadStatus::Ok);
+  EXPECT_DOUBLE_EQ(v, 7);
+  EXPECT_EQ(con.readkey(), 'y');
+}
+
+TEST(ScriptConsole, NumberFollowedByKeyOnTheSameLine) {
+  // "12y": the number ends where the digits end; the key comes next.
+  ScriptConsole con("12y");
+  double v = 0;
+  EXPECT_EQ(con.readnumber(v), ReadStatus::Ok);
+  EXPECT_DOUBLE_EQ(v, 12);
+  EXPECT_EQ(con.readkey(), 'y');
+}
+
+TEST(ScriptConsole, WordsOfAnyLength) {
+  const std::string longname(300, 'x');
+  ScriptConsole con("\n  robot41.dat  " + longname + "\n");
+  std::string w;
+  EXPECT_EQ(con.readword(w), ReadStatus::Ok);
+  EXPECT_EQ(w, "robot41.dat");
+  EXPECT_EQ(con.readword(w), ReadStatus::Ok);
+  EXPECT_EQ(w, longname);
+  EXPECT_EQ(con.readword(w), ReadStatus::End);
+}
+
+TEST(ConsoleText, FormatsLikePrintf) {
+  EXPECT_EQ(fmt("(%6.3f %6.3f)", 0.65, 0.0), "( 0.650  0.000)");
+  EXPECT_EQ(fmt("\n%c", 'b'), "\nb");
+  const std::string big(2000, 'z');
+  EXPECT_EQ(fmt("%s!", big.c_str()), big + "!");
+}
+
+TEST(ConsoleText, ShiftJisOutputIsCp932) {
+  // "ロボット" in CP932 and the full-width minus of "J2－P".
+  EXPECT_EQ(toCharset("ロボット", "CP932"), "\x83\x8D\x83\x7B\x83\x62\x83\x67");
+  EXPECT_EQ(toCharset("J2－P", "CP932"), "J2\x81\x7CP");
+  EXPECT_EQ(toCharset("abc\n", "CP932"), "abc\n");
+  EXPECT_EQ(toCharset("ロボット", "UTF-8"), "ロボット");
+}
+
+TEST(ConsoleText, UnconvertibleCharactersBecomeQuestionMarks) {
+  EXPECT_EQ(toCharset("a\xF0\x9F\x98\x80" "b", "CP932"), "a?b");  // an emoji
+  EXPECT_EQ(toCharset("a\xFF" "b", "CP932"), "a?b");                // broken UTF-8
+}
+
+TEST(ConsoleText, CharsetFollowsTheLocaleName) {
+  const char* saved = std::getenv("LC_ALL");
+  const std::string keep = saved ? saved : "";
+  setenv("LC_ALL", "ja_JP.SJIS", 1);
+  EXPECT_EQ(localeCharset(), "CP932");
+  setenv("LC_ALL", "C", 1);
+  EXPECT_EQ(localeCharset(), "UTF-8");
+  setenv("LC_ALL", "C.UTF-8", 1);
+  EXPECT_EQ(localeCharset(), "UTF-8");
+  if (saved) setenv("LC_ALL", keep.c_str(), 1); else unsetenv("LC_ALL");
+  std::setlocale(LC_CTYPE, "C");
+}
+
+}  // namespace
+}  // namespace hs
