@@ -105,3 +105,84 @@ TEST(ConsoleText, CharsetFollowsTheLocaleName) {
 
 }  // namespace
 }  // namespace hs
+
+// ---------------------------------------------------------------------------
+// The real console on a pseudo-terminal: a key is taken without Enter and the
+// terminal mode is left as it was found.
+
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace hs {
+namespace {
+
+struct PtyRun {
+  int key = -2;
+  bool restored = false;
+};
+
+// Runs `body` in a child whose standard input is the slave side of a fresh
+// pty; the parent types `typed` on the master side.
+template <class Body>
+PtyRun runonpty(const std::string& typed, Body body) {
+  int master = -1, slave = -1;
+  PtyRun res;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return res;
+  struct termios before;
+  tcgetattr(slave, &before);
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return res;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(master);
+    close(pipefd[0]);
+    dup2(slave, STDIN_FILENO);
+    alarm(5);  // a read that waits for Enter would hang: fail instead
+    const int key = body();
+    struct termios after;
+    tcgetattr(STDIN_FILENO, &after);
+    const bool same = after.c_lflag == before.c_lflag && after.c_cc[VMIN] == before.c_cc[VMIN];
+    const int msg[2] = {key, same ? 1 : 0};
+    if (write(pipefd[1], msg, sizeof msg) != sizeof msg) _exit(2);
+    _exit(0);
+  }
+  close(pipefd[1]);
+  usleep(200000);  // let the child enter its read
+  if (write(master, typed.data(), typed.size()) < 0) return res;
+  int msg[2] = {-3, 0};
+  if (read(pipefd[0], msg, sizeof msg) == sizeof msg) {
+    res.key = msg[0];
+    res.restored = msg[1] == 1;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  close(pipefd[0]);
+  close(master);
+  close(slave);
+  return res;
+}
+
+TEST(TerminalConsole, OneKeyWithoutEnterAndModeRestored) {
+  const PtyRun r = runonpty("y", [] {
+    auto con = makeStdConsole(stderr);
+    return con->readkey();
+  });
+  EXPECT_EQ(r.key, 'y');  // no Enter was typed: canonical mode would still wait
+  EXPECT_TRUE(r.restored);
+}
+
+TEST(TerminalConsole, LineEndLeftByANumberIsNotTheKey) {
+  const PtyRun r = runonpty("12\nz", [] {
+    auto con = makeStdConsole(stderr);
+    double v = 0;
+    if (con->readnumber(v) != ReadStatus::Ok || v != 12) return -4;
+    return con->readkey();
+  });
+  EXPECT_EQ(r.key, 'z');
+  EXPECT_TRUE(r.restored);
+}
+
+}  // namespace
+}  // namespace hs
