@@ -1,0 +1,62 @@
+// Start-up: defaults, the start dialogue (a data file, or robot, control
+// method and contour by single keys), the first derivation and the first
+// menu pass, which reports the settings and runs the first simulation.
+#include "driver/startup.h"
+
+#include <cstring>
+
+#include "driver/datafile.h"
+#include "driver/menu.h"
+
+namespace hs {
+
+namespace {
+
+// Asks one selection question until one of the listed keys comes, and echoes
+// each key at the start of the next line. A key outside the list is not
+// stored: the question is asked again. False at end of input.
+bool choose(Console& con, const char* prompt, const char* listed, char& field) {
+  for (;;) {
+    con.print(prompt);
+    int key = con.readkey();
+    if (key < 0) return false;
+    bool printable = key > ' ' && key < 0x7f;
+    if (printable) con.print(fmt("\n%c", key));
+    if (printable && std::strchr(listed, key) != nullptr) {
+      field = static_cast<char>(key);
+      return true;
+    }
+  }
+}
+
+}  // namespace
+
+bool startup(App& app, Console& con) {
+  SimSettings& s = app.set;
+  installconstants(app);
+  setdefaults(app, con);
+  derive(app, con);
+
+  con.print("\n\nロボットの制御シミュレーション");
+  con.print("\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ");
+  int key = con.readkey();
+  if (key < 0) return false;
+
+  // Only a lower-case 'y' reads a file; a cancelled file dialogue falls back
+  // to the three selection questions.
+  bool loaded = key == 'y' && readdatafile(app, con) == FileRead::Loaded;
+  if (!loaded) {
+    if (!choose(con, "\nロボットの選択   a:円筒座標ロボット　b:SCARAロボット　type=", "ab", s.type))
+      return false;
+    s.hybrid = '6';
+    if (!choose(con, "\nHYbrid制御法1,3,4,6の選択   hybrid=", "1346", s.hybrid)) return false;
+    if (!choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", "LCS", s.curve)) return false;
+  }
+
+  derive(app, con);
+  s.menukey = '0';
+  keymenu(app, con);
+  return true;
+}
+
+}  // namespace hs
