@@ -31,12 +31,8 @@ bool choose(Console& con, const char* prompt, const char* listed, char& field) {
 
 }  // namespace
 
-bool startup(App& app, Console& con) {
+bool startdialogue(App& app, Console& con) {
   SimSettings& s = app.set;
-  installconstants(app);
-  setdefaults(app, con);
-  derive(app, con);
-
   con.print("\n\nロボットの制御シミュレーション");
   con.print("\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ");
   int key = con.readkey();
@@ -44,17 +40,21 @@ bool startup(App& app, Console& con) {
 
   // Only a lower-case 'y' reads a file; a cancelled file dialogue falls back
   // to the three selection questions.
-  bool loaded = key == 'y' && readdatafile(app, con) == FileRead::Loaded;
-  if (!loaded) {
-    if (!choose(con, "\nロボットの選択   a:円筒座標ロボット　b:SCARAロボット　type=", "ab", s.type))
-      return false;
-    s.hybrid = '6';
-    if (!choose(con, "\nHYbrid制御法1,3,4,6の選択   hybrid=", "1346", s.hybrid)) return false;
-    if (!choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", "LCS", s.curve)) return false;
-  }
+  if (key == 'y' && readdatafile(app, con) == FileRead::Loaded) return true;
+  if (!choose(con, "\nロボットの選択   a:円筒座標ロボット　b:SCARAロボット　type=", "ab", s.type))
+    return false;
+  s.hybrid = '6';
+  if (!choose(con, "\nHYbrid制御法1,3,4,6の選択   hybrid=", "1346", s.hybrid)) return false;
+  return choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", "LCS", s.curve);
+}
 
+bool startup(App& app, Console& con) {
+  installconstants(app);
+  setdefaults(app, con);
   derive(app, con);
-  s.menukey = '0';
+  if (!startdialogue(app, con)) return false;
+  derive(app, con);
+  app.set.menukey = '0';
   keymenu(app, con);
   return true;
 }

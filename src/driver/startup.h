@@ -10,4 +10,8 @@ namespace hs {
 // caller ends the program with a message and a non-zero status).
 bool startup(App& app, Console& con);
 
+// The start dialogue alone: the title, the data-file question and either the
+// data file or the robot, method and contour keys. False at end of input.
+bool startdialogue(App& app, Console& con);
+
 }  // namespace hs
