@@ -1,9 +1,12 @@
 #include "driver/datafile.h"
 
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "driver/report.h"
 #include "driver_testutil.h"
 
 namespace hs {
@@ -218,6 +221,30 @@ TEST(LoadCase, EveryExampleFileIsAValidCase) {
     EXPECT_DOUBLE_EQ(s.KH1, 500);
     EXPECT_DOUBLE_EQ(s.Fn, 10);
     EXPECT_DOUBLE_EQ(s.seterror, 0.005);
+  }
+}
+
+// A loaded case is derived by the caller; every example must derive with its
+// path ends in reach, and the report shows the file's values.
+TEST(LoadCase, ExamplesDeriveAndReport) {
+  for (const char* name : {"robot_a_line.dat", "robot_a_circle.dat", "robot_a_sine.dat", "robot_b_line.dat",
+                           "robot_b_circle.dat", "robot_b_sine.dat"}) {
+    auto app = std::make_unique<App>();
+    ScriptConsole con("");
+    installconstants(*app);
+    setdefaults(*app, con);
+    std::string echo, error;
+    ASSERT_TRUE(loadcase(readfile(kExamples + name), *app, &echo, &error)) << name << error;
+    derive(*app, con);
+    EXPECT_EQ(con.output(), "") << name;  // no unreachable path end
+    printsettings(*app, con);
+    const std::string& out = con.output();
+    EXPECT_EQ(out.find("nan"), std::string::npos) << name << out;
+    if (app->set.type == 'b') {
+      EXPECT_NE(out.find("\n(1-2) 第1,2アーム長 (l1,l2)=( 0.500, 0.500)[m]"), std::string::npos) << out;
+    } else {
+      EXPECT_NE(out.find("\n(1-2) アーム長     l =  0.700[m]"), std::string::npos) << out;
+    }
   }
 }
 

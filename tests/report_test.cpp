@@ -1,5 +1,8 @@
 #include "driver/report.h"
 
+#include <algorithm>
+#include <memory>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -313,6 +316,70 @@ TEST(Report, SettingErrorAndForceAsEntered) {
   std::string out = report(*app);
   EXPECT_NE(out.find("\n(3-6) 物体設置誤差(X正方向ずれ) e =  7.000[mm]\n"), std::string::npos);
   EXPECT_NE(out.find("\n(3-2) 接触力　       Fn= 2.500[N]"), std::string::npos);
+}
+
+// ---------------------------------------------------------------------------
+// The report after the real default installation and derivation.
+
+std::unique_ptr<App> derived(char type, char hybrid, char curve) {
+  auto app = std::make_unique<App>();
+  ScriptConsole con("");
+  installconstants(*app);
+  setdefaults(*app, con);
+  app->set.type = type;
+  app->set.hybrid = hybrid;
+  app->set.curve = curve;
+  derive(*app, con);
+  EXPECT_EQ(con.output(), "");  // every default path end is in reach
+  return app;
+}
+
+TEST(ReportOfDefaults, RobotA) {
+  std::string out = report(*derived('a', '1', 'L'));
+  std::vector<std::string> got = lines(out);
+  ASSERT_GE(got.size(), kRobotA.size());
+  for (std::size_t i = 0; i < kRobotA.size(); ++i) EXPECT_EQ(got[i], kRobotA[i]) << "line " << i;
+  EXPECT_NE(out.find("\n      →先端サーボ剛性       KKD = "), std::string::npos);
+  EXPECT_NE(out.find("\n(1-6) ハンドのばね定数 (KH1, KH2)=(500.00 500.00)[N/m]\n(3-2) 接触力　       Fn=10.000[N]"),
+            std::string::npos);
+  EXPECT_EQ(out.find("nan"), std::string::npos) << out;
+  EXPECT_EQ(out.find("inf"), std::string::npos) << out;
+}
+
+TEST(ReportOfDefaults, RobotB) {
+  for (char method : {'1', '3', '4', '6'}) {
+    std::string out = report(*derived('b', method, 'S'));
+    std::vector<std::string> got = lines(out);
+    ASSERT_GE(got.size(), 12u);
+    EXPECT_EQ(got[4], "(1-2) 第1,2アーム長 (l1,l2)=( 0.500, 0.500)[m]");
+    EXPECT_EQ(got[7], "(1-4) モータ1(第１関節)パワー PW=200.00[W]");
+    EXPECT_EQ(got[8], "      モータ2(第２関節)パワー PW=200.00[W]");
+    EXPECT_EQ(got[9], "(1-5) 減速機1(第１関節)減速比,順効率=(u,η1)=(100.00  0.600)");
+    EXPECT_EQ(got[10], "      減速機2(第２関節)減速比,順効率=(u,η1)=(100.00  0.600)");
+    EXPECT_EQ(got[11], "(1-6) ハンドのばね定数　          (KH1, KH2)=(500.00 500.00)[N/m]");
+    EXPECT_EQ(out.find("nan"), std::string::npos) << out;
+    EXPECT_EQ(out.find("inf"), std::string::npos) << out;
+  }
+}
+
+TEST(ReportOfDefaults, Circle) {
+  std::string out = report(*derived('a', '3', 'C'));
+  EXPECT_NE(out.find("\n(3-2) 接触力　       Fn=10.000[N]"
+                     "\n(3-3-2) 円輪郭　    　 移動時間 tf=  6.000[s]"
+                     "\n              　    　 中心位置   =( 0.400  0.000)[m] 半径= 0.250[m]"
+                     "\n(3-4) ロボット初期位置    (x0,y0) =( 0.650  0.000)[m]"
+                     "\n(3-5) ロボット終端位置    (xf,yf) =( 0.650  0.000)[m]"
+                     "\n(3-6) 物体設置誤差(X正方向ずれ) e =  5.000[mm]"
+                     "\n"),
+            std::string::npos)
+      << out;
+}
+
+// The hand-written defaults the other report tests start from are the ones
+// the program installs.
+TEST(ReportOfDefaults, TestDefaultsMatchTheInstalledOnes) {
+  auto app = derived('b', '6', 'S');
+  testutil::expectsame(*defaultapp(), *app);
 }
 
 }  // namespace
