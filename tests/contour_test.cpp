@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "driver_testutil.h"
+
 using namespace hs;
 
 namespace {
@@ -12,18 +14,11 @@ namespace {
 struct Case {
   SimSettings s;
   ContourPath p;
-  Case(char curve, char hybrid = '1', double seterror = 0.005) {
+  Case(char curve, char hybrid = '1', double seterror = 0.005) : s(testutil::defaultapp()->set) {
     s.type = 'a';
     s.hybrid = hybrid;
     s.curve = curve;
     s.seterror = seterror;
-    s.line = {0.3, 0.0, 0.3, 0.3, 4.0};
-    s.circle = {0.4, 0.0, 0.25, 6.0};
-    s.sine.x0 = 0.2;
-    s.sine.y0 = 0.3;
-    s.sine.L = 0.8 - 0.2;
-    s.sine.A = 0.2;
-    s.sine.tf = 4.0;
   }
   Case& prepare() {
     setpath(s, p);

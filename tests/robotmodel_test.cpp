@@ -6,6 +6,7 @@
 
 #include "control/contour.h"
 #include "control/gains.h"
+#include "driver_testutil.h"
 #include "graphics/displaystate.h"
 
 using namespace hs;
@@ -20,28 +21,10 @@ struct Derived {
   ContourPath path;
   DisplayState disp;
   std::vector<Pair> unreachable;
-  explicit Derived(char type) {
+  explicit Derived(char type) : s(testutil::defaultapp()->set) {
     s.type = type;
     s.hybrid = '1';
     s.curve = 'L';
-    s.l = 0.7;
-    s.l1 = 0.5;
-    s.l2 = 0.3;
-    s.wp = 0.2;
-    s.mw = 1.0;
-    s.workoff = 0.12;
-    s.worklen = 0.15;
-    s.workwid = 0.02;
-    s.PW1_a = s.PW2_a = s.PW1_b = s.PW2_b = 200;
-    s.u1_a = s.u2_a = s.u1_b = s.u2_b = 100;
-    s.eta1_a = s.eta2_a = s.eta1_b = s.eta2_b = 0.6;
-    s.KH1 = s.KH2 = 500;
-    s.seterror = 0.005;
-    s.gainspec1 = {5 * PI2, 0, 10 * PI2, 5};
-    s.gainspec4 = {10 * PI2, 0, 30 * PI2, 5};
-    s.line = {0.3, 0.0, 0.3, 0.3, 4.0};
-    s.circle = {0.4, 0.0, 0.25, 6.0};
-    s.sine = {0.2, 0.3, 0.6, 0.2, 4.0, 0.0, 0.0};
   }
   Derived& run() {
     unreachable = calmodel(s, model, gains, path, disp);
