@@ -7,6 +7,8 @@
 namespace hs {
 
 // Memory of the control law between evaluations; cleared by the call at t = 0.
+struct EvalMemo;
+
 struct ControlState {
   double tprev = 0;          // time of the previous call [s]
   Pair qref{};               // reference joints of the command's inverse kinematics [rad | m]
@@ -27,6 +29,9 @@ struct ControlState {
   // point was out of reach in this run, or a negative value when none was.
   double unreachable_t = -1;
   Pair unreachable_p{};
+  // Evaluation memory of the run in progress (set by calcontrol, not owned);
+  // null means every evaluation is computed afresh.
+  EvalMemo* memo = nullptr;
 };
 
 // Motor torques (T1, T2) [N m], limited to +-T1max, +-T2max.

@@ -15,6 +15,10 @@ struct ContactOut {
 
 // Contact at motor positions m for the current robot type and contour.
 ContactOut calcontact(const SimSettings& s, const ContourPath& path, const Pair& m);
+// Motor-side deflection [rad] that a normal contact force `force` [N] would
+// give at motor positions m (the deflection calcontact reports for that force).
+Pair contactdeflection(const SimSettings& s, const ContourPath& path, const Pair& m,
+                       double force);
 
 // Reducer data of both joints of one robot.
 struct DriveParams {

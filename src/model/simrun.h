@@ -29,6 +29,8 @@ struct RunReport {
   double unreachable_t = 0;   // first time it was [s]
   bool diverged = false;      // the state stopped being finite / physical
   double diverged_t = 0;      // time of the last good output step [s]
+  int laststep = 0;           // last output step written (nstep, or less when clamped)
+  bool clamped = false;       // nstep exceeded the history's capacity
 };
 
 // Called the first time in a run that a commanded point is out of reach.
@@ -37,6 +39,13 @@ using UnreachableHook = std::function<void(double x, double y)>;
 // Runs nstep output steps for the current robot type into hist.
 RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
                      const UnreachableHook& onunreachable = {});
+// The same run with the evaluation memory switched on or off; both store
+// the same numbers (the memory only saves repeated evaluations).
+RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
+                     const UnreachableHook& onunreachable, bool memo);
+// Sub-steps of the output step whose sub-step clock stands at tau: finer
+// steps near the three corners of the speed profile.
+int substeps(double tau, double ta, double tf, double dt);
 // Stores output step i.
 void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, double t,
                const Pair& mcmd, const Pair& P, const SimState& x);
