@@ -40,9 +40,19 @@ double tiparcpos(const RunModel& rm, const ControlState& cs, const Pair& P, doub
   return cs.memo->arcpos.put(key, arcpos(rm.set, rm.path, P, sprev));
 }
 
-// Tip force (Fx, Fy) mapped to the motors through the transposed Jacobian.
-Pair jointtorques(const Mat2& J, double Fx, double Fy, const ArmGeometry& g) {
+// Work-space methods: the normal force loop's output Fnc along the press
+// direction nu and the tangential loop's output Ft along tau make one tip
+// force, mapped to the motors through the transposed Jacobian.
+Pair tipforcetorques(const Mat2& J, const ArmGeometry& g, const ContourDirs& d, double Fnc,
+                     double Ft) {
+  const double Fx = Fnc * std::cos(d.nu) + Ft * std::cos(d.tau);
+  const double Fy = Fnc * std::sin(d.nu) + Ft * std::sin(d.tau);
   return {(J.a11 * Fx + J.a21 * Fy) / g.u1, (J.a12 * Fx + J.a22 * Fy) / g.u2};
+}
+
+// Normal force loop of the work-space methods on the force error.
+double normalforce(const Pid& p2, const ControlState& cs) {
+  return p2.Kp * cs.ferr + p2.Kv * cs.ferrdot + p2.Ki * cs.ferrint;
 }
 
 }  // namespace
@@ -96,10 +106,7 @@ Pair hybridcontrol(const RunModel& rm, ControlState& cs, double t, const SimStat
     const Pid& p1 = gs.firstgain;
     const Pid& p2 = gs.secondgain;
     const double Ft = p1.Kp * (c.s - cs.stip) + p1.Kv * (c.sdot - cs.stipdot) + p1.Ki * cs.terrint;
-    const double Fnc = p2.Kp * cs.ferr + p2.Kv * cs.ferrdot + p2.Ki * cs.ferrint;
-    const double Fx = Fnc * std::cos(d.nu) + Ft * std::cos(d.tau);
-    const double Fy = Fnc * std::sin(d.nu) + Ft * std::sin(d.tau);
-    T = jointtorques(J, Fx, Fy, g);
+    T = tipforcetorques(J, g, d, normalforce(p2, cs), Ft);
     saturate(rm.robot(), T);
     cs.ferrprev = cs.ferr;
     cs.stipprev = cs.stip;
@@ -152,10 +159,7 @@ Pair hybridcontrol(const RunModel& rm, ControlState& cs, double t, const SimStat
       cs.ferrdot = (cs.ferr - cs.ferrprev) / dt;
       cs.ferrint = cs.ferrint + dt * cs.ferr;
     }
-    const double Fnc = p2.Kp * cs.ferr + p2.Kv * cs.ferrdot + p2.Ki * cs.ferrint;
-    const double Fx = Fnc * std::cos(d.nu) + Ft * std::cos(d.tau);
-    const double Fy = Fnc * std::sin(d.nu) + Ft * std::sin(d.tau);
-    T = jointtorques(J, Fx, Fy, g);
+    T = tipforcetorques(J, g, d, normalforce(p2, cs), Ft);
     saturate(rm.robot(), T);
     cs.ferrprev = cs.ferr;
     cs.tprev = t;
