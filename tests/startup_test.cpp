@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "driver/datafile.h"
+#include "driver/report.h"
 #include "driver_testutil.h"
 
 namespace hs {
@@ -92,6 +94,87 @@ TEST(StartDialogue, EndOfInputAtAnyQuestionEndsTheDialogue) {
     EXPECT_FALSE(startdialogue(*app, con)) << script;
     EXPECT_TRUE(con.atend()) << script;
   }
+}
+
+// ---------------------------------------------------------------------------
+// The whole start-up: defaults, dialogue, derivation and the first menu pass
+// with its report printed twice and the first run.
+
+const std::string kKeyList =
+    "\n\nキーによる操作選択"
+    "\n(3-1) 'r'     : データファイルdata41,42,....から全データ読み込み"
+    "\n(1-1) 'a' 'b' : 円筒座標・SCARAロボットの選択"
+    "\n(1-6) 'k'     : ハンドのばね定数変更"
+    "\n(2-1) 'h'     : hybrid制御方法選択・変更"
+    "\n(2-2) 'g'     : 制御ゲイン変更"
+    "\n(3-2) 'L' 'C' 'S' : 物体輪郭を選択"
+    "\n(3-2) 'e'     : 物体設置の位置誤差を変更"
+    "\n(3-3) 'f'     : 接触力設定"
+    "\n(5) 描画の選択"
+    "\n(5-1) 's'    ：アニメーション継続"
+    "\n(5-2) '0'    ：運動初期に戻す"
+    "\n(5-3) 'w' 'W'：ロボット図の縮小拡大"
+    "\n(6)   ESC    ：終了                                描画画面へ";
+const std::string kToWindow = "\n\n     描画画面へ　　　　　";
+
+std::string reportof(const App& app) {
+  ScriptConsole con("");
+  printsettings(app, con);
+  return con.output();
+}
+
+TEST(StartUp, ScaraMethodThreeCircleRunsTheFirstPass) {
+  auto app = std::make_unique<App>();
+  ScriptConsole con("n\nb\n3\nC\n");
+  ASSERT_TRUE(startup(*app, con));
+  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->set.hybrid, '3');
+  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.menukey, '0');
+  // The default circle is the current path.
+  EXPECT_DOUBLE_EQ(app->path.x0, 0.65);
+  EXPECT_DOUBLE_EQ(app->path.xf, 0.65);
+  const std::string report = reportof(*app);
+  EXPECT_NE(report.find("\n(2-1) hybrid3:作業空間で接線方向位置s，力Fnを制御"), std::string::npos);
+  // Nothing changes in the '0' pass: both reports show the same state.
+  EXPECT_EQ(con.output(), kTitle + kType + "\nb" + kMethod + "\n3" + kCurve + "\nC" + kKeyList + report + report +
+                              "\ncalcontrol()終わり" + kToWindow);
+  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_EQ(app->disp.zoom, 1.0);
+}
+
+TEST(StartUp, SineRunIsFramedByTheCalculatingMessages) {
+  auto app = std::make_unique<App>();
+  ScriptConsole con("Y a 6 S");
+  ASSERT_TRUE(startup(*app, con));
+  const std::string report = reportof(*app);
+  EXPECT_EQ(con.output(), kTitle + kType + "\na" + kMethod + "\n6" + kCurve + "\nS" + kKeyList + report + report +
+                              "\n     只今計算中．．．．．．．\ncalcontrol()終わり     計算終了" + kToWindow);
+}
+
+TEST(StartUp, DataFileCaseRunsWithoutSelectionQuestions) {
+  auto app = std::make_unique<App>();
+  std::string path = std::string(HYBRIDSIM_SOURCE_DIR) + "/examples/robot_b_line.dat";
+  ScriptConsole con("y\n" + path + "\n");
+  ASSERT_TRUE(startup(*app, con));
+  auto probe = std::make_unique<App>();
+  std::string echo, error;
+  installconstants(*probe);
+  ASSERT_TRUE(loadcase(readfile(path), *probe, &echo, &error));
+  const std::string report = reportof(*app);
+  EXPECT_EQ(con.output(), kTitle + kAsk + "\n読み込んだファイル名 = " + path + echo + kKeyList + report + report +
+                              "\ncalcontrol()終わり" + kToWindow);
+  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->set.hybrid, '4');
+  EXPECT_EQ(app->set.curve, 'L');
+  EXPECT_NE(report.find("\n(1-2) 第1,2アーム長 (l1,l2)=( 0.500, 0.500)[m]"), std::string::npos);
+}
+
+TEST(StartUp, EndOfInputInTheDialogueReturnsFalseBeforeTheMenu) {
+  auto app = std::make_unique<App>();
+  ScriptConsole con("n b 3");
+  EXPECT_FALSE(startup(*app, con));
+  EXPECT_EQ(con.output(), kTitle + kType + "\nb" + kMethod + "\n3" + kCurve);
 }
 
 }  // namespace
