@@ -281,6 +281,21 @@ TEST_F(MenuTest, FileKeyWithoutANameChangesNothingAndStillReruns) {
   EXPECT_EQ(app->set.type, 'a');
 }
 
+TEST_F(MenuTest, FileKeyReadsTheWholeCaseAndRunsIt) {
+  std::string out = run('r', std::string(HYBRIDSIM_SOURCE_DIR) + "/examples/robot_b_circle.dat\n");
+  expectrerun(out);
+  EXPECT_TRUE(has(out, "\nファイル名入力　"));
+  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->set.hybrid, '6');
+  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_DOUBLE_EQ(app->path.x0, 0.65);
+  // The report after the file shows the loaded robot, before it the old one.
+  auto second = out.rfind(kReportHeader);
+  EXPECT_FALSE(has(out.substr(0, out.find("ファイル名入力")), "(1-1) ロボットタイプ   SCARAロボット"));
+  EXPECT_TRUE(has(out.substr(second), "(1-1) ロボットタイプ   SCARAロボット"));
+  EXPECT_FALSE(has(out, "(3-4) 接触力変更")) << "no group is asked after the file";
+}
+
 // ---- answers the menu refuses ----
 
 TEST_F(MenuTest, TextWhereNumbersAreAskedIsRefusedAndAskedAgain) {
