@@ -1,0 +1,146 @@
+// OpenGL and recording back ends of the drawing.
+#include "graphics/canvas.h"
+
+#include <GL/freeglut.h>
+
+#include <cmath>
+
+namespace hs {
+
+namespace {
+
+// Radians to degrees for glRotate, with the program's own conversion factor.
+constexpr double RADPERDEG = 0.01745329252;
+
+GLenum glmode(Shape kind) {
+  switch (kind) {
+    case Shape::Lines: return GL_LINES;
+    case Shape::LineLoop: return GL_LINE_LOOP;
+    case Shape::LineStrip: return GL_LINE_STRIP;
+    case Shape::Polygon: break;
+  }
+  return GL_POLYGON;
+}
+
+void* glutfont(Font f) {
+  return f == Font::Helvetica12 ? GLUT_BITMAP_HELVETICA_12 : GLUT_BITMAP_HELVETICA_18;
+}
+
+}  // namespace
+
+// ---- OpenGL ----
+
+void GlCanvas::clear() {
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+}
+
+void GlCanvas::present() {
+  glFlush();
+  glutSwapBuffers();
+}
+
+void GlCanvas::linewidth(double px) { glLineWidth(static_cast<GLfloat>(px)); }
+
+void GlCanvas::pushframe(const Pair& at, double angle) {
+  glPushMatrix();
+  glTranslated(at[0], at[1], 0.0);
+  glRotated(angle / RADPERDEG, 0.0, 0.0, 1.0);
+}
+
+void GlCanvas::popframe() { glPopMatrix(); }
+
+void GlCanvas::shape(Shape kind, const Rgba& c, const std::vector<Pair>& pts) {
+  glDisable(GL_LIGHTING);
+  glColor4f(c.r, c.g, c.b, c.a);
+  glBegin(glmode(kind));
+  for (const Pair& p : pts) glVertex2d(p[0], p[1]);
+  glEnd();
+}
+
+void GlCanvas::text(float x, float y, Font font, const std::string& bytes) {
+  // The raster colour is latched by glRasterPos: set black inside a saved
+  // attribute group so the caller's current colour is left as it was.
+  glPushAttrib(GL_CURRENT_BIT);
+  glColor4f(0, 0, 0, 0);
+  glRasterPos2f(x, y);
+  for (unsigned char ch : bytes) {
+    if (ch == '\0') break;
+    if (ch == '\n') continue;
+    glutBitmapCharacter(glutfont(font), ch);
+  }
+  glPopAttrib();
+}
+
+// ---- Recorder ----
+
+void Recorder::clear() {
+  prims_.clear();
+  frames_.clear();
+  ++cleared_;
+}
+
+void Recorder::pushframe(const Pair& at, double angle) {
+  Frame f{map(at), 1.0, 0.0};
+  double c0 = 1.0, s0 = 0.0;
+  if (!frames_.empty()) {
+    c0 = frames_.back().c;
+    s0 = frames_.back().s;
+  }
+  const double c1 = std::cos(angle), s1 = std::sin(angle);
+  f.c = c0 * c1 - s0 * s1;
+  f.s = s0 * c1 + c0 * s1;
+  frames_.push_back(f);
+}
+
+void Recorder::popframe() {
+  if (!frames_.empty()) frames_.pop_back();
+}
+
+Pair Recorder::map(const Pair& p) const {
+  if (frames_.empty()) return p;
+  const Frame& f = frames_.back();
+  return {f.at[0] + f.c * p[0] - f.s * p[1], f.at[1] + f.s * p[0] + f.c * p[1]};
+}
+
+void Recorder::shape(Shape kind, const Rgba& colour, const std::vector<Pair>& pts) {
+  Primitive p;
+  switch (kind) {
+    case Shape::Lines: p.kind = Primitive::Lines; break;
+    case Shape::LineLoop: p.kind = Primitive::LineLoop; break;
+    case Shape::LineStrip: p.kind = Primitive::LineStrip; break;
+    case Shape::Polygon: p.kind = Primitive::Polygon; break;
+  }
+  p.pts.reserve(pts.size());
+  for (const Pair& q : pts) p.pts.push_back(map(q));
+  p.colour = colour;
+  p.width = width_;
+  prims_.push_back(std::move(p));
+}
+
+void Recorder::text(float x, float y, Font font, const std::string& bytes) {
+  Primitive p;
+  p.kind = Primitive::Text;
+  p.pts.push_back(map({x, y}));
+  p.colour = BLACK;
+  p.width = width_;
+  p.text = bytes;
+  p.font = font;
+  prims_.push_back(std::move(p));
+}
+
+std::vector<Primitive> Recorder::find(Primitive::Kind kind, const Rgba& colour) const {
+  std::vector<Primitive> out;
+  for (const Primitive& p : prims_)
+    if (p.kind == kind && p.colour == colour) out.push_back(p);
+  return out;
+}
+
+const Primitive* Recorder::findtext(const std::string& t) const {
+  for (const Primitive& p : prims_)
+    if (p.kind == Primitive::Text && p.text == t) return &p;
+  return nullptr;
+}
+
+}  // namespace hs

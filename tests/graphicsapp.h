@@ -1,0 +1,70 @@
+// An App with the start-up values the pictures depend on, filled in by hand
+// so the drawing tests need neither the derivation nor a simulation run.
+#pragma once
+
+#include <cmath>
+#include <memory>
+
+#include "driver/app.h"
+#include "graphics/canvas.h"
+
+namespace hs {
+namespace testing_graphics {
+
+inline std::unique_ptr<App> makeapp(char type = 'b', char curve = 'S') {
+  auto app = std::make_unique<App>();
+  SimSettings& s = app->set;
+  s.type = type;
+  s.hybrid = '6';
+  s.curve = curve;
+  s.l = 0.7;
+  s.l1 = 0.5;
+  s.l2 = 0.3;
+  s.u1_a = s.u2_a = s.u1_b = s.u2_b = 100;
+  s.wp = 0.2;
+  s.worklen = 0.15;
+  s.workwid = 0.02;
+  s.Fn = 10;
+  s.nstep = 200;
+  s.dt = 0.04;
+  s.line = {0.3, 0.0, 0.3, 0.3, 4.0};
+  s.circle = {0.4, 0.0, 0.25, 6.0};
+  s.sine = {0.2, 0.3, 0.6, 0.2, 4.0, 0.8, 0.3};
+  app->path.tf = curve == 'C' ? 6.0 : 4.0;
+  app->path.lineang = PI / 2;
+  app->model.a.darm = 0.04;
+  app->model.a.blocklen = 0.12;
+  app->model.a.blockwid = 0.08;
+  app->model.b.d1 = 0.05;
+  app->model.b.d2 = 0.04;
+  for (RobotData* r : {&app->model.a, &app->model.b}) {
+    r->T1max = 2.0;
+    r->T2max = 1.0;
+  }
+  app->disp.jointr1 = 0.075 * 0.5;
+  app->disp.jointr2 = 0.075 * 0.3;
+  return app;
+}
+
+// Centre of a polygon's points (the centre of a disc).
+inline Pair centroid(const Primitive& p) {
+  Pair c{0, 0};
+  for (const Pair& q : p.pts) {
+    c[0] += q[0];
+    c[1] += q[1];
+  }
+  c[0] /= p.pts.size();
+  c[1] /= p.pts.size();
+  return c;
+}
+
+// Largest distance of a polygon's points from its centre (a disc's radius).
+inline double radius(const Primitive& p) {
+  const Pair c = centroid(p);
+  double r = 0;
+  for (const Pair& q : p.pts) r = std::fmax(r, std::hypot(q[0] - c[0], q[1] - c[1]));
+  return r;
+}
+
+}  // namespace testing_graphics
+}  // namespace hs

@@ -1,0 +1,237 @@
+// Window logic without a display: the key table and the frame composition.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "graphics/frame.h"
+#include "graphicsapp.h"
+
+namespace hs {
+namespace {
+
+using testing_graphics::centroid;
+using testing_graphics::makeapp;
+using testing_graphics::radius;
+
+constexpr double EPS = 1e-9;
+
+// The drawing keys never talk to the console.
+struct SilentConsole : Console {
+  std::string out;
+  void print(const std::string& t) override { out += t; }
+  int readkey() override { return -1; }
+  ReadStatus readnumber(double&) override { return ReadStatus::End; }
+  ReadStatus readword(std::string&) override { return ReadStatus::End; }
+  void discardline() override {}
+  bool atend() const override { return true; }
+};
+
+// ---- Key table ----
+
+TEST(KeyTable, StepStopsAtTheLastOutputStep) {
+  auto app = makeapp();
+  EXPECT_EQ(keytable(*app, 's'), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 1);
+  app->disp.frame = 200;
+  EXPECT_EQ(keytable(*app, 's'), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 200);
+  EXPECT_EQ(keytable(*app, '0'), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_EQ(app->set.menukey, '0');
+}
+
+TEST(KeyTable, ZoomOutThreeTimesAndInThreeTimesRestoresZoom) {
+  auto app = makeapp();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(keytable(*app, 'w'), KeyAction::Redraw);
+  EXPECT_NEAR(app->disp.zoom, 0.729, 1e-12);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(keytable(*app, 'W'), KeyAction::Redraw);
+  EXPECT_NEAR(app->disp.zoom, 1.0, 1e-12);
+}
+
+TEST(KeyTable, SelectionKeysChangeRobotAndContourBeforeTheMenu) {
+  auto app = makeapp('b', 'S');
+  app->disp.frame = 57;
+  EXPECT_EQ(keytable(*app, 'a'), KeyAction::Menu);
+  EXPECT_EQ(app->set.type, 'a');
+  EXPECT_EQ(app->set.menukey, 'a');
+  EXPECT_EQ(app->disp.frame, 0);
+  app->disp.frame = 9;
+  EXPECT_EQ(keytable(*app, 'C'), KeyAction::Menu);
+  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.type, 'a');
+  EXPECT_EQ(app->disp.frame, 0);
+}
+
+TEST(KeyTable, GroupKeysAndFileKeyRunTheMenuWithoutChangingSelections) {
+  for (unsigned char k : {'k', 'h', 'g', 'e', 'f', 'r'}) {
+    auto app = makeapp('b', 'L');
+    app->disp.frame = 12;
+    app->disp.zoom = 0.81;
+    EXPECT_EQ(keytable(*app, k), KeyAction::Menu) << k;
+    EXPECT_EQ(app->set.menukey, static_cast<char>(k));
+    EXPECT_EQ(app->disp.frame, 0);
+    EXPECT_EQ(app->disp.zoom, 0.81);  // the menu's closing step resets it
+    EXPECT_EQ(app->set.type, 'b');
+    EXPECT_EQ(app->set.curve, 'L');
+  }
+}
+
+TEST(KeyTable, EscapeQuitsOtherKeysOnlyStoreTheKey) {
+  auto app = makeapp();
+  app->disp.frame = 5;
+  EXPECT_EQ(keytable(*app, 27), KeyAction::Quit);
+  EXPECT_EQ(keytable(*app, 'x'), KeyAction::Stored);
+  EXPECT_EQ(app->set.menukey, 'x');
+  EXPECT_EQ(keytable(*app, 'A'), KeyAction::Stored);  // case-sensitive
+  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->disp.frame, 5);
+}
+
+TEST(KeyTable, DrawingKeysRedrawAtOnce) {
+  auto app = makeapp();
+  SilentConsole con;
+  Recorder rec;
+  EXPECT_EQ(keyboard(*app, con, rec, 's'), KeyAction::Redraw);
+  EXPECT_EQ(rec.cleared(), 1);
+  EXPECT_EQ(rec.presented(), 1);
+  EXPECT_EQ(keyboard(*app, con, rec, 'x'), KeyAction::Stored);
+  EXPECT_EQ(rec.presented(), 1);
+  EXPECT_TRUE(con.out.empty());
+}
+
+// ---- Frame composition ----
+
+struct FrameFixture : ::testing::Test {
+  std::unique_ptr<App> app = makeapp('b', 'S');
+  Recorder rec;
+  RunHistory& h() { return app->history(); }
+  void SetUp() override {
+    for (int i = 0; i <= 200; ++i) {
+      h().motorpos[i] = {100 * 0.2, 100 * 1.5};
+      h().cmdpos[i] = {0.2 + 0.001 * i, 0.3};
+      h().tippos[i] = {0.2 + 0.001 * i, 0.302};
+      h().poserr[i] = {0.0, 0.002};
+      h().force[i] = {10, 0};
+    }
+    app->disp.errlabel = "05[mm]";
+  }
+  // Index of the first primitive satisfying pred, or -1.
+  template <class F>
+  int first(F pred) const {
+    const auto& p = rec.prims();
+    for (size_t i = 0; i < p.size(); ++i)
+      if (pred(p[i])) return static_cast<int>(i);
+    return -1;
+  }
+};
+
+TEST_F(FrameFixture, TitleLegendAndSettingErrorLabel) {
+  app->set.hybrid = '3';
+  display(*app, rec);
+  struct T { const char* text; float x, y; };
+  for (const T& t : {T{"Robot motion-force hybrid control   1 grid=(0.1, 0.1)[m]", -0.95f, 0.95f},
+                     T{"(b) SCARA robot", -0.95f, 0.90f}, T{"Hybrid control 3", -0.88f, 0.85f},
+                     T{"Workpiece setting error=", -0.88f, 0.80f}, T{"05[mm]", -0.35f, 0.80f},
+                     T{"green point : 10*position error", -0.88f, 0.75f},
+                     T{"white point : command position", -0.88f, 0.70f},
+                     T{"black point : position without deflection", -0.88f, 0.65f}}) {
+    const Primitive* p = rec.findtext(t.text);
+    ASSERT_NE(p, nullptr) << t.text;
+    EXPECT_EQ(p->pts[0][0], t.x) << t.text;
+    EXPECT_EQ(p->pts[0][1], t.y) << t.text;
+    EXPECT_EQ(p->font, Font::Helvetica18);
+  }
+  EXPECT_EQ(rec.findtext("(a) cylindrical coordinate robot"), nullptr);
+  EXPECT_EQ(rec.cleared(), 1);
+  EXPECT_EQ(rec.presented(), 1);
+}
+
+TEST_F(FrameFixture, CylindricalRobotTitle) {
+  app->set.type = 'a';
+  display(*app, rec);
+  EXPECT_NE(rec.findtext("(a) cylindrical coordinate robot"), nullptr);
+  EXPECT_EQ(rec.findtext("(b) SCARA robot"), nullptr);
+}
+
+TEST_F(FrameFixture, PointsTraceAndMaskAtTheShownStep) {
+  app->disp.frame = 30;
+  display(*app, rec);
+  std::vector<Primitive> trace, green, white;
+  for (const Primitive& p : rec.prims()) {
+    if (p.kind != Primitive::Polygon || p.pts.size() != 120 || std::fabs(radius(p) - 0.008) > 1e-6)
+      continue;
+    if (p.colour == RED) trace.push_back(p);
+    if (p.colour == GREEN) green.push_back(p);
+    if (p.colour == WHITE) white.push_back(p);
+  }
+  ASSERT_EQ(trace.size(), 31u);  // steps 0 .. 30
+  EXPECT_NEAR(centroid(trace.back())[0], -0.5 + 0.23, EPS);
+  EXPECT_NEAR(centroid(trace.back())[1], -0.3 + 0.302, EPS);
+  // Green: command minus 10 x error (the error is +2 mm in Y).
+  ASSERT_EQ(green.size(), 1u);
+  EXPECT_NEAR(centroid(green[0])[1], -0.3 + 0.3 - 0.02, EPS);
+  ASSERT_EQ(white.size(), 1u);
+  EXPECT_NEAR(centroid(white[0])[0], -0.5 + 0.23, EPS);
+  // Mask over the graph panel, after the robot view and before the graphs.
+  const int mask = first([](const Primitive& p) {
+    return p.kind == Primitive::Polygon && p.colour == WHITE && p.pts.size() == 4 &&
+           std::fabs(p.pts[0][0] - 0.35) < EPS && std::fabs(p.pts[0][1] + 1) < EPS &&
+           std::fabs(p.pts[2][0] - 1.35) < EPS && std::fabs(p.pts[2][1] - 1) < EPS;
+  });
+  ASSERT_GE(mask, 0);
+  const int grid = first([](const Primitive& p) { return p.kind == Primitive::Lines && p.colour == BLACK; });
+  const int axis = first([](const Primitive& p) { return p.kind == Primitive::Lines && p.colour == RED; });
+  EXPECT_LT(grid, mask);
+  EXPECT_LT(mask, axis);
+  EXPECT_EQ(rec.findtext("Position X(red),Y(black)") - &rec.prims()[0] > mask, true);
+}
+
+TEST_F(FrameFixture, FrameZeroHasNoCurvesAndOneTracePoint) {
+  display(*app, rec);
+  int curves = 0;
+  for (const Primitive& p : rec.prims())
+    if (p.kind == Primitive::Lines && (p.width == 3.2 || p.width == 1.6)) ++curves;
+  EXPECT_EQ(curves, 0);
+  int trace = 0;
+  for (const Primitive& p : rec.find(Primitive::Polygon, RED))
+    trace += p.pts.size() == 120 && std::fabs(radius(p) - 0.008) < 1e-6;
+  EXPECT_EQ(trace, 1);
+}
+
+TEST_F(FrameFixture, FirstFrameMakesTheModelUseTheDrawnWorkBlock) {
+  app->set.worklen = 0.15;
+  display(*app, rec);
+  EXPECT_EQ(app->set.worklen, 0.14);
+}
+
+TEST_F(FrameFixture, StepKeyRedrawsTheNextStep) {
+  SilentConsole con;
+  keyboard(*app, con, rec, 's');
+  keyboard(*app, con, rec, 's');
+  int trace = 0;
+  for (const Primitive& p : rec.find(Primitive::Polygon, RED))
+    trace += p.pts.size() == 120 && std::fabs(radius(p) - 0.008) < 1e-6;
+  EXPECT_EQ(trace, 3);
+  EXPECT_EQ(rec.presented(), 2);
+}
+
+TEST_F(FrameFixture, ZoomedOutRobotMovesTowardsTheCentre) {
+  SilentConsole con;
+  keyboard(*app, con, rec, 'w');
+  const auto base = [&] {
+    for (const Primitive& p : rec.find(Primitive::Polygon, RED))
+      if (p.pts.size() == 120 && std::fabs(radius(p) - 0.9 * 0.7 * 0.0375) < 1e-6) return centroid(p);
+    return Pair{9, 9};
+  }();
+  EXPECT_NEAR(base[0], -0.45, EPS);
+  EXPECT_NEAR(base[1], -0.27, EPS);
+}
+
+TEST(WindowTitle, KeyHelpText) {
+  EXPECT_STREQ(WINDOWTITLE,
+               "r:file, a,b:robot, k:ばね, h:hybrid, g:ゲイン，L,C,S:輪郭，e:設置誤差，f;Fn, "
+               "W,w:拡大縮小，0:初期へ，s:継続");
+}
+
+}  // namespace
+}  // namespace hs
