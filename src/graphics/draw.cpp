@@ -37,23 +37,21 @@ Pair operator*(double k, const Pair& a) { return {k * a[0], k * a[1]}; }
 Pair along(double a) { return {std::cos(a), std::sin(a)}; }   // u
 Pair leftof(double a) { return {-std::sin(a), std::cos(a)}; }  // n
 
-// The points of a circle or of the half circle that starts at `start` and
-// turns clockwise.
-std::vector<Pair> circlepts(const Pair& c, double r) {
+// 120 points on a circle from angle `start` in steps of `step` [rad]: a
+// whole circle counter-clockwise, or a half circle clockwise.
+std::vector<Pair> arcpts(const Pair& c, double r, double start, double step) {
   std::vector<Pair> pts(CIRCLESEGS);
   for (int k = 0; k < CIRCLESEGS; ++k) {
-    const double t = k * 2.0 * CIRCLEPI / CIRCLESEGS;
+    const double t = start + k * step;
     pts[k] = {c[0] + r * std::cos(t), c[1] + r * std::sin(t)};
   }
   return pts;
 }
+std::vector<Pair> circlepts(const Pair& c, double r) {
+  return arcpts(c, r, 0.0, 2.0 * CIRCLEPI / CIRCLESEGS);
+}
 std::vector<Pair> halfpts(const Pair& c, double r, double start) {
-  std::vector<Pair> pts(CIRCLESEGS);
-  for (int k = 0; k < CIRCLESEGS; ++k) {
-    const double t = start - k * CIRCLEPI / CIRCLESEGS;
-    pts[k] = {c[0] + r * std::cos(t), c[1] + r * std::sin(t)};
-  }
-  return pts;
+  return arcpts(c, r, start, -CIRCLEPI / CIRCLESEGS);
 }
 
 // A rectangle in the frame of its corner, width along the rotated x axis.

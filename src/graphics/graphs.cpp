@@ -39,6 +39,24 @@ double fullscale(double nominal, double largest) {
   return 1.0;
 }
 
+// A text placed relative to a graph's origin.
+struct Label {
+  double dx, dy;
+  Font font;
+  const char* text;
+};
+void labels(Canvas& cv, const Pair& O, std::initializer_list<Label> list) {
+  for (const Label& l : list)
+    cv.text(static_cast<float>(O[0] + l.dx), static_cast<float>(O[1] + l.dy), l.font, l.text);
+}
+
+// Axes of one graph of the panel (the run's time span) with its labels.
+void graphframe(Canvas& cv, const App& app, int mode, const Pair& O, double height,
+                       std::initializer_list<Label> list) {
+  drawtimeaxes(cv, mode, O, app.set.dt, app.set.nstep, app.disp.graphwidth, height, app.path.tf);
+  labels(cv, O, list);
+}
+
 }  // namespace
 
 void drawtimeaxes(Canvas& cv, int mode, const Pair& O, double dt, int nstep, double width,
@@ -89,13 +107,10 @@ void drawposgraph(Canvas& cv, const App& app, int frame) {
   const RunHistory& h = app.history();
   const double x0 = d.posgraph[0], y0 = d.posgraph[1];
   const double height = d.posheight;
-  drawtimeaxes(cv, 0, d.posgraph, st.dt, st.nstep, d.graphwidth, height + 0.05, app.path.tf);
-  cv.text(static_cast<float>(x0 + 0.05), static_cast<float>(y0 - 0.05), Font::Helvetica18,
-          "Position X(red),Y(black)");
-  cv.text(static_cast<float>(x0 + 0.1), static_cast<float>(y0 + 0.15), Font::Helvetica12,
-          "yellow:10*peripheral positon error");
-  cv.text(static_cast<float>(x0 - 0.1), static_cast<float>(y0 + height - 0.05),
-          Font::Helvetica18, "X,Y[m]");
+  graphframe(cv, app, 0, d.posgraph, height + 0.05,
+             {{0.05, -0.05, Font::Helvetica18, "Position X(red),Y(black)"},
+              {0.1, 0.15, Font::Helvetica12, "yellow:10*peripheral positon error"},
+              {-0.1, height - 0.05, Font::Helvetica18, "X,Y[m]"}});
   // The whole range of the run fills the height above the axis. A range of
   // zero width (nothing moved) is shown on a 1 m scale, centred.
   const Pair r = posrange(h, st.nstep);
@@ -135,14 +150,11 @@ void drawforcegraph(Canvas& cv, const App& app, int frame) {
   const RunHistory& h = app.history();
   const double x0 = d.forcegraph[0], y0 = d.forcegraph[1];
   const double half = d.graphhalf;
-  drawtimeaxes(cv, 0, d.forcegraph, st.dt, st.nstep, d.graphwidth, half + 0.05, app.path.tf);
-  cv.text(static_cast<float>(x0 + 0.1), static_cast<float>(y0 - 0.05), Font::Helvetica18,
-          "Contact force");
-  cv.text(static_cast<float>(x0 + 0.1), static_cast<float>(y0 + 0.1), Font::Helvetica12,
-          "yellow:5*force error");
-  cv.text(static_cast<float>(x0 - 0.05), static_cast<float>(y0 - 0.02), Font::Helvetica18, "0");
-  cv.text(static_cast<float>(x0 - 0.1), static_cast<float>(y0 + half - 0.05), Font::Helvetica18,
-          "Fn[N]");
+  graphframe(cv, app, 0, d.forcegraph, half + 0.05,
+             {{0.1, -0.05, Font::Helvetica18, "Contact force"},
+              {0.1, 0.1, Font::Helvetica12, "yellow:5*force error"},
+              {-0.05, -0.02, Font::Helvetica18, "0"},
+              {-0.1, half - 0.05, Font::Helvetica18, "Fn[N]"}});
   const int last = laststep(frame, st.nstep);
   // The commanded force is full scale, on the blue line.
   double largest = 0;
@@ -172,12 +184,10 @@ void drawtorquegraph(Canvas& cv, const App& app, int frame) {
   const RobotData& r = app.model.of(st.type);
   const double x0 = d.torquegraph[0], y0 = d.torquegraph[1];
   const double half = d.graphhalf, w = d.graphwidth;
-  drawtimeaxes(cv, 1, d.torquegraph, st.dt, st.nstep, w, half + 0.05, app.path.tf);
-  cv.text(static_cast<float>(x0 + 0.1), static_cast<float>(y0 - 0.05), Font::Helvetica18,
-          "Motor torque");
-  cv.text(static_cast<float>(x0 - 0.05), static_cast<float>(y0 - 0.02), Font::Helvetica18, "0");
-  cv.text(static_cast<float>(x0 - 0.1), static_cast<float>(y0 + half - 0.05), Font::Helvetica18,
-          "T[Nm]");
+  graphframe(cv, app, 1, d.torquegraph, half + 0.05,
+             {{0.1, -0.05, Font::Helvetica18, "Motor torque"},
+              {-0.05, -0.02, Font::Helvetica18, "0"},
+              {-0.1, half - 0.05, Font::Helvetica18, "T[Nm]"}});
   // Both torques on the scale of motor 1, its limit at full scale.
   double largest = 0;
   if (!(r.T1max != 0 && std::isfinite(r.T1max))) {
