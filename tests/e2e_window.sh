@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# The real program in its window under Xvfb, driven as a user would: the
+# start dialogue typed on the console, keys pressed in the window, the
+# picture checked pixel by pixel, the title read back, the exit status after
+# escape and after the window manager's close.
+# Usage: e2e_window.sh <build dir> <source dir>
+set -u
+BUILD=$(cd "$1" && pwd)
+SRC=$(cd "$2" && pwd)
+PROG="$BUILD/hybridsim"
+
+for tool in Xvfb xdotool xprop xwininfo import convert c++; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed for this test"; exit 1; }
+done
+[ -x "$PROG" ] || { echo "FAIL: $PROG not built"; exit 1; }
+
+TMP=$(mktemp -d)
+XPID="" ; FAILS=0
+cleanup() {
+  exec 4>&- 2>/dev/null
+  [ -s "$TMP/pid" ] && kill "$(cat "$TMP/pid")" 2>/dev/null
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; FAILS=$((FAILS + 1)); }
+ok() { echo "ok: $*"; }
+
+# ---- X server on a free display (Xvfb picks it and tells us) ----
+Xvfb -displayfd 3 -screen 0 1024x900x24 -nolisten tcp 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
+XPID=$!
+for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.1; done
+[ -s "$TMP/display" ] || { cat "$TMP/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$TMP/display")"
+echo "display $DISPLAY"
+
+c++ -O1 -o "$TMP/wmclose" "$SRC/tests/wmclose.cpp" -lX11 || { echo "FAIL: cannot build wmclose"; exit 1; }
+
+# ---- helpers ----
+# Starts the program with the start dialogue on a fifo that stays open, so
+# the console never meets end of input while the window runs.
+start() {
+  rm -f "$TMP/in" "$TMP/rc" "$TMP/pid"
+  mkfifo "$TMP/in"
+  (
+    "$PROG" <"$TMP/in" >"$TMP/out" 2>&1 &
+    echo $! >"$TMP/pid"
+    wait $!
+    echo $? >"$TMP/rc"
+  ) &
+  exec 4>"$TMP/in"
+  printf '%s' "$1" >&4
+  WIN=""
+  for _ in $(seq 600); do
+    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
+    [ -n "$WIN" ] && break
+    [ -s "$TMP/rc" ] && break
+    sleep 0.2
+  done
+  if [ -z "$WIN" ]; then
+    tail -n 20 "$TMP/out"
+    echo "FAIL: no window with 'r:file' in its title"
+    exit 1
+  fi
+  # Keys go to the window under the pointer (no window manager).
+  xdotool mousemove --window "$WIN" 400 400
+  sleep 1
+}
+# Waits for the program to end; prints its exit status.
+finish() {
+  for _ in $(seq 100); do [ -s "$TMP/rc" ] && break; sleep 0.1; done
+  exec 4>&-
+  rm -f "$TMP/pid"
+  if [ -s "$TMP/rc" ]; then cat "$TMP/rc"; else echo "still running"; fi
+}
+key() { xdotool key "$@"; sleep 0.4; }
+shot() { import -window "$WIN" "png:$TMP/$1.png"; }
+# "r g b" of one pixel.
+pix() {
+  convert "$TMP/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- |
+    sed -n 's/.*(\([0-9]*\),\([0-9]*\),\([0-9]*\).*/\1 \2 \3/p' | head -n1
+}
+# Number of red pixels in a box (x y w h).
+reds() {
+  convert "$TMP/$1.png" -crop "$4x$5+$2+$3" -depth 8 txt:- |
+    grep -c '(255,0,0)' || true
+}
+# True when a red pixel lies within 2 pixels of (x, y).
+redat() { [ "$(reds "$1" $(($2 - 2)) $(($3 - 2)) 5 5)" -gt 0 ]; }
+is_white() { [ "$(pix "$@")" = "255 255 255" ]; }
+
+# ---- default SCARA sine run ----
+start 'nb6S'
+
+geom=$(xwininfo -id "$WIN")
+w=$(echo "$geom" | sed -n 's/ *Width: //p')
+h=$(echo "$geom" | sed -n 's/ *Height: //p')
+[ "$w" = 800 ] && [ "$h" = 800 ] && ok "window 800 x 800" || fail "window is ${w} x ${h}"
+
+title=$(xprop -id "$WIN" _NET_WM_NAME)
+expected='r:file, a,b:robot, k:ばね, h:hybrid, g:ゲイン，L,C,S:輪郭，e:設置誤差，f;Fn, W,w:拡大縮小，0:初期へ，s:継続'
+case "$title" in
+  *"UTF8_STRING) = \"$expected\""*) ok "UTF-8 title" ;;
+  *) fail "title: $title" ;;
+esac
+
+# Frame 0 as first shown (a key that only redraws makes sure it is painted).
+key 0
+shot f0
+is_white f0 780 780 && is_white f0 370 790 && ok "white background" || fail "background $(pix f0 780 780) / $(pix f0 370 790)"
+redat f0 200 520 && ok "red base disc at (200, 520)" || fail "no red at the base: $(pix f0 200 520)"
+# Time axes of the three graphs (y = 0.5, 0.1, -0.3) and their value axes (x = 0.4).
+for y in 200 360 520; do
+  redat f0 572 "$y" && ok "red time axis at y=$y" || fail "no red time axis at y=$y"
+done
+for y in 120 300 560; do
+  redat f0 560 "$y" && ok "red value axis at y=$y" || fail "no red value axis at y=$y"
+done
+g0=$(reds f0 563 60 197 130)
+[ "$g0" -eq 0 ] && ok "no curve at frame 0" || fail "$g0 red pixels in the position graph at frame 0"
+
+# Step the animation: the red tip curve appears and grows.
+for _ in 1 2 3 4 5; do key s; done
+shot f5
+g5=$(reds f5 563 60 197 130)
+for _ in $(seq 20); do key s; done
+shot f25
+g25=$(reds f25 563 60 197 130)
+[ "$g5" -gt 0 ] && [ "$g25" -gt "$g5" ] && ok "red curve grows with s ($g0, $g5, $g25)" ||
+  fail "red curve does not grow: $g0, $g5, $g25"
+l0=$(reds f0 0 0 540 800)
+l25=$(reds f25 0 0 540 800)
+[ "$l25" -gt "$l0" ] && ok "red trace grows in the robot view ($l0 -> $l25)" || fail "robot view red $l0 -> $l25"
+
+# Zoom out: the base moves towards the centre, to 0.9 x (-0.5, -0.3).
+key w
+shot zw
+redat zw 220 508 && ! redat zw 200 520 && ok "w moves the base to (220, 508)" || fail "after w: $(pix zw 220 508) / $(pix zw 200 520)"
+key W
+shot zW
+redat zW 200 520 && ok "W brings the base back" || fail "after W: $(pix zW 200 520)"
+key 0
+shot back0
+gb=$(reds back0 563 60 197 130)
+[ "$gb" -eq 0 ] && ok "0 goes back to frame 0" || fail "$gb red pixels in the position graph after 0"
+
+key Escape
+rc=$(finish)
+[ "$rc" = 0 ] && ok "escape ends with status 0" || fail "after escape: $rc"
+
+# ---- closing the window from the window manager ends like escape ----
+start 'nb6S'
+"$TMP/wmclose" "$WIN"
+rc=$(finish)
+[ "$rc" = 0 ] && ok "window close ends with status 0" || fail "after close: $rc"
+
+[ "$FAILS" -eq 0 ] && echo "all window checks passed" || echo "$FAILS window check(s) failed"
+[ "$FAILS" -eq 0 ]
