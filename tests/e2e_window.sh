@@ -64,6 +64,9 @@ start() {
     echo "FAIL: no window with 'r:file' in its title"
     exit 1
   fi
+  # Without a window manager the toolkit's default position is (-1, -1):
+  # put the window fully on the screen so pixels match window coordinates.
+  xdotool windowmove "$WIN" 0 0
   # Keys go to the window under the pointer (no window manager).
   xdotool mousemove --window "$WIN" 400 400
   sleep 1
