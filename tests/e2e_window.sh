@@ -149,6 +149,27 @@ shot back0
 gb=$(reds back0 563 60 197 130)
 [ "$gb" -eq 0 ] && ok "0 goes back to frame 0" || fail "$gb red pixels in the position graph after 0"
 
+# A menu key hands over to the console: 'f', answer y and 12 N; the menu
+# reruns and the window takes keys again ('f' once more shows the new force).
+closings() { grep -o '描画画面へ　' "$TMP/out" | wc -l; }
+waitclosings() {
+  for _ in $(seq 300); do [ "$(closings)" -ge "$1" ] && return 0; sleep 0.2; done
+  return 1
+}
+n0=$(closings)
+key f
+printf 'y12\n' >&4
+waitclosings $((n0 + 1)) && ok "menu key f ran the menu and the rerun" || fail "no rerun after f"
+key f
+printf 'n' >&4
+waitclosings $((n0 + 2)) || fail "no rerun after the second f"
+grep -q '旧 Fn=12.00\[N\]' "$TMP/out" && ok "the window's f changed Fn through the console" ||
+  fail "Fn 12 not shown: $(grep -o '旧 Fn=[^[]*' "$TMP/out" | tail -n1)"
+for _ in 1 2 3 4 5 6; do key s; done
+shot menu1
+g1=$(reds menu1 563 60 197 130)
+[ "$g1" -gt 0 ] && ok "window steps the new run" || fail "no curve after the menu and s"
+
 key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape ends with status 0" || fail "after escape: $rc"
