@@ -1,8 +1,29 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test:
+#   1. the whole suite (unit tests and end-to-end scripts) on the normal build;
+#   2. the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer;
+#   3. the fuzz targets for about a minute each (clang, libFuzzer, sanitizers).
+# Set HYBRIDSIM_QUICK=1 to run stage 1 only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 bash scripts/deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
-cd build && ctest --output-on-failure -j2
+jobs=$(nproc)
+
+echo "== stage 1: build and test"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j"$jobs"
+(cd build && ctest --output-on-failure -j2)
+
+[ "${HYBRIDSIM_QUICK:-0}" = "1" ] && exit 0
+
+echo "== stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DHYBRIDSIM_SANITIZE=ON -DHYBRIDSIM_BENCH=OFF >/dev/null
+cmake --build build-san -j"$jobs"
+export ASAN_OPTIONS="abort_on_error=0:halt_on_error=1:detect_stack_use_after_return=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+(cd build-san && ctest --output-on-failure -j2)
+
+echo "== stage 3: fuzzing"
+bash scripts/fuzz.sh "${HYBRIDSIM_FUZZ_SECONDS:-60}"
