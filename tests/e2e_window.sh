@@ -174,11 +174,29 @@ key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape ends with status 0" || fail "after escape: $rc"
 
-# ---- closing the window from the window manager ends like escape ----
-start 'nb6S'
+# ---- closing the window from the window manager ends like escape; in a
+# Shift-JIS locale the window manager's title is still UTF-8 ----
+if locale -a 2>/dev/null | grep -qix 'ja_JP.sjis'; then
+  export LC_ALL=ja_JP.sjis
+  start 'nb6S'
+  unset LC_ALL
+  case "$(xprop -id "$WIN" _NET_WM_NAME)" in
+    *"UTF8_STRING) = \"$expected\""*) ok "UTF-8 title in a Shift-JIS locale" ;;
+    *) fail "title in a Shift-JIS locale: $(xprop -id "$WIN" _NET_WM_NAME)" ;;
+  esac
+else
+  echo "note: no ja_JP.sjis locale, closing test in the default locale"
+  start 'nb6S'
+fi
 "$TMP/wmclose" "$WIN"
 rc=$(finish)
 [ "$rc" = 0 ] && ok "window close ends with status 0" || fail "after close: $rc"
+
+# ---- no display: one clear message before the dialogue, status 1 ----
+out=$(env -u DISPLAY "$PROG" </dev/null 2>&1)
+rc=$?
+[ "$rc" = 1 ] && echo "$out" | grep -q 'hybridsim-batch' && ! echo "$out" | grep -q 'ロボットの選択' &&
+  ok "no display: message naming hybridsim-batch, status 1" || fail "no display: status $rc, output: $out"
 
 [ "$FAILS" -eq 0 ] && echo "all window checks passed" || echo "$FAILS window check(s) failed"
 [ "$FAILS" -eq 0 ]
