@@ -78,11 +78,14 @@ CommandOut command6(const RunModel& rm, ControlState& cs, double t) {
 
 // Methods 1, 3, 4: trapezoidal speed along the commanded (displaced) contour;
 // the commanded motor positions carry the deflection that presses with Fn.
-CommandOut command134(const RunModel& rm, ControlState& cs, double t) {
+// Everything below depends on the time only through the arc position and
+// the path speed.
+CommandOut command134(const RunModel& rm, ControlState& cs, double t, double arc,
+                      double arcdot) {
   const ArmGeometry g = rm.arm();
   CommandOut c;
-  c.s = pathpos(rm.path, rm.type(), t);
-  c.sdot = pathvel(rm.path, rm.type(), t);
+  c.s = arc;
+  c.sdot = arcdot;
   const PathPoint pp = cmdpoint(rm.set, rm.path, c.s, c.sdot);
   c.P = {pp.x, pp.y};
   const IkResult ik = ikine(g, pp.x, pp.y, cs.qref);
@@ -109,13 +112,16 @@ CommandOut command134(const RunModel& rm, ControlState& cs, double t) {
 
 CommandOut command(const RunModel& rm, ControlState& cs, double t) {
   if (rm.set.hybrid == '6') return command6(rm, cs, t);
-  // Methods 1, 3, 4 read qref but never change it: at one time and
-  // reference the result is always the same.
-  if (!cs.memo) return command134(rm, cs, t);
-  const double key[3] = {t, cs.qref[0], cs.qref[1]};
+  const double arc = pathpos(rm.path, rm.type(), t);
+  const double arcdot = pathvel(rm.path, rm.type(), t);
+  // Methods 1, 3, 4 read qref but never change it: at one arc position,
+  // path speed and reference the result is always the same (also after the
+  // end of the motion, where the command stands still).
+  if (!cs.memo) return command134(rm, cs, t, arc, arcdot);
+  const double key[4] = {arc, arcdot, cs.qref[0], cs.qref[1]};
   // (An unreachable point was noted when the entry was made.)
   if (const CommandOut* hit = cs.memo->command.find(key)) return *hit;
-  return cs.memo->command.put(key, command134(rm, cs, t));
+  return cs.memo->command.put(key, command134(rm, cs, t, arc, arcdot));
 }
 
 Pair deflectioncmd(const RunModel& rm, const Pair& mc, const Pair& P, double nu,

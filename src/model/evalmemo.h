@@ -42,7 +42,7 @@ class MemoTable {
 };
 
 struct EvalMemo {
-  MemoTable<3, CommandOut, 2> command;   // (t, qref) -> command of methods 1, 3, 4
+  MemoTable<4, CommandOut, 2> command;   // (s, sdot, qref) -> command of methods 1, 3, 4
   MemoTable<1, Pair, 2> pathpoint;       // arc position -> point on the entered contour
   MemoTable<2, ContactOut, 4> contact;   // motor positions -> contact
   MemoTable<3, double, 2> arcpos;        // (P, sprev) -> arc position of the tip
