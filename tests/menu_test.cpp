@@ -145,7 +145,7 @@ TEST_F(MenuTest, NewMethodShowsOldTargetsThenRunsWithItsOwn) {
                        "\n(2-1) 旧 hybrid1 →　変更 1,3,4,6 のどれか　sgn="));
   // Group (2-2) still shows method 1's targets ...
   EXPECT_TRUE(has(out, "fn2=10.000[Hz], α2= 5.000[1/s]"));
-  // ... while the rerun designs from method 3's stored specification.
+  // ... while the rerun designs from method 3's stored servo targets.
   EXPECT_DOUBLE_EQ(app->gains.omega2, 20 * PI2);
   EXPECT_DOUBLE_EQ(app->gains.alpha2, 2.0);
   EXPECT_TRUE(has(out, "(2-1) hybrid3:作業空間で接線方向位置s，法線力Fnを制御"));

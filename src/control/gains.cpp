@@ -26,12 +26,12 @@ Pid scaled(const Pid& p, double f) { return {p.Kp * f, p.Kv * f, p.Ki * f}; }
 // 6 act on tip position (times u1^2) and on contact force through the hand
 // spring (times u2^2 / KH1).
 void designgains(const SimSettings& s, const RobotModel& m, ServoGains& g) {
-  const GainSpec* spec = gainspecof(s, s.hybrid);
-  if (!spec) return;  // not a control method: nothing to design
-  g.omega1 = spec->omega1;
-  g.alpha1 = spec->alpha1;
-  g.omega2 = spec->omega2;
-  g.alpha2 = spec->alpha2;
+  const GainSpec* servo = gainspecof(s, s.hybrid);
+  if (!servo) return;  // not a control method: nothing to design
+  g.omega1 = servo->omega1;
+  g.alpha1 = servo->alpha1;
+  g.omega2 = servo->omega2;
+  g.alpha2 = servo->alpha2;
 
   const Pid P = normalisedgains(g.omega1, g.zeta1, g.alpha1);
   const Pid F = normalisedgains(g.omega2, g.zeta2, g.alpha2);

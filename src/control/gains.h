@@ -1,4 +1,4 @@
-// PID gain design from a pole specification (s + alpha)(s^2 + 2 zeta wn s + wn^2).
+// PID gain design by pole placement (s + alpha)(s^2 + 2 zeta wn s + wn^2).
 #pragma once
 
 #include "driver/settings.h"

@@ -286,7 +286,7 @@ void storecase(const Case& c, App& app, std::string& echo) {
   echo += fmt("\n(1-6) ハンドのばね定数 KH1,KH2=(%6.2f %6.2f)", s.KH1, s.KH2);
 
   // Servo targets: entered in Hz, held as angular frequencies, both as the
-  // current design inputs and as the method's own specification.
+  // current design inputs and as the method's own servo targets.
   s.hybrid = c.hybrid;
   echo += fmt("\n(2-1) 第１制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α1=%5.2f[1/s]", c.fn1,
               c.alpha1);
@@ -296,7 +296,7 @@ void storecase(const Case& c, App& app, std::string& echo) {
   g.alpha1 = c.alpha1;
   g.omega2 = PI2 * c.fn2;
   g.alpha2 = c.alpha2;
-  if (GainSpec* spec = gainspecof(s, s.hybrid)) *spec = GainSpec{g.omega1, g.alpha1, g.omega2, g.alpha2};
+  if (GainSpec* servo = gainspecof(s, s.hybrid)) *servo = GainSpec{g.omega1, g.alpha1, g.omega2, g.alpha2};
   echo += fmt("\nHybrid%c", s.hybrid);
   echo += fmt("\n固有振動数fn1=%5.2f[Hz], 第２時定数の逆数α1=%5.2f[1/s]", g.omega1 / PI2, g.alpha1);
   echo += fmt("\n固有振動数fn2=%5.2f[Hz], 第２時定数の逆数α2=%5.2f[1/s]", g.omega2 / PI2, g.alpha2);

@@ -227,11 +227,11 @@ Group gains(App& app, Console& con) {
   g.omega2 = PI2 * loop2[0];
   g.alpha2 = loop2[1];
   g.zeta1 = g.zeta2 = 1.0;
-  if (GainSpec* spec = gainspecof(app.set, app.set.hybrid)) {
-    spec->omega1 = g.omega1;
-    spec->alpha1 = g.alpha1;
-    spec->omega2 = g.omega2;
-    spec->alpha2 = g.alpha2;
+  if (GainSpec* servo = gainspecof(app.set, app.set.hybrid)) {
+    servo->omega1 = g.omega1;
+    servo->alpha1 = g.alpha1;
+    servo->omega2 = g.omega2;
+    servo->alpha2 = g.alpha2;
   }
   designgains(app.set, app.model, g);
   return Group::Contour;

@@ -15,7 +15,7 @@ constexpr double PI2 = 6.28318530317958;
 // A pair of doubles: (X, Y) of a point or (joint 1, joint 2) of a joint quantity.
 using Pair = std::array<double, 2>;
 
-// Servo specification of one control method (both damping ratios are 1.0).
+// Servo targets of one control method (both damping ratios are 1.0).
 struct GainSpec {
   double omega1 = 0;  // natural angular frequency of the first loop [rad/s]
   double alpha1 = 0;  // further inverse time constant of the first loop [1/s]; 0 = PD
@@ -81,7 +81,7 @@ struct SimSettings {
   double worklen = 0;    // work block length [m] (0.15 at start-up, 0.14 once drawn)
   double workwid = 0;    // work block width [m]
 
-  // Servo specification per method.
+  // Servo targets per method.
   GainSpec gainspec1, gainspec3, gainspec4, gainspec6;
 
   // Contour records, one per kind.
