@@ -26,18 +26,6 @@ void reportunreachable(Console& con, const SimSettings& s, double x, double y) {
 
 namespace {
 
-// Reachability of the current path's start and end for robot `type`; the
-// joint values are not kept.
-void checkpathends(const App& app, Console& con, char type) {
-  SimSettings probe = app.set;
-  probe.type = type;
-  const ArmGeometry arm = armgeometry(probe);
-  for (const Pair& end : {Pair{app.path.x0, app.path.y0}, Pair{app.path.xf, app.path.yf}}) {
-    if (!ikine(arm, end[0], end[1], Pair{0.0, 0.0}).reachable)
-      reportunreachable(con, app.set, end[0], end[1]);
-  }
-}
-
 // Servo targets per method in Hz (converted with the stored 2 pi) and 1/s.
 struct SpecDefault {
   char method;
@@ -51,6 +39,18 @@ constexpr SpecDefault kSpecDefaults[] = {
 };
 
 }  // namespace
+
+// Reachability of the current path's start and end for robot `type`; the
+// joint values are not kept.
+void checkpathends(const App& app, Console& con, char type) {
+  SimSettings probe = app.set;
+  probe.type = type;
+  const ArmGeometry arm = armgeometry(probe);
+  for (const Pair& end : {Pair{app.path.x0, app.path.y0}, Pair{app.path.xf, app.path.yf}}) {
+    if (!ikine(arm, end[0], end[1], Pair{0.0, 0.0}).reachable)
+      reportunreachable(con, probe, end[0], end[1]);
+  }
+}
 
 // Default installation. The order matters: each robot's model is seeded
 // while `type` names it, the gains of every method are designed for both

@@ -32,6 +32,9 @@ void installconstants(App& app);
 void setdefaults(App& app, Console& con);
 // calmodel for the current selections, reporting unreachable path ends.
 void derive(App& app, Console& con);
+// Reachability of the current path's start and end for robot `type`, each
+// point out of reach reported at once; the joint values are not kept.
+void checkpathends(const App& app, Console& con, char type);
 // Prints the two unreachable-point lines and waits for one key.
 void reportunreachable(Console& con, const SimSettings& s, double x, double y);
 // The simulation run with its console messages ("calcontrol()終わり", and

@@ -265,12 +265,7 @@ Group contour(App& app, Console& con) {
 // carries on (the user can enter other values in a later command).
 void checkpath(App& app, Console& con) {
   setpath(app.set, app.path);
-  const ArmGeometry geo = armgeometry(app.set);
-  const ContourPath& p = app.path;
-  for (const Pair& end : {Pair{p.x0, p.y0}, Pair{p.xf, p.yf}}) {
-    if (!ikine(geo, end[0], end[1], Pair{0.0, 0.0}).reachable)
-      reportunreachable(con, app.set, end[0], end[1]);
-  }
+  checkpathends(app, con, app.set.type);
   settrajectory(app.set, app.path);
 }
 
