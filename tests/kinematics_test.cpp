@@ -133,3 +133,18 @@ TEST(JacobianTest, DerivativeOfTheTipAndItsHandFrameRotation) {
   handjacobian(arm('b'), {0.4, PI}, &det);  // folded elbow: singular
   EXPECT_NEAR(det, 0.0, 1e-12);
 }
+
+// The cylindrical robot's determinant is the radial joint itself, -q2: not
+// -q2 (sin^2 + cos^2), which drifts from it in the last bits and with it the
+// commanded joint speeds.
+TEST(JacobianTest, CylindricalDeterminantIsMinusTheRadiusExactly) {
+  int checked = 0;
+  for (double q1 = -3.0; q1 < 3.0; q1 += 0.0137)
+    for (double q2 = 0.1; q2 < 0.9; q2 += 0.0531) {
+      double det = 0;
+      jacobian(arm('a'), {q1, q2}, &det);
+      ASSERT_EQ(det, -q2) << "q = (" << q1 << ", " << q2 << ")";
+      ++checked;
+    }
+  EXPECT_GT(checked, 1000);
+}

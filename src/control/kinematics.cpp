@@ -104,14 +104,16 @@ Mat2 jacobian(const ArmGeometry& g, const Pair& q, double* det) {
     J.a12 = c;
     J.a21 = q[1] * c;
     J.a22 = s;
+    // The determinant is the radius itself (sin^2 + cos^2 = 1 taken exactly).
+    if (det) *det = -q[1];
   } else {
     const double psi = q[0] + q[1];
     J.a12 = -g.L2 * std::sin(psi);
     J.a11 = -g.l1 * std::sin(q[0]) + J.a12;
     J.a22 = g.L2 * std::cos(psi);
     J.a21 = g.l1 * std::cos(q[0]) + J.a22;
+    if (det) *det = J.a11 * J.a22 - J.a21 * J.a12;
   }
-  if (det) *det = J.a11 * J.a22 - J.a21 * J.a12;
   return J;
 }
 
