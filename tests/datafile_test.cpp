@@ -365,6 +365,27 @@ TEST(LoadCase, BinaryJunkIsQuotedShortened) {
   EXPECT_NE(error.find("項目1（ロボットタイプ）に \"ZZZZ"), std::string::npos) << error;
 }
 
+// A selection word is judged by its first byte; a NUL byte there is not one
+// of the listed keys (a binary file must not pass as a robot, method or contour).
+TEST(LoadCase, SelectionWordStartingWithANulByteIsRefused) {
+  const std::string nul(1, '\0');
+  const std::string cases[] = {
+      nul + "a 0.7 1 200 200 100 0.6 100 0.6 500 500 " + kEnd,
+      std::string(kA) + nul + "6 5 0 20 2 L 0.3 0 0.3 0.3 4 0.005 10",
+      std::string(kA) + "6 5 0 20 2 " + nul + "S 0.2 0.3 0.6 0.2 4 0.005 10",
+  };
+  const char* const entries[] = {"項目1（ロボットタイプ）", "項目9（hybrid制御方法）", "項目12（輪郭曲線）"};
+  for (int i = 0; i < 3; ++i) {
+    auto app = defaultapp();
+    auto before = defaultapp();
+    std::string echo, error;
+    EXPECT_FALSE(loadcase(cases[i], *app, &echo, &error)) << i;
+    EXPECT_TRUE(echo.empty()) << i;
+    EXPECT_NE(error.find(entries[i]), std::string::npos) << error;
+    expectsame(*before, *app);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The console dialogue around the file.
 

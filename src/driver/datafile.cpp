@@ -123,7 +123,9 @@ class CaseReader {
   bool word(const Entry& e, const char* allowed, const char* expected, char& out) {
     const std::string* w = next();
     if (!w) return missing(e, "", expected);
-    if (std::strchr(allowed, (*w)[0]) == nullptr) return refuse(e, "", *w, expected);
+    // strchr also finds the terminating NUL: a word led by a NUL byte is no key.
+    if ((*w)[0] == '\0' || std::strchr(allowed, (*w)[0]) == nullptr)
+      return refuse(e, "", *w, expected);
     out = (*w)[0];
     return true;
   }
