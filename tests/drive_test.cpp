@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "control/contour.h"
 #include "control/kinematics.h"
@@ -336,4 +337,109 @@ TEST(DriveTest, ScaraHeldJointWhenNoCandidateFits) {
   const Pair b = caldrive2({5.0, 0.0}, {0.1, 0}, {0, 0}, M, lock);
   EXPECT_TRUE(std::isfinite(b[0]));
   EXPECT_TRUE(std::isfinite(b[1]));
+}
+
+TEST(DriveTest, ScaraSpeedExactlyAtTheThresholdCountsAsMoving) {
+  // Joint 1 creeping backwards against its motor, joint 2 at rest. Just
+  // below the threshold joint 1 counts as stationary and the first
+  // candidate (both forward) fits its own accelerations. At exactly 0.001
+  // it counts as moving: no candidate fits, joint 2 is held and joint 1 is
+  // back-driven alone.
+  const Mat2 M = coupled();
+  const DriveParams d{0.6, 0.33, 0.6, 0.33, 1e-5, 1e-5};
+  const Pair T{0.3, 0.2}, F{0, 0};
+  const DriveSolve c1 = solve2(0.6, 0.6, T, F, M, d);
+  const Pair slow = caldrive2({-0.00099, 0.0}, T, F, M, d);
+  EXPECT_EQ(slow[0], c1.a[0]);
+  EXPECT_EQ(slow[1], c1.a[1]);
+  const Pair edge = caldrive2({-0.001, 0.0}, T, F, M, d);
+  EXPECT_EQ(edge[0], solve1(1 / 0.33, T[0], d.jm1, M.a11, F[0])[0]);
+  EXPECT_EQ(edge[1], 0.0);
+  // The same speed forwards: the forward candidate fits the moving joint.
+  const Pair fwd = caldrive2({0.001, 0.0}, T, F, M, d);
+  EXPECT_EQ(fwd[0], c1.a[0]);
+  EXPECT_EQ(fwd[1], c1.a[1]);
+}
+
+namespace {
+
+// The SCARA drive rules written out case by case, for comparison.
+struct Rules {
+  const Mat2& M;
+  const DriveParams& d;
+  Pair T, F;
+  // First consistent candidate; speed[k] says whether joint k is tested
+  // against its speed w[k] (moving) or the candidate's acceleration.
+  bool candidates(const Pair& w, bool speed1, bool speed2, Pair* a) const {
+    const double f[4][2] = {{d.eta1, d.eta2}, {d.eta1, 1 / d.etab2}, {1 / d.etab1, d.eta2},
+                            {1 / d.etab1, 1 / d.etab2}};
+    for (int c = 0; c < 4; ++c) {
+      const DriveSolve r = solve2(f[c][0], f[c][1], T, F, M, d);
+      const double x1 = speed1 ? w[0] : r.a[0], x2 = speed2 ? w[1] : r.a[1];
+      const bool fwd1 = c < 2, fwd2 = c % 2 == 0;
+      if ((fwd1 ? r.P[0] * x1 > 0 : r.P[0] * x1 < 0) && (fwd2 ? r.P[1] * x2 > 0 : r.P[1] * x2 < 0)) {
+        *a = r.a;
+        return true;
+      }
+    }
+    return false;
+  }
+  // Joint k alone; w null: tested against its own acceleration.
+  double alone(int k, const double* w) const {
+    const double eta = k ? d.eta2 : d.eta1, etab = k ? d.etab2 : d.etab1;
+    const double jm = k ? d.jm2 : d.jm1, Mkk = k ? M.a22 : M.a11;
+    const Pair f = solve1(eta, T[k], jm, Mkk, F[k]), b = solve1(1 / etab, T[k], jm, Mkk, F[k]);
+    if (f[1] * (w ? *w : f[0]) > 0) return f[0];
+    if (b[1] * (w ? *w : b[0]) < 0) return b[0];
+    return 0;
+  }
+  Pair solve(const Pair& w) const {
+    const double v1 = std::fabs(w[0]), v2 = std::fabs(w[1]);
+    Pair a{0, 0};
+    int c = 4;
+    if ((v1 > 0.001 && v2 > 0.001) || v1 == 0.001 || v2 == 0.001) c = 1;
+    else if (v1 > 0.001) c = 2;
+    else if (v2 > 0.001) c = 3;
+    if (c == 1) {
+      if (candidates(w, true, true, &a)) return a;
+      c = 2;
+    }
+    if (c == 2) return candidates(w, true, false, &a) ? a : Pair{alone(0, &w[0]), 0};
+    if (c == 3) return candidates(w, false, true, &a) ? a : Pair{0, alone(1, &w[1])};
+    if (candidates(w, false, false, &a)) return a;
+    const double a1 = alone(0, nullptr);
+    if (a1 != 0) return {a1, 0};
+    return {0, alone(1, nullptr)};
+  }
+};
+
+}  // namespace
+
+TEST(DriveTest, ScaraFollowsTheCandidateRulesForAnyMotion) {
+  // Random torques, loads, couplings and reducers (self-locking ones too),
+  // with speeds on both sides of the stationary threshold and exactly on it.
+  std::mt19937 rng(2024);
+  std::uniform_real_distribution<double> u(-1, 1);
+  const double speeds[] = {0, 0.001, -0.001, 0.0009, -0.0005, 0.0011, 2.0, -2.0};
+  const double etas[] = {0.45, 0.5, 0.6, 0.7, 0.9};
+  int mismatches = 0;
+  for (int it = 0; it < 20000; ++it) {
+    const double eta1 = etas[it % 5], eta2 = etas[(it / 5) % 5];
+    const DriveParams d{eta1, backwardefficiency(100, eta1), eta2, backwardefficiency(100, eta2),
+                        1e-5 * (1 + 0.5 * u(rng)), 1e-5 * (1 + 0.5 * u(rng))};
+    Mat2 M;
+    M.a11 = 4e-5 * (1 + 0.5 * u(rng));
+    M.a22 = 2e-5 * (1 + 0.5 * u(rng));
+    M.a12 = M.a21 = it % 3 == 0 ? 0.0 : 1e-5 * u(rng);
+    auto pick = [&](double scale) { return rng() % 4 == 0 ? 0.0 : scale * u(rng); };
+    const Rules rules{M, d, {pick(0.8), pick(0.8)}, {pick(0.4), pick(0.4)}};
+    const Pair w{rng() % 2 ? speeds[rng() % 8] : 3 * u(rng), rng() % 2 ? speeds[rng() % 8] : 3 * u(rng)};
+    const Pair got = caldrive2(w, rules.T, rules.F, M, d);
+    const Pair want = rules.solve(w);
+    if (got != want && ++mismatches <= 5)
+      ADD_FAILURE() << "w=(" << w[0] << ", " << w[1] << ") T=(" << rules.T[0] << ", " << rules.T[1]
+                    << ") F=(" << rules.F[0] << ", " << rules.F[1] << "): got (" << got[0] << ", "
+                    << got[1] << "), rules give (" << want[0] << ", " << want[1] << ")";
+  }
+  EXPECT_EQ(mismatches, 0);
 }

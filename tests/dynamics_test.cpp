@@ -122,3 +122,30 @@ TEST(DynamicsTest, ContactForceLoadsTheJointsThroughTheHand) {
   EXPECT_LT(a2, 0.0);
   EXPECT_EQ(calderiv(rm, cs, 2, 0.1, x), 0.0);
 }
+
+TEST(DynamicsTest, ScaraContactLoadIsTheTransposedJacobianOfTheTipForce) {
+  // SCARA pressed into the default vertical line with the hand at an angle
+  // to it: the frictionless contact force acts along +X in the world
+  // whatever the hand's spring axes do, so each motor feels the x-row of
+  // the tip Jacobian times F (through its reducer) on top of the velocity
+  // term. With all gains zero the motors give no torque.
+  auto app = defaultcase('b', '1', 'L');
+  app->set.KH1 = 500;
+  app->set.KH2 = 2000;
+  app->gains.of('b') = GainSet{};
+  const RunModel rm = app->runmodel();
+  const SimState x{30, 120, 0.7, -0.4, 0, 0};
+  const ContactOut ct = calcontact(app->set, app->path, {x[0], x[1]});
+  const double F = ct.force[0];
+  ASSERT_GT(F, 1.0);
+  const Mat2 J = jacobian(rm.arm(), {0.3, 1.2}, nullptr);
+  const Pair load{calvel(rm, 0, x) + J.a11 * F / 100, calvel(rm, 1, x) + J.a12 * F / 100};
+  const RobotData& r = app->model.of('b');
+  const DriveParams d{0.6, r.etab1, 0.6, r.etab2, r.jm1, r.jm2};
+  const Pair want = caldrive2({x[2], x[3]}, {0, 0}, load, calmass(rm, x), d);
+  ControlState cs;
+  for (int j : {2, 3}) {
+    const double a = calderiv(rm, cs, j, 0.1, x);
+    EXPECT_NEAR(a, want[j - 2], 1e-9 * std::fabs(want[j - 2])) << j;
+  }
+}

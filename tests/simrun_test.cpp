@@ -235,3 +235,22 @@ TEST(RunTest, UnreachablePathIsReportedOnceAndTheRunCompletes) {
   for (int i = 0; i <= 200; ++i)
     EXPECT_TRUE(std::isfinite(h.tippos[i][0]) && std::isfinite(h.torque[i][0])) << i;
 }
+
+TEST(RunTest, PeripheralErrorAccumulatesTheDifferenceOfStepLengths) {
+  // perierr is the tip's travelled path length minus the command's, summed
+  // step by step; the tip is where the motors and the hand deflection put it.
+  auto app = defaultcase('b', '6', 'S');
+  auto h = run(*app);
+  const ArmGeometry arm = app->runmodel().arm();
+  double tipway = 0, cmdway = 0;
+  for (int i = 1; i <= 200; ++i) {
+    tipway += std::hypot(h->tippos[i][0] - h->tippos[i - 1][0], h->tippos[i][1] - h->tippos[i - 1][1]);
+    cmdway += std::hypot(h->cmdpos[i][0] - h->cmdpos[i - 1][0], h->cmdpos[i][1] - h->cmdpos[i - 1][1]);
+    EXPECT_NEAR(h->perierr[i], tipway - cmdway, 1e-12) << i;
+    EXPECT_EQ(h->tippos[i], realtip(arm, h->motorpos[i], h->tipdefl[i])) << i;
+  }
+  // The command has covered the whole sine: its chords add up to just under
+  // the arc length.
+  EXPECT_LE(cmdway, app->path.pathlen);
+  EXPECT_GT(cmdway, 0.999 * app->path.pathlen);
+}
