@@ -20,8 +20,17 @@ struct SineWave {
 };
 SineWave sinewave(const SineSpec& sine) {
   if (sine.L == 0.0) return {0.0, 0.0};
-  const double w = 2.0 * PI / sine.L;
-  return {w * sine.A, w};
+  return {2.0 * PI * sine.A / sine.L, 2.0 * PI / sine.L};
+}
+
+// Phase 2 pi (x - x0) / L of the sine at the abscissa offset dx from its start.
+double sinephase(const SineSpec& sine, double dx) {
+  return sine.L != 0.0 ? 2.0 * PI * dx / sine.L : 0.0;
+}
+
+// Slope dy/dx = (2 pi / L) A cos(phase) of the sine.
+double sineslope(const SineSpec& sine, double phase) {
+  return sine.L != 0.0 ? (2.0 * PI / sine.L) * sine.A * std::cos(phase) : 0.0;
 }
 
 // Polar angle along a circle of radius rr for arc position arc (0 for a
@@ -149,9 +158,8 @@ Pair pathpoint(const SimSettings& s, const ContourPath& p, double arc) {
       return {s.circle.Ox + s.circle.rr * std::cos(phi), s.circle.Oy + s.circle.rr * std::sin(phi)};
     }
     case 'S': {
-      const SineWave sw = sinewave(s.sine);
       const double x = sinexofs(s.sine, 200, arc);
-      return {x, s.sine.A * std::sin(sw.w * (x - s.sine.x0)) + s.sine.y0};
+      return {x, s.sine.A * std::sin(sinephase(s.sine, x - s.sine.x0)) + s.sine.y0};
     }
     default:
       return {p.x0, p.y0};
@@ -180,12 +188,11 @@ PathPoint cmdpoint(const SimSettings& s, const ContourPath& p, double arc, doubl
       break;
     }
     case 'S': {
-      const SineWave sw = sinewave(s.sine);
       // Abscissa advance of the unshifted sine, added to the commanded start.
       r.x = p.cmdsine0[0] + (sinexofs(s.sine, 200, arc) - s.sine.x0);
-      const double phi = sw.w * (r.x - p.cmdsine0[0]);
+      const double phi = sinephase(s.sine, r.x - p.cmdsine0[0]);
       r.y = s.sine.A * std::sin(phi) + p.cmdsine0[1];
-      const double slope = sw.k * std::cos(phi);
+      const double slope = sineslope(s.sine, phi);
       r.vx = arcdot / std::sqrt(1.0 + slope * slope);
       r.vy = slope * r.vx;
       break;
@@ -228,8 +235,7 @@ double pressangle(const SimSettings& s, const ContourPath& p, const Pair& P) {
     case 'C':
       return std::atan2(P[1] - p.cmdcentre[1], P[0] - p.cmdcentre[0]) - PI;
     case 'S': {
-      const SineWave sw = sinewave(s.sine);
-      return std::atan(sw.k * std::cos(sw.w * (P[0] - p.cmdsine0[0]))) - PI / 2.0;
+      return std::atan(sineslope(s.sine, sinephase(s.sine, P[0] - p.cmdsine0[0]))) - PI / 2.0;
     }
     default:
       return 0.0;
@@ -251,8 +257,7 @@ ContourDirs contourdirs(const SimSettings& s, const ContourPath& p, const Pair& 
       break;
     }
     case 'S': {
-      const SineWave sw = sinewave(s.sine);
-      d.tau = std::atan(sw.k * std::cos(sw.w * (P[0] - s.sine.x0)));
+      d.tau = std::atan(sineslope(s.sine, sinephase(s.sine, P[0] - s.sine.x0)));
       d.nu = d.tau - PI / 2.0;
       break;
     }
@@ -278,8 +283,8 @@ double sinearclen(const SineSpec& sine, int n, double X) {
   if (n < 2) return 0.0;
   const SineWave sw = sinewave(sine);
   auto f = [&](double x) {
-    const double c = sw.k * std::cos(sw.w * x);
-    return std::sqrt(1.0 + c * c);
+    const double c = std::cos(sw.w * x);
+    return std::sqrt(1.0 + sw.k * sw.k * c * c);
   };
   const double h = X / n;
   double sum = 0.0;
@@ -296,8 +301,8 @@ double sinexofs(const SineSpec& sine, int n, double arc) {
   if (n < 1) return sine.x0;
   const SineWave sw = sinewave(sine);
   auto g = [&](double x) {
-    const double c = sw.k * std::cos(sw.w * x);
-    return 1.0 / std::sqrt(1.0 + c * c);
+    const double c = std::cos(sw.w * x);
+    return 1.0 / std::sqrt(1.0 + sw.k * sw.k * c * c);
   };
   const double h = arc / n;
   double x = 0.0;
