@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <cstdlib>
 #include <string>
 
@@ -111,6 +112,8 @@ TEST(ConsoleText, CharsetFollowsTheLocaleName) {
 // terminal mode is left as it was found.
 
 #include <pty.h>
+#include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -182,6 +185,76 @@ TEST(TerminalConsole, LineEndLeftByANumberIsNotTheKey) {
   });
   EXPECT_EQ(r.key, 'z');
   EXPECT_TRUE(r.restored);
+}
+
+// Ctrl-C or a termination request while a key is awaited: the terminal is
+// put back exactly as it was found (every flag and control character, what
+// "stty -g" shows) and the program still ends by that signal.
+struct SignalRun {
+  bool raw = false;       // the child was seen waiting in the single-key mode
+  bool restored = false;  // the terminal mode after its end equals the one before
+  int termsig = 0;        // the signal that ended the child (0: it exited)
+};
+
+bool samemode(const termios& a, const termios& b) {
+  return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+         a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
+// The child reads one key from its own controlling terminal (a fresh pty);
+// once the terminal is in the single-key mode, `interrupt` is done to it.
+template <class Interrupt>
+SignalRun signalwhilekey(Interrupt interrupt) {
+  SignalRun res;
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return res;
+  termios before;
+  tcgetattr(slave, &before);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(master);
+    setsid();  // the pty becomes the controlling terminal: Ctrl-C reaches us
+    ioctl(slave, TIOCSCTTY, 0);
+    dup2(slave, STDIN_FILENO);
+    alarm(10);  // never hang the suite
+    auto con = makeStdConsole(stderr);
+    con->readkey();
+    _exit(3);  // a key came instead of the signal
+  }
+  for (int i = 0; i < 500 && !res.raw; ++i) {
+    termios now;
+    if (tcgetattr(master, &now) == 0 && (now.c_lflag & ICANON) == 0) res.raw = true;
+    else usleep(10000);
+  }
+  if (res.raw) interrupt(pid, master);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFSIGNALED(status)) res.termsig = WTERMSIG(status);
+  termios after;
+  res.restored = tcgetattr(master, &after) == 0 && samemode(before, after);
+  close(master);
+  close(slave);
+  return res;
+}
+
+TEST(TerminalConsole, CtrlCWhileAKeyIsAwaitedRestoresTheTerminal) {
+  const SignalRun r = signalwhilekey([](pid_t, int master) {
+    const char ctrlc = 3;  // the terminal itself turns it into SIGINT
+    EXPECT_EQ(write(master, &ctrlc, 1), 1);
+  });
+  ASSERT_TRUE(r.raw);
+  EXPECT_EQ(r.termsig, SIGINT);
+  EXPECT_TRUE(r.restored);
+}
+
+TEST(TerminalConsole, TerminationWhileAKeyIsAwaitedRestoresTheTerminal) {
+  for (int sig : {SIGTERM, SIGHUP, SIGQUIT}) {
+    SCOPED_TRACE(sig);
+    const SignalRun r = signalwhilekey([sig](pid_t pid, int) { kill(pid, sig); });
+    ASSERT_TRUE(r.raw);
+    EXPECT_EQ(r.termsig, sig);
+    EXPECT_TRUE(r.restored);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,187 @@
+#!/usr/bin/env bash
+# The terminal the simulator was started from is left exactly as it was
+# found ("stty -g" before and after the program): after escape in the window,
+# after the window manager closes the window, and after Ctrl-C or a
+# termination request while the console waits for a key (in the start
+# dialogue, and in a menu called up from the window). The real program runs
+# on a pseudo-terminal made by script(1), with a private Xvfb display.
+# Usage: e2e_terminal.sh <build dir> <source dir>
+set -u
+BUILD=$(cd "$1" && pwd)
+SRC=$(cd "$2" && pwd)
+PROG="$BUILD/hybridsim"
+
+for tool in Xvfb xdotool script stty pgrep c++; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed for this test"; exit 1; }
+done
+[ -x "$PROG" ] || { echo "FAIL: $PROG not built"; exit 1; }
+
+TMP=$(mktemp -d)
+XPID="" ; SPID="" ; FAILS=0
+cleanup() {
+  exec 4>&- 2>/dev/null
+  local p
+  p=$(progpid 2>/dev/null)
+  [ -n "$p" ] && kill -KILL "$p" 2>/dev/null
+  [ -n "$SPID" ] && kill "$SPID" 2>/dev/null
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*"; FAILS=$((FAILS + 1)); }
+ok() { echo "ok: $*"; }
+
+. "$SRC/tests/xdisplay.sh"
+startdisplay || exit 1
+
+# Inside the pty: note the terminal and its mode, run the program in the
+# foreground, note its status and the mode after it. The shell catches the
+# signals so that it outlives the program and can look at the terminal.
+cat >"$TMP/wrap.sh" <<EOF
+tty >"$TMP/tty"
+stty -g >"$TMP/before"
+trap : INT TERM QUIT HUP
+echo \$\$ >"$TMP/wrappid"
+"$PROG"
+echo \$? >"$TMP/rc"
+stty -g >"$TMP/after"
+EOF
+
+# Starts the program on a fresh pty; what is written to fd 4 is typed on it.
+start() {
+  rm -f "$TMP/in" "$TMP/tty" "$TMP/before" "$TMP/after" "$TMP/rc" "$TMP/wrappid"
+  mkfifo "$TMP/in"
+  script -qfec "bash $TMP/wrap.sh" /dev/null <"$TMP/in" >"$TMP/out" 2>&1 &
+  SPID=$!
+  exec 4>"$TMP/in"
+  for _ in $(seq 100); do [ -s "$TMP/before" ] && [ -s "$TMP/wrappid" ] && break; sleep 0.1; done
+  [ -s "$TMP/before" ] || { echo "FAIL: no pseudo-terminal from script"; cat "$TMP/out"; exit 1; }
+}
+progpid() { [ -s "$TMP/wrappid" ] && pgrep -P "$(cat "$TMP/wrappid")" -x hybridsim | head -n1; }
+# Waits until the console waits for one key (the terminal leaves line mode).
+awaitkey() {
+  local tty
+  tty=$(cat "$TMP/tty")
+  for _ in $(seq 600); do
+    stty -F "$tty" -a 2>/dev/null | grep -q -- '-icanon' && return 0
+    [ -s "$TMP/rc" ] && return 1
+    sleep 0.1
+  done
+  return 1
+}
+# Waits for the window and puts it on the screen under the pointer.
+awaitwindow() {
+  WIN=""
+  for _ in $(seq 600); do
+    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
+    [ -n "$WIN" ] && break
+    [ -s "$TMP/rc" ] && break
+    sleep 0.2
+  done
+  [ -n "$WIN" ] || return 1
+  xdotool windowmove "$WIN" 0 0
+  xdotool mousemove --window "$WIN" 400 400
+  sleep 1
+}
+# Waits for the end; checks the exit status and that the mode is the one before.
+finish() {
+  local name=$1 want=$2 rc
+  for _ in $(seq 300); do [ -s "$TMP/after" ] && break; sleep 0.1; done
+  exec 4>&-
+  wait "$SPID" 2>/dev/null
+  SPID=""
+  if [ ! -s "$TMP/after" ]; then
+    fail "$name: the program did not end"
+    tail -n 5 "$TMP/out"
+    return
+  fi
+  rc=$(cat "$TMP/rc")
+  [ "$rc" = "$want" ] && ok "$name: exit status $rc" || fail "$name: exit status $rc, expected $want"
+  if [ "$(cat "$TMP/before")" = "$(cat "$TMP/after")" ]; then
+    ok "$name: terminal mode restored"
+  else
+    fail "$name: terminal mode before $(cat "$TMP/before") after $(cat "$TMP/after")"
+  fi
+}
+# The start dialogue typed key by key (robot b, method 6, sine), then the window.
+dialogue() {
+  awaitkey || return 1
+  printf 'n' >&4
+  for k in b 6 S; do
+    awaitkey || return 1
+    printf '%s' "$k" >&4
+  done
+  awaitwindow
+}
+
+# ---- escape in the window ----
+start
+if dialogue; then
+  xdotool key Escape
+  finish "escape" 0
+else
+  fail "escape: no window"; finish "escape" 0
+fi
+
+# ---- the window manager closes the window ----
+start
+if dialogue; then
+  "$TMP/wmclose" "$WIN"
+  finish "window close" 0
+else
+  fail "window close: no window"; finish "window close" 0
+fi
+
+# ---- Ctrl-C while the start dialogue waits for a key ----
+start
+if awaitkey; then
+  printf '\003' >&4
+  finish "Ctrl-C in the start dialogue" 130
+else
+  fail "Ctrl-C: no key awaited"; finish "Ctrl-C in the start dialogue" 130
+fi
+
+# ---- SIGTERM while the start dialogue waits for a key ----
+start
+if awaitkey; then
+  kill -TERM "$(progpid)"
+  finish "SIGTERM in the start dialogue" 143
+else
+  fail "SIGTERM: no key awaited"; finish "SIGTERM in the start dialogue" 143
+fi
+
+# ---- Ctrl-C while a menu called from the window waits for a key ----
+start
+if dialogue; then
+  xdotool key f
+  if awaitkey; then
+    printf '\003' >&4
+  else
+    fail "menu: no key awaited after the window's f"
+  fi
+  finish "Ctrl-C in the menu" 130
+else
+  fail "menu: no window"; finish "Ctrl-C in the menu" 130
+fi
+
+# ---- SIGTERM while a menu called from the window waits for a key ----
+start
+if dialogue; then
+  xdotool key f
+  if awaitkey; then
+    kill -TERM "$(progpid)"
+  else
+    fail "menu: no key awaited after the window's f"
+  fi
+  finish "SIGTERM in the menu" 143
+else
+  fail "menu: no window"; finish "SIGTERM in the menu" 143
+fi
+
+if [ "$FAILS" -ne 0 ]; then
+  echo "$FAILS terminal check(s) failed"
+  exit 1
+fi
+echo "all terminal checks passed"
