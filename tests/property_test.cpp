@@ -19,11 +19,7 @@ namespace hs {
 namespace {
 
 // Cases per block; HYBRIDSIM_PROPERTY_CASES asks for more (a longer soak).
-#if defined(__SANITIZE_ADDRESS__)
-constexpr int kDefaultCases = 6;  // the instrumented build is about ten times slower
-#else
 constexpr int kDefaultCases = 25;
-#endif
 int casesperblock() {
   const char* v = std::getenv("HYBRIDSIM_PROPERTY_CASES");
   const int n = v ? std::atoi(v) : 0;
