@@ -16,9 +16,11 @@ for target in datafile dialogue; do
   work=$(mktemp -d)
   echo "-- ${target}_fuzz for ${secs}s (corpus $(ls "$corpus" | wc -l) files)"
   log=$(mktemp)
+  dict=()
+  [ -f "tests/fuzz/${target}.dict" ] && dict=(-dict="tests/fuzz/${target}.dict")
   if ./build-fuzz/${target}_fuzz -max_total_time="$secs" -timeout=20 -rss_limit_mb=4096 \
         -artifact_prefix="tests/fuzz/${target}_crash-" -print_final_stats=1 \
-        "$work" "$corpus" >"$log" 2>&1; then
+        "${dict[@]}" "$work" "$corpus" >"$log" 2>&1; then
     tail -n 12 "$log"
   else
     tail -n 60 "$log"
