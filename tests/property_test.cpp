@@ -14,6 +14,9 @@
 
 #include "driver/app.h"
 #include "driver/datafile.h"
+#include "driver/report.h"
+#include "graphics/canvas.h"
+#include "graphics/frame.h"
 
 namespace hs {
 namespace {
@@ -154,9 +157,15 @@ TEST_P(RandomCases, RunEndsFiniteAndReportsUnreachableOnce) {
     ++kept;
 
     // The menu's rerun: derivation (path ends out of reach are said there,
-    // each waiting for a key), then the run with its own messages.
+    // each waiting for a key), the settings report, then the run with its
+    // own messages.
     ScriptConsole derivecon("");
     derive(*app, derivecon);
+    derivecon.clearoutput();
+    printsettings(*app, derivecon);
+    // Accepted data give a report of plain numbers.
+    EXPECT_EQ(derivecon.output().find("nan"), std::string::npos) << derivecon.output();
+    EXPECT_EQ(derivecon.output().find("inf"), std::string::npos) << derivecon.output();
     ScriptConsole con("");  // no key to answer with: a key wait must not block
     runsimulation(*app, con);
     const std::string& out = con.output();
@@ -175,6 +184,22 @@ TEST_P(RandomCases, RunEndsFiniteAndReportsUnreachableOnce) {
     const RunHistory& h = app->history();
     const int bad = firstnonfinite(h, app->set.nstep);
     EXPECT_EQ(bad, -1) << "step " << bad << " is not finite; output:" << out;
+    EXPECT_EQ(out.find("nan"), std::string::npos) << out;
+    EXPECT_EQ(out.find("inf"), std::string::npos) << out;
+
+    // The picture of the first, a middle and the last step: finite points
+    // and no "nan" in a label.
+    for (int frame : {0, app->set.nstep / 2, app->set.nstep}) {
+      app->disp.frame = frame;
+      Recorder rec;
+      display(*app, rec);
+      for (const Primitive& p : rec.prims()) {
+        for (const Pair& pt : p.pts) ASSERT_TRUE(finite(pt)) << "frame " << frame << " " << p.text;
+        EXPECT_EQ(p.text.find("nan"), std::string::npos) << "frame " << frame;
+        EXPECT_EQ(p.text.find("inf"), std::string::npos) << "frame " << frame;
+      }
+    }
+
     if (count(out, kDiverged) == 0) {
       // Without a word of divergence the motor positions stay physical.
       for (int i = 0; i <= app->set.nstep; ++i) {
