@@ -7,15 +7,28 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+summary=$(mktemp)
+# Runs ctest in the given build folder and keeps its closing counts.
+runctest() {
+  local dir=$1; shift
+  (cd "$dir" && ctest "$@") | tee -a "$summary"
+}
+# One closing line over every ctest run of this script.
+closing() {
+  local total failed
+  total=$(grep -Eo 'tests failed out of [0-9]+' "$summary" | awk '{s+=$5} END {print s+0}')
+  failed=$(grep -Eo '[0-9]+ tests failed out of' "$summary" | awk '{s+=$1} END {print s+0}')
+  echo "tests: $((total - failed)) passed, $failed failed"
+}
 bash scripts/deps.sh
 jobs=$(nproc)
 
 echo "== stage 1: build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
-(cd build && ctest --output-on-failure -j2)
+runctest build --output-on-failure -j2
 
-[ "${HYBRIDSIM_QUICK:-0}" = "1" ] && exit 0
+if [ "${HYBRIDSIM_QUICK:-0}" = "1" ]; then closing; exit 0; fi
 
 echo "== stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-san -DCMAKE_BUILD_TYPE=Debug -DHYBRIDSIM_SANITIZE=ON -DHYBRIDSIM_BENCH=OFF >/dev/null
@@ -31,10 +44,10 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 # behaviour check but without the leak check; the same code paths of ours
 # (start-up, menu, frame composition on a recorder) are leak-checked in the
 # unit tests, and the batch runner's script (no window) keeps the leak check.
-(cd build-san && ctest --output-on-failure -j2 -E '^e2e_')
-(cd build-san && ctest --output-on-failure -j2 -R '^e2e_batch')
-(cd build-san && ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" \
-   ctest --output-on-failure -j2 -R '^e2e_' -E '^e2e_batch')
+runctest build-san --output-on-failure -j2 -E '^e2e_'
+runctest build-san --output-on-failure -j2 -R '^e2e_batch'
+ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" runctest build-san --output-on-failure -j2 -R '^e2e_' -E '^e2e_batch'
 
 echo "== stage 3: fuzzing"
 bash scripts/fuzz.sh "${HYBRIDSIM_FUZZ_SECONDS:-60}"
+closing
