@@ -257,5 +257,72 @@ TEST(TerminalConsole, TerminationWhileAKeyIsAwaitedRestoresTheTerminal) {
   }
 }
 
+// Ctrl-Z while a key is awaited: while the program is stopped the shell has
+// its terminal as it was; after 'fg' the waiting read takes a key without Enter.
+// A shell's layout is needed for a stop to happen at all (a process group
+// without a parent in its session is never stopped): the child leads the
+// session on the pty like a shell and runs the reader as its foreground job.
+TEST(TerminalConsole, SuspendWhileAKeyIsAwaitedGivesTheTerminalBack) {
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  termios before;
+  tcgetattr(slave, &before);
+  int report[2], resume[2];
+  ASSERT_EQ(pipe(report), 0);
+  ASSERT_EQ(pipe(resume), 0);
+  const pid_t shell = fork();
+  if (shell == 0) {
+    close(master);
+    setsid();
+    ioctl(slave, TIOCSCTTY, 0);
+    alarm(10);
+    const pid_t job = fork();
+    if (job == 0) {
+      setpgid(0, 0);
+      dup2(slave, STDIN_FILENO);
+      auto con = makeStdConsole(stderr);
+      _exit(con->readkey() == 'q' ? 0 : 4);
+    }
+    setpgid(job, job);
+    signal(SIGTTOU, SIG_IGN);
+    tcsetpgrp(slave, job);  // the reader is the foreground job
+    int status = 0;
+    char c = waitpid(job, &status, WUNTRACED) == job && WIFSTOPPED(status) ? 'S' : 'X';
+    if (write(report[1], &c, 1) != 1 || c != 'S') _exit(5);
+    if (read(resume[0], &c, 1) != 1) _exit(6);
+    tcsetpgrp(slave, job);  // 'fg'
+    kill(-job, SIGCONT);
+    waitpid(job, &status, 0);
+    _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 7);
+  }
+  auto waitmode = [&](bool keymode) {
+    for (int i = 0; i < 500; ++i) {
+      termios now;
+      if (tcgetattr(master, &now) == 0 && ((now.c_lflag & ICANON) == 0) == keymode) return true;
+      usleep(10000);
+    }
+    return false;
+  };
+  ASSERT_TRUE(waitmode(true));
+  const char ctrlz = 26;  // the terminal turns it into SIGTSTP
+  ASSERT_EQ(write(master, &ctrlz, 1), 1);
+  char c = 0;
+  ASSERT_EQ(read(report[0], &c, 1), 1);
+  EXPECT_EQ(c, 'S');  // the job was stopped
+  termios stopped;
+  tcgetattr(master, &stopped);
+  EXPECT_TRUE(samemode(before, stopped));
+  ASSERT_EQ(write(resume[1], "C", 1), 1);
+  EXPECT_TRUE(waitmode(true));  // single-key mode again after 'fg'
+  ASSERT_EQ(write(master, "q", 1), 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(shell, &status, 0), shell);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  termios after;
+  tcgetattr(master, &after);
+  EXPECT_TRUE(samemode(before, after));
+  for (int fd : {master, slave, report[0], report[1], resume[0], resume[1]}) close(fd);
+}
+
 }  // namespace
 }  // namespace hs

@@ -204,10 +204,42 @@ struct termios g_saved;
 volatile std::sig_atomic_t g_raw = 0;
 bool g_handlers = false;
 
+struct termios g_keymode;  // the single-key mode while a key is awaited
+
 void onfatalsignal(int sig) {
   restoreterminal();
   std::signal(sig, SIG_DFL);
   std::raise(sig);
+}
+
+void installstop();
+
+// Ctrl-Z while a key is awaited: the shell gets its terminal back as it was,
+// and on 'fg' the single-key mode returns so the waiting read needs no Enter.
+void onstop(int) {
+  const int savederrno = errno;
+  const bool waskey = g_raw != 0;
+  restoreterminal();
+  std::signal(SIGTSTP, SIG_DFL);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &set, nullptr);
+  std::raise(SIGTSTP);  // stopped here until continued
+  installstop();
+  if (waskey) {
+    g_raw = 1;
+    tcsetattr(STDIN_FILENO, TCSANOW, &g_keymode);
+  }
+  errno = savederrno;
+}
+
+void installstop() {
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_handler = onstop;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGTSTP, &sa, nullptr);
 }
 
 void installhandlers() {
@@ -221,6 +253,7 @@ void installhandlers() {
     sigemptyset(&sa.sa_mask);
     sigaction(sig, &sa, nullptr);
   }
+  installstop();
 }
 
 class StdConsole : public Console, private InputBuffer {
@@ -291,6 +324,7 @@ class StdConsole : public Console, private InputBuffer {
     raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
+    g_keymode = raw;
     g_raw = 1;
     tcsetattr(STDIN_FILENO, TCSANOW, &raw);
     unsigned char c = 0;
