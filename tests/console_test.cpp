@@ -86,6 +86,18 @@ TEST(ConsoleText, ShiftJisOutputIsCp932) {
   EXPECT_EQ(toCharset("ロボット", "UTF-8"), "ロボット");
 }
 
+TEST(ConsoleText, TypedShiftJisTextIsEchoedAsTyped) {
+  // A file name typed in a Shift-JIS terminal: its bytes open the file, the
+  // echo shows the same characters again.
+  const std::string typed = "\x83\x8D\x83\x7B\x83\x62\x83\x67.dat";
+  EXPECT_EQ(fromCharset(typed, "CP932"), "ロボット.dat");
+  EXPECT_EQ(toCharset(fromCharset(typed, "CP932"), "CP932"), typed);
+  EXPECT_EQ(fromCharset("a\x81" "", "CP932"), "a?");  // cut in the middle of a character
+  EXPECT_EQ(fromCharset("ロボット", "UTF-8"), "ロボット");
+  ScriptConsole script("");
+  EXPECT_EQ(script.inputtext("ロボット"), "ロボット");
+}
+
 TEST(ConsoleText, UnconvertibleCharactersBecomeQuestionMarks) {
   EXPECT_EQ(toCharset("a\xF0\x9F\x98\x80" "b", "CP932"), "a?b");  // an emoji
   EXPECT_EQ(toCharset("a\xFF" "b", "CP932"), "a?b");                // broken UTF-8

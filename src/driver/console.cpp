@@ -73,13 +73,21 @@ std::string localeCharset() {
   return "UTF-8";
 }
 
-std::string toCharset(const std::string& utf8, const std::string& charset) {
-  if (charset.empty() || lower(charset) == "utf-8" || lower(charset) == "utf8") return utf8;
-  iconv_t cd = iconv_open(charset.c_str(), "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return utf8;
+namespace {
+
+bool isutf8name(const std::string& charset) {
+  return charset.empty() || lower(charset) == "utf-8" || lower(charset) == "utf8";
+}
+
+// Converts text between character sets; a character the target lacks, or a
+// broken sequence in the source, becomes '?'.
+std::string convertcharset(const std::string& text, const std::string& from, const std::string& to) {
+  iconv_t cd = iconv_open(to.c_str(), from.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  const bool fromutf8 = isutf8name(from);
   std::string out;
-  out.reserve(utf8.size());
-  std::vector<char> in(utf8.begin(), utf8.end());
+  out.reserve(text.size());
+  std::vector<char> in(text.begin(), text.end());
   char* ip = in.data();
   std::size_t il = in.size();
   char chunk[1024];
@@ -90,10 +98,10 @@ std::string toCharset(const std::string& utf8, const std::string& charset) {
     out.append(chunk, static_cast<std::size_t>(op - chunk));
     if (r == static_cast<std::size_t>(-1)) {
       if (errno == E2BIG) continue;
-      // A character the target set lacks, or broken UTF-8: show '?' for it.
-      // Skip the lead byte and whatever continuation bytes follow it.
+      // Skip the offending byte, and in UTF-8 the continuation bytes after it.
       std::size_t skip = 1;
-      while (skip < il && skip < 4 && (static_cast<unsigned char>(ip[skip]) & 0xC0) == 0x80) ++skip;
+      if (fromutf8)
+        while (skip < il && skip < 4 && (static_cast<unsigned char>(ip[skip]) & 0xC0) == 0x80) ++skip;
       out += '?';
       ip += skip;
       il -= skip;
@@ -102,6 +110,18 @@ std::string toCharset(const std::string& utf8, const std::string& charset) {
   iconv(cd, nullptr, nullptr, nullptr, nullptr);
   iconv_close(cd);
   return out;
+}
+
+}  // namespace
+
+std::string toCharset(const std::string& utf8, const std::string& charset) {
+  if (isutf8name(charset)) return utf8;
+  return convertcharset(utf8, "UTF-8", charset);
+}
+
+std::string fromCharset(const std::string& bytes, const std::string& charset) {
+  if (isutf8name(charset)) return bytes;
+  return convertcharset(bytes, charset, "UTF-8");
 }
 
 // ---------------------------------------------------------------------------
@@ -298,6 +318,7 @@ class StdConsole : public Console, private InputBuffer {
 
   void discardline() override { dropline(); }
   bool atend() const override { return ended_; }
+  std::string inputtext(const std::string& typed) const override { return fromCharset(typed, charset_); }
 
  private:
   bool fill() override {

@@ -30,6 +30,9 @@ class Console {
   virtual void discardline() = 0;
   // True once end of input has been met.
   virtual bool atend() const = 0;
+  // Text as typed (in the terminal's character set) converted to UTF-8, for
+  // echoing what was read; the bytes themselves are what a file name opens.
+  virtual std::string inputtext(const std::string& typed) const { return typed; }
 };
 
 // printf into a std::string.
@@ -38,6 +41,8 @@ std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Converts UTF-8 text to the character set named (e.g. "CP932"); "UTF-8" or
 // an empty name returns the text unchanged. Unconvertible characters become '?'.
 std::string toCharset(const std::string& utf8, const std::string& charset);
+// Converts text in the named character set to UTF-8 (the inverse of toCharset).
+std::string fromCharset(const std::string& bytes, const std::string& charset);
 // The output character set the locale asks for: "CP932" for a Shift-JIS
 // locale, "UTF-8" otherwise (also in the C/POSIX locale).
 std::string localeCharset();

@@ -407,12 +407,13 @@ FileRead readdatafile(App& app, Console& con) {
     con.print("\nファイル名入力　");
     std::string name;
     if (con.readword(name) != ReadStatus::Ok || name.empty()) return FileRead::Cancelled;
-    con.print(fmt("\n読み込んだファイル名 = %s", name.c_str()));
+    const std::string shown = con.inputtext(name);
+    con.print(fmt("\n読み込んだファイル名 = %s", shown.c_str()));
 
     std::string text, reason;
     if (!readwholefile(name, text, reason)) {
       con.print(fmt("\nファイル %s を読み込めません（%s）．ファイル名をもう一度入力してください．",
-                    name.c_str(), reason.c_str()));
+                    shown.c_str(), reason.c_str()));
       continue;
     }
     std::string echo, error;
@@ -420,7 +421,7 @@ FileRead readdatafile(App& app, Console& con) {
       con.print(error);
       con.print(fmt("\nファイル %s のデータは使いません（設定は変更していません）．"
                     "ファイル名をもう一度入力してください．",
-                    name.c_str()));
+                    shown.c_str()));
       continue;
     }
     con.print(echo);
