@@ -29,14 +29,9 @@ fail() { echo "FAIL: $*"; FAILS=$((FAILS + 1)); }
 ok() { echo "ok: $*"; }
 
 # ---- X server on a free display (Xvfb picks it and tells us) ----
-Xvfb -displayfd 3 -screen 0 1024x900x24 -nolisten tcp 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
-XPID=$!
-for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.1; done
-[ -s "$TMP/display" ] || { cat "$TMP/xvfb.log"; echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$TMP/display")"
+. "$SRC/tests/xdisplay.sh"
+startdisplay || exit 1
 echo "display $DISPLAY"
-
-c++ -O1 -o "$TMP/wmclose" "$SRC/tests/wmclose.cpp" -lX11 || { echo "FAIL: cannot build wmclose"; exit 1; }
 
 # ---- helpers ----
 # Starts the program with the start dialogue on a fifo that stays open, so
