@@ -1,6 +1,6 @@
 // The drawing back end: flat 2-D shapes in window units (-1 .. +1 both ways),
-// line widths in pixels, bitmap texts. One implementation draws with OpenGL,
-// the other records what would be drawn so a frame can be checked without a
+// line widths in pixels, bitmap texts. The OpenGL implementation is in
+// glcanvas.h; the recorder here records what would be drawn so a frame can be checked without a
 // display.
 #pragma once
 
@@ -49,19 +49,6 @@ class Canvas {
   virtual void shape(Shape kind, const Rgba& colour, const std::vector<Pair>& pts) = 0;
   // A text at window position (x, y), drawn black; '\n' draws nothing.
   virtual void text(float x, float y, Font font, const std::string& bytes) = 0;
-};
-
-// Draws through fixed-function OpenGL and GLUT bitmap fonts (needs a current
-// GL context).
-class GlCanvas : public Canvas {
- public:
-  void clear() override;
-  void present() override;
-  void linewidth(double px) override;
-  void pushframe(const Pair& at, double angle) override;
-  void popframe() override;
-  void shape(Shape kind, const Rgba& colour, const std::vector<Pair>& pts) override;
-  void text(float x, float y, Font font, const std::string& bytes) override;
 };
 
 // One recorded drawing operation.
