@@ -8,6 +8,7 @@
 
 #include "driver/app.h"
 #include "driver/console.h"
+#include "driver/startup.h"
 #include "model/robotmodel.h"
 #include "model/simrun.h"
 
@@ -16,20 +17,14 @@ namespace {
 std::unique_ptr<hs::App> defaults(char type, char method, char contour) {
   auto app = std::make_unique<hs::App>();
   hs::ScriptConsole con("");
-  hs::installconstants(*app);
-  hs::setdefaults(*app, con);
-  hs::derive(*app, con);
-  app->set.type = type;
-  app->set.hybrid = method;
-  app->set.curve = contour;
-  hs::derive(*app, con);
+  hs::startup(*app, con, hs::selections(type, method, contour));
   return app;
 }
 
 void BM_Run(benchmark::State& state, char type, char method, char contour, bool memo) {
   auto app = defaults(type, method, contour);
   for (auto _ : state) {
-    hs::calmodel(app->set, app->model, app->gains, app->path, app->disp);
+    hs::calmodel(app->set, app->model, app->gains, app->path);
     const hs::RunReport rep = hs::calcontrol(app->runmodel(), app->ctl, app->history(), {}, memo);
     benchmark::DoNotOptimize(rep);
     benchmark::DoNotOptimize(app->history().force[200][0]);

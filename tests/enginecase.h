@@ -1,26 +1,20 @@
 // Test cases of the simulation engine: an application state after start-up
-// with a chosen robot, method and contour, derived as the start dialogue
-// would leave it.
+// with a chosen robot, method and contour, derived and run once as the
+// start-up leaves it.
 #pragma once
 
 #include <memory>
 
 #include "driver/app.h"
 #include "driver/console.h"
+#include "driver/startup.h"
 
 namespace hs {
 
 inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
   auto app = std::make_unique<App>();
   ScriptConsole con("");
-  installconstants(*app);
-  setdefaults(*app, con);
-  derive(*app, con);
-  app->set.type = type;
-  app->set.hybrid = method;
-  app->set.curve = contour;
-  derive(*app, con);
-  derive(*app, con);  // the menu's rerun derives once more
+  startup(*app, con, selections(type, method, contour));
   return app;
 }
 

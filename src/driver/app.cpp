@@ -141,10 +141,12 @@ void setdefaults(App& app, Console& con) {
   }
 }
 
-// Full derivation for the current selections; path ends out of reach are
-// reported one by one, each waiting for a key.
+// Full derivation for the current selections and the setting-error label
+// the window shows; path ends out of reach are reported one by one, each
+// waiting for a key.
 void derive(App& app, Console& con) {
-  const std::vector<Pair> out = calmodel(app.set, app.model, app.gains, app.path, app.disp);
+  const std::vector<Pair> out = calmodel(app.set, app.model, app.gains, app.path);
+  seterrlabel(app.set.seterror, app.disp);
   for (const Pair& p : out) reportunreachable(con, app.set, p[0], p[1]);
 }
 

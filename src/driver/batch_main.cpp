@@ -9,14 +9,12 @@
 // its console text goes to standard error. No key is ever awaited.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "driver/app.h"
 #include "driver/console.h"
 #include "driver/datafile.h"
-#include "driver/menu.h"
+#include "driver/startup.h"
 
 namespace {
 
@@ -96,41 +94,27 @@ int main(int argc, char** argv) {
     return usage();
   }
 
-  std::string text;
-  if (!casefile.empty()) {
-    std::ifstream in(casefile);
-    if (!in) {
-      std::fprintf(stderr, "hybridsim-batch: %s: %s\n", casefile.c_str(), std::strerror(errno));
-      return 1;
-    }
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    text = ss.str();
+  std::string text, reason;
+  if (!casefile.empty() && !hs::readcasefile(casefile, text, reason)) {
+    std::fprintf(stderr, "hybridsim-batch: %s: %s\n", casefile.c_str(), reason.c_str());
+    return 1;
   }
 
   BatchConsole con;
   static hs::App app;  // large run histories: keep them off the stack
-  hs::installconstants(app);
-  hs::setdefaults(app, con);
-  hs::derive(app, con);
-  con.print("\n\nロボットの制御シミュレーション");
-  if (!casefile.empty()) {
+  const hs::Chooser selected = hs::selections(robot, method, contour);
+  const bool started = hs::startup(app, con, [&](hs::App& a, hs::Console& c) {
+    c.print("\n\nロボットの制御シミュレーション");
+    if (casefile.empty()) return selected(a, c);
     std::string echo, error;
-    if (!hs::loadcase(text, app, &echo, &error)) {
-      con.print("\n" + error + "\n");
-      return 1;
+    if (!hs::loadcase(text, a, &echo, &error)) {
+      c.print("\n" + error + "\n");
+      return false;
     }
-    con.print(echo);
-  } else {
-    app.set.type = robot;
-    app.set.hybrid = method;
-    app.set.curve = contour;
-  }
-  hs::derive(app, con);
-  // The menu's first pass with the pending key '0': report, derivation,
-  // report, the run and its completion message.
-  app.set.menukey = '0';
-  hs::keymenu(app, con);
+    c.print(echo);
+    return true;
+  });
+  if (!started) return 1;
   con.print("\n");
 
   int laststep = app.set.nstep;

@@ -354,9 +354,11 @@ std::string reasonof(int err) {
   return c ? strerror_l(err, c) : fmt("errno %d", err);
 }
 
-// Reads a whole data file. A case is a few hundred bytes; anything beyond
-// a megabyte is not a data file (and reading a device could go on forever).
-bool readwholefile(const std::string& name, std::string& text, std::string& reason) {
+}  // namespace
+
+// A case is a few hundred bytes; anything beyond a megabyte is not a data
+// file (and reading a device such as /dev/zero would go on forever).
+bool readcasefile(const std::string& name, std::string& text, std::string& reason) {
   constexpr std::size_t kLimit = 1 << 20;
   std::FILE* f = std::fopen(name.c_str(), "r");
   if (!f) {
@@ -384,8 +386,6 @@ bool readwholefile(const std::string& name, std::string& text, std::string& reas
   return true;
 }
 
-}  // namespace
-
 bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error) {
   CaseReader reader(text, app.set.wp);
   Case c;
@@ -411,7 +411,7 @@ FileRead readdatafile(App& app, Console& con) {
     con.print(fmt("\n読み込んだファイル名 = %s", shown.c_str()));
 
     std::string text, reason;
-    if (!readwholefile(name, text, reason)) {
+    if (!readcasefile(name, text, reason)) {
       con.print(fmt("\nファイル %s を読み込めません（%s）．ファイル名をもう一度入力してください．",
                     shown.c_str(), reason.c_str()));
       continue;

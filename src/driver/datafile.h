@@ -17,6 +17,11 @@ enum class FileRead {
 // hold a valid case is reported and the name is asked again.
 FileRead readdatafile(App& app, Console& con);
 
+// Reads the whole text of the data file `name` for the menu's 'r' and the
+// batch runner. False with the reason in plain words when it cannot be
+// opened or read ("Is a directory" for a folder) or exceeds 1 MB.
+bool readcasefile(const std::string& name, std::string& text, std::string& reason);
+
 // Reads and checks one case from text. On success stores it into app and
 // appends the echo lines to *echo; on failure leaves app unchanged and sets
 // *error to the message naming the entry. Used by readdatafile and the

@@ -48,15 +48,26 @@ bool startdialogue(App& app, Console& con) {
   return choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", "LCS", s.curve);
 }
 
-bool startup(App& app, Console& con) {
+bool startup(App& app, Console& con, const Chooser& choose) {
   installconstants(app);
   setdefaults(app, con);
   derive(app, con);
-  if (!startdialogue(app, con)) return false;
+  if (!choose(app, con)) return false;
   derive(app, con);
   app.set.menukey = '0';
   keymenu(app, con);
   return true;
+}
+
+bool startup(App& app, Console& con) { return startup(app, con, startdialogue); }
+
+Chooser selections(char type, char hybrid, char curve) {
+  return [=](App& app, Console&) {
+    app.set.type = type;
+    app.set.hybrid = hybrid;
+    app.set.curve = curve;
+    return true;
+  };
 }
 
 }  // namespace hs

@@ -1,14 +1,30 @@
 // Start-up and the start dialogue.
 #pragma once
 
+#include <functional>
+
 #include "driver/app.h"
 
 namespace hs {
 
-// Start-up up to the end of the first menu pass (everything before the
-// window). Returns false when input ended during the start dialogue (the
-// caller ends the program with a message and a non-zero status).
+// What start-up asks between its two derivations: the start dialogue, a
+// case file or three fixed selections. False stops the start-up.
+using Chooser = std::function<bool(App& app, Console& con)>;
+
+// The one start-up sequence of every program, test and benchmark: run
+// constants, defaults, derivation, the selections or case of `choose`,
+// derivation, and the menu's first pass with the pending key '0' (report,
+// derivation, report, the first run). False when `choose` gave up.
+bool startup(App& app, Console& con, const Chooser& choose);
+
+// Start-up with the start dialogue (everything before the window). Returns
+// false when input ended during the start dialogue (the caller ends the
+// program with a message and a non-zero status).
 bool startup(App& app, Console& con);
+
+// A chooser that stores robot `type`, control method `hybrid` and contour
+// `curve` without asking.
+Chooser selections(char type, char hybrid, char curve);
 
 // The start dialogue alone: the title, the data-file question and either the
 // data file or the robot, method and contour keys. False at end of input.

@@ -9,7 +9,6 @@
 #include "control/contour.h"
 #include "control/gains.h"
 #include "control/kinematics.h"
-#include "graphics/displaystate.h"
 
 namespace hs {
 
@@ -100,15 +99,13 @@ void caljeq(const SimSettings& s, RobotModel& m) {
 }
 
 // Complete re-derivation for the current robot type after any change.
-std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, ContourPath& path,
-                           DisplayState& disp) {
+std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, ContourPath& path) {
   callinks(s, m);
   calwork(s, s.mw, m);
   calmotor(s, m);
   caleff(s, m);
   caljeq(s, m);
   designgains(s, m, g);
-  seterrlabel(s.seterror, disp);
   setpath(s, path);
   // The sine's end point always follows its start and wavelength.
   s.sine.xf = s.sine.x0 + s.sine.L;

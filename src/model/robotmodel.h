@@ -11,7 +11,6 @@ namespace hs {
 
 struct ContourPath;
 struct ServoGains;
-struct DisplayState;
 
 // One set of derived values per robot type (fields of the other type unused).
 struct RobotData {
@@ -52,10 +51,9 @@ double backwardefficiency(double u, double eta);
 
 // Re-derives everything for the current robot type, in the fixed order:
 // links, payload, motors, efficiencies, nominal inertias, gain design,
-// setting-error label, path, reachability of the path ends, trajectory.
+// path, reachability of the path ends, trajectory.
 // Returns the path end points the current robot cannot reach, in the order
 // they were checked (start, then end); the caller reports them.
-std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g,
-                           ContourPath& path, DisplayState& disp);
+std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, ContourPath& path);
 
 }  // namespace hs
