@@ -146,7 +146,7 @@ struct HandFixture : ::testing::Test {
 
 TEST_F(HandFixture, LeafSpringsPerpendicularWithoutDeflection) {
   const Pair H{0.1, 0.2};
-  drawhand(rec, app->set, app->disp, H, H, a, RED);
+  drawhand(rec, app->disp, H, H, a, RED);
   const auto g = green();
   ASSERT_EQ(g.size(), 5u);
   // Centre spring: the gap of 0.04 m between bracket base and work block.
@@ -171,7 +171,7 @@ TEST_F(HandFixture, LeafSpringsPerpendicularWithoutDeflection) {
 TEST_F(HandFixture, PushedBackTipSlantsLeavesAndShortensCentreSpring) {
   const Pair H{0.1, 0.2};
   const Pair T{H[0] - 0.01 * u[0], H[1] - 0.01 * u[1]};
-  drawhand(rec, app->set, app->disp, H, T, a, RED);
+  drawhand(rec, app->disp, H, T, a, RED);
   const auto g = green();
   ASSERT_EQ(g.size(), 5u);
   EXPECT_NEAR(dot(diff(g[0].pts[1], g[0].pts[0]), u), 0.03, EPS);
@@ -184,7 +184,7 @@ TEST_F(HandFixture, PushedBackTipSlantsLeavesAndShortensCentreSpring) {
 
 TEST_F(HandFixture, BracketIsOpenTowardsTheTipAt2point8Pixels) {
   const Pair H{0.0, 0.0};
-  drawhand(rec, app->set, app->disp, H, H, 0.0, RED);
+  drawhand(rec, app->disp, H, H, 0.0, RED);
   const auto strips = rec.find(Primitive::LineStrip, RED);
   ASSERT_EQ(strips.size(), 1u);
   EXPECT_NEAR(strips[0].width, 2.8, 1e-12);
@@ -197,10 +197,10 @@ TEST_F(HandFixture, BracketIsOpenTowardsTheTipAt2point8Pixels) {
   EXPECT_NEAR(p[3][1], 0.05, EPS);
 }
 
-TEST_F(HandFixture, DrawingTheHandSetsTheWorkBlockLengthOfTheModel) {
+TEST_F(HandFixture, TheDisplayStepGivesTheModelTheDrawnWorkBlock) {
   app->set.worklen = 0.15;
   app->set.wp = 0.3;
-  drawhand(rec, app->set, app->disp, {0, 0}, {0, 0}, 0, RED);
+  sethanddimensions(app->set);
   EXPECT_EQ(app->set.worklen, 0.14);
   EXPECT_EQ(app->set.wp, 0.2);
   EXPECT_EQ(app->set.workwid, 0.02);

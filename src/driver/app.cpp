@@ -18,6 +18,12 @@ void installconstants(App& app) {
   s.workwid = 0.02;
 }
 
+void sethanddimensions(SimSettings& s) {
+  s.wp = HANDWP;
+  s.worklen = WORKLEN;
+  s.workwid = WORKWID;
+}
+
 void reportunreachable(Console& con, const SimSettings& s, double x, double y) {
   con.print("\n!!! 逆運動学の解なし．始めからやり直し．");
   con.print(fmt("\n    アーム長1,2=(%6.3f %6.3f) 位置(x,y)=(%6.3f %6.3f)", s.l1, s.l2 + s.wp, x, y));

@@ -37,6 +37,9 @@ void derive(App& app, Console& con);
 void checkpathends(const App& app, Console& con, char type);
 // Prints the two unreachable-point lines and waits for one key.
 void reportunreachable(Console& con, const SimSettings& s, double x, double y);
+// The step of the window's display sequence before the robot is drawn: the
+// settings take the hand's dimensions as drawn (HANDWP, WORKLEN, WORKWID).
+void sethanddimensions(SimSettings& s);
 // The simulation run with its console messages ("calcontrol()終わり", and
 // the unreachable / divergence notes).
 void runsimulation(App& app, Console& con);

@@ -12,6 +12,14 @@ namespace hs {
 constexpr double PI = 3.14159265358979;
 constexpr double PI2 = 6.28318530317958;
 
+// The hand as drawn [m]: arm tip to contact point, work block length and
+// width. The window's first frame puts them into the settings (the work block
+// is 0.15 m long until then, 0.14 m after), and every later derivation of
+// the payload uses them.
+constexpr double HANDWP = 0.2;
+constexpr double WORKLEN = 0.14;
+constexpr double WORKWID = 0.02;
+
 // A pair of doubles: (X, Y) of a point or (joint 1, joint 2) of a joint quantity.
 using Pair = std::array<double, 2>;
 

@@ -14,16 +14,12 @@ namespace {
 constexpr int CIRCLESEGS = 120;
 constexpr double CIRCLEPI = 3.1415926536;
 
-// Hand dimensions [m]. The first four only shape the drawing; the last three
-// are the hand's share of the settings (arm tip to contact point, work block
-// length and width) and are written back each time the hand is drawn.
+// Hand dimensions [m] that only shape the drawing; the hand's share of the
+// settings (HANDWP, WORKLEN, WORKWID) is in driver/settings.h.
 constexpr double HANDBLOCKLEN = 0.02;
 constexpr double HANDBLOCKWID = 0.04;
 constexpr double BRACKETLEN = 0.1;
 constexpr double BRACKETWID = 0.1;
-constexpr double HANDWP = 0.2;
-constexpr double WORKLEN = 0.14;
-constexpr double WORKWID = 0.02;
 // Bracket line width [window units] (2.8 px).
 constexpr double BRACKETLINE = 0.007;
 // Size of the mark discs at the contact point and of the robot-view points [m].
@@ -174,7 +170,7 @@ void drawworkpiece(Canvas& cv, const SimSettings& s, const ContourPath& path,
   }
 }
 
-void drawrobota(Canvas& cv, SimSettings& s, const RobotModel& m, const DisplayState& d,
+void drawrobota(Canvas& cv, const SimSettings& s, const RobotModel& m, const DisplayState& d,
                 const Pair& motor, const Pair& tip) {
   const RobotData& r = m.a;
   const double z = d.zoom;
@@ -190,10 +186,10 @@ void drawrobota(Canvas& cv, SimSettings& s, const RobotModel& m, const DisplaySt
   body(cv, B, r.blocklen * z, r.blockwid * z, th, RED);
   drawcircle(cv, O, d.jointr1 * z, RED);
   filldisc(cv, O, 0.7 * d.jointr1 * z, RED);
-  drawhand(cv, s, d, d.origin + rad * u, d.origin + tip, th, RED);
+  drawhand(cv, d, d.origin + rad * u, d.origin + tip, th, RED);
 }
 
-void drawrobotb(Canvas& cv, SimSettings& s, const RobotModel& m, const DisplayState& d,
+void drawrobotb(Canvas& cv, const SimSettings& s, const RobotModel& m, const DisplayState& d,
                 const Pair& motor, const Pair& tip) {
   const RobotData& r = m.b;
   const double th1 = motor[0] / s.u1_b;
@@ -203,7 +199,7 @@ void drawrobotb(Canvas& cv, SimSettings& s, const RobotModel& m, const DisplaySt
   const Pair E = d.origin + s.l1 * along(th1);
   drawlink(cv, d, 2, E, s.l2, r.d2, phi, RED);
   const Pair H = E + (s.l2 + s.wp) * along(phi);
-  drawhand(cv, s, d, H, d.origin + tip, phi, RED);
+  drawhand(cv, d, H, d.origin + tip, phi, RED);
 }
 
 void drawlink(Canvas& cv, const DisplayState& d, int kind, const Pair& P, double L, double W,
@@ -229,13 +225,8 @@ void drawlink(Canvas& cv, const DisplayState& d, int kind, const Pair& P, double
   }
 }
 
-void drawhand(Canvas& cv, SimSettings& s, const DisplayState& d, const Pair& H, const Pair& T,
-              double a, const Rgba& colour) {
-  // The hand's dimensions are the model's too: every later derivation of the
-  // payload uses the work block length drawn here.
-  s.wp = HANDWP;
-  s.worklen = WORKLEN;
-  s.workwid = WORKWID;
+void drawhand(Canvas& cv, const DisplayState& d, const Pair& H, const Pair& T, double a,
+              const Rgba& colour) {
   const double z = d.zoom;
   const Pair Hz = z * H, Tz = z * T;
   const Pair u = z * along(a), n = z * leftof(a);  // zoomed unit vectors

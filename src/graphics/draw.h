@@ -41,11 +41,11 @@ void drawpoint(Canvas& cv, const DisplayState& d, const Pair& p, const Rgba& col
 void drawworkpiece(Canvas& cv, const SimSettings& s, const ContourPath& path,
                    const DisplayState& d);
 // The cylindrical robot from the motor positions [rad, rad] and the actual
-// contact tip [m] of one output step. Writes the hand dimensions into s.
-void drawrobota(Canvas& cv, SimSettings& s, const RobotModel& m, const DisplayState& d,
+// contact tip [m] of one output step.
+void drawrobota(Canvas& cv, const SimSettings& s, const RobotModel& m, const DisplayState& d,
                 const Pair& motor, const Pair& tip);
 // The SCARA robot likewise.
-void drawrobotb(Canvas& cv, SimSettings& s, const RobotModel& m, const DisplayState& d,
+void drawrobotb(Canvas& cv, const SimSettings& s, const RobotModel& m, const DisplayState& d,
                 const Pair& motor, const Pair& tip);
 // One SCARA link, kind 1 (base link) or 2 (elbow link); P is a world point
 // plus origin, not yet zoomed; L, W link length and width [m]; a its angle.
@@ -53,8 +53,9 @@ void drawlink(Canvas& cv, const DisplayState& d, int kind, const Pair& P, double
               double a, const Rgba& colour);
 // The compliant hand: H contact point without deflection, T actual contact
 // tip (both world point plus origin, not yet zoomed), a the hand angle.
-// Stores the hand dimensions shared with the model (wp, worklen, workwid).
-void drawhand(Canvas& cv, SimSettings& s, const DisplayState& d, const Pair& H, const Pair& T,
-              double a, const Rgba& colour);
+// Drawn with the dimensions the settings take from it (HANDWP, WORKLEN,
+// WORKWID), see sethanddimensions.
+void drawhand(Canvas& cv, const DisplayState& d, const Pair& H, const Pair& T, double a,
+              const Rgba& colour);
 
 }  // namespace hs

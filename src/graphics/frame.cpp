@@ -106,6 +106,7 @@ void display(App& app, Canvas& cv) {
   if (type == 'a' || type == 'b') {
     const RunHistory& h = app.history();
     const int f = std::max(0, std::min({d.frame, app.set.nstep, HISTCAP - 1}));
+    sethanddimensions(app.set);
     if (type == 'a')
       drawrobota(cv, app.set, app.model, d, h.motorpos[f], h.tippos[f]);
     else
