@@ -9,6 +9,8 @@
 // the settings stay exactly as they were.
 #include "driver/datafile.h"
 
+#include "driver/settingfields.h"
+
 #include <locale.h>
 
 #include <cerrno>
@@ -44,15 +46,6 @@ constexpr Entry kCurve{12, "輪郭曲線"};
 constexpr Entry kContour{13, "輪郭データ"};
 constexpr Entry kError{14, "輪郭設置位置誤差"};
 constexpr Entry kForce{15, "指令押し付け力"};
-
-// What a number must satisfy for the model to be computable from it.
-enum class Rule {
-  Finite,       // any finite number (coordinates, amplitude, setting error, force)
-  Positive,     // lengths, powers, ratios, springs, frequencies, times, radius
-  NonNegative,  // work mass, alpha (0 = PD control)
-  Efficiency,   // forward efficiency in (0, 1]
-  BeyondWp,     // joint 2 to contact point: longer than the fixed tip distance wp
-};
 
 // Everything one case holds, checked, before it is stored.
 struct Case {
@@ -131,14 +124,16 @@ class CaseReader {
   }
 
   // One number of an entry; `what` names it within the entry.
-  bool number(const Entry& e, const char* what, Rule rule, double& out) {
-    std::string expected = describe(rule);
-    const std::string* w = next();
-    if (!w) return missing(e, what, expected);
-    double v = 0;
-    if (!parsenumber(*w, v) || !fits(rule, v)) return refuse(e, what, *w, expected);
-    out = v;
-    return true;
+  bool number(const Entry& e, const char* what, Limit limit, double& out) {
+    return take(e, what, limittext(limit), [&](double v) { return hs::within(limit, v); }, out);
+  }
+
+  // The SCARA robot's joint 2 to contact point distance: longer than the
+  // fixed arm tip to contact point distance wp.
+  bool beyondwp(const Entry& e, const char* what, double& out) {
+    return take(e, what,
+                fmt("アーム先端・接触子先端間距離 wp=%5.3f[m] より大きい有限の数値", wp_),
+                [&](double v) { return std::isfinite(v) && v > wp_; }, out);
   }
 
   // A refusal about values already read (a line whose start is its end).
@@ -162,28 +157,15 @@ class CaseReader {
     return false;
   }
 
-  bool fits(Rule rule, double v) const {
-    if (!std::isfinite(v)) return false;
-    switch (rule) {
-      case Rule::Finite: return true;
-      case Rule::Positive: return v > 0;
-      case Rule::NonNegative: return v >= 0;
-      case Rule::Efficiency: return v > 0 && v <= 1;
-      case Rule::BeyondWp: return v > wp_;
-    }
-    return false;
-  }
-
-  std::string describe(Rule rule) const {
-    switch (rule) {
-      case Rule::Finite: return "有限の数値";
-      case Rule::Positive: return "0 より大きい有限の数値";
-      case Rule::NonNegative: return "0 以上の有限の数値";
-      case Rule::Efficiency: return "0 より大きく 1 以下の数値";
-      case Rule::BeyondWp:
-        return fmt("アーム先端・接触子先端間距離 wp=%5.3f[m] より大きい有限の数値", wp_);
-    }
-    return "";
+  template <class Fits>
+  bool take(const Entry& e, const char* what, const std::string& expected, Fits fits,
+            double& out) {
+    const std::string* w = next();
+    if (!w) return missing(e, what, expected);
+    double v = 0;
+    if (!parsenumber(*w, v) || !fits(v)) return refuse(e, what, *w, expected);
+    out = v;
+    return true;
   }
 
   std::vector<std::string> words_;
@@ -196,54 +178,54 @@ class CaseReader {
 bool readcase(CaseReader& r, Case& c) {
   if (!r.word(kType, "ab", "a（円筒座標ロボット）または b（SCARAロボット）", c.type)) return false;
   if (c.type == 'a') {
-    if (!r.number(kArmA, "l", Rule::Positive, c.len1)) return false;
+    if (!r.number(kArmA, "l", limitof("l"), c.len1)) return false;
   } else {
-    if (!r.number(kArmB, "l1", Rule::Positive, c.len1)) return false;
-    if (!r.number(kArmB, "J2－P間距離", Rule::BeyondWp, c.len2)) return false;
+    if (!r.number(kArmB, "l1", limitof("l1"), c.len1)) return false;
+    if (!r.beyondwp(kArmB, "J2－P間距離", c.len2)) return false;
   }
-  if (!r.number(kMass, "mw", Rule::NonNegative, c.mw)) return false;
-  if (!r.number(kPower1, "PW1", Rule::Positive, c.PW1)) return false;
-  if (!r.number(kPower2, "PW2", Rule::Positive, c.PW2)) return false;
-  if (!r.number(kReducer1, "u1", Rule::Positive, c.u1)) return false;
-  if (!r.number(kReducer1, "η1", Rule::Efficiency, c.eta1)) return false;
-  if (!r.number(kReducer2, "u2", Rule::Positive, c.u2)) return false;
-  if (!r.number(kReducer2, "η2", Rule::Efficiency, c.eta2)) return false;
-  if (!r.number(kSprings, "KH1", Rule::Positive, c.KH1)) return false;
-  if (!r.number(kSprings, "KH2", Rule::Positive, c.KH2)) return false;
+  if (!r.number(kMass, "mw", limitof("mw"), c.mw)) return false;
+  if (!r.number(kPower1, "PW1", limitof("PW1_a"), c.PW1)) return false;
+  if (!r.number(kPower2, "PW2", limitof("PW2_a"), c.PW2)) return false;
+  if (!r.number(kReducer1, "u1", limitof("u1_a"), c.u1)) return false;
+  if (!r.number(kReducer1, "η1", limitof("eta1_a"), c.eta1)) return false;
+  if (!r.number(kReducer2, "u2", limitof("u2_a"), c.u2)) return false;
+  if (!r.number(kReducer2, "η2", limitof("eta2_a"), c.eta2)) return false;
+  if (!r.number(kSprings, "KH1", limitof("KH1"), c.KH1)) return false;
+  if (!r.number(kSprings, "KH2", limitof("KH2"), c.KH2)) return false;
   if (!r.word(kMethod, "1346", "1, 3, 4, 6 のどれか", c.hybrid)) return false;
-  if (!r.number(kLoop1, "fn1", Rule::Positive, c.fn1)) return false;
-  if (!r.number(kLoop1, "α1", Rule::NonNegative, c.alpha1)) return false;
-  if (!r.number(kLoop2, "fn2", Rule::Positive, c.fn2)) return false;
-  if (!r.number(kLoop2, "α2", Rule::NonNegative, c.alpha2)) return false;
+  if (!r.number(kLoop1, "fn1", limitof("gainspec1.omega1"), c.fn1)) return false;
+  if (!r.number(kLoop1, "α1", limitof("gainspec1.alpha1"), c.alpha1)) return false;
+  if (!r.number(kLoop2, "fn2", limitof("gainspec1.omega2"), c.fn2)) return false;
+  if (!r.number(kLoop2, "α2", limitof("gainspec1.alpha2"), c.alpha2)) return false;
   if (!r.word(kCurve, "LCS", "L（直線），C（円），S（正弦波）のどれか", c.curve)) return false;
   switch (c.curve) {
     case 'L':
-      if (!r.number(kContour, "直線の始点 x0", Rule::Finite, c.c[0])) return false;
-      if (!r.number(kContour, "直線の始点 y0", Rule::Finite, c.c[1])) return false;
-      if (!r.number(kContour, "直線の終点 xf", Rule::Finite, c.c[2])) return false;
-      if (!r.number(kContour, "直線の終点 yf", Rule::Finite, c.c[3])) return false;
+      if (!r.number(kContour, "直線の始点 x0", limitof("line.x0"), c.c[0])) return false;
+      if (!r.number(kContour, "直線の始点 y0", limitof("line.y0"), c.c[1])) return false;
+      if (!r.number(kContour, "直線の終点 xf", limitof("line.xf"), c.c[2])) return false;
+      if (!r.number(kContour, "直線の終点 yf", limitof("line.yf"), c.c[3])) return false;
       if (c.c[0] == c.c[2] && c.c[1] == c.c[3]) {
         return r.refuse(kContour, "直線の終点 (xf, yf)", fmt("%g %g", c.c[2], c.c[3]),
                         "始点 (x0, y0) と異なる点");
       }
-      if (!r.number(kContour, "位置決め時間 tf", Rule::Positive, c.c[4])) return false;
+      if (!r.number(kContour, "位置決め時間 tf", limitof("line.tf"), c.c[4])) return false;
       break;
     case 'C':
-      if (!r.number(kContour, "円の中心 Ox", Rule::Finite, c.c[0])) return false;
-      if (!r.number(kContour, "円の中心 Oy", Rule::Finite, c.c[1])) return false;
-      if (!r.number(kContour, "半径 rr", Rule::Positive, c.c[2])) return false;
-      if (!r.number(kContour, "運動時間 tf", Rule::Positive, c.c[3])) return false;
+      if (!r.number(kContour, "円の中心 Ox", limitof("circle.Ox"), c.c[0])) return false;
+      if (!r.number(kContour, "円の中心 Oy", limitof("circle.Oy"), c.c[1])) return false;
+      if (!r.number(kContour, "半径 rr", limitof("circle.rr"), c.c[2])) return false;
+      if (!r.number(kContour, "運動時間 tf", limitof("circle.tf"), c.c[3])) return false;
       break;
     default:  // 'S'
-      if (!r.number(kContour, "正弦波の始点 x0", Rule::Finite, c.c[0])) return false;
-      if (!r.number(kContour, "正弦波の始点 y0", Rule::Finite, c.c[1])) return false;
-      if (!r.number(kContour, "波長 L", Rule::Positive, c.c[2])) return false;
-      if (!r.number(kContour, "振幅 A", Rule::Finite, c.c[3])) return false;
-      if (!r.number(kContour, "運動時間 tf", Rule::Positive, c.c[4])) return false;
+      if (!r.number(kContour, "正弦波の始点 x0", limitof("sine.x0"), c.c[0])) return false;
+      if (!r.number(kContour, "正弦波の始点 y0", limitof("sine.y0"), c.c[1])) return false;
+      if (!r.number(kContour, "波長 L", limitof("sine.L"), c.c[2])) return false;
+      if (!r.number(kContour, "振幅 A", limitof("sine.A"), c.c[3])) return false;
+      if (!r.number(kContour, "運動時間 tf", limitof("sine.tf"), c.c[4])) return false;
       break;
   }
-  if (!r.number(kError, "error", Rule::Finite, c.seterror)) return false;
-  if (!r.number(kForce, "Fn", Rule::Finite, c.Fn)) return false;
+  if (!r.number(kError, "error", limitof("seterror"), c.seterror)) return false;
+  if (!r.number(kForce, "Fn", limitof("Fn"), c.Fn)) return false;
   return true;  // words after the last entry are not part of the case
 }
 

@@ -12,6 +12,7 @@
 #include "control/kinematics.h"
 #include "driver/datafile.h"
 #include "driver/report.h"
+#include "driver/settingfields.h"
 
 namespace hs {
 
@@ -129,34 +130,36 @@ bool readvalues(Console& con, const std::string& prompt, int n, double* out,
   }
 }
 
-// The limits below are those of the robot data file: values that would
-// make the model, the gain design or the time law meaningless are refused.
+// The limits below are those of the table of settings, which the robot data
+// file uses too: values that would make the model, the gain design or the
+// time law meaningless are refused.
 const char* checksprings(const double* v) {
-  if (v[0] > 0 && v[1] > 0) return nullptr;
+  if (within(limitof("KH1"), v[0]) && within(limitof("KH2"), v[1])) return nullptr;
   return "\n    !! ばね定数 KH1, KH2 は正の値 (> 0 [N/m]) にしてください．";
 }
 
 const char* checkloop(const double* v) {
-  if (v[0] > 0 && v[1] >= 0) return nullptr;
+  if (within(limitof("gainspec1.omega1"), v[0]) && within(limitof("gainspec1.alpha1"), v[1]))
+    return nullptr;
   return "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，α は 0 以上 (PD制御なら 0) にしてください．";
 }
 
 const char* checkline(const double* v) {
-  if (v[4] <= 0) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
+  if (!within(limitof("line.tf"), v[4])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
   if (v[0] == v[2] && v[1] == v[3])
     return "\n    !! 始点と終点が同じです．始点と異なる終点を入力してください．";
   return nullptr;
 }
 
 const char* checkcircle(const double* v) {
-  if (v[2] <= 0) return "\n    !! 半径 r は正の値 (> 0 [m]) にしてください．";
-  if (v[3] <= 0) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
+  if (!within(limitof("circle.rr"), v[2])) return "\n    !! 半径 r は正の値 (> 0 [m]) にしてください．";
+  if (!within(limitof("circle.tf"), v[3])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
   return nullptr;
 }
 
 const char* checksine(const double* v) {
-  if (v[2] <= 0) return "\n    !! 波長 L は正の値 (> 0 [m]) にしてください．";
-  if (v[4] <= 0) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
+  if (!within(limitof("sine.L"), v[2])) return "\n    !! 波長 L は正の値 (> 0 [m]) にしてください．";
+  if (!within(limitof("sine.tf"), v[4])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
   return nullptr;
 }
 
