@@ -39,6 +39,13 @@ double circleangle(double arc, double rr) { return rr != 0.0 ? arc / rr : 0.0; }
 
 }  // namespace
 
+void setsineend(SineSpec& sn) {
+  sn.xf = sn.x0 + sn.L;
+  sn.yf = sn.y0;
+}
+
+Pair circlestart(const CircleSpec& c) { return {c.Ox + c.rr, c.Oy}; }
+
 // Path preparation: start, end and time of the selected contour, the line's
 // direction, and the commanded copies displaced by the setting error.
 void setpath(SimSettings& s, ContourPath& p) {
@@ -59,8 +66,9 @@ void setpath(SimSettings& s, ContourPath& p) {
     case 'C': {
       const CircleSpec& c = s.circle;
       p.tf = c.tf;
-      p.x0 = c.Ox + c.rr;  // the circle starts at its right end
-      p.y0 = c.Oy;
+      const Pair start = circlestart(c);
+      p.x0 = start[0];
+      p.y0 = start[1];
       p.xf = p.x0;
       p.yf = p.y0;
       p.cmdcentre = {c.Ox + s.seterror, c.Oy};
@@ -71,8 +79,7 @@ void setpath(SimSettings& s, ContourPath& p) {
       p.tf = sn.tf;
       p.x0 = sn.x0;
       p.y0 = sn.y0;
-      sn.xf = sn.x0 + sn.L;  // one wavelength in +X
-      sn.yf = sn.y0;
+      setsineend(sn);
       p.xf = sn.xf;
       p.yf = sn.yf;
       p.cmdsine0 = {sn.x0 + s.seterror, sn.y0};

@@ -41,6 +41,11 @@ struct ContourDirs {
   double nu = 0, tau = 0;
 };
 
+// The sine's end point: one wavelength in +X, level with its start.
+void setsineend(SineSpec& sn);
+// The circle's start (and end) point: it is run once from its right end.
+Pair circlestart(const CircleSpec& c);
+
 // Makes the contour s.curve the current path (start, end, time, line
 // direction, commanded copies); for S also sets s.sine.xf, s.sine.yf.
 void setpath(SimSettings& s, ContourPath& p);

@@ -7,6 +7,18 @@
 
 namespace hs {
 
+GainSpec servotargets(double fn1, double alpha1, double fn2, double alpha2) {
+  return GainSpec{PI2 * fn1, alpha1, PI2 * fn2, alpha2};
+}
+
+void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& spec) {
+  g.omega1 = spec.omega1;
+  g.alpha1 = spec.alpha1;
+  g.omega2 = spec.omega2;
+  g.alpha2 = spec.alpha2;
+  if (GainSpec* servo = gainspecof(s, s.hybrid)) *servo = spec;
+}
+
 // Gains per unit inertia: the coefficients of the target polynomial.
 Pid normalisedgains(double omega, double zeta, double alpha) {
   Pid p;

@@ -28,6 +28,13 @@ struct ServoGains {
   const GainSet& of(char type) const { return set[typeindex(type)]; }
 };
 
+// Servo targets from entered frequencies fn1, fn2 [Hz] (converted with the
+// stored 2 pi) and alpha1, alpha2 [1/s].
+GainSpec servotargets(double fn1, double alpha1, double fn2, double alpha2);
+// Entered servo targets become the current design inputs and the servo
+// targets of the current method s.hybrid.
+void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& spec);
+
 // Normalised PID gains for a loop with natural frequency omega, damping zeta, alpha.
 Pid normalisedgains(double omega, double zeta, double alpha);
 // Designs the gains of robot s.type for method s.hybrid from its GainSpec

@@ -105,7 +105,7 @@ void setdefaults(App& app, Console& con) {
   // 4. Servo targets and gains of every method for both robots.
   for (const SpecDefault& d : kSpecDefaults) {
     s.hybrid = d.method;
-    *gainspecof(s, d.method) = GainSpec{d.fn1 * PI2, d.alpha1, d.fn2 * PI2, d.alpha2};
+    *gainspecof(s, d.method) = servotargets(d.fn1, d.alpha1, d.fn2, d.alpha2);
     app.gains.zeta1 = app.gains.zeta2 = 1.0;
     s.type = 'a';
     designgains(s, m, app.gains);
@@ -133,8 +133,7 @@ void setdefaults(App& app, Console& con) {
         s.sine.L = 0.8 - 0.2;
         s.sine.A = 0.2;
         s.sine.tf = 4.0;
-        s.sine.xf = 0.8;
-        s.sine.yf = 0.3;
+        setsineend(s.sine);
         break;
     }
     setpath(s, app.path);

@@ -117,9 +117,6 @@ int main(int argc, char** argv) {
   if (!started) return 1;
   con.print("\n");
 
-  int laststep = app.set.nstep;
-  if (laststep > hs::HISTCAP - 1) laststep = hs::HISTCAP - 1;
-  if (laststep < 0) laststep = 0;
-  writecsv(app, laststep);
+  writecsv(app, hs::laststepof(app.set.nstep));
   return std::fflush(stdout) == 0 ? 0 : 1;
 }

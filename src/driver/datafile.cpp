@@ -9,8 +9,6 @@
 // the settings stay exactly as they were.
 #include "driver/datafile.h"
 
-#include "driver/settingfields.h"
-
 #include <locale.h>
 
 #include <cerrno>
@@ -19,6 +17,9 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "control/gains.h"
+#include "driver/settingfields.h"
 
 namespace hs {
 
@@ -276,11 +277,7 @@ void storecase(const Case& c, App& app, std::string& echo) {
               c.alpha1);
   echo += fmt("\n      第２制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α2=%5.2f[1/s]", c.fn2,
               c.alpha2);
-  g.omega1 = PI2 * c.fn1;
-  g.alpha1 = c.alpha1;
-  g.omega2 = PI2 * c.fn2;
-  g.alpha2 = c.alpha2;
-  if (GainSpec* servo = gainspecof(s, s.hybrid)) *servo = GainSpec{g.omega1, g.alpha1, g.omega2, g.alpha2};
+  storeservotargets(s, g, servotargets(c.fn1, c.alpha1, c.fn2, c.alpha2));
   echo += fmt("\nHybrid%c", s.hybrid);
   echo += fmt("\n固有振動数fn1=%5.2f[Hz], 第２時定数の逆数α1=%5.2f[1/s]", g.omega1 / PI2, g.alpha1);
   echo += fmt("\n固有振動数fn2=%5.2f[Hz], 第２時定数の逆数α2=%5.2f[1/s]", g.omega2 / PI2, g.alpha2);
@@ -300,8 +297,8 @@ void storecase(const Case& c, App& app, std::string& echo) {
       echo += fmt("\n(3-2) 円中心 O=(%6.3f %6.3f)[m] 半径 rr=%6.3f[m] 運動時間 tf=%5.2f[s]",
                   s.circle.Ox, s.circle.Oy, s.circle.rr, s.circle.tf);
       // The circle is run once from its right end, so it starts and ends there.
-      p.x0 = p.xf = s.circle.Ox + s.circle.rr;
-      p.y0 = p.yf = s.circle.Oy;
+      p.x0 = p.xf = circlestart(s.circle)[0];
+      p.y0 = p.yf = circlestart(s.circle)[1];
       break;
     default:  // 'S'
       echo += "\n(3-1) 正弦波軌道";
@@ -316,8 +313,7 @@ void storecase(const Case& c, App& app, std::string& echo) {
       // One wavelength in +X: the end lies level with the start.
       p.x0 = s.sine.x0;
       p.y0 = s.sine.y0;
-      s.sine.xf = s.sine.x0 + s.sine.L;
-      s.sine.yf = s.sine.y0;
+      setsineend(s.sine);
       p.xf = s.sine.xf;
       p.yf = s.sine.yf;
       break;

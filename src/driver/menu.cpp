@@ -225,17 +225,8 @@ Group gains(App& app, Console& con) {
   readvalues(con,
              fmt("   第２制御系 旧fn2=%6.3f[Hz], α2=%6.3f[1/s]  fn2 α2=", fn2, g.alpha2), 2,
              loop2, "fn2 α2 の2つの数値", checkloop);
-  g.omega1 = PI2 * loop1[0];
-  g.alpha1 = loop1[1];
-  g.omega2 = PI2 * loop2[0];
-  g.alpha2 = loop2[1];
+  storeservotargets(app.set, g, servotargets(loop1[0], loop1[1], loop2[0], loop2[1]));
   g.zeta1 = g.zeta2 = 1.0;
-  if (GainSpec* servo = gainspecof(app.set, app.set.hybrid)) {
-    servo->omega1 = g.omega1;
-    servo->alpha1 = g.alpha1;
-    servo->omega2 = g.omega2;
-    servo->alpha2 = g.alpha2;
-  }
   designgains(app.set, app.model, g);
   return Group::Contour;
 }

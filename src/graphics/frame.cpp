@@ -105,7 +105,7 @@ void display(App& app, Canvas& cv) {
   const char type = app.set.type;
   if (type == 'a' || type == 'b') {
     const RunHistory& h = app.history();
-    const int f = std::max(0, std::min({d.frame, app.set.nstep, HISTCAP - 1}));
+    const int f = std::max(0, std::min(d.frame, laststepof(app.set.nstep)));
     sethanddimensions(app.set);
     if (type == 'a')
       drawrobota(cv, app.set, app.model, d, h.motorpos[f], h.tippos[f]);

@@ -108,8 +108,7 @@ std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, Contour
   designgains(s, m, g);
   setpath(s, path);
   // The sine's end point always follows its start and wavelength.
-  s.sine.xf = s.sine.x0 + s.sine.L;
-  s.sine.yf = s.sine.y0;
+  setsineend(s.sine);
 
   // Both path ends must lie within the arm's reach; the joint values
   // themselves are not needed here.

@@ -1,6 +1,7 @@
 // One simulation run of the closed loop from t = 0, recorded step by step.
 #include "model/simrun.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "control/command.h"
@@ -106,6 +107,8 @@ void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, do
                       dist(hist.cmdpos[i], hist.cmdpos[i - 1]);
 }
 
+int laststepof(int nstep) { return std::max(0, std::min(nstep, HISTCAP - 1)); }
+
 RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
                      const UnreachableHook& onunreachable) {
   return calcontrol(rm, cs, hist, onunreachable, true);
@@ -127,12 +130,8 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
   };
 
   const SimSettings& s = rm.set;
-  int nstep = s.nstep;
-  if (nstep > HISTCAP - 1) {
-    nstep = HISTCAP - 1;
-    rep.clamped = true;
-  }
-  if (nstep < 0) nstep = 0;
+  const int nstep = laststepof(s.nstep);
+  rep.clamped = s.nstep > HISTCAP - 1;
   rep.laststep = nstep;
   const double dt = s.dt;
   const double ta = rm.profile().ta;

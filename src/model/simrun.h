@@ -23,6 +23,10 @@ struct RunHistory {
   Pair tipdefl[HISTCAP]{};   // hand deflection, hand frame [m]
 };
 
+// The last output step a run of nstep steps writes: nstep, cut to what the
+// history holds (and never below step 0).
+int laststepof(int nstep);
+
 // How a run ended, for the console messages around it.
 struct RunReport {
   bool unreachable = false;   // a commanded point was out of reach
