@@ -44,6 +44,14 @@ constexpr SpecDefault kSpecDefaults[] = {
     {'6', 5.0, 0.0, 20.0, 2.0},
 };
 
+// Both robots start with 200 W motors and 1:100 reducers of 60 % forward
+// efficiency.
+void setdefaultdrive(const DriveData& d) {
+  d.PW1 = d.PW2 = 200.0;
+  d.u1 = d.u2 = 100.0;
+  d.eta1 = d.eta2 = 0.6;
+}
+
 }  // namespace
 
 // Reachability of the current path's start and end for robot `type`; the
@@ -77,9 +85,7 @@ void setdefaults(App& app, Console& con) {
   calwork(s, s.mw, m);
   s.worklen = 0.15;
   s.workwid = 0.02;
-  s.PW1_a = s.PW2_a = 200.0;
-  s.u1_a = s.u2_a = 100.0;
-  s.eta1_a = s.eta2_a = 0.6;
+  setdefaultdrive(drivedata(s, 'a'));
   caleff(s, m);
   caljeq(s, m);
 
@@ -92,9 +98,7 @@ void setdefaults(App& app, Console& con) {
   app.disp.jointr2 = 0.075 * s.l2;
   s.mw = 1.0;
   calwork(s, s.mw, m);
-  s.PW1_b = s.PW2_b = 200.0;
-  s.u1_b = s.u2_b = 100.0;
-  s.eta1_b = s.eta2_b = 0.6;
+  setdefaultdrive(drivedata(s, 'b'));
   caleff(s, m);
   caljeq(s, m);
 

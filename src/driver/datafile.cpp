@@ -250,12 +250,13 @@ void storecase(const Case& c, App& app, std::string& echo) {
   s.mw = c.mw;
   echo += fmt("\n(1-3) ワーク質量=%5.3f[kg] ", s.mw);
 
-  double& PW1 = s.type == 'a' ? s.PW1_a : s.PW1_b;
-  double& PW2 = s.type == 'a' ? s.PW2_a : s.PW2_b;
-  double& u1 = s.type == 'a' ? s.u1_a : s.u1_b;
-  double& u2 = s.type == 'a' ? s.u2_a : s.u2_b;
-  double& eta1 = s.type == 'a' ? s.eta1_a : s.eta1_b;
-  double& eta2 = s.type == 'a' ? s.eta2_a : s.eta2_b;
+  const DriveData drive = drivedata(s, s.type);
+  double& PW1 = drive.PW1;
+  double& PW2 = drive.PW2;
+  double& u1 = drive.u1;
+  double& u2 = drive.u2;
+  double& eta1 = drive.eta1;
+  double& eta2 = drive.eta2;
   PW1 = c.PW1;
   PW2 = c.PW2;
   echo += fmt("\n(1-4) モータパワー1,2=(%5.2f %5.2f)[Watt] ", PW1, PW2);

@@ -20,14 +20,12 @@ std::string gain(const char* label, const Pid& k) {
 // Tip servo stiffness of two joint loops in series: each motor's
 // proportional gain seen at the tip through its reduction ratio and lever arm.
 double tipstiffness(const SimSettings& s, double Kp1, double Kp2) {
-  double u1, u2, L1, L2;
+  const RobotParams p = robotparams(s);
+  const double u1 = p.u1, u2 = p.u2;
+  double L1, L2;
   if (s.type == 'a') {
-    u1 = s.u1_a;
-    u2 = s.u2_a;
     L1 = L2 = s.l;
   } else {
-    u1 = s.u1_b;
-    u2 = s.u2_b;
     L1 = s.l1 + s.l2 + s.wp;
     L2 = s.l2 + s.wp;
   }

@@ -105,6 +105,19 @@ inline int typeindex(char type) { return type == 'a' ? 0 : 1; }
 GainSpec* gainspecof(SimSettings& s, char hybrid);
 const GainSpec* gainspecof(const SimSettings& s, char hybrid);
 
+// The drive data of robot `type` as references into the settings: the one
+// way robot a's or robot b's motors and reducers are picked, to read or to
+// store them.
+struct DriveData {
+  double& PW1;   // motor powers [W]
+  double& PW2;
+  double& u1;    // reduction ratios [-]
+  double& u2;
+  double& eta1;  // forward efficiencies [-]
+  double& eta2;
+};
+DriveData drivedata(SimSettings& s, char type);
+
 // Per-type drive data of the current robot.
 struct RobotParams {
   double u1, u2;      // reduction ratios
