@@ -15,7 +15,7 @@ namespace {
 
 // The iteration below settles in a few passes; a target the arm cannot
 // follow (or that alternates between two postures) stops here.
-constexpr int kDeflectionPasses = 50;
+constexpr int DEFLECTIONPASSES = 50;
 
 // Notes the first unreachable point of the run for the run's report.
 void noteunreachable(ControlState& cs, double t, const Pair& p) {
@@ -37,7 +37,7 @@ Pair deflectiontarget(const RunModel& rm, const Pair& mc, const Pair& P, double 
   const Pair qhat{mc[0] / g.u1, mc[1] / g.u2};
   double psi = handangle(g, qhat);
   Pair m = mc;
-  for (int pass = 0; pass < kDeflectionPasses; ++pass) {
+  for (int pass = 0; pass < DEFLECTIONPASSES; ++pass) {
     const double d1 = s.Fn * std::cos(nu - psi) / s.KH1;
     const double d2 = s.Fn * std::sin(nu - psi) / s.KH2;
     const Pair T{P[0] + d1 * std::cos(psi) - d2 * std::sin(psi),

@@ -127,7 +127,7 @@ void settrajectory(const SimSettings& s, ContourPath& p) {
 // The phase boundaries carry a small tolerance so that output steps landing
 // on ta or tf - td are assigned consistently.
 namespace {
-constexpr double kPhaseTol = 1e-5;  // [s]
+constexpr double PHASETOL = 1e-5;  // [s]
 
 struct ArcState {
   double s, sdot;
@@ -135,10 +135,10 @@ struct ArcState {
 
 ArcState timelaw(const ContourPath& p, char type, double t) {
   const SpeedProfile& pr = p.profile(type);
-  if (t <= pr.ta + kPhaseTol) return {0.5 * pr.acc * t * t, pr.acc * t};
-  if (t < p.tf - pr.td - kPhaseTol)
+  if (t <= pr.ta + PHASETOL) return {0.5 * pr.acc * t * t, pr.acc * t};
+  if (t < p.tf - pr.td - PHASETOL)
     return {0.5 * pr.acc * pr.ta * pr.ta + (t - pr.ta) * pr.vmax, pr.vmax};
-  if (t <= p.tf + kPhaseTol) {
+  if (t <= p.tf + PHASETOL) {
     const double rest = p.tf - t;
     return {p.pathlen - 0.5 * pr.dec * rest * rest, rest * pr.dec};
   }

@@ -37,7 +37,7 @@ struct SpecDefault {
   char method;
   double fn1, alpha1, fn2, alpha2;
 };
-constexpr SpecDefault kSpecDefaults[] = {
+constexpr SpecDefault SPECDEFAULTS[] = {
     {'1', 5.0, 0.0, 10.0, 5.0},
     {'3', 5.0, 0.0, 20.0, 2.0},
     {'4', 10.0, 0.0, 30.0, 5.0},
@@ -107,7 +107,7 @@ void setdefaults(App& app, Console& con) {
   s.KH1 = s.KH2;
 
   // 4. Servo targets and gains of every method for both robots.
-  for (const SpecDefault& d : kSpecDefaults) {
+  for (const SpecDefault& d : SPECDEFAULTS) {
     s.hybrid = d.method;
     *gainspecof(s, d.method) = servotargets(d.fn1, d.alpha1, d.fn2, d.alpha2);
     app.gains.zeta1 = app.gains.zeta2 = 1.0;

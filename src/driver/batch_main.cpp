@@ -34,12 +34,12 @@ class BatchConsole : public hs::Console {
   std::unique_ptr<hs::Console> out_;
 };
 
-const char kUsage[] =
+const char USAGE[] =
     "usage: hybridsim-batch CASEFILE\n"
     "       hybridsim-batch --robot a|b --method 1|3|4|6 --contour L|C|S\n";
 
 int usage() {
-  std::fputs(kUsage, stderr);
+  std::fputs(USAGE, stderr);
   return 2;
 }
 
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
   if (argc == 2 && argv[1][0] != '-') {
     casefile = argv[1];
   } else if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
-    std::fputs(kUsage, stdout);
+    std::fputs(USAGE, stdout);
     return 0;
   } else if (argc == 7) {
     for (int i = 1; i < argc; i += 2) {

@@ -31,22 +31,22 @@ struct Entry {
   int no;
   const char* name;
 };
-constexpr Entry kType{1, "ロボットタイプ"};
-constexpr Entry kArmA{2, "アーム長"};
-constexpr Entry kArmB{2, "第1アーム長と第2関節・接触子先端間距離"};
-constexpr Entry kMass{3, "ワーク質量"};
-constexpr Entry kPower1{4, "モータ1のパワー"};
-constexpr Entry kPower2{5, "モータ2のパワー"};
-constexpr Entry kReducer1{6, "減速機1の減速比と順伝達効率"};
-constexpr Entry kReducer2{7, "減速機2の減速比と順伝達効率"};
-constexpr Entry kSprings{8, "ハンドのばね定数"};
-constexpr Entry kMethod{9, "hybrid制御方法"};
-constexpr Entry kLoop1{10, "第１制御系の固有振動数と第２時定数の逆数"};
-constexpr Entry kLoop2{11, "第２制御系の固有振動数と第２時定数の逆数"};
-constexpr Entry kCurve{12, "輪郭曲線"};
-constexpr Entry kContour{13, "輪郭データ"};
-constexpr Entry kError{14, "輪郭設置位置誤差"};
-constexpr Entry kForce{15, "指令押し付け力"};
+constexpr Entry ITEMTYPE{1, "ロボットタイプ"};
+constexpr Entry ITEMARMA{2, "アーム長"};
+constexpr Entry ITEMARMB{2, "第1アーム長と第2関節・接触子先端間距離"};
+constexpr Entry ITEMMASS{3, "ワーク質量"};
+constexpr Entry ITEMPOWER1{4, "モータ1のパワー"};
+constexpr Entry ITEMPOWER2{5, "モータ2のパワー"};
+constexpr Entry ITEMREDUCER1{6, "減速機1の減速比と順伝達効率"};
+constexpr Entry ITEMREDUCER2{7, "減速機2の減速比と順伝達効率"};
+constexpr Entry ITEMSPRINGS{8, "ハンドのばね定数"};
+constexpr Entry ITEMMETHOD{9, "hybrid制御方法"};
+constexpr Entry ITEMLOOP1{10, "第１制御系の固有振動数と第２時定数の逆数"};
+constexpr Entry ITEMLOOP2{11, "第２制御系の固有振動数と第２時定数の逆数"};
+constexpr Entry ITEMCURVE{12, "輪郭曲線"};
+constexpr Entry ITEMCONTOUR{13, "輪郭データ"};
+constexpr Entry ITEMERROR{14, "輪郭設置位置誤差"};
+constexpr Entry ITEMFORCE{15, "指令押し付け力"};
 
 // Everything one case holds, checked, before it is stored.
 struct Case {
@@ -64,9 +64,9 @@ struct Case {
 // Cuts a word for quoting in a message (a file of binary junk would
 // otherwise flood the console).
 std::string quoted(const std::string& w) {
-  constexpr std::size_t kMax = 40;
-  if (w.size() <= kMax) return "\"" + w + "\"";
-  return "\"" + w.substr(0, kMax) + "…\"";
+  constexpr std::size_t QUOTEMAX = 40;
+  if (w.size() <= QUOTEMAX) return "\"" + w + "\"";
+  return "\"" + w.substr(0, QUOTEMAX) + "…\"";
 }
 
 // A decimal number as "%lf" reads it (sign, digits, exponent, hex, inf,
@@ -177,56 +177,56 @@ class CaseReader {
 // Reads and checks the entries in file order; false with r.error set at the
 // first entry that does not fit.
 bool readcase(CaseReader& r, Case& c) {
-  if (!r.word(kType, "ab", "a（円筒座標ロボット）または b（SCARAロボット）", c.type)) return false;
+  if (!r.word(ITEMTYPE, "ab", "a（円筒座標ロボット）または b（SCARAロボット）", c.type)) return false;
   if (c.type == 'a') {
-    if (!r.number(kArmA, "l", limitof("l"), c.len1)) return false;
+    if (!r.number(ITEMARMA, "l", limitof("l"), c.len1)) return false;
   } else {
-    if (!r.number(kArmB, "l1", limitof("l1"), c.len1)) return false;
-    if (!r.beyondwp(kArmB, "J2－P間距離", c.len2)) return false;
+    if (!r.number(ITEMARMB, "l1", limitof("l1"), c.len1)) return false;
+    if (!r.beyondwp(ITEMARMB, "J2－P間距離", c.len2)) return false;
   }
-  if (!r.number(kMass, "mw", limitof("mw"), c.mw)) return false;
-  if (!r.number(kPower1, "PW1", limitof("PW1_a"), c.PW1)) return false;
-  if (!r.number(kPower2, "PW2", limitof("PW2_a"), c.PW2)) return false;
-  if (!r.number(kReducer1, "u1", limitof("u1_a"), c.u1)) return false;
-  if (!r.number(kReducer1, "η1", limitof("eta1_a"), c.eta1)) return false;
-  if (!r.number(kReducer2, "u2", limitof("u2_a"), c.u2)) return false;
-  if (!r.number(kReducer2, "η2", limitof("eta2_a"), c.eta2)) return false;
-  if (!r.number(kSprings, "KH1", limitof("KH1"), c.KH1)) return false;
-  if (!r.number(kSprings, "KH2", limitof("KH2"), c.KH2)) return false;
-  if (!r.word(kMethod, "1346", "1, 3, 4, 6 のどれか", c.hybrid)) return false;
-  if (!r.number(kLoop1, "fn1", limitof("gainspec1.omega1"), c.fn1)) return false;
-  if (!r.number(kLoop1, "α1", limitof("gainspec1.alpha1"), c.alpha1)) return false;
-  if (!r.number(kLoop2, "fn2", limitof("gainspec1.omega2"), c.fn2)) return false;
-  if (!r.number(kLoop2, "α2", limitof("gainspec1.alpha2"), c.alpha2)) return false;
-  if (!r.word(kCurve, "LCS", "L（直線），C（円），S（正弦波）のどれか", c.curve)) return false;
+  if (!r.number(ITEMMASS, "mw", limitof("mw"), c.mw)) return false;
+  if (!r.number(ITEMPOWER1, "PW1", limitof("PW1_a"), c.PW1)) return false;
+  if (!r.number(ITEMPOWER2, "PW2", limitof("PW2_a"), c.PW2)) return false;
+  if (!r.number(ITEMREDUCER1, "u1", limitof("u1_a"), c.u1)) return false;
+  if (!r.number(ITEMREDUCER1, "η1", limitof("eta1_a"), c.eta1)) return false;
+  if (!r.number(ITEMREDUCER2, "u2", limitof("u2_a"), c.u2)) return false;
+  if (!r.number(ITEMREDUCER2, "η2", limitof("eta2_a"), c.eta2)) return false;
+  if (!r.number(ITEMSPRINGS, "KH1", limitof("KH1"), c.KH1)) return false;
+  if (!r.number(ITEMSPRINGS, "KH2", limitof("KH2"), c.KH2)) return false;
+  if (!r.word(ITEMMETHOD, "1346", "1, 3, 4, 6 のどれか", c.hybrid)) return false;
+  if (!r.number(ITEMLOOP1, "fn1", limitof("gainspec1.omega1"), c.fn1)) return false;
+  if (!r.number(ITEMLOOP1, "α1", limitof("gainspec1.alpha1"), c.alpha1)) return false;
+  if (!r.number(ITEMLOOP2, "fn2", limitof("gainspec1.omega2"), c.fn2)) return false;
+  if (!r.number(ITEMLOOP2, "α2", limitof("gainspec1.alpha2"), c.alpha2)) return false;
+  if (!r.word(ITEMCURVE, "LCS", "L（直線），C（円），S（正弦波）のどれか", c.curve)) return false;
   switch (c.curve) {
     case 'L':
-      if (!r.number(kContour, "直線の始点 x0", limitof("line.x0"), c.c[0])) return false;
-      if (!r.number(kContour, "直線の始点 y0", limitof("line.y0"), c.c[1])) return false;
-      if (!r.number(kContour, "直線の終点 xf", limitof("line.xf"), c.c[2])) return false;
-      if (!r.number(kContour, "直線の終点 yf", limitof("line.yf"), c.c[3])) return false;
+      if (!r.number(ITEMCONTOUR, "直線の始点 x0", limitof("line.x0"), c.c[0])) return false;
+      if (!r.number(ITEMCONTOUR, "直線の始点 y0", limitof("line.y0"), c.c[1])) return false;
+      if (!r.number(ITEMCONTOUR, "直線の終点 xf", limitof("line.xf"), c.c[2])) return false;
+      if (!r.number(ITEMCONTOUR, "直線の終点 yf", limitof("line.yf"), c.c[3])) return false;
       if (c.c[0] == c.c[2] && c.c[1] == c.c[3]) {
-        return r.refuse(kContour, "直線の終点 (xf, yf)", fmt("%g %g", c.c[2], c.c[3]),
+        return r.refuse(ITEMCONTOUR, "直線の終点 (xf, yf)", fmt("%g %g", c.c[2], c.c[3]),
                         "始点 (x0, y0) と異なる点");
       }
-      if (!r.number(kContour, "位置決め時間 tf", limitof("line.tf"), c.c[4])) return false;
+      if (!r.number(ITEMCONTOUR, "位置決め時間 tf", limitof("line.tf"), c.c[4])) return false;
       break;
     case 'C':
-      if (!r.number(kContour, "円の中心 Ox", limitof("circle.Ox"), c.c[0])) return false;
-      if (!r.number(kContour, "円の中心 Oy", limitof("circle.Oy"), c.c[1])) return false;
-      if (!r.number(kContour, "半径 rr", limitof("circle.rr"), c.c[2])) return false;
-      if (!r.number(kContour, "運動時間 tf", limitof("circle.tf"), c.c[3])) return false;
+      if (!r.number(ITEMCONTOUR, "円の中心 Ox", limitof("circle.Ox"), c.c[0])) return false;
+      if (!r.number(ITEMCONTOUR, "円の中心 Oy", limitof("circle.Oy"), c.c[1])) return false;
+      if (!r.number(ITEMCONTOUR, "半径 rr", limitof("circle.rr"), c.c[2])) return false;
+      if (!r.number(ITEMCONTOUR, "運動時間 tf", limitof("circle.tf"), c.c[3])) return false;
       break;
     default:  // 'S'
-      if (!r.number(kContour, "正弦波の始点 x0", limitof("sine.x0"), c.c[0])) return false;
-      if (!r.number(kContour, "正弦波の始点 y0", limitof("sine.y0"), c.c[1])) return false;
-      if (!r.number(kContour, "波長 L", limitof("sine.L"), c.c[2])) return false;
-      if (!r.number(kContour, "振幅 A", limitof("sine.A"), c.c[3])) return false;
-      if (!r.number(kContour, "運動時間 tf", limitof("sine.tf"), c.c[4])) return false;
+      if (!r.number(ITEMCONTOUR, "正弦波の始点 x0", limitof("sine.x0"), c.c[0])) return false;
+      if (!r.number(ITEMCONTOUR, "正弦波の始点 y0", limitof("sine.y0"), c.c[1])) return false;
+      if (!r.number(ITEMCONTOUR, "波長 L", limitof("sine.L"), c.c[2])) return false;
+      if (!r.number(ITEMCONTOUR, "振幅 A", limitof("sine.A"), c.c[3])) return false;
+      if (!r.number(ITEMCONTOUR, "運動時間 tf", limitof("sine.tf"), c.c[4])) return false;
       break;
   }
-  if (!r.number(kError, "error", limitof("seterror"), c.seterror)) return false;
-  if (!r.number(kForce, "Fn", limitof("Fn"), c.Fn)) return false;
+  if (!r.number(ITEMERROR, "error", limitof("seterror"), c.seterror)) return false;
+  if (!r.number(ITEMFORCE, "Fn", limitof("Fn"), c.Fn)) return false;
   return true;  // words after the last entry are not part of the case
 }
 
@@ -338,7 +338,7 @@ std::string reasonof(int err) {
 // A case is a few hundred bytes; anything beyond a megabyte is not a data
 // file (and reading a device such as /dev/zero would go on forever).
 bool readcasefile(const std::string& name, std::string& text, std::string& reason) {
-  constexpr std::size_t kLimit = 1 << 20;
+  constexpr std::size_t FILELIMIT = 1 << 20;
   std::FILE* f = std::fopen(name.c_str(), "r");
   if (!f) {
     reason = reasonof(errno);
@@ -349,7 +349,7 @@ bool readcasefile(const std::string& name, std::string& text, std::string& reaso
   std::size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
     text.append(buf, n);
-    if (text.size() > kLimit) {
+    if (text.size() > FILELIMIT) {
       std::fclose(f);
       reason = "1 MB を超えています（ロボットデータファイルではありません）";
       return false;

@@ -149,14 +149,14 @@ namespace {
 struct Candidate {
   bool fwd1, fwd2;
 };
-constexpr Candidate kCandidates[4] = {{true, true}, {true, false}, {false, true}, {false, false}};
+constexpr Candidate CANDIDATES[4] = {{true, true}, {true, false}, {false, true}, {false, false}};
 
 // Tries the four power-flow assumptions in order. For joint k the test
 // quantity is its speed when moving[k], otherwise the candidate's own
 // acceleration. The first consistent candidate gives the accelerations.
 bool trycandidates(const Pair& w, const bool moving[2], const Pair& T, const Pair& F,
                    const Mat2& M, const DriveParams& d, Pair* a) {
-  for (const Candidate& c : kCandidates) {
+  for (const Candidate& c : CANDIDATES) {
     const double e1 = c.fwd1 ? d.eta1 : 1.0 / d.etab1;
     const double e2 = c.fwd2 ? d.eta2 : 1.0 / d.etab2;
     const DriveSolve r = solve2(e1, e2, T, F, M, d);

@@ -13,11 +13,11 @@
 namespace hs {
 
 namespace {
-constexpr double kSteelDensity = 7800.0;  // [kg/m^3]
-constexpr double kWallFactor = 0.0975;    // 1 - 0.95^2: tube with inner/outer diameter 0.95
+constexpr double STEELDENSITY = 7800.0;  // [kg/m^3]
+constexpr double WALLFACTOR = 0.0975;    // 1 - 0.95^2: tube with inner/outer diameter 0.95
 
 // Mass of a steel tube of outer diameter d and length len [kg].
-double tubemass(double d, double len) { return kSteelDensity * kWallFactor * PI * d * d * len / 4.0; }
+double tubemass(double d, double len) { return STEELDENSITY * WALLFACTOR * PI * d * d * len / 4.0; }
 }  // namespace
 
 // Links: robot a has one arm tube of diameter l/10; the SCARA links are

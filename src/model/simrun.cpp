@@ -18,11 +18,11 @@ namespace {
 
 // A state beyond this magnitude has no physical meaning any more (motor
 // positions of 1e10 rad): the integration has blown up.
-constexpr double kDivergence = 1e10;
+constexpr double DIVERGENCE = 1e10;
 
 bool physical(const SimState& x) {
   for (double v : x)
-    if (!std::isfinite(v) || std::fabs(v) > kDivergence) return false;
+    if (!std::isfinite(v) || std::fabs(v) > DIVERGENCE) return false;
   return true;
 }
 
