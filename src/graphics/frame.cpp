@@ -106,6 +106,8 @@ void display(App& app, Canvas& cv) {
   if (type == 'a' || type == 'b') {
     const RunHistory& h = app.history();
     const int f = std::max(0, std::min(d.frame, laststepof(app.set.nstep)));
+    // The robot is drawn with its hand, whose dimensions the settings take
+    // from here on (the payload's work block becomes 0.14 m long).
     sethanddimensions(app.set);
     if (type == 'a')
       drawrobota(cv, app.set, app.model, d, h.motorpos[f], h.tippos[f]);
