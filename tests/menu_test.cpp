@@ -8,6 +8,7 @@
 #include "driver/app.h"
 #include "driver/console.h"
 #include "driver/menu.h"
+#include "driver/startup.h"
 #include "driver_testutil.h"
 
 namespace hs {
@@ -33,7 +34,7 @@ bool endswith(const std::string& text, const std::string& tail) {
 }
 
 // A started application: defaults installed, robot a, method 1, the line,
-// derived as start-up leaves it; the display moved away from its reset state
+// derived and run as start-up leaves it; the display moved away from its reset state
 // so the closing step of the menu can be seen.
 class MenuTest : public ::testing::Test {
  protected:
@@ -42,12 +43,7 @@ class MenuTest : public ::testing::Test {
   void start(char type, char hybrid, char curve) {
     app = std::make_unique<App>();
     ScriptConsole con("");
-    installconstants(*app);
-    setdefaults(*app, con);
-    app->set.type = type;
-    app->set.hybrid = hybrid;
-    app->set.curve = curve;
-    derive(*app, con);
+    ASSERT_TRUE(startup(*app, con, selections(type, hybrid, curve)));
     app->disp.zoom = 2.5;
     app->disp.errmag = 3.0;
     app->disp.frame = 77;
