@@ -76,6 +76,8 @@ TEST(ConsoleText, BytesThatAreNotPrintableTextAreShownAsHex) {
   EXPECT_EQ(escapebytes("robot41.dat 速度"), "robot41.dat 速度");
   EXPECT_EQ(escapebytes("a\x1b]2;x\x07\tb\x7f"), "a\\x1B]2;x\\x07\\x09b\\x7F");
   EXPECT_EQ(escapebytes(std::string("\0z", 2)), "\\x00z");
+  // A right-to-left override would reorder what the terminal shows.
+  EXPECT_EQ(escapebytes("x\xe2\x80\xaey"), "x\\xE2\\x80\\xAEy");
   // Broken, overlong and C1 sequences, a lone surrogate, a cut character.
   EXPECT_EQ(escapebytes("\xff\xc0\xaf\xc2\x9b\xed\xa0\x80\xe3\x81"),
             "\\xFF\\xC0\\xAF\\xC2\\x9B\\xED\\xA0\\x80\\xE3\\x81");

@@ -145,7 +145,12 @@ std::size_t printablelength(const unsigned char* p, std::size_t left) {
   const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
   const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
   const bool c1control = cp >= 0x80 && cp <= 0x9F;
-  if (overlong || surrogate || c1control || cp > 0x10FFFF) return 0;
+  // Invisible format characters: zero-width marks, line and paragraph
+  // separators, direction overrides (which reorder what the terminal
+  // shows), the byte order mark.
+  const bool invisible = (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202E) ||
+                         (cp >= 0x2060 && cp <= 0x206F) || cp == 0xFEFF;
+  if (overlong || surrogate || c1control || invisible || cp > 0x10FFFF) return 0;
   return n;
 }
 

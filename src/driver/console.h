@@ -56,7 +56,8 @@ std::string toCharset(const std::string& utf8, const std::string& charset);
 std::string fromCharset(const std::string& bytes, const std::string& charset);
 // Text from outside (a data file word, typed text) made safe to print:
 // every byte that is not part of printable UTF-8 text (control bytes, broken
-// or overlong sequences, C1 controls) becomes "\xNN".
+// or overlong sequences, C1 controls, invisible format characters such as
+// direction overrides and the byte order mark) becomes "\xNN".
 std::string escapebytes(const std::string& text);
 // The output character set the locale asks for: "CP932" for a Shift-JIS
 // locale, "UTF-8" otherwise (also in the C/POSIX locale).
