@@ -121,15 +121,19 @@ TEST(UnreachableReportTest, EachPathEndOutOfReachIsReportedAndWaitsForAKey) {
   choose(*app, 'b', '1', 'L');
   app->set.line = LineSpec{1.2, 0.0, 0.0, 1.05, 4.0};
   derive(*app, con);
+  // Each report ends with the line that says a key continues.
   EXPECT_EQ(con.output(), std::string(kUnreachable) +
-                              "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 1.200  0.000)" + kUnreachable +
-                              "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 0.000  1.050)");
+                              "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 1.200  0.000)" +
+                              "\nキーを押すと続けます．" + kUnreachable +
+                              "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 0.000  1.050)" +
+                              "\nキーを押すと続けます．");
   EXPECT_EQ(con.remaining(), "z");  // one key per report
   EXPECT_NEAR(app->path.profile('b').ta, 0.4, 1e-15);  // the derivation completed
 
   con.clearoutput();
   reportunreachable(con, app->set, 1.1, 0.0);
-  EXPECT_EQ(con.output(), std::string(kUnreachable) + "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 1.100  0.000)");
+  EXPECT_EQ(con.output(), std::string(kUnreachable) + "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 1.100  0.000)" +
+                              kKeyContinues);
   EXPECT_EQ(con.remaining(), "");
 
   ScriptConsole quiet("z");

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace hs {
 namespace {
@@ -69,6 +70,17 @@ TEST(ScriptConsole, WordsOfAnyLength) {
   EXPECT_EQ(con.readword(w), ReadStatus::Ok);
   EXPECT_EQ(w, longname);
   EXPECT_EQ(con.readword(w), ReadStatus::End);
+}
+
+TEST(ConsoleText, BytesThatAreNotPrintableTextAreShownAsHex) {
+  EXPECT_EQ(escapebytes("robot41.dat 速度"), "robot41.dat 速度");
+  EXPECT_EQ(escapebytes("a\x1b]2;x\x07\tb\x7f"), "a\\x1B]2;x\\x07\\x09b\\x7F");
+  EXPECT_EQ(escapebytes(std::string("\0z", 2)), "\\x00z");
+  // A right-to-left override would reorder what the terminal shows.
+  EXPECT_EQ(escapebytes("x\xe2\x80\xaey"), "x\\xE2\\x80\\xAEy");
+  // Broken, overlong and C1 sequences, a lone surrogate, a cut character.
+  EXPECT_EQ(escapebytes("\xff\xc0\xaf\xc2\x9b\xed\xa0\x80\xe3\x81"),
+            "\\xFF\\xC0\\xAF\\xC2\\x9B\\xED\\xA0\\x80\\xE3\\x81");
 }
 
 TEST(ConsoleText, FormatsLikePrintf) {
@@ -139,9 +151,9 @@ struct PtyRun {
 };
 
 // Runs `body` in a child whose standard input is the slave side of a fresh
-// pty; the parent types `typed` on the master side.
+// pty; the parent types each of `typed` on the master side, a moment apart.
 template <class Body>
-PtyRun runonpty(const std::string& typed, Body body) {
+PtyRun runonpty(const std::vector<std::string>& typed, Body body) {
   int master = -1, slave = -1;
   PtyRun res;
   if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return res;
@@ -164,8 +176,10 @@ PtyRun runonpty(const std::string& typed, Body body) {
     _exit(0);
   }
   close(pipefd[1]);
-  usleep(200000);  // let the child enter its read
-  if (write(master, typed.data(), typed.size()) < 0) return res;
+  for (const std::string& chunk : typed) {
+    usleep(200000);  // let the child enter its read
+    if (write(master, chunk.data(), chunk.size()) < 0) return res;
+  }
   int msg[2] = {-3, 0};
   if (read(pipefd[0], msg, sizeof msg) == sizeof msg) {
     res.key = msg[0];
@@ -177,6 +191,11 @@ PtyRun runonpty(const std::string& typed, Body body) {
   close(master);
   close(slave);
   return res;
+}
+
+template <class Body>
+PtyRun runonpty(const std::string& typed, Body body) {
+  return runonpty(std::vector<std::string>{typed}, body);
 }
 
 TEST(TerminalConsole, OneKeyWithoutEnterAndModeRestored) {
@@ -197,6 +216,44 @@ TEST(TerminalConsole, LineEndLeftByANumberIsNotTheKey) {
   });
   EXPECT_EQ(r.key, 'z');
   EXPECT_TRUE(r.restored);
+}
+
+// Ctrl-D at a terminal ends only the entry it was typed at: the next entry
+// reads the terminal again (on a pipe or a file the end stays final).
+TEST(TerminalConsole, CtrlDAtANumberCancelsThatEntryOnly) {
+  const PtyRun r = runonpty(std::vector<std::string>{"\x04", "3 \x04\x04", "7\n"}, [] {
+    auto con = makeStdConsole(stderr);
+    double v = 1;
+    if (con->readnumber(v) != ReadStatus::End || v != 1) return -10;
+    if (con->atend()) return -11;
+    // A number typed and then Ctrl-D: the entry is cancelled with it.
+    if (con->readnumber(v) != ReadStatus::End || v != 1) return -12;
+    if (con->readnumber(v) != ReadStatus::Ok) return -13;
+    return static_cast<int>(v);
+  });
+  EXPECT_EQ(r.key, 7);
+  EXPECT_TRUE(r.restored);
+}
+
+TEST(TerminalConsole, CtrlDAtAKeyCancelsThatAnswerOnly) {
+  const PtyRun r = runonpty(std::vector<std::string>{"\x04", "y"}, [] {
+    auto con = makeStdConsole(stderr);
+    if (con->readkey() != -1) return -10;
+    if (con->atend()) return -11;
+    return con->readkey();
+  });
+  EXPECT_EQ(r.key, 'y');
+  EXPECT_TRUE(r.restored);
+}
+
+TEST(TerminalConsole, TextLeftOnANumberLineIsNeverTheKey) {
+  const PtyRun r = runonpty(std::vector<std::string>{"12 z\n", "y"}, [] {
+    auto con = makeStdConsole(stderr);
+    double v = 0;
+    if (con->readnumber(v) != ReadStatus::Ok || v != 12) return -4;
+    return con->readkey();
+  });
+  EXPECT_EQ(r.key, 'y');
 }
 
 // Ctrl-C or a termination request while a key is awaited: the terminal is

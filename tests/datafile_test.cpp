@@ -386,6 +386,34 @@ TEST(LoadCase, SelectionWordStartingWithANulByteIsRefused) {
   }
 }
 
+// Words of a file reach the terminal only as printable text: control and
+// escape bytes, and bytes that are no UTF-8, are shown as \xNN; a word cut
+// for length inside a character shows the cut bytes the same way.
+TEST(LoadCase, BytesThatAreNotTextAreShownAsHexInTheMessage) {
+  auto app = defaultapp();
+  std::string error;
+  EXPECT_FALSE(loadcase("\x1b[2J\x07\xff速 0.7", *app, nullptr, &error));
+  EXPECT_NE(error.find("に \"\\x1B[2J\\x07\\xFF速\" があります"), std::string::npos) << error;
+  EXPECT_EQ(error.find('\x1b'), std::string::npos);
+  EXPECT_FALSE(loadcase("a " + std::string(39, '9') + "速", *app, nullptr, &error));
+  EXPECT_NE(error.find(std::string(39, '9') + "\\xE9…\""), std::string::npos) << error;
+}
+
+// Some editors put a UTF-8 byte order mark first; it is not part of the case.
+TEST(LoadCase, ByteOrderMarkAtTheStartIsSkipped) {
+  auto app = defaultapp();
+  auto plain = defaultapp();
+  const std::string text = readfile(kExamples + "robot_a_line.dat");
+  std::string echo, plainecho, error;
+  ASSERT_TRUE(loadcase("\xEF\xBB\xBF" + text, *app, &echo, &error)) << error;
+  ASSERT_TRUE(loadcase(text, *plain, &plainecho, &error));
+  EXPECT_EQ(echo, plainecho);
+  expectsame(*plain, *app);
+  // Only at the start: elsewhere it is a word like any other.
+  EXPECT_FALSE(loadcase("a \xEF\xBB\xBF" "0.7", *app, nullptr, &error));
+  EXPECT_NE(error.find("\"\\xEF\\xBB\\xBF0.7\""), std::string::npos) << error;
+}
+
 // ---------------------------------------------------------------------------
 // The console dialogue around the file.
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The batch runner as a user scripts it: every default selection and every
 # example case gives clean CSV (exact header, steps 0..200, finite numbers in
-# full precision) with status 0 and the console text on standard error;
-# a bad case file gives status 1, wrong arguments status 2. Standard input is
-# an open pipe that never delivers anything: a key wait would hang the run.
+# full precision) with status 0 and nothing on standard error (the whole
+# console text only with --verbose); a bad case file gives status 1, wrong
+# arguments status 2, a path out of reach status 3 with its warning and the
+# history still written. Standard input is an open pipe that never delivers
+# anything: a key wait would hang the run.
 #
 # Usage: e2e_batch.sh BUILD_DIR SOURCE_DIR
 set -u
@@ -52,9 +54,47 @@ checkcsv() {
       if (force < 9.9 || force > 10.1) { print "FAIL: " what ": final force " force; bad = 1 }
       exit bad
     }' "$work/out.csv" || failures=$((failures + 1))
-  grep -q 'calcontrol()終わり' "$work/err.txt" || fail "$what: completion message not on stderr"
+  [ -s "$work/err.txt" ] && fail "$what: a clean run wrote to stderr: $(head -c 200 "$work/err.txt")"
   grep -q 'calcontrol' "$work/out.csv" && fail "$what: console text on stdout"
 }
+
+# --verbose: the whole console text on standard error, as at the console.
+status=$(runbatch --verbose --robot b --method 6 --contour S)
+[ "$status" = 0 ] || fail "verbose: status $status"
+for text in 'calcontrol()終わり' 'キーによる操作選択' '描画画面へ' '只今計算中'; do
+  grep -q "$text" "$work/err.txt" || fail "verbose: '$text' not on stderr"
+done
+status=$(runbatch --robot b --verbose "$src/examples/robot_b_sine.dat")
+[ "$status" = 2 ] || fail "verbose with a file and a selection: status $status"
+status=$(runbatch "$src/examples/robot_a_line.dat" --verbose)
+[ "$status" = 0 ] || fail "verbose after the file: status $status"
+grep -q '(1-1) ロボットタイプ = a' "$work/err.txt" || fail "verbose: no data file echo"
+
+# A line that leaves the reachable area: status 3, the history written, the
+# warnings (and only they) on stderr.
+printf 'b 0.5 0.5 1.0 200 200 100 0.6 100 0.6 500 500 6 5 0 20 2 L 0.3 0.0 1.5 0.0 4.0 0.005 10\n' \
+  >"$work/far.dat"
+status=$(runbatch "$work/far.dat")
+[ "$status" = 3 ] || fail "out of reach: status $status"
+[ "$(wc -l <"$work/out.csv")" = 202 ] || fail "out of reach: history not written"
+grep -q '^!!! 逆運動学の解なし' "$work/err.txt" || fail "out of reach: no inverse kinematics warning"
+grep -q '^    アーム長1,2=' "$work/err.txt" || fail "out of reach: the warning's second line is missing"
+grep -q '手先の届かない指令点' "$work/err.txt" || fail "out of reach: no run warning"
+grep -q 'キーによる操作選択\|描画画面へ\|ロボットタイプ\|キーを押すと' "$work/err.txt" &&
+  fail "out of reach: more than warnings on stderr"
+
+# A byte order mark before the first word is skipped.
+printf '\xef\xbb\xbfa 0.7 1.0 200 200 100 0.6 100 0.6 500 500 6 5 0 20 2 L 0.3 0.0 0.3 0.3 4.0 0.005 10\n' \
+  >"$work/bom.dat"
+status=$(runbatch "$work/bom.dat")
+[ "$status" = 0 ] || fail "byte order mark: status $status ($(cat "$work/err.txt"))"
+
+# Control bytes of a refused word reach the terminal only as \xNN.
+printf 'a 0.7 1.0 2\0330]2;owned\007 200\n' >"$work/esc.dat"
+status=$(runbatch "$work/esc.dat")
+[ "$status" = 1 ] || fail "escape bytes: status $status"
+grep -q '"2\\x1B0\]2;owned\\x07"' "$work/err.txt" || fail "escape bytes: $(cat -v "$work/err.txt")"
+LC_ALL=C grep -q "$(printf '\033')" "$work/err.txt" && fail "escape bytes: an ESC reached stderr"
 
 for r in a b; do
   for m in 1 3 4 6; do
@@ -102,6 +142,7 @@ for args in "" "--robot a" "--robot c --method 1 --contour L" "--robot a --metho
   status=$(runbatch $args)
   [ "$status" = 2 ] || fail "arguments '$args': status $status"
   grep -q '^usage: hybridsim-batch' "$work/err.txt" || fail "arguments '$args': no usage line"
+  grep -q '3 the path left the reachable area' "$work/err.txt" || fail "arguments '$args': exit statuses not in the usage"
   [ -s "$work/out.csv" ] && fail "arguments '$args': output on stdout"
 done
 

@@ -3,7 +3,8 @@
 # found ("stty -g" before and after the program): after escape in the window,
 # after the window manager closes the window, and after Ctrl-C or a
 # termination request while the console waits for a key (in the start
-# dialogue, and in a menu called up from the window). The real program runs
+# dialogue, and in a menu called up from the window). Ctrl-D at a number
+# entry cancels that entry only. The real program runs
 # on a pseudo-terminal made by script(1), with a private Xvfb display.
 # Usage: e2e_terminal.sh <build dir> <source dir>
 set -u
@@ -105,6 +106,17 @@ finish() {
     fail "$name: terminal mode before $(cat "$TMP/before") after $(cat "$TMP/after")"
   fi
 }
+# Waits until the console reads a line again (the terminal back in line mode).
+awaitline() {
+  local tty
+  tty=$(cat "$TMP/tty")
+  for _ in $(seq 600); do
+    stty -F "$tty" -a 2>/dev/null | grep -q -- ' icanon' && { sleep 0.3; return 0; }
+    [ -s "$TMP/rc" ] && return 1
+    sleep 0.1
+  done
+  return 1
+}
 # The start dialogue typed key by key (robot b, method 6, sine), then the window.
 dialogue() {
   awaitkey || return 1
@@ -178,6 +190,40 @@ if dialogue; then
   finish "SIGTERM in the menu" 143
 else
   fail "menu: no window"; finish "SIGTERM in the menu" 143
+fi
+
+# ---- Ctrl-D at a number cancels that entry only; the menu reads on ----
+# 'e', 'y', Ctrl-D at the setting error: it keeps its value and the force
+# question still waits for a key; the next window key 'f' reads the
+# terminal again and takes the force typed there.
+start
+if dialogue; then
+  xdotool key e
+  awaitkey && printf 'y' >&4
+  awaitline && printf '\004' >&4
+  if awaitkey; then
+    ok "Ctrl-D: the next question still waits for a key"
+    printf 'n' >&4
+  else
+    fail "Ctrl-D: no key awaited after it"
+  fi
+  sleep 1
+  xdotool key f
+  if awaitkey; then
+    printf 'y' >&4
+    awaitline && printf '9\n' >&4
+  else
+    fail "Ctrl-D: the menu of the next window key does not wait for a key"
+  fi
+  sleep 2
+  tr -d '\r' <"$TMP/out" | grep -q 'Fn= 9.000\[N\]' && ok "Ctrl-D: the next menu takes its number" ||
+    fail "Ctrl-D: the force typed after it was not taken"
+  tr -d '\r' <"$TMP/out" | grep -q '設置誤差(X正方向ずれ) e =  5.000\[mm\]' ||
+    fail "Ctrl-D: the setting error changed"
+  xdotool key Escape
+  finish "Ctrl-D in the menu" 0
+else
+  fail "Ctrl-D: no window"; finish "Ctrl-D in the menu" 0
 fi
 
 if [ "$FAILS" -ne 0 ]; then

@@ -103,6 +103,14 @@ case "$title" in
   *"UTF8_STRING) = \"$expected\""*) ok "UTF-8 title" ;;
   *) fail "title: $title" ;;
 esac
+# The legacy WM_NAME, for window managers that read nothing else: compound
+# text that decodes to the same title (not UTF-8 bytes marked as Latin-1).
+legacy=$(LC_ALL=C.UTF-8 xprop -id "$WIN" WM_NAME WM_ICON_NAME)
+case "$legacy" in
+  *"WM_NAME(COMPOUND_TEXT) = \"$expected\""*"WM_ICON_NAME(COMPOUND_TEXT) = \"$expected\""*)
+    ok "legacy title in compound text" ;;
+  *) fail "legacy title: $legacy" ;;
+esac
 
 # Frame 0 as first shown (a key that only redraws makes sure it is painted).
 key 0
@@ -178,6 +186,10 @@ if locale -a 2>/dev/null | grep -qix 'ja_JP.sjis'; then
   case "$(xprop -id "$WIN" _NET_WM_NAME)" in
     *"UTF8_STRING) = \"$expected\""*) ok "UTF-8 title in a Shift-JIS locale" ;;
     *) fail "title in a Shift-JIS locale: $(xprop -id "$WIN" _NET_WM_NAME)" ;;
+  esac
+  case "$(LC_ALL=C.UTF-8 xprop -id "$WIN" WM_NAME)" in
+    *"WM_NAME(COMPOUND_TEXT) = \"$expected\""*) ok "legacy title in a Shift-JIS locale" ;;
+    *) fail "legacy title in a Shift-JIS locale: $(LC_ALL=C.UTF-8 xprop -id "$WIN" WM_NAME)" ;;
   esac
 else
   echo "note: no ja_JP.sjis locale, closing test in the default locale"

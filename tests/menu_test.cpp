@@ -216,6 +216,35 @@ TEST_F(MenuTest, SettingErrorEnteredInMillimetres) {
                   "(3-6) 物体設置誤差(X正方向ずれ) e =  7.000[mm]"));
 }
 
+// ---- what is typed after the numbers of an entry ----
+
+TEST_F(MenuTest, TextAfterTheNumbersIsDroppedAndSaidNeverReachingTheNextQuestion) {
+  // "12 13": Fn takes 12; the 13 is said to be unused and is not the key
+  // (nor the value) of the next command.
+  std::string out = run('f', "y12 13\n");
+  expectrerun(out);
+  EXPECT_EQ(app->set.Fn, 12.0);
+  EXPECT_TRUE(has(out, "\n      入力　Fn=\n    !! 余分な入力 \"13\" は使いません．"));
+  EXPECT_EQ(con->remaining(), "");
+  out = run('e', "y4\nn");
+  EXPECT_DOUBLE_EQ(app->set.seterror, 0.004);
+  EXPECT_FALSE(has(out, "余分な入力"));
+}
+
+TEST_F(MenuTest, NumbersOfOneEntryMayStandOnSeveralLinesOnlyTheirLastLineIsCut) {
+  std::string out = run('k', "y800\n900 n\t\nn");
+  expectrerun(out);
+  EXPECT_EQ(app->set.KH1, 800.0);
+  EXPECT_EQ(app->set.KH2, 900.0);
+  EXPECT_EQ(count(out, "余分な入力"), 1);
+  EXPECT_TRUE(has(out, "余分な入力 \"n\" は使いません．"));
+  EXPECT_TRUE(has(out, "(2-1) hybrid制御方法変更？")) << "the dropped 'n' was not the answer";
+  // Blanks alone after the numbers are nothing to report; control bytes
+  // typed there are shown as \xNN.
+  EXPECT_FALSE(has(run('f', "y7   \n"), "余分な入力"));
+  EXPECT_TRUE(has(run('f', "y7 a\x1b[2Jb\n"), "余分な入力 \"a\\x1B[2Jb\" は使いません．"));
+}
+
 TEST_F(MenuTest, ZInForceGroupEndsTheChainLikeN) {
   std::string out = run('f', "zy5\n");
   expectrerun(out);

@@ -27,6 +27,7 @@ void sethanddimensions(SimSettings& s) {
 void reportunreachable(Console& con, const SimSettings& s, double x, double y) {
   con.print("\n!!! 逆運動学の解なし．始めからやり直し．");
   con.print(fmt("\n    アーム長1,2=(%6.3f %6.3f) 位置(x,y)=(%6.3f %6.3f)", s.l1, s.l2 + s.wp, x, y));
+  con.print(kKeyContinues);
   con.readkey();
 }
 

@@ -20,6 +20,7 @@ struct App {
   ServoGains gains;         // derived
   ControlState ctl;         // data of one run
   RunHistory hist[2];       // one history per robot type
+  RunReport lastrun;        // how the last run ended (out of reach, diverged)
   DisplayState disp;        // window state
   RunModel runmodel() const { return RunModel{set, model, path, gains}; }
   RunHistory& history() { return hist[typeindex(set.type)]; }

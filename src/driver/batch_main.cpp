@@ -1,12 +1,13 @@
 // hybridsim-batch: one simulation run without a window, its run history
 // written to standard output as CSV (for spreadsheets, gnuplot, pandas).
 //
-//   hybridsim-batch CASEFILE
-//   hybridsim-batch --robot a|b --method 1|3|4|6 --contour L|C|S
+//   hybridsim-batch [--verbose] CASEFILE
+//   hybridsim-batch [--verbose] --robot a|b --method 1|3|4|6 --contour L|C|S
 //
 // The run goes through the interactive start-up (defaults, derivation, the
-// case file or the three selections, derivation, the menu's first rerun);
-// its console text goes to standard error. No key is ever awaited.
+// case file or the three selections, derivation, the menu's first rerun).
+// Standard error shows its warnings and errors; with --verbose it shows the
+// whole console text. No key is ever awaited.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,11 +20,28 @@
 namespace {
 
 // Console text to standard error; the input is at its end from the start,
-// so every key wait returns at once and no number is ever read.
+// so every key wait returns at once and no number is ever read. Unless
+// verbose, only the warnings pass: a text whose first line starts with "!!"
+// (after its line ends and indent), and the indented lines printed right
+// after it, which belong to it.
 class BatchConsole : public hs::Console {
  public:
-  BatchConsole() : out_(hs::makeStdConsole(stderr)) {}
-  void print(const std::string& utf8) override { out_->print(utf8); }
+  explicit BatchConsole(bool verbose) : out_(hs::makeStdConsole(stderr)), verbose_(verbose) {}
+  void print(const std::string& utf8) override {
+    if (verbose_ || iswarning(utf8)) {
+      out_->print(utf8);
+      shown_ = true;
+    }
+  }
+  // Ends the last warning line shown.
+  void finish() {
+    if (!verbose_ && shown_) out_->print("\n");
+  }
+  // A refusal of the case: on its own lines, also when not verbose.
+  void error(const std::string& text) {
+    const std::size_t start = text.find_first_not_of('\n');
+    out_->print(verbose_ ? "\n" + text + "\n" : text.substr(start == std::string::npos ? 0 : start) + "\n");
+  }
   int readkey() override { return -1; }
   hs::ReadStatus readnumber(double&) override { return hs::ReadStatus::End; }
   hs::ReadStatus readword(std::string&) override { return hs::ReadStatus::End; }
@@ -31,12 +49,46 @@ class BatchConsole : public hs::Console {
   bool atend() const override { return true; }
 
  private:
+  bool iswarning(const std::string& text) {
+    const std::size_t start = text.find_first_not_of('\n');
+    if (start == std::string::npos) return false;
+    const std::size_t mark = text.find_first_not_of(' ', start);
+    if (mark != std::string::npos && text.compare(mark, 2, "!!") == 0) return inwarning_ = true;
+    const bool indented = start == 1 && mark != std::string::npos && mark > start;
+    return inwarning_ = inwarning_ && indented;
+  }
+
   std::unique_ptr<hs::Console> out_;
+  bool verbose_;
+  bool shown_ = false;
+  bool inwarning_ = false;
 };
 
+// Exit status of a run that was carried out: 3 when its path left the
+// reachable area or the integration diverged (the history is still written:
+// it is what the model computed), 0 for a clean run.
+int runstatus(const hs::RunReport& rep) { return rep.unreachable || rep.diverged ? 3 : 0; }
+
+// Takes "--verbose" out of the arguments, wherever it stands.
+bool takeverbose(int& argc, char** argv) {
+  bool found = false;
+  int kept = 1;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--verbose")) found = true;
+    else argv[kept++] = argv[i];
+  }
+  argc = kept;
+  return found;
+}
+
 const char USAGE[] =
-    "usage: hybridsim-batch CASEFILE\n"
-    "       hybridsim-batch --robot a|b --method 1|3|4|6 --contour L|C|S\n";
+    "usage: hybridsim-batch [--verbose] CASEFILE\n"
+    "       hybridsim-batch [--verbose] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
+    "CASEFILE is a robot data file. The run history goes to standard output as CSV;\n"
+    "standard error shows warnings and errors (--verbose: the whole console text).\n"
+    "exit status: 0 clean run; 1 case file refused or unreadable;\n"
+    "             2 wrong arguments; 3 the path left the reachable area or the run\n"
+    "             diverged (the history is still written)\n";
 
 int usage() {
   std::fputs(USAGE, stderr);
@@ -75,6 +127,7 @@ int main(int argc, char** argv) {
   // Parse everything before any work so that wrong arguments cost nothing.
   std::string casefile;
   char robot = 0, method = 0, contour = 0;
+  const bool verbose = takeverbose(argc, argv);
   if (argc == 2 && argv[1][0] != '-') {
     casefile = argv[1];
   } else if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
@@ -100,7 +153,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  BatchConsole con;
+  BatchConsole con(verbose);
   static hs::App app;  // large run histories: keep them off the stack
   const hs::Chooser selected = hs::selections(robot, method, contour);
   const bool started = hs::startup(app, con, [&](hs::App& a, hs::Console& c) {
@@ -108,7 +161,7 @@ int main(int argc, char** argv) {
     if (casefile.empty()) return selected(a, c);
     std::string echo, error;
     if (!hs::loadcase(text, a, &echo, &error)) {
-      c.print("\n" + error + "\n");
+      con.error(error);
       return false;
     }
     c.print(echo);
@@ -116,7 +169,9 @@ int main(int argc, char** argv) {
   });
   if (!started) return 1;
   con.print("\n");
+  con.finish();
 
   writecsv(app, hs::laststepof(app.set.nstep));
-  return std::fflush(stdout) == 0 ? 0 : 1;
+  if (std::fflush(stdout) != 0) return 1;
+  return runstatus(app.lastrun);
 }

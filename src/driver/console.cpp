@@ -124,6 +124,56 @@ std::string fromCharset(const std::string& bytes, const std::string& charset) {
   return convertcharset(bytes, charset, "UTF-8");
 }
 
+namespace {
+
+// Length of the well-formed UTF-8 sequence of a printable character at p
+// (0 when the bytes there are a control, broken, overlong or a surrogate).
+std::size_t printablelength(const unsigned char* p, std::size_t left) {
+  const unsigned char c = p[0];
+  if (c < 0x80) return c >= 0x20 && c != 0x7f ? 1 : 0;
+  std::size_t n;
+  unsigned int cp;
+  if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1Fu;
+  else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0Fu;
+  else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07u;
+  else return 0;
+  if (left < n) return 0;
+  for (std::size_t i = 1; i < n; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (p[i] & 0x3Fu);
+  }
+  const bool overlong = (n == 3 && cp < 0x800) || (n == 4 && cp < 0x10000);
+  const bool surrogate = cp >= 0xD800 && cp <= 0xDFFF;
+  const bool c1control = cp >= 0x80 && cp <= 0x9F;
+  // Invisible format characters: zero-width marks, line and paragraph
+  // separators, direction overrides (which reorder what the terminal
+  // shows), the byte order mark.
+  const bool invisible = (cp >= 0x200B && cp <= 0x200F) || (cp >= 0x2028 && cp <= 0x202E) ||
+                         (cp >= 0x2060 && cp <= 0x206F) || cp == 0xFEFF;
+  if (overlong || surrogate || c1control || invisible || cp > 0x10FFFF) return 0;
+  return n;
+}
+
+}  // namespace
+
+std::string escapebytes(const std::string& text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  std::string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t n = printablelength(p + i, text.size() - i);
+    if (n > 0) {
+      out.append(text, i, n);
+      i += n;
+    } else {
+      out += fmt("\\x%02X", p[i]);
+      ++i;
+    }
+  }
+  return out;
+}
+
 // ---------------------------------------------------------------------------
 // Input rules shared by the real and the scripted console.
 
@@ -186,15 +236,24 @@ void InputBuffer::dropline() {
       break;
     }
   }
+  compact();
+}
+
+std::string InputBuffer::takeline() {
+  const std::size_t nl = buf_.find('\n', pos_);
+  const std::size_t stop = nl == std::string::npos ? buf_.size() : nl;
+  std::string line = buf_.substr(pos_, stop - pos_);
+  pos_ = nl == std::string::npos ? stop : nl + 1;
+  compact();
+  return line;
+}
+
+void InputBuffer::compact() {
   // Keep the buffer from growing without bound in a long session.
   if (pos_ > 4096) {
     buf_.erase(0, pos_);
     pos_ = 0;
   }
-}
-
-void InputBuffer::dropbufferedblanks() {
-  while (pos_ < buf_.size() && isblankbyte(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
 }
 
 int ScriptConsole::readkey() {
@@ -295,28 +354,28 @@ class StdConsole : public Console, private InputBuffer {
       if (c < 0) ended_ = true;
       return c;
     }
-    // Line ends left over from an earlier number entry are never the key;
-    // a key typed ahead on the same line is.
-    dropbufferedblanks();
-    if (hasbuffered()) return nextnonblank();
+    // Whatever is left of an earlier entry's line is never the key: the key
+    // is the one pressed now.
+    dropbuffered();
     const int c = rawkey();
+    if (c == kCtrlD) return -1;  // cancels this answer only
     if (c < 0) ended_ = true;
     return c;
   }
 
   ReadStatus readnumber(double& v) override {
-    const ReadStatus r = number(v);
-    if (r == ReadStatus::End) ended_ = true;
+    double x = v;
+    const ReadStatus r = afterread(number(x));
+    if (r == ReadStatus::Ok) v = x;
     return r;
   }
+  ReadStatus readword(std::string& w) override { return afterread(word(w)); }
 
-  ReadStatus readword(std::string& w) override {
-    const ReadStatus r = word(w);
-    if (r == ReadStatus::End) ended_ = true;
-    return r;
+  void discardline() override {
+    dropline();
+    if (tty_ && !closed_) eof_ = false;
   }
-
-  void discardline() override { dropline(); }
+  std::string restofline() override { return takeline(); }
   bool atend() const override { return ended_; }
   std::string inputtext(const std::string& typed) const override { return fromCharset(typed, charset_); }
 
@@ -330,8 +389,25 @@ class StdConsole : public Console, private InputBuffer {
         return true;
       }
       if (n < 0 && errno == EINTR) continue;
+      if (n < 0) closed_ = true;  // a terminal that is gone, not a Ctrl-D
       return false;
     }
+  }
+
+  static constexpr int kCtrlD = 4;
+
+  // End of input on a pipe or file is final. At a terminal it is a Ctrl-D:
+  // it cancels only the entry it was typed at (what was typed before it on
+  // that line goes with it) and the next entry reads the terminal again.
+  ReadStatus afterread(ReadStatus r) {
+    if (!eof_) return r;
+    if (tty_ && !closed_) {
+      eof_ = false;
+      dropbuffered();
+      return ReadStatus::End;
+    }
+    if (r == ReadStatus::End) ended_ = true;
+    return r;
   }
 
   // One key from the terminal at once, without echo and without Enter.
@@ -354,7 +430,7 @@ class StdConsole : public Console, private InputBuffer {
       n = ::read(STDIN_FILENO, &c, 1);
     } while (n < 0 && errno == EINTR);
     restoreterminal();
-    if (n <= 0 || c == 4) return -1;  // closed terminal or Ctrl-D
+    if (n <= 0) return -1;  // closed terminal
     return c;
   }
 
@@ -362,6 +438,7 @@ class StdConsole : public Console, private InputBuffer {
   std::string charset_;
   bool tty_;
   bool ended_ = false;
+  bool closed_ = false;  // the terminal read failed: its end is final
 };
 
 }  // namespace

@@ -28,12 +28,23 @@ class Console {
   virtual ReadStatus readword(std::string& w) = 0;
   // Drops the rest of the current input line (after a Bad read).
   virtual void discardline() = 0;
+  // Drops what has been received of the current input line after the last
+  // value read, up to and with its line end, and returns it (without the
+  // line end): the text typed after the numbers an entry asked for.
+  virtual std::string restofline() {
+    discardline();
+    return std::string();
+  }
   // True once end of input has been met.
   virtual bool atend() const = 0;
   // Text as typed (in the terminal's character set) converted to UTF-8, for
   // echoing what was read; the bytes themselves are what a file name opens.
   virtual std::string inputtext(const std::string& typed) const { return typed; }
 };
+
+// Said at every key wait that asks no question of its own, so that the
+// wait does not look like a hang.
+constexpr const char kKeyContinues[] = "\nキーを押すと続けます．";
 
 // printf into a std::string.
 std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -43,6 +54,11 @@ std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string toCharset(const std::string& utf8, const std::string& charset);
 // Converts text in the named character set to UTF-8 (the inverse of toCharset).
 std::string fromCharset(const std::string& bytes, const std::string& charset);
+// Text from outside (a data file word, typed text) made safe to print:
+// every byte that is not part of printable UTF-8 text (control bytes, broken
+// or overlong sequences, C1 controls, invisible format characters such as
+// direction overrides and the byte order mark) becomes "\xNN".
+std::string escapebytes(const std::string& text);
 // The output character set the locale asks for: "CP932" for a Shift-JIS
 // locale, "UTF-8" otherwise (also in the C/POSIX locale).
 std::string localeCharset();
@@ -66,12 +82,16 @@ class InputBuffer {
   // The next non-blank byte, or -1 at end of input.
   int nextnonblank();
   void dropline();
-  // Drops blanks and line ends already received (leftovers of a number entry).
-  void dropbufferedblanks();
-  bool hasbuffered() const { return pos_ < buf_.size(); }
+  // Drops the current line as far as it has been received (never waits for
+  // more input) and returns it without its line end.
+  std::string takeline();
+  // Drops everything received and not yet read.
+  void dropbuffered() { pos_ = buf_.size(); compact(); }
   std::string rest() const { return buf_.substr(pos_); }
 
  protected:
+  void compact();
+
   std::string buf_;
   std::size_t pos_ = 0;
   bool eof_ = false;
@@ -86,6 +106,7 @@ class ScriptConsole : public Console, private InputBuffer {
   ReadStatus readnumber(double& v) override;
   ReadStatus readword(std::string& w) override;
   void discardline() override { dropline(); }
+  std::string restofline() override { return takeline(); }
   bool atend() const override { return ended_; }
   const std::string& output() const { return out_; }
   void clearoutput() { out_.clear(); }

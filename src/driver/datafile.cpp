@@ -64,9 +64,11 @@ struct Case {
 // Cuts a word for quoting in a message (a file of binary junk would
 // otherwise flood the console).
 std::string quoted(const std::string& w) {
+  // Bytes that are not printable text are shown as \xNN: a crafted file
+  // must not send control sequences to the user's terminal.
   constexpr std::size_t QUOTEMAX = 40;
-  if (w.size() <= QUOTEMAX) return "\"" + w + "\"";
-  return "\"" + w.substr(0, QUOTEMAX) + "…\"";
+  if (w.size() <= QUOTEMAX) return "\"" + escapebytes(w) + "\"";
+  return "\"" + escapebytes(w.substr(0, QUOTEMAX)) + "…\"";
 }
 
 // A decimal number as "%lf" reads it (sign, digits, exponent, hex, inf,
@@ -105,7 +107,9 @@ class CaseReader {
  public:
   CaseReader(const std::string& text, double wp) : wp_(wp) {
     const char* blanks = " \t\r\n\v\f";
-    std::size_t i = text.find_first_not_of(blanks);
+    // Some editors write a UTF-8 byte order mark first: it is no word.
+    const std::size_t bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::size_t i = text.find_first_not_of(blanks, bom);
     while (i != std::string::npos) {
       std::size_t j = text.find_first_of(blanks, i);
       words_.push_back(text.substr(i, j == std::string::npos ? std::string::npos : j - i));

@@ -99,6 +99,17 @@ bool allfinite(const double* v, int n) {
   return true;
 }
 
+// After the numbers of an entry the rest of their line is dropped, so that
+// nothing typed there reaches a later question; what was dropped is said.
+void droprest(Console& con) {
+  const std::string rest = con.restofline();
+  const std::size_t b = rest.find_first_not_of(" \t\r\v\f");
+  if (b == std::string::npos) return;
+  const std::size_t e = rest.find_last_not_of(" \t\r\v\f");
+  const std::string shown = escapebytes(con.inputtext(rest.substr(b, e - b + 1)));
+  con.print(fmt("\n    !! 余分な入力 \"%s\" は使いません．", shown.c_str()));
+}
+
 // Reads n numbers for one prompt into out[]. The numbers go into
 // temporaries first and are stored only when all of them were read and
 // pass the check, so a field never takes a partial value. Text that is not
@@ -126,6 +137,7 @@ bool readvalues(Console& con, const std::string& prompt, int n, double* out,
       continue;
     }
     for (int i = 0; i < n; ++i) out[i] = v[i];
+    droprest(con);
     return true;
   }
 }

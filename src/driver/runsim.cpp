@@ -8,6 +8,7 @@ namespace hs {
 void runsimulation(App& app, Console& con) {
   const RunReport rep = calcontrol(app.runmodel(), app.ctl, app.history(),
                                    [&](double x, double y) { reportunreachable(con, app.set, x, y); });
+  app.lastrun = rep;
   con.print("\ncalcontrol()終わり");
   if (rep.clamped)
     con.print(fmt("\n!!! 出力ステップ数 nstep=%d は記録できる数を超えるため，%d ステップまでで計算しました．",

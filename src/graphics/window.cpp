@@ -17,6 +17,7 @@
 #include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #endif
 
 namespace hs {
@@ -39,6 +40,9 @@ bool setutf8title() {
   Display* dpy = glXGetCurrentDisplay();
   const GLXDrawable win = glXGetCurrentDrawable();
   if (dpy == nullptr || win == 0) return false;
+  // Window managers that read only WM_NAME get the title in the locale's
+  // encoding the X way: STRING when Latin-1 holds it, compound text when not.
+  Xutf8SetWMProperties(dpy, win, WINDOWTITLE, WINDOWTITLE, nullptr, 0, nullptr, nullptr, nullptr);
   const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
   const auto* bytes = reinterpret_cast<const unsigned char*>(WINDOWTITLE);
   const int len = static_cast<int>(std::strlen(WINDOWTITLE));
