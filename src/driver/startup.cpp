@@ -31,10 +31,15 @@ bool choose(Console& con, const char* prompt, const char* listed, char& field) {
 
 }  // namespace
 
-bool startdialogue(App& app, Console& con) {
+bool startdialogue(App& app, Console& con, const std::string& casefile) {
   SimSettings& s = app.set;
+  const char* const question = "\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ";
   con.print("\n\nロボットの制御シミュレーション");
-  con.print("\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ");
+  if (!casefile.empty()) {
+    con.print(question);
+    if (readnameddatafile(app, con, casefile)) return true;
+  }
+  con.print(question);
   int key = con.readkey();
   if (key < 0) return false;
 
@@ -48,15 +53,30 @@ bool startdialogue(App& app, Console& con) {
   return choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", "LCS", s.curve);
 }
 
-bool startup(App& app, Console& con) {
+bool startup(App& app, Console& con, const std::string& casefile) {
   installconstants(app);
   setdefaults(app, con);
   derive(app, con);
-  if (!startdialogue(app, con)) return false;
+  if (!startdialogue(app, con, casefile)) return false;
   derive(app, con);
   app.set.menukey = '0';
   keymenu(app, con);
   return true;
+}
+
+std::string takecasefile(int& argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-display" || arg == "-geometry") {
+      ++i;  // the toolkit option's value
+      continue;
+    }
+    if (arg.empty() || arg[0] == '-') continue;
+    for (int j = i; j < argc; ++j) argv[j] = argv[j + 1];  // argv[argc] is the null pointer
+    --argc;
+    return arg;
+  }
+  return "";
 }
 
 }  // namespace hs
