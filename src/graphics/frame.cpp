@@ -148,9 +148,10 @@ PlayTick playtick(const Playback& play, int frame, int last, double dt, double n
     p.playing = false;  // played out: the last step stays
     return t;
   }
-  // Until the next step is due (the timer counts whole milliseconds).
+  // Until the next step is due, in the timer's whole milliseconds; a tick
+  // within the microsecond of slack above counts as on time.
   const double next = p.start + (due - p.startframe + 1) * dt;
-  t.delayms = static_cast<int>(std::max(0.0, std::ceil((next - now) * 1000)));
+  t.delayms = static_cast<int>(std::max(0.0, std::ceil((next - now) * 1000 - 1e-3)));
   return t;
 }
 
