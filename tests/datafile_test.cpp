@@ -698,13 +698,6 @@ TEST(SaveDataFile, ExistingFileIsOverwrittenOnlyAfterY) {
   EXPECT_EQ(st.st_mode & 0777, 0640u) << "a replaced file keeps its permissions";
 }
 
-TEST(SaveDataFile, NoNameSavesNothing) {
-  auto app = save::session("na1L");
-  ScriptConsole con("  \n");
-  savedatafile(*app, con);
-  EXPECT_EQ(con.output(), save::kSaveAsk + "\n保存しませんでした．" + save::kBack);
-}
-
 TEST(SaveDataFile, MissingFolderIsOneLineWithNameAndReason) {
   auto app = save::session("na1L");
   const std::string dir = save::folder("save_missing");

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -189,22 +188,6 @@ TEST(CaseFileArgument, FirstNonOptionIsTakenTheRestGoesToTheToolkit) {
   argc = 4;
   EXPECT_EQ(takecasefile(argc, argv2.data()), "") << "the display's name is no case file";
   EXPECT_EQ(argc, 4);
-}
-
-TEST(CaseFileArgument, StartsAsIfTheFileHadBeenNamedInTheDialogue) {
-  const std::string path = std::string(HYBRIDSIM_SOURCE_DIR) + "/examples/robot_a_sine.dat";
-  auto typed = std::make_unique<App>();
-  ScriptConsole answered("y" + path + "\n");
-  ASSERT_TRUE(startup(*typed, answered));
-  auto given = std::make_unique<App>();
-  ScriptConsole con("");
-  ASSERT_TRUE(startup(*given, con, path));
-  expectsame(*typed, *given);
-  EXPECT_EQ(std::memcmp(&typed->history(), &given->history(), sizeof(RunHistory)), 0);
-  // The same transcript; the name appears where it would have been typed.
-  const std::string& out = answered.output();
-  const std::size_t at = (kTitle + kAsk).size();
-  EXPECT_EQ(con.output(), out.substr(0, at) + path + out.substr(at));
 }
 
 TEST(CaseFileArgument, RefusedFileGivesItsMessageThenTheNormalDialogue) {

@@ -373,24 +373,6 @@ TEST(PlayTimer, StopsAtTheLastStep) {
   EXPECT_EQ(t.delayms, -1);
 }
 
-TEST(PlayTimer, WholeRunTakesEightSecondsOfWallTime) {
-  auto app = makeapp();
-  Recorder rec;
-  keytable(*app, ' ');
-  const int chain = app->disp.play.chain;
-  double now = 1000.0;
-  int ticks = 0;
-  for (int ms = playtimer(*app, rec, chain, now); ms >= 0; ms = playtimer(*app, rec, chain, now)) {
-    now += ms / 1000.0;
-    ++ticks;
-  }
-  EXPECT_EQ(app->disp.frame, 200);
-  EXPECT_FALSE(app->disp.play.playing);
-  EXPECT_NEAR(now - 1000.0, 8.0, 0.01);
-  EXPECT_EQ(ticks, 200);
-  EXPECT_EQ(rec.presented(), 200);  // one picture per step
-}
-
 TEST(PlayTimer, TicksOfAnOldChainOrAfterPauseDoNothing) {
   auto app = makeapp();
   Recorder rec;
@@ -424,16 +406,6 @@ TEST(ConsoleKeys, QuestionMarkPrintsTheKeyListThenTheNewKeys) {
             "\n(5-6) Home End：最初・最後のステップへ"
             "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存"
             "\n(8)   '?'    ：キー一覧の表示");
-}
-
-TEST(ConsoleKeys, OHandsOverToTheSaveDialogue) {
-  auto app = makeapp();
-  ScriptConsole con("");
-  Recorder rec;
-  EXPECT_EQ(keyboard(*app, con, rec, 'o'), KeyAction::Save);
-  EXPECT_EQ(con.output(),
-            "\n\n現在のロボット諸元・軌道をデータファイルに保存\nファイル名入力　"
-            "\n保存しませんでした．\n\n     描画画面へ　　　　　");
 }
 
 TEST(WindowTitle, KeyHelpText) {
