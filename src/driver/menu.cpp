@@ -33,6 +33,29 @@ void printlines(Console& con, std::initializer_list<const char*> lines) {
   for (const char* line : lines) con.print(line);
 }
 
+}  // namespace
+
+void printkeylist(Console& con) {
+  printlines(con, {
+      "\n\nキーによる操作選択",
+      "\n(3-1) 'r'     : データファイルdata41,42,....から全データ読み込み",
+      "\n(1-1) 'a' 'b' : 円筒座標・SCARAロボットの選択",
+      "\n(1-6) 'k'     : ハンドのばね定数変更",
+      "\n(2-1) 'h'     : hybrid制御方法選択・変更",
+      "\n(2-2) 'g'     : 制御ゲイン変更",
+      "\n(3-2) 'L' 'C' 'S' : 物体輪郭を選択",
+      "\n(3-2) 'e'     : 物体設置の位置誤差を変更",
+      "\n(3-3) 'f'     : 接触力設定",
+      "\n(5) 描画の選択",
+      "\n(5-1) 's'    ：アニメーション継続",
+      "\n(5-2) '0'    ：運動初期に戻す",
+      "\n(5-3) 'w' 'W'：ロボット図の縮小拡大",
+      "\n(6)   ESC    ：終了                                描画画面へ",
+  });
+}
+
+namespace {
+
 // One yes/no answer key. Once the input has ended every answer is 'n', so
 // the menu runs straight to its rerun instead of waiting for keys that
 // will never come.
@@ -380,39 +403,6 @@ Group entrygroup(App& app, Console& con) {
 
 }  // namespace
 
-void printkeylist(Console& con) {
-  printlines(con, {
-      "\n\nキーによる操作選択",
-      "\n(3-1) 'r'     : データファイルdata41,42,....から全データ読み込み",
-      "\n(1-1) 'a' 'b' : 円筒座標・SCARAロボットの選択",
-      "\n(1-6) 'k'     : ハンドのばね定数変更",
-      "\n(2-1) 'h'     : hybrid制御方法選択・変更",
-      "\n(2-2) 'g'     : 制御ゲイン変更",
-      "\n(3-2) 'L' 'C' 'S' : 物体輪郭を選択",
-      "\n(3-2) 'e'     : 物体設置の位置誤差を変更",
-      "\n(3-3) 'f'     : 接触力設定",
-      "\n(5) 描画の選択",
-      "\n(5-1) 's'    ：アニメーション継続",
-      "\n(5-2) '0'    ：運動初期に戻す",
-      "\n(5-3) 'w' 'W'：ロボット図の縮小拡大",
-      "\n(6)   ESC    ：終了                                描画画面へ",
-  });
-}
-
-// The window's own keys beyond the menu's list: playback, saving the case,
-// and this help.
-void printkeyhelp(Console& con) {
-  printkeylist(con);
-  printlines(con, {
-      "\n\n描画画面のその他のキー",
-      "\n(5-4) スペース：アニメーション再生・一時停止（最後からは初めから再生）",
-      "\n(5-5) → ←    ：1ステップ進める・戻す",
-      "\n(5-6) Home End：最初・最後のステップへ",
-      "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存",
-      "\n(8)   '?'    ：キー一覧の表示",
-  });
-}
-
 void keymenu(App& app, Console& con) {
   printkeylist(con);
   printsettings(app, con);
@@ -436,6 +426,20 @@ void keymenu(App& app, Console& con) {
     }
   }
   rerun(app, con);
+}
+
+// The window's own keys beyond the menu's list: playback, saving the case,
+// and this help.
+void printkeyhelp(Console& con) {
+  printkeylist(con);
+  printlines(con, {
+      "\n\n描画画面のその他のキー",
+      "\n(5-4) スペース：アニメーション再生・一時停止（最後からは初めから再生）",
+      "\n(5-5) → ←    ：1ステップ進める・戻す",
+      "\n(5-6) Home End：最初・最後のステップへ",
+      "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存",
+      "\n(8)   '?'    ：キー一覧の表示",
+  });
 }
 
 }  // namespace hs
