@@ -35,12 +35,13 @@ echo "display $DISPLAY"
 
 # ---- helpers ----
 # Starts the program with the start dialogue on a fifo that stays open, so
-# the console never meets end of input while the window runs.
+# the console never meets end of input while the window runs. Arguments
+# after the dialogue go to the program.
 start() {
   rm -f "$TMP/in" "$TMP/rc" "$TMP/pid"
   mkfifo "$TMP/in"
   (
-    "$PROG" <"$TMP/in" >"$TMP/out" 2>&1 &
+    "$PROG" "${@:2}" <"$TMP/in" >"$TMP/out" 2>&1 &
     echo $! >"$TMP/pid"
     wait $!
     echo $? >"$TMP/rc"
@@ -159,6 +160,21 @@ waitclosings() {
   for _ in $(seq 300); do [ "$(closings)" -ge "$1" ] && return 0; sleep 0.2; done
   return 1
 }
+
+# 'o' saves the case through the console; read back by the batch program it
+# gives the same run as the same selections do.
+n0=$(closings)
+key o
+printf '%s\n' "$TMP/saved.dat" >&4
+waitclosings $((n0 + 1)) && grep -q "ファイル $TMP/saved.dat に保存しました．" "$TMP/out" &&
+  ok "o saved the case" || fail "o: $(tail -c 300 "$TMP/out")"
+"$BUILD/hybridsim-batch" "$TMP/saved.dat" >"$TMP/saved.csv" 2>/dev/null
+"$BUILD/hybridsim-batch" --robot b --method 6 --contour S >"$TMP/direct.csv" 2>/dev/null
+[ -s "$TMP/saved.csv" ] && cmp -s "$TMP/saved.csv" "$TMP/direct.csv" &&
+  ok "the saved case runs again byte for byte" || fail "the saved case runs differently"
+key question
+grep -q "(5-4) スペース：アニメーション再生" "$TMP/out" && ok "? prints the key list" || fail "? printed no key list"
+
 n0=$(closings)
 key f
 printf 'y12\n' >&4
@@ -176,6 +192,56 @@ g1=$(reds menu1 563 60 197 130)
 key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape ends with status 0" || fail "after escape: $rc"
+
+# ---- playback: the saved case named on the command line, space plays it
+# without any 's', Left steps back, Home goes to step 0 ----
+# CPU time [clock ticks] the program has used so far.
+cputicks() { awk '{ print $14 + $15 }' "/proc/$(cat "$TMP/pid")/stat"; }
+# Pixels that differ between two shots in a box (x y w h).
+changed() {
+  compare -metric AE -crop "$5x$6+$3+$4" "$TMP/$1.png" "$TMP/$2.png" null: 2>&1 | cut -d' ' -f1
+}
+start '' "$TMP/saved.dat"
+grep -q "読み込んだファイル名 = $TMP/saved.dat" "$TMP/out" && ! grep -q 'ロボットの選択   a:' "$TMP/out" &&
+  ok "hybridsim CASEFILE starts with the case" || fail "case file not read: $(head -c 400 "$TMP/out")"
+key 0
+shot p0
+key space
+sleep 1.5
+shot p1
+sleep 1
+shot p2
+key space
+shot p3
+t0=$(cputicks)
+sleep 2
+t1=$(cputicks)
+shot p4
+q0=$(reds p0 563 60 197 130); q1=$(reds p1 563 60 197 130); q2=$(reds p2 563 60 197 130)
+q3=$(reds p3 563 60 197 130); q4=$(reds p4 563 60 197 130)
+[ "$q0" -eq 0 ] && [ "$q1" -gt 0 ] && [ "$q2" -gt "$q1" ] && ok "space plays: the curve grows by itself ($q0, $q1, $q2)" ||
+  fail "space did not play: $q0, $q1, $q2"
+[ "$q3" -eq "$q4" ] && ok "space pauses ($q3, $q4)" || fail "still moving after the pause: $q3, $q4"
+[ $((t1 - t0)) -lt 20 ] && ok "paused window sleeps ($((t1 - t0)) ticks of CPU in 2 s)" ||
+  fail "paused window used $((t1 - t0)) ticks of CPU in 2 s"
+[ "$(changed p0 p2 20 770 160 30)" -gt 0 ] && ok "the step line changes with the step" ||
+  fail "the step line does not change"
+key Left
+shot p5
+q5=$(reds p5 563 60 197 130)
+# One step back: the step line and the curves' ends change, the curves stay.
+[ "$q5" -le "$q4" ] && [ "$q5" -gt 0 ] && [ "$(changed p4 p5 20 770 160 30)" -gt 0 ] &&
+  [ "$(changed p4 p5 540 0 260 800)" -gt 0 ] && ok "Left steps back ($q4 -> $q5)" || fail "Left: $q4 -> $q5"
+key Home
+shot p6
+q6=$(reds p6 563 60 197 130)
+[ "$q6" -eq 0 ] && [ "$(changed p0 p6 0 0 800 800)" -eq 0 ] && ok "Home shows step 0 again" ||
+  fail "Home: $q6 red pixels, $(changed p0 p6 0 0 800 800) pixels differ from step 0"
+key space
+sleep 0.5
+key Escape
+rc=$(finish)
+[ "$rc" = 0 ] && ok "escape while playing ends with status 0" || fail "escape while playing: $rc"
 
 # ---- closing the window from the window manager ends like escape; in a
 # Shift-JIS locale the window manager's title is still UTF-8 ----

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver/datafile.h"
 #include "driver/report.h"
@@ -161,6 +162,57 @@ TEST(StartUp, EndOfInputInTheDialogueReturnsFalseBeforeTheMenu) {
   ScriptConsole con("n b 3");
   EXPECT_FALSE(startup(*app, con));
   EXPECT_EQ(con.output(), kTitle + kType + "\nb" + kMethod + "\n3" + kCurve);
+}
+
+// ---------------------------------------------------------------------------
+// A case file on the command line.
+
+TEST(CaseFileArgument, FirstNonOptionIsTakenTheRestGoesToTheToolkit) {
+  std::vector<std::string> words = {"hybridsim", "-display", ":3", "-iconic", "case.dat",
+                                    "-geometry", "800x800+0+0", "more.dat"};
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(&w[0]);
+  argv.push_back(nullptr);
+  int argc = static_cast<int>(words.size());
+  EXPECT_EQ(takecasefile(argc, argv.data()), "case.dat");
+  ASSERT_EQ(argc, 7);
+  std::string rest;
+  for (int i = 0; i < argc; ++i) rest += std::string(argv[i]) + " ";
+  EXPECT_EQ(rest, "hybridsim -display :3 -iconic -geometry 800x800+0+0 more.dat ");
+  EXPECT_EQ(argv[argc], nullptr);
+
+  std::vector<std::string> only = {"hybridsim", "-display", "case.dat", "-sync"};
+  std::vector<char*> argv2;
+  for (std::string& w : only) argv2.push_back(&w[0]);
+  argv2.push_back(nullptr);
+  argc = 4;
+  EXPECT_EQ(takecasefile(argc, argv2.data()), "") << "the display's name is no case file";
+  EXPECT_EQ(argc, 4);
+}
+
+TEST(CaseFileArgument, RefusedFileGivesItsMessageThenTheNormalDialogue) {
+  auto app = defaultapp();
+  const std::string bad = writefile("start_refused.dat", "a 0.7 1 200 200 0 0.6\n");
+  ScriptConsole con("n b 4 L");
+  EXPECT_TRUE(startdialogue(*app, con, bad));
+  EXPECT_EQ(con.output(), kTitle + kAsk + bad + "\n読み込んだファイル名 = " + bad +
+                              "\nデータファイルの項目6（減速機1の減速比と順伝達効率）の u1 に \"0\" があります．"
+                              "0 より大きい有限の数値が必要です．"
+                              "\nファイル " + bad + " のデータは使いません（設定は変更していません）．" +
+                              kTitle.substr(kTitle.find("\n\nロボット諸元")) + kType + "\nb" + kMethod +
+                              "\n4" + kCurve + "\nL");
+  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->set.hybrid, '4');
+  EXPECT_EQ(app->set.l, 0.7);
+
+  const std::string missing = ::testing::TempDir() + "no_such_case.dat";
+  ScriptConsole con2("n a 1 C");
+  EXPECT_TRUE(startdialogue(*app, con2, missing));
+  EXPECT_NE(con2.output().find("\nファイル " + missing +
+                               " を読み込めません（No such file or directory）．\n\nロボット諸元"),
+            std::string::npos)
+      << con2.output();
+  EXPECT_EQ(app->set.curve, 'C');
 }
 
 }  // namespace

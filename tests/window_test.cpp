@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "driver_testutil.h"
 #include "graphics/frame.h"
 #include "graphicsapp.h"
 
@@ -215,6 +216,28 @@ TEST_F(FrameFixture, StepKeyRedrawsTheNextStep) {
   EXPECT_EQ(rec.presented(), 2);
 }
 
+TEST_F(FrameFixture, StepLineInTheBottomLeftCornerOfTheRobotView) {
+  app->disp.frame = 40;
+  display(*app, rec);
+  const Primitive* p = rec.findtext("t = 1.60 s  (40/200)");
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->font, Font::Helvetica12);
+  EXPECT_EQ(p->pts[0][0], -0.95f);
+  EXPECT_EQ(p->pts[0][1], -0.96f);
+  // Drawn after the robot view's mask, so nothing covers it.
+  EXPECT_GT(p - &rec.prims()[0], first([](const Primitive& q) {
+              return q.kind == Primitive::Polygon && q.colour == WHITE && q.pts.size() == 4 &&
+                     std::fabs(q.pts[0][0] - 0.35) < EPS;
+            }));
+  rec.forget();
+  SilentConsole con;
+  specialkeyboard(*app, rec, SpecialKey::End);
+  EXPECT_NE(rec.findtext("t = 8.00 s  (200/200)"), nullptr);
+  rec.forget();
+  specialkeyboard(*app, rec, SpecialKey::Home);
+  EXPECT_NE(rec.findtext("t = 0.00 s  (0/200)"), nullptr);
+}
+
 TEST_F(FrameFixture, ZoomedOutRobotMovesTowardsTheCentre) {
   SilentConsole con;
   keyboard(*app, con, rec, 'w');
@@ -225,6 +248,164 @@ TEST_F(FrameFixture, ZoomedOutRobotMovesTowardsTheCentre) {
   }();
   EXPECT_NEAR(base[0], -0.45, EPS);
   EXPECT_NEAR(base[1], -0.27, EPS);
+}
+
+// ---- Playback ----
+
+TEST(Playback, SpacePlaysAndPausesFromTheShownStep) {
+  auto app = makeapp();
+  app->disp.frame = 40;
+  EXPECT_EQ(keytable(*app, ' '), KeyAction::Play);
+  EXPECT_TRUE(app->disp.play.playing);
+  EXPECT_EQ(app->disp.frame, 40);
+  EXPECT_EQ(app->set.menukey, ' ');
+  const int chain = app->disp.play.chain;
+  EXPECT_EQ(keytable(*app, ' '), KeyAction::Stored);
+  EXPECT_FALSE(app->disp.play.playing);
+  EXPECT_EQ(app->disp.frame, 40);
+  // Playing again starts a new timer chain: ticks still pending from the
+  // old one are dropped.
+  EXPECT_EQ(keytable(*app, ' '), KeyAction::Play);
+  EXPECT_GT(app->disp.play.chain, chain);
+}
+
+TEST(Playback, SpaceAtTheLastStepPlaysAgainFromTheStart) {
+  auto app = makeapp();
+  app->disp.frame = 200;
+  EXPECT_EQ(keytable(*app, ' '), KeyAction::Play);
+  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_TRUE(app->disp.play.playing);
+}
+
+TEST(Playback, StepResetAndMenuKeysPauseFirstZoomAndHelpDoNot) {
+  struct K {
+    unsigned char key;
+    KeyAction act;
+    int frame;  // after the key, from frame 40
+    bool playing;
+  };
+  for (const K& k : {K{'s', KeyAction::Redraw, 41, false}, K{'0', KeyAction::Redraw, 0, false},
+                     K{'f', KeyAction::Menu, 0, false}, K{'a', KeyAction::Menu, 0, false},
+                     K{'L', KeyAction::Menu, 0, false}, K{'r', KeyAction::Menu, 0, false},
+                     K{'o', KeyAction::Save, 40, false}, K{'w', KeyAction::Redraw, 40, true},
+                     K{'W', KeyAction::Redraw, 40, true}, K{'?', KeyAction::Help, 40, true},
+                     K{'x', KeyAction::Stored, 40, true}, K{27, KeyAction::Quit, 40, true}}) {
+    auto app = makeapp();
+    app->disp.frame = 40;
+    keytable(*app, ' ');
+    EXPECT_EQ(keytable(*app, k.key), k.act) << k.key;
+    EXPECT_EQ(app->disp.frame, k.frame) << k.key;
+    EXPECT_EQ(app->disp.play.playing, k.playing) << k.key;
+  }
+}
+
+TEST(Playback, ArrowsStepBackAndForthPausingAndStopAtBothEnds) {
+  auto app = makeapp();
+  app->set.menukey = 'k';
+  app->disp.frame = 1;
+  keytable(*app, ' ');
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Left), KeyAction::Redraw);
+  EXPECT_FALSE(app->disp.play.playing);
+  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Left), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 0) << "back stops at step 0";
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Right), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 1);
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::End), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 200);
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Right), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 200) << "forward stops at the last step";
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Left), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 199);
+  keytable(*app, ' ');
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Home), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_FALSE(app->disp.play.playing);
+  keytable(*app, ' ');
+  EXPECT_EQ(specialkeytable(*app, SpecialKey::Other), KeyAction::Stored);
+  EXPECT_TRUE(app->disp.play.playing) << "an unused special key changes nothing";
+  EXPECT_EQ(app->set.menukey, ' ');
+}
+
+// The timer under a fake clock: 0.04 s of wall time per output step.
+TEST(PlayTimer, OneStepEveryDtFromTheFirstTick) {
+  Playback p;
+  p.playing = true;
+  PlayTick t = playtick(p, 10, 200, 0.04, 100.0);  // first tick: the clock starts
+  EXPECT_EQ(t.frame, 10);
+  EXPECT_FALSE(t.redraw);
+  EXPECT_EQ(t.delayms, 40);
+  t = playtick(t.play, t.frame, 200, 0.04, 100.04);
+  EXPECT_EQ(t.frame, 11);
+  EXPECT_TRUE(t.redraw);
+  EXPECT_EQ(t.delayms, 40);
+  // A tick a little late still shows the step due and waits only for the next.
+  t = playtick(t.play, t.frame, 200, 0.04, 100.09);
+  EXPECT_EQ(t.frame, 12);
+  EXPECT_EQ(t.delayms, 30);
+  // A tick a little early shows nothing new and waits for the rest.
+  t = playtick(t.play, t.frame, 200, 0.04, 100.115);
+  EXPECT_EQ(t.frame, 12);
+  EXPECT_FALSE(t.redraw);
+  EXPECT_EQ(t.delayms, 5);
+  // After a long stall (the console had the program) it keeps to real time.
+  t = playtick(t.play, t.frame, 200, 0.04, 101.0);
+  EXPECT_EQ(t.frame, 35);
+  EXPECT_TRUE(t.play.playing);
+}
+
+TEST(PlayTimer, StopsAtTheLastStep) {
+  Playback p;
+  p.playing = true;
+  PlayTick t = playtick(p, 198, 200, 0.04, 5.0);
+  t = playtick(t.play, t.frame, 200, 0.04, 5.04);
+  EXPECT_EQ(t.frame, 199);
+  EXPECT_GE(t.delayms, 0);
+  t = playtick(t.play, t.frame, 200, 0.04, 5.2);
+  EXPECT_EQ(t.frame, 200);
+  EXPECT_TRUE(t.redraw);
+  EXPECT_FALSE(t.play.playing);
+  EXPECT_EQ(t.delayms, -1);
+  // Paused: a tick changes nothing and asks for no further tick.
+  t = playtick(t.play, 150, 200, 0.04, 9.0);
+  EXPECT_EQ(t.frame, 150);
+  EXPECT_FALSE(t.redraw);
+  EXPECT_EQ(t.delayms, -1);
+}
+
+TEST(PlayTimer, TicksOfAnOldChainOrAfterPauseDoNothing) {
+  auto app = makeapp();
+  Recorder rec;
+  keytable(*app, ' ');
+  const int old = app->disp.play.chain;
+  EXPECT_EQ(playtimer(*app, rec, old, 1.0), 40);
+  keytable(*app, ' ');  // pause
+  EXPECT_EQ(playtimer(*app, rec, old, 1.04), -1);
+  keytable(*app, ' ');  // play again: a new chain
+  EXPECT_EQ(playtimer(*app, rec, old, 1.05), -1);
+  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_EQ(playtimer(*app, rec, app->disp.play.chain, 2.0), 40);
+  EXPECT_EQ(playtimer(*app, rec, app->disp.play.chain, 2.04), 40);
+  EXPECT_EQ(app->disp.frame, 1);
+  EXPECT_EQ(rec.presented(), 1);
+}
+
+// ---- Console keys ----
+
+TEST(ConsoleKeys, QuestionMarkPrintsTheKeyListThenTheNewKeys) {
+  auto app = makeapp();
+  SilentConsole con;
+  Recorder rec;
+  EXPECT_EQ(keyboard(*app, con, rec, '?'), KeyAction::Help);
+  EXPECT_EQ(rec.presented(), 0);
+  EXPECT_EQ(con.out.rfind(testutil::kKeyList, 0), 0u);
+  EXPECT_EQ(con.out.substr(testutil::kKeyList.size()),
+            "\n\n描画画面のその他のキー"
+            "\n(5-4) スペース：アニメーション再生・一時停止（最後からは初めから再生）"
+            "\n(5-5) → ←    ：1ステップ進める・戻す"
+            "\n(5-6) Home End：最初・最後のステップへ"
+            "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存"
+            "\n(8)   '?'    ：キー一覧の表示");
 }
 
 TEST(WindowTitle, KeyHelpText) {

@@ -7,8 +7,10 @@
 
 namespace hs {
 
+double omegaofhz(double fn) { return PI2 * fn; }
+
 GainSpec servotargets(double fn1, double alpha1, double fn2, double alpha2) {
-  return GainSpec{PI2 * fn1, alpha1, PI2 * fn2, alpha2};
+  return GainSpec{omegaofhz(fn1), alpha1, omegaofhz(fn2), alpha2};
 }
 
 void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& spec) {

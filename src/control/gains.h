@@ -28,6 +28,9 @@ struct ServoGains {
   const GainSet& of(char type) const { return set[typeindex(type)]; }
 };
 
+// A natural frequency entered in Hz as the angular frequency held [rad/s]
+// (with the stored 2 pi).
+double omegaofhz(double fn);
 // Servo targets from entered frequencies fn1, fn2 [Hz] (converted with the
 // stored 2 pi) and alpha1, alpha2 [1/s].
 GainSpec servotargets(double fn1, double alpha1, double fn2, double alpha2);

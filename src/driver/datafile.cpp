@@ -11,10 +11,14 @@
 
 #include <locale.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -60,6 +64,12 @@ struct Case {
   double c[5] = {0, 0, 0, 0, 0};                    // contour values in file order
   double seterror = 0, Fn = 0;
 };
+
+// The two values the reader converts rather than stores as read (servo
+// targets through omegaofhz, and this one); the writer inverts exactly these.
+// SCARA: the file gives joint 2 to contact point, the settings hold the
+// second arm up to the arm tip.
+double l2ofreach(double reach, double wp) { return reach - wp; }
 
 // Cuts a word for quoting in a message (a file of binary junk would
 // otherwise flood the console).
@@ -248,7 +258,7 @@ void storecase(const Case& c, App& app, std::string& echo) {
   } else {
     echo += fmt("\n(1-1) ロボットタイプ = %c : SCARAロボット", s.type);
     s.l1 = c.len1;
-    s.l2 = c.len2 - s.wp;  // the file gives joint 2 to contact point
+    s.l2 = l2ofreach(c.len2, s.wp);
     echo += fmt("\n(1-2) アーム長=(%5.3f, %5.3f)[m] J2－P間距離=%5.3f[m]", s.l1, s.l2, s.l2 + s.wp);
   }
   s.mw = c.mw;
@@ -382,34 +392,188 @@ bool loadcase(const std::string& text, App& app, std::string* echo, std::string*
   return true;
 }
 
+bool loaddatafile(App& app, Console& con, const std::string& name) {
+  const std::string shown = con.inputtext(name);
+  con.print(fmt("\n読み込んだファイル名 = %s", shown.c_str()));
+  std::string text, reason;
+  if (!readcasefile(name, text, reason)) {
+    con.print(fmt("\nファイル %s を読み込めません（%s）．", shown.c_str(), reason.c_str()));
+    return false;
+  }
+  std::string echo, error;
+  if (!loadcase(text, app, &echo, &error)) {
+    con.print(error);
+    con.print(fmt("\nファイル %s のデータは使いません（設定は変更していません）．", shown.c_str()));
+    return false;
+  }
+  con.print(echo);
+  return true;
+}
+
+namespace {
+
+void asknameprompt(Console& con) {
+  con.print("\nファイル 'robot41.dat, robot42.dat, ...'から読み込み");
+  con.print("\nファイル名入力　");
+}
+
+}  // namespace
+
+bool readnameddatafile(App& app, Console& con, const std::string& name) {
+  asknameprompt(con);
+  con.print(con.inputtext(name));  // shown as if typed
+  return loaddatafile(app, con, name);
+}
+
 // The file name is one word; an empty Enter keeps the prompt waiting for it,
 // as a formatted word read does. End of input cancels.
 FileRead readdatafile(App& app, Console& con) {
   for (;;) {
-    con.print("\nファイル 'robot41.dat, robot42.dat, ...'から読み込み");
-    con.print("\nファイル名入力　");
+    asknameprompt(con);
     std::string name;
     if (con.readword(name) != ReadStatus::Ok || name.empty()) return FileRead::Cancelled;
-    const std::string shown = con.inputtext(name);
-    con.print(fmt("\n読み込んだファイル名 = %s", shown.c_str()));
-
-    std::string text, reason;
-    if (!readcasefile(name, text, reason)) {
-      con.print(fmt("\nファイル %s を読み込めません（%s）．ファイル名をもう一度入力してください．",
-                    shown.c_str(), reason.c_str()));
-      continue;
-    }
-    std::string echo, error;
-    if (!loadcase(text, app, &echo, &error)) {
-      con.print(error);
-      con.print(fmt("\nファイル %s のデータは使いません（設定は変更していません）．"
-                    "ファイル名をもう一度入力してください．",
-                    shown.c_str()));
-      continue;
-    }
-    con.print(echo);
-    return FileRead::Loaded;
+    if (loaddatafile(app, con, name)) return FileRead::Loaded;
+    con.print("ファイル名をもう一度入力してください．");
   }
+}
+
+// ---- Writing a case ----
+
+namespace {
+
+// %.17g: seventeen significant digits always read back to the same double.
+std::string num(double v) { return fmt("%.17g", v); }
+
+// The number to write for a value that the reader derives through `read`
+// (increasing in its argument) rather than stores as read: the double next
+// to `guess` that the reader turns into exactly `held`. Every held value is
+// such a reading (the defaults and the menu convert the same way), so a few
+// steps of one unit in the last place either side of the plain inverse find
+// it; should none, the plain inverse is written.
+template <class Read>
+double preimage(double guess, double held, Read read) {
+  double below = guess, above = guess;
+  for (int i = 0; i < 16; ++i) {
+    if (read(below) == held) return below;
+    if (read(above) == held) return above;
+    below = std::nextafter(below, -HUGE_VAL);
+    above = std::nextafter(above, HUGE_VAL);
+  }
+  return guess;
+}
+
+double hzof(double omega) { return preimage(omega / PI2, omega, omegaofhz); }
+
+}  // namespace
+
+// One entry (or group of entries) a line, in the reader's order.
+std::string casetext(const App& app) {
+  const SimSettings& s = app.set;
+  std::string t = fmt("%c\n", s.type);
+  if (s.type == 'a') {
+    t += num(s.l) + "\n";
+  } else {
+    const double reach = preimage(s.l2 + s.wp, s.l2, [&s](double r) { return l2ofreach(r, s.wp); });
+    t += num(s.l1) + " " + num(reach) + "\n";
+  }
+  t += num(s.mw) + "\n";
+  const RobotParams rp = robotparams(s);
+  t += num(rp.PW1) + " " + num(rp.PW2) + "\n";
+  t += num(rp.u1) + " " + num(rp.eta1) + "\n";
+  t += num(rp.u2) + " " + num(rp.eta2) + "\n";
+  t += num(s.KH1) + " " + num(s.KH2) + "\n";
+  // The servo targets the next derivation designs with: the method's own.
+  const ServoGains& g = app.gains;
+  GainSpec spec{g.omega1, g.alpha1, g.omega2, g.alpha2};
+  if (const GainSpec* servo = gainspecof(s, s.hybrid)) spec = *servo;
+  t += fmt("%c\n", s.hybrid);
+  t += num(hzof(spec.omega1)) + " " + num(spec.alpha1) + "\n";
+  t += num(hzof(spec.omega2)) + " " + num(spec.alpha2) + "\n";
+  t += fmt("%c\n", s.curve);
+  switch (s.curve) {
+    case 'L':
+      t += num(s.line.x0) + " " + num(s.line.y0) + " " + num(s.line.xf) + " " + num(s.line.yf) +
+           " " + num(s.line.tf) + "\n";
+      break;
+    case 'C':
+      t += num(s.circle.Ox) + " " + num(s.circle.Oy) + " " + num(s.circle.rr) + " " +
+           num(s.circle.tf) + "\n";
+      break;
+    default:  // 'S'
+      t += num(s.sine.x0) + " " + num(s.sine.y0) + " " + num(s.sine.L) + " " + num(s.sine.A) +
+           " " + num(s.sine.tf) + "\n";
+      break;
+  }
+  t += num(s.seterror) + "\n";
+  t += num(s.Fn) + "\n";
+  return t;
+}
+
+bool writefilesafely(const std::string& name, const std::string& text, std::string* reason) {
+  auto fail = [reason](int err) {
+    if (reason) *reason = reasonof(err);
+    return false;
+  };
+  // A replaced file keeps its permissions; a new one gets what the umask allows.
+  mode_t mode;
+  struct stat st;
+  if (::stat(name.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  // The temporary file's name extends the file's own, so it lies in the
+  // same folder and the rename cannot cross file systems.
+  std::string tmp = name + ".XXXXXX";
+  const int fd = ::mkstemp(&tmp[0]);
+  if (fd < 0) return fail(errno);
+  int err = 0;
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0 && err == 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno != EINTR) err = errno;
+      continue;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  // A full disk may show only when the data reach it: sync before the rename.
+  if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && std::rename(tmp.c_str(), name.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(tmp.c_str());
+    return fail(err);
+  }
+  return true;
+}
+
+void savedatafile(const App& app, Console& con) {
+  con.print("\n\n現在のロボット諸元・軌道をデータファイルに保存");
+  con.print("\nファイル名入力　");
+  std::string name;
+  const bool named = con.readword(name) == ReadStatus::Ok && !name.empty();
+  if (named) con.discardline();  // a file name is one word
+  const std::string shown = con.inputtext(name);
+  bool write = named;
+  struct stat st;
+  if (named && ::stat(name.c_str(), &st) == 0) {
+    con.print(fmt("\nファイル %s はすでにあります．上書きする？  yes:y   no:n  ", shown.c_str()));
+    write = con.readkey() == 'y';
+  }
+  std::string reason;
+  if (!write)
+    con.print("\n保存しませんでした．");
+  else if (writefilesafely(name, casetext(app), &reason))
+    con.print(fmt("\nファイル %s に保存しました．", shown.c_str()));
+  else
+    con.print(fmt("\nファイル %s に保存できません（%s）．", shown.c_str(), reason.c_str()));
+  con.print("\n\n     描画画面へ　　　　　");
 }
 
 }  // namespace hs

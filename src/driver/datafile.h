@@ -28,4 +28,24 @@ bool readcasefile(const std::string& name, std::string& text, std::string& reaso
 // batch runner.
 bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error);
 
+// Reads the named data file: echoes the name, then either the file's groups
+// (true, stored) or one refusal naming the file (false, nothing changed).
+bool loaddatafile(App& app, Console& con, const std::string& name);
+// The file dialogue with the name given rather than typed (the program's
+// command line): the prompt and the name as if typed, then loaddatafile.
+bool readnameddatafile(App& app, Console& con, const std::string& name);
+
+// The current robot's case as a data file in the reader's order, every
+// number written so that the reader gets back the same double.
+std::string casetext(const App& app);
+
+// Writes text to the file through a temporary file in the same folder and a
+// rename, so the file is either the old one or complete. On failure nothing
+// is left behind and *reason says why.
+bool writefilesafely(const std::string& name, const std::string& text, std::string* reason);
+
+// The window's 'o': asks for a file name on the console, asks before
+// overwriting an existing file, writes the current case and reports it.
+void savedatafile(const App& app, Console& con);
+
 }  // namespace hs

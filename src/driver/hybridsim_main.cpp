@@ -1,6 +1,9 @@
 // The interactive simulator: start dialogue on the console, first run, then
 // the window whose keys hand control back to the console menu.
+//
+//   hybridsim [CASEFILE] [toolkit options such as -display, -geometry]
 #include <cstdio>
+#include <string>
 
 #include "driver/app.h"
 #include "driver/console.h"
@@ -16,7 +19,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   static hs::App app;  // large run histories: keep them off the stack
-  if (!hs::startup(app, *con)) {
+  const std::string casefile = hs::takecasefile(argc, argv);
+  if (!hs::startup(app, *con, casefile)) {
     con->print("\n\n入力が終わりました．プログラムを終了します．\n");
     hs::restoreterminal();
     return 1;

@@ -34,6 +34,8 @@ void printlines(Console& con, std::initializer_list<const char*> lines) {
   for (const char* line : lines) con.print(line);
 }
 
+}  // namespace
+
 void printkeylist(Console& con) {
   printlines(con, {
       "\n\nキーによる操作選択",
@@ -52,6 +54,8 @@ void printkeylist(Console& con) {
       "\n(6)   ESC    ：終了                                描画画面へ",
   });
 }
+
+namespace {
 
 // One yes/no answer key. Once the input has ended every answer is 'n', so
 // the menu runs straight to its rerun instead of waiting for keys that
@@ -428,6 +432,20 @@ void keymenu(App& app, Console& con) {
     }
   }
   rerun(app, con);
+}
+
+// The window's own keys beyond the menu's list: playback, saving the case,
+// and this help.
+void printkeyhelp(Console& con) {
+  printkeylist(con);
+  printlines(con, {
+      "\n\n描画画面のその他のキー",
+      "\n(5-4) スペース：アニメーション再生・一時停止（最後からは初めから再生）",
+      "\n(5-5) → ←    ：1ステップ進める・戻す",
+      "\n(5-6) Home End：最初・最後のステップへ",
+      "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存",
+      "\n(8)   '?'    ：キー一覧の表示",
+  });
 }
 
 }  // namespace hs

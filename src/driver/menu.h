@@ -9,4 +9,9 @@ namespace hs {
 // app.set.menukey, then re-derives, reports and reruns the simulation.
 void keymenu(App& app, Console& con);
 
+// The key list the menu prints at the start of every pass.
+void printkeylist(Console& con);
+// The window's '?': the key list, then the window's own keys.
+void printkeyhelp(Console& con);
+
 }  // namespace hs

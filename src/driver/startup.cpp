@@ -31,10 +31,15 @@ bool choose(Console& con, const char* prompt, const char* listed, char& field) {
 
 }  // namespace
 
-bool startdialogue(App& app, Console& con) {
+bool startdialogue(App& app, Console& con, const std::string& casefile) {
   SimSettings& s = app.set;
+  const char* const question = "\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ";
   con.print("\n\nロボットの制御シミュレーション");
-  con.print("\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ");
+  if (!casefile.empty()) {
+    con.print(question);
+    if (readnameddatafile(app, con, casefile)) return true;
+  }
+  con.print(question);
   int key = con.readkey();
   if (key < 0) return false;
 
@@ -59,7 +64,9 @@ bool startup(App& app, Console& con, const Chooser& choose) {
   return true;
 }
 
-bool startup(App& app, Console& con) { return startup(app, con, startdialogue); }
+bool startup(App& app, Console& con, const std::string& casefile) {
+  return startup(app, con, [&](App& a, Console& c) { return startdialogue(a, c, casefile); });
+}
 
 Chooser selections(char type, char hybrid, char curve) {
   return [=](App& app, Console&) {
@@ -68,6 +75,21 @@ Chooser selections(char type, char hybrid, char curve) {
     app.set.curve = curve;
     return true;
   };
+}
+
+std::string takecasefile(int& argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "-display" || arg == "-geometry") {
+      ++i;  // the toolkit option's value
+      continue;
+    }
+    if (arg.empty() || arg[0] == '-') continue;
+    for (int j = i; j < argc; ++j) argv[j] = argv[j + 1];  // argv[argc] is the null pointer
+    --argc;
+    return arg;
+  }
+  return "";
 }
 
 }  // namespace hs

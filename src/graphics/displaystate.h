@@ -8,6 +8,15 @@
 
 namespace hs {
 
+// Playback of the run in wall time: one output step every dt.
+struct Playback {
+  bool playing = false;  // the timer advances the shown step
+  bool clockset = false; // the first tick has taken the start time
+  double start = 0;      // wall-clock time of the first tick [s]
+  int startframe = 0;    // output step shown at that time
+  int chain = 0;         // number of the current timer chain; older ticks are dropped
+};
+
 struct DisplayState {
   double zoom = 1.0;          // robot drawing scale (window units per metre)
   int frame = 0;              // output step shown, 0 .. nstep
@@ -25,6 +34,7 @@ struct DisplayState {
   double jointr1 = 0, jointr2 = 0;
   // Setting-error label drawn after "Workpiece setting error=".
   std::string errlabel = "00[mm]";
+  Playback play;
 };
 
 // Installs the display defaults of start-up.

@@ -3,8 +3,10 @@
 #include "graphics/frame.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
+#include "driver/datafile.h"
 #include "driver/menu.h"
 #include "graphics/draw.h"
 #include "graphics/graphs.h"
@@ -17,18 +19,37 @@ const char* const WINDOWTITLE =
 
 // ---- Key table ----
 
+int laststep(const App& app) { return std::max(0, app.set.nstep); }
+
+namespace {
+
+void pause(DisplayState& d) { d.play.playing = false; }
+
+// Starts a new timer chain from the shown step; the clock starts at its
+// first tick. Ticks of an earlier chain still pending are dropped.
+void play(DisplayState& d) {
+  d.play.playing = true;
+  d.play.clockset = false;
+  ++d.play.chain;
+}
+
+}  // namespace
+
 KeyAction keytable(App& app, unsigned char key) {
   app.set.menukey = static_cast<char>(key);
+  DisplayState& d = app.disp;
   switch (key) {
     case 'a':
     case 'b':
       app.set.type = static_cast<char>(key);  // the menu and the next run use this robot
+      pause(d);
       app.disp.frame = 0;
       return KeyAction::Menu;
     case 'L':
     case 'C':
     case 'S':
       app.set.curve = static_cast<char>(key);
+      pause(d);
       app.disp.frame = 0;
       return KeyAction::Menu;
     case 'k':
@@ -37,14 +58,30 @@ KeyAction keytable(App& app, unsigned char key) {
     case 'e':
     case 'f':
     case 'r':  // the title offers it: re-read the robot data file
+      pause(d);
       app.disp.frame = 0;
       return KeyAction::Menu;
     case 's':
+      pause(d);
       app.disp.frame = std::max(0, std::min(app.disp.frame + 1, app.set.nstep));
       return KeyAction::Redraw;
     case '0':
+      pause(d);
       app.disp.frame = 0;
       return KeyAction::Redraw;
+    case ' ':
+      if (d.play.playing) {
+        pause(d);
+        return KeyAction::Stored;
+      }
+      if (d.frame >= laststep(app)) d.frame = 0;  // played out: again from the start
+      play(d);
+      return KeyAction::Play;
+    case 'o':
+      pause(d);  // the console has the program until the file is written
+      return KeyAction::Save;
+    case '?':
+      return KeyAction::Help;
     case 'w':
       app.disp.zoom *= 0.9;
       return KeyAction::Redraw;
@@ -58,12 +95,74 @@ KeyAction keytable(App& app, unsigned char key) {
   }
 }
 
+KeyAction specialkeytable(App& app, SpecialKey key) {
+  DisplayState& d = app.disp;
+  const int last = laststep(app);
+  switch (key) {
+    case SpecialKey::Right: d.frame = std::max(0, std::min(d.frame + 1, last)); break;
+    case SpecialKey::Left: d.frame = std::max(0, std::min(d.frame - 1, last)); break;
+    case SpecialKey::Home: d.frame = 0; break;
+    case SpecialKey::End: d.frame = last; break;
+    case SpecialKey::Other: return KeyAction::Stored;
+  }
+  pause(d);
+  return KeyAction::Redraw;
+}
+
 KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key) {
   const KeyAction act = keytable(app, key);
   // After the menu the old picture stays until the next repaint.
   if (act == KeyAction::Menu) keymenu(app, con);
+  if (act == KeyAction::Redraw || act == KeyAction::Play) display(app, cv);
+  if (act == KeyAction::Help) printkeyhelp(con);
+  if (act == KeyAction::Save) savedatafile(app, con);
+  return act;
+}
+
+KeyAction specialkeyboard(App& app, Canvas& cv, SpecialKey key) {
+  const KeyAction act = specialkeytable(app, key);
   if (act == KeyAction::Redraw) display(app, cv);
   return act;
+}
+
+// ---- Playback ----
+
+PlayTick playtick(const Playback& play, int frame, int last, double dt, double now) {
+  PlayTick t;
+  t.play = play;
+  t.frame = frame;
+  if (!play.playing) return t;
+  Playback& p = t.play;
+  if (!p.clockset) {
+    p.clockset = true;
+    p.start = now;
+    p.startframe = frame;
+  }
+  // Steps due since the first tick; a tick exactly on time may read the
+  // clock a hair early, hence the microsecond of slack.
+  const double steps = dt > 0 ? std::floor((now - p.start + 1e-6) / dt) : last;
+  const int due = static_cast<int>(std::min<double>(p.startframe + std::max(0.0, steps), last));
+  t.redraw = due != frame;
+  t.frame = due;
+  if (due >= last) {
+    p.playing = false;  // played out: the last step stays
+    return t;
+  }
+  // Until the next step is due, in the timer's whole milliseconds; a tick
+  // within the microsecond of slack above counts as on time.
+  const double next = p.start + (due - p.startframe + 1) * dt;
+  t.delayms = static_cast<int>(std::max(0.0, std::ceil((next - now) * 1000 - 1e-3)));
+  return t;
+}
+
+int playtimer(App& app, Canvas& cv, int chain, double now) {
+  DisplayState& d = app.disp;
+  if (chain != d.play.chain) return -1;
+  const PlayTick t = playtick(d.play, d.frame, laststep(app), app.set.dt, now);
+  d.play = t.play;
+  d.frame = t.frame;
+  if (t.redraw) display(app, cv);
+  return t.delayms;
 }
 
 // ---- Frame ----
@@ -122,6 +221,10 @@ void display(App& app, Canvas& cv) {
     for (int i = 0; i <= f; ++i) drawpoint(cv, d, h.tippos[i], RED);
     // Hide what of the robot view reaches into the graph panel.
     fillrect(cv, {d.posgraph[0] - 0.05, -1.0}, 1.0, 2.0, 0, WHITE);
+    // Where the animation is: time and output step, small, in the bottom
+    // left corner of the robot view, below anything the robots reach.
+    drawtext(cv, -0.95f, -0.96f, Font::Helvetica12,
+             fmt("t = %.2f s  (%d/%d)", f * app.set.dt, f, app.set.nstep));
   }
   drawposgraph(cv, app, d.frame);
   drawforcegraph(cv, app, d.frame);

@@ -15,18 +15,49 @@ extern const char* const WINDOWTITLE;
 
 // What the key table asks the caller to do after it has updated the state.
 enum class KeyAction {
-  Stored,  // only menukey stored
-  Redraw,  // s, 0, w, W: draw the frame again
+  Stored,  // nothing to draw: only menukey stored, or the playback paused
+  Redraw,  // s, 0, w, W, arrows, Home, End: draw the frame again
   Menu,    // a parameter-group key: run the console menu
   Quit,    // escape: end the program with status 0
+  Play,    // space: draw the frame, then start the playback timer
+  Help,    // '?': print the key list on the console
+  Save,    // 'o': save the case through the console
 };
 
+// The keys the toolkit reports apart from characters that the window uses.
+enum class SpecialKey { Left, Right, Home, End, Other };
+
 // The key table: stores the key as the pending menu key and updates type,
-// curve, frame and zoom as the key asks. Draws nothing.
+// curve, frame, zoom and playback as the key asks. Draws nothing.
 KeyAction keytable(App& app, unsigned char key);
-// keytable, then runs the menu or redraws as asked. Quit is left to the
-// caller (the process ends there).
+// The arrows, Home and End: pause, then one step back / forward, the first /
+// the last step. Not a menu key: menukey stays. Draws nothing.
+KeyAction specialkeytable(App& app, SpecialKey key);
+// keytable, then runs the menu, redraws, prints the key list or saves the
+// case as asked. Quit and starting the timer are left to the caller.
 KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key);
+// specialkeytable, then redraws as asked.
+KeyAction specialkeyboard(App& app, Canvas& cv, SpecialKey key);
+
+// The last output step of the run (the shown step runs 0 .. laststep).
+int laststep(const App& app);
+
+// What one tick of the playback timer does.
+struct PlayTick {
+  Playback play;    // playback state after the tick
+  int frame = 0;    // output step to show
+  bool redraw = false;  // the shown step changed
+  int delayms = -1;     // wait before the next tick [ms]; -1: no further tick
+};
+// One tick at wall-clock time now [s] while `frame` is shown: the step due
+// is the one dt [s] of wall time per step after the first tick, at most
+// `last`, where playing stops. Late ticks skip steps, so the animation keeps
+// to real time. A paused playback does nothing.
+PlayTick playtick(const Playback& play, int frame, int last, double dt, double now);
+// The tick of timer chain `chain` on the app: playtick, then the new step
+// drawn. Returns the wait before the next tick [ms], or -1 when the chain
+// ends (playback paused, restarted as another chain, or at the last step).
+int playtimer(App& app, Canvas& cv, int chain, double now);
 
 // One complete frame of the shown output step.
 void display(App& app, Canvas& cv);

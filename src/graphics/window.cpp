@@ -5,6 +5,7 @@
 
 #include <GL/freeglut.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,11 +68,37 @@ void reshapecb(int width, int height) {
   glMatrixMode(GL_MODELVIEW);
 }
 
+// Wall-clock seconds for the playback (steady: unaffected by clock changes).
+double wallclock() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Between ticks the event loop sleeps until the next timer is due.
+void timercb(int chain) {
+  const int ms = playtimer(*gapp, gcanvas, chain, wallclock());
+  if (ms >= 0) glutTimerFunc(static_cast<unsigned>(ms), timercb, chain);
+}
+
 void keyboardcb(unsigned char key, int, int) {
-  if (keyboard(*gapp, *gcon, gcanvas, key) == KeyAction::Quit) {
+  const KeyAction act = keyboard(*gapp, *gcon, gcanvas, key);
+  if (act == KeyAction::Quit) {
     restoreterminal();
     std::exit(0);
   }
+  if (act == KeyAction::Play) glutTimerFunc(0, timercb, gapp->disp.play.chain);
+}
+
+void specialcb(int key, int, int) {
+  SpecialKey k = SpecialKey::Other;
+  switch (key) {
+    case GLUT_KEY_LEFT: k = SpecialKey::Left; break;
+    case GLUT_KEY_RIGHT: k = SpecialKey::Right; break;
+    case GLUT_KEY_HOME: k = SpecialKey::Home; break;
+    case GLUT_KEY_END: k = SpecialKey::End; break;
+    default: break;
+  }
+  specialkeyboard(*gapp, gcanvas, k);
 }
 
 // Closing the window from the window manager ends the program like escape.
@@ -107,6 +134,7 @@ void startgraphics(App& app, Console& con, int argc, char** argv) {
   glutDisplayFunc(displaycb);
   glutReshapeFunc(reshapecb);
   glutKeyboardFunc(keyboardcb);
+  glutSpecialFunc(specialcb);
   glutCloseFunc(closecb);
   glClearColor(1, 1, 1, 1);
   glutMainLoop();
