@@ -55,8 +55,15 @@ windowshot() {
     # shellcheck disable=SC2046
     xdotool key --delay 10 $(yes s | head -n "$3")
   fi
+  # The keys queue up: wait until two captures a second apart agree.
   sleep 1
   import -window "$WIN" "png:$TMP/$2.png"
+  for _ in $(seq 30); do
+    sleep 1
+    import -window "$WIN" "png:$TMP/again.png"
+    cmp -s "$TMP/$2.png" "$TMP/again.png" && break
+    mv "$TMP/again.png" "$TMP/$2.png"
+  done
   xdotool key Escape
   for _ in $(seq 50); do kill -0 "$(cat "$TMP/pid")" 2>/dev/null || break; sleep 0.1; done
   exec 4>&-
