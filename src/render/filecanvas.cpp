@@ -4,7 +4,7 @@
 // the minor axis, no caps or joins), polygons are filled without
 // antialiasing (a pixel is set when its centre is inside), and the bitmap
 // texts become Liberation Sans, a font with Helvetica's metrics, at the
-// same pixel sizes with the baseline on the raster position.
+// same pixel sizes, each glyph where the window puts it.
 #include "render/filecanvas.h"
 
 #include <cmath>
@@ -22,26 +22,57 @@ constexpr double HALFPX = PICTUREPX / 2.0;  // pixels per window unit
 // (1/256 px) settles such ties the window's way.
 constexpr double TIESHIFT = 1.0 / 256;
 
-// Em sizes [px]. The window's 18 px bitmap font is drawn larger than its
-// name (capitals 14 px high, 2 px stems): Liberation Sans at 19 px matches
-// its capitals and line lengths best; the 12 px font matches at 12.
-double fontpx(Font f) { return f == Font::Helvetica12 ? 12.0 : 19.0; }
+// Em sizes [px] of the two fonts.
+double fontpx(Font f) { return f == Font::Helvetica12 ? 12.0 : 18.0; }
 
-// The window's bitmap fonts are Latin-1; cairo takes UTF-8. Control bytes
-// have no glyph; a NUL ends the text as it does in the window.
-std::string latin1toutf8(const std::string& bytes) {
-  std::string out;
-  for (unsigned char ch : bytes) {
-    if (ch == '\0') break;
-    if (ch < 0x20 || ch == 0x7f) continue;
-    if (ch < 0x80) {
-      out += static_cast<char>(ch);
-    } else {
-      out += static_cast<char>(0xc0 | (ch >> 6));
-      out += static_cast<char>(0x80 | (ch & 0x3f));
-    }
-  }
-  return out;
+// Advances [px] of the window's bitmap fonts for the Latin-1 bytes 32 ..
+// 255: each glyph of a text starts where the window starts it, so the
+// lines keep the window's length and their letters its places.
+constexpr unsigned char ADVANCE18[224] = {
+    5, 6, 5, 10, 10, 16, 13, 4, 6, 6, 7, 10, 5, 11, 5, 5,
+    10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 5, 5, 10, 11, 10, 10,
+    18, 12, 13, 14, 13, 11, 11, 14, 13, 6, 10, 13, 10, 16, 13, 15,
+    12, 15, 12, 13, 12, 13, 14, 18, 13, 14, 12, 5, 5, 5, 9, 10,
+    4, 9, 11, 10, 11, 10, 6, 11, 10, 4, 4, 9, 4, 14, 10, 11,
+    11, 11, 6, 9, 6, 10, 10, 14, 10, 10, 9, 6, 4, 6, 10, 5,
+    5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5,
+    5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5, 5,
+    5, 6, 10, 10, 10, 10, 4, 10, 6, 15, 7, 9, 11, 7, 14, 5,
+    7, 10, 6, 6, 4, 10, 10, 4, 5, 6, 7, 9, 15, 15, 15, 10,
+    12, 12, 12, 12, 12, 12, 18, 14, 11, 11, 11, 11, 6, 6, 6, 6,
+    13, 13, 15, 15, 15, 15, 15, 10, 15, 13, 13, 13, 13, 14, 12, 9,
+    9, 9, 9, 9, 9, 9, 15, 10, 10, 10, 10, 10, 4, 4, 4, 4,
+    11, 10, 11, 11, 11, 11, 11, 10, 11, 10, 10, 10, 10, 10, 11, 10,
+};
+constexpr unsigned char ADVANCE12[224] = {
+    4, 3, 5, 7, 7, 11, 9, 3, 4, 4, 5, 7, 4, 8, 3, 4,
+    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 3, 3, 7, 7, 7, 7,
+    12, 9, 8, 9, 9, 8, 8, 9, 9, 3, 7, 8, 7, 11, 9, 10,
+    8, 10, 8, 8, 7, 8, 9, 11, 9, 9, 9, 3, 4, 3, 6, 7,
+    3, 7, 7, 7, 7, 7, 3, 7, 7, 3, 3, 6, 3, 9, 7, 7,
+    7, 7, 4, 6, 3, 7, 7, 9, 6, 7, 6, 4, 3, 4, 7, 4,
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4,
+    4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4,
+    4, 3, 7, 7, 7, 7, 3, 6, 3, 11, 5, 7, 8, 5, 11, 4,
+    5, 7, 4, 4, 2, 7, 7, 3, 3, 4, 5, 7, 10, 10, 10, 7,
+    9, 9, 9, 9, 9, 9, 11, 9, 8, 8, 8, 8, 3, 3, 3, 3,
+    9, 9, 10, 10, 10, 10, 10, 7, 10, 8, 8, 8, 8, 9, 8, 7,
+    7, 7, 7, 7, 7, 7, 11, 7, 7, 7, 7, 7, 3, 3, 3, 3,
+    7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7,
+};
+
+int advance(Font f, unsigned char ch) {
+  if (ch < 32) return 0;  // no glyph
+  return (f == Font::Helvetica12 ? ADVANCE12 : ADVANCE18)[ch - 32];
+}
+
+// Bytes the window has a glyph for (Latin-1 without control codes).
+bool printable(unsigned char ch) { return (ch >= 32 && ch < 127) || ch >= 160; }
+
+// One Latin-1 byte as UTF-8.
+std::string utf8of(unsigned char ch) {
+  if (ch < 0x80) return std::string(1, static_cast<char>(ch));
+  return {static_cast<char>(0xc0 | (ch >> 6)), static_cast<char>(0x80 | (ch & 0x3f))};
 }
 
 // Twice the signed area of a closed polygon (pixel space).
@@ -174,8 +205,6 @@ void CairoCanvas::text(float x, float y, Font font, const std::string& bytes) {
   flush();
   const Pair w = towindow({x, y});
   if (!(w[0] >= -1 && w[0] <= 1 && w[1] >= -1 && w[1] <= 1)) return;
-  const std::string utf8 = latin1toutf8(bytes);
-  if (utf8.empty()) return;
   const double px = std::floor((w[0] + 1.0) * HALFPX);
   const double baseline = PICTUREPX - 1 - std::floor((w[1] + 1.0) * HALFPX);
   cairo_set_font_face(cr_, face_);
@@ -186,16 +215,39 @@ void CairoCanvas::text(float x, float y, Font font, const std::string& bytes) {
   cairo_font_options_set_hint_metrics(opt, CAIRO_HINT_METRICS_ON);
   cairo_set_font_options(cr_, opt);
   cairo_font_options_destroy(opt);
+  cairo_scaled_font_t* sf = cairo_get_scaled_font(cr_);
+  // Each printable byte is one glyph at the window's pen position; the
+  // glyphs carry their text (one cluster each) so PDF readers can copy it.
+  std::vector<cairo_glyph_t> glyphs;
+  std::vector<cairo_text_cluster_t> clusters;
+  std::string utf8;
+  double pen = px;
+  for (unsigned char ch : bytes) {
+    if (ch == '\0') break;
+    if (printable(ch)) {
+      cairo_glyph_t* g = nullptr;
+      int n = 0;
+      const std::string one = utf8of(ch);
+      if (cairo_scaled_font_text_to_glyphs(sf, pen, baseline, one.c_str(), -1, &g, &n, nullptr,
+                                           nullptr, nullptr) == CAIRO_STATUS_SUCCESS &&
+          n > 0) {
+        glyphs.insert(glyphs.end(), g, g + n);
+        clusters.push_back({static_cast<int>(one.size()), n});
+        utf8 += one;
+      }
+      cairo_glyph_free(g);
+    }
+    pen += advance(font, ch);
+  }
+  if (utf8.empty()) return;
   cairo_set_source_rgb(cr_, 0, 0, 0);
-  cairo_move_to(cr_, px, baseline);
-  cairo_show_text(cr_, utf8.c_str());
-  cairo_new_path(cr_);
+  cairo_show_text_glyphs(cr_, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
+                         static_cast<int>(glyphs.size()), clusters.data(),
+                         static_cast<int>(clusters.size()), cairo_text_cluster_flags_t(0));
   cairo_font_extents_t fe;
-  cairo_text_extents_t te;
   cairo_font_extents(cr_, &fe);
-  cairo_text_extents(cr_, utf8.c_str(), &te);
   texts_.push_back(utf8);
-  boxes_.push_back({px, baseline - fe.ascent, te.x_advance, fe.ascent + fe.descent});
+  boxes_.push_back({px, baseline - fe.ascent, pen - px, fe.ascent + fe.descent});
 }
 
 }  // namespace hs
