@@ -4,26 +4,20 @@
 
 #include <memory>
 
-#include "driver/menu.h"
 #include "render/picture.h"
-#include "../tests/enginecase.h"
+#include "../tests/runcase.h"
 
 namespace {
 
 const hs::App& sinerun() {
-  static std::unique_ptr<hs::App> app = [] {
-    auto a = hs::defaultcase('b', '6', 'S');
-    hs::ScriptConsole con("");
-    a->set.menukey = '0';
-    hs::keymenu(*a, con);
-    return a;
-  }();
+  static std::unique_ptr<hs::App> app = hs::defaultrun('b', '6', 'S');
   return *app;
 }
 
 void BM_PngFrame(benchmark::State& state) {
   const hs::App& app = sinerun();
-  for (auto _ : state) benchmark::DoNotOptimize(hs::framebytes(app, app.set.nstep, hs::PictureFormat::Png));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(hs::framebytes(app, app.set.nstep, hs::PictureFormat::Png));
 }
 BENCHMARK(BM_PngFrame)->Unit(benchmark::kMillisecond);
 

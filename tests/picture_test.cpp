@@ -17,21 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "driver/menu.h"
-#include "enginecase.h"
+#include "runcase.h"
 
 namespace hs {
 namespace {
 
 // A default case after the menu's first run, as the window shows it.
 const App& run() {
-  static std::unique_ptr<App> app = [] {
-    auto a = defaultcase('b', '6', 'S');
-    ScriptConsole con("");
-    a->set.menukey = '0';
-    keymenu(*a, con);
-    return a;
-  }();
+  static std::unique_ptr<App> app = defaultrun('b', '6', 'S');
   return *app;
 }
 

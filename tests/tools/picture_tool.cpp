@@ -13,31 +13,12 @@
 #include <memory>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/console.h"
-#include "driver/menu.h"
 #include "graphics/frame.h"
 #include "render/filecanvas.h"
 #include "render/picture.h"
+#include "../runcase.h"
 
 namespace {
-
-// The state after the start dialogue with these three selections and the
-// menu's first run, as the window and the batch program have it.
-std::unique_ptr<hs::App> defaultrun(char robot, char method, char contour) {
-  auto app = std::make_unique<hs::App>();
-  hs::ScriptConsole con("");
-  hs::installconstants(*app);
-  hs::setdefaults(*app, con);
-  hs::derive(*app, con);
-  app->set.type = robot;
-  app->set.hybrid = method;
-  app->set.curve = contour;
-  hs::derive(*app, con);
-  app->set.menukey = '0';
-  hs::keymenu(*app, con);
-  return app;
-}
 
 bool endswith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
@@ -118,7 +99,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: picture_tool ROBOT METHOD CONTOUR write|compare STEP FILE\n");
     return 2;
   }
-  auto app = defaultrun(argv[1][0], argv[2][0], argv[3][0]);
+  auto app = hs::defaultrun(argv[1][0], argv[2][0], argv[3][0]);
   const std::string what = argv[4];
   const int step = std::atoi(argv[5]);
   if (what == "write") return write(*app, step, argv[6]);
