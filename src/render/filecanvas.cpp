@@ -162,8 +162,10 @@ void CairoCanvas::shape(Shape kind, const Rgba& colour, const std::vector<Pair>&
 // A line of width w covers, in each column (row) it crosses, the pixels whose
 // centres lie within w/2 of it vertically (horizontally) when it runs more
 // across than up (more up than across): a parallelogram, not a rectangle.
+// Without antialiasing the window rounds the width to whole pixels (1.6 px
+// draws 2, 3.2 px draws 3), at least one.
 void CairoCanvas::segment(const Pair& a, const Pair& b) {
-  const double h = 0.5 * std::max(1.0, width_);
+  const double h = 0.5 * std::max(1.0, std::round(width_));
   const bool xmajor = std::fabs(b[0] - a[0]) >= std::fabs(b[1] - a[1]);
   const Pair o = xmajor ? Pair{0, h} : Pair{h, 0};
   polygon({{a[0] - o[0], a[1] - o[1]},
