@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The PNG of a frame against a screenshot of the real window at the same
+# step under Xvfb: the window is started with the start dialogue, stepped
+# with 's', captured, and the file picture of the same case and step is
+# compared pixel by pixel (each channel within 40 counts as the same
+# colour) over the whole picture and outside the text boxes.
+# Usage: e2e_picture.sh <build dir> <source dir>
+set -u
+BUILD=$(cd "$1" && pwd)
+SRC=$(cd "$2" && pwd)
+PROG="$BUILD/hybridsim"
+TOOL="$BUILD/picture_tool"
+
+for tool in Xvfb xdotool import c++; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed for this test"; exit 1; }
+done
+[ -x "$PROG" ] && [ -x "$TOOL" ] || { echo "FAIL: $PROG or $TOOL not built"; exit 1; }
+
+TMP=$(mktemp -d)
+XPID="" ; FAILS=0
+cleanup() {
+  exec 4>&- 2>/dev/null
+  [ -s "$TMP/pid" ] && kill "$(cat "$TMP/pid")" 2>/dev/null
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$TMP"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; FAILS=$((FAILS + 1)); }
+ok() { echo "ok: $*"; }
+
+. "$SRC/tests/xdisplay.sh"
+startdisplay || exit 1
+
+# Screenshot of the window after the dialogue $1 and $3 steps: $TMP/$2.png.
+windowshot() {
+  rm -f "$TMP/in" "$TMP/pid"
+  mkfifo "$TMP/in"
+  "$PROG" <"$TMP/in" >"$TMP/out" 2>&1 &
+  echo $! >"$TMP/pid"
+  exec 4>"$TMP/in"
+  printf '%s' "$1" >&4
+  WIN=""
+  for _ in $(seq 600); do
+    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
+    [ -n "$WIN" ] && break
+    sleep 0.2
+  done
+  [ -n "$WIN" ] || { tail -n 20 "$TMP/out"; echo "FAIL: no window"; exit 1; }
+  xdotool windowmove "$WIN" 0 0
+  xdotool mousemove --window "$WIN" 400 400
+  sleep 1
+  xdotool key 0
+  if [ "$3" -gt 0 ]; then
+    # shellcheck disable=SC2046
+    xdotool key --delay 10 $(yes s | head -n "$3")
+  fi
+  # The keys queue up: wait until two captures a second apart agree.
+  sleep 1
+  import -window "$WIN" "png:$TMP/$2.png"
+  for _ in $(seq 30); do
+    sleep 1
+    import -window "$WIN" "png:$TMP/again.png"
+    cmp -s "$TMP/$2.png" "$TMP/again.png" && break
+    mv "$TMP/again.png" "$TMP/$2.png"
+  done
+  xdotool key Escape
+  for _ in $(seq 50); do kill -0 "$(cat "$TMP/pid")" 2>/dev/null || break; sleep 0.1; done
+  exec 4>&-
+}
+
+# robot, method, contour, step
+for c in "b 6 S 0" "b 6 S 200" "a 1 C 100" "b 4 L 150"; do
+  set -- $c
+  windowshot "n$1$2$3" shot "$4"
+  if out=$("$TOOL" "$1" "$2" "$3" compare "$4" "$TMP/shot.png"); then
+    ok "$1$2$3 step $4: $out"
+  else
+    fail "$1$2$3 step $4: $out"
+  fi
+done
+
+[ "$FAILS" -eq 0 ] && echo "all picture checks passed" || echo "$FAILS picture check(s) failed"
+[ "$FAILS" -eq 0 ]
