@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "render/picture.h"
+#include "graphics/picture.h"
 #include "../tests/runcase.h"
 
 namespace {

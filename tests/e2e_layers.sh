@@ -5,7 +5,7 @@
 #   - each layer's library calls nothing of ours that only a layer above it
 #     defines: every hs:: symbol the engine leaves undefined is defined in the
 #     engine, every one the console leaves undefined in console or engine, and
-#     so on up to the view.
+#     so on up to the file pictures.
 #
 # Usage: e2e_layers.sh BUILD_DIR SOURCE_DIR
 set -u
@@ -30,7 +30,7 @@ defined() { nm -C --defined-only "$@" 2>/dev/null | awk '$2 ~ /[TWVBDRtu]/ {$1=$
 needed() { nm -C --undefined-only "$@" 2>/dev/null | awk '{$1=""; print substr($0,2)}' | grep '^hs::' | sort -u; }
 
 below=()
-for layer in engine console view; do
+for layer in engine console view render; do
   lib="$build/lib$layer.a"
   [ -f "$lib" ] || { fail "no library $lib"; continue; }
   below+=("$lib")

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "graphics/frame.h"
-#include "render/filecanvas.h"
-#include "render/picture.h"
+#include "graphics/filecanvas.h"
+#include "graphics/picture.h"
 #include "../runcase.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // antialiasing (a pixel is set when its centre is inside), and the bitmap
 // texts become Liberation Sans, a font with Helvetica's metrics, at the
 // same pixel sizes, each glyph where the window puts it.
-#include "render/filecanvas.h"
+#include "graphics/filecanvas.h"
 
 #include <cmath>
 

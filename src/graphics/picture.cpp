@@ -1,6 +1,6 @@
 // Pictures of a run as files: the frame composition of the window drawn on
 // the cairo canvas, encoded by cairo (PNG, SVG, PDF) or giflib (GIF).
-#include "render/picture.h"
+#include "graphics/picture.h"
 
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "graphics/frame.h"
-#include "render/filecanvas.h"
+#include "graphics/filecanvas.h"
 
 namespace hs {
 
