@@ -10,7 +10,9 @@
 
 namespace hs {
 
-inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
+// The defaults with the case's selections made, before the derivation that
+// follows the start dialogue.
+inline std::unique_ptr<App> selectedcase(char type, char method, char contour) {
   auto app = std::make_unique<App>();
   ScriptConsole con("");
   installconstants(*app);
@@ -19,6 +21,12 @@ inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
   app->set.type = type;
   app->set.hybrid = method;
   app->set.curve = contour;
+  return app;
+}
+
+inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
+  auto app = selectedcase(type, method, contour);
+  ScriptConsole con("");
   derive(*app, con);
   derive(*app, con);  // the menu's rerun derives once more
   return app;
