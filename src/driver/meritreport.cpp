@@ -132,6 +132,10 @@ std::string metricscsv(char method, const FiguresOfMerit& f) {
   return csvheader() + csvrow(method, f);
 }
 
+std::string metricscsv(const App& app) {
+  return metricscsv(app.set.hybrid, figuresofmerit(app.history(), app.set, app.model));
+}
+
 std::string comparecsv(const std::array<MethodRun, 4>& rows) {
   std::string csv = csvheader();
   for (const MethodRun& r : rows) csv += csvrow(r.method, r.fig);

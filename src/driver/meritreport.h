@@ -43,6 +43,8 @@ void printcompare(const App& app, Console& con);
 
 // CSV of one run's figures: the header "method,frms,...,tsat" and one row.
 std::string metricscsv(char method, const FiguresOfMerit& f);
+// The same for the run on screen, under its method.
+std::string metricscsv(const App& app);
 // CSV of the comparison: the same header and one row per method, in row order.
 std::string comparecsv(const std::array<MethodRun, 4>& rows);
 

@@ -26,8 +26,8 @@ struct FiguresOfMerit {
   double t1peak = 0;  // largest |torque| of motor 1 over all steps / T1max [-]
   double t2peak = 0;  // largest |torque| of motor 2 over all steps / T2max [-]
   double tsat = 0;    // share of the steps 1 .. last with a motor at its limit [%]
-  int first = 0;      // first settled step [-]
-  int last = 0;       // last step of the run [-]
+  int first = 0;      // first settled step [output step index]
+  int last = 0;       // last step of the run [output step index]
 };
 
 // Figures of steps 0 .. laststep of h, recorded every dt seconds, with the
