@@ -94,7 +94,6 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
   const SimSettings& s = app.set;
   std::string t = fmt("\n\n制御方法の比較　%s　%s　(%s)", robotname(s.type), contourname(s.curve),
                       settledrange(rows[0].fig).c_str());
-  // Column heads: each figure's name and unit, right-aligned over its value.
   // Column heads: each figure's name and unit, right-aligned over its value
   // (a cell is a blank, the value and its mark).
   t += "\n" + padded("  方法", 9);
