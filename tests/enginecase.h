@@ -11,6 +11,21 @@
 
 namespace hs {
 
+// The defaults with the case's selections made, before the derivation that
+// follows the start dialogue.
+inline std::unique_ptr<App> selectedcase(char type, char method, char contour) {
+  auto app = std::make_unique<App>();
+  ScriptConsole con("");
+  installconstants(*app);
+  setdefaults(*app, con);
+  derive(*app, con);
+  app->set.type = type;
+  app->set.hybrid = method;
+  app->set.curve = contour;
+  return app;
+}
+
+// A default case through the one start-up sequence, up to its first run.
 inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
   auto app = std::make_unique<App>();
   ScriptConsole con("");

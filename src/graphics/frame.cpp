@@ -19,7 +19,7 @@ const char* const WINDOWTITLE =
 
 // ---- Key table ----
 
-int laststep(const App& app) { return std::max(0, app.set.nstep); }
+int laststep(const App& app) { return laststepof(app.set.nstep); }
 
 namespace {
 

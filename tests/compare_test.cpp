@@ -1,0 +1,86 @@
+#include "driver/compare.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/menu.h"
+#include "driver/meritreport.h"
+#include "enginecase.h"
+
+using namespace hs;
+
+namespace {
+
+// A started case with its first run on screen.
+std::unique_ptr<App> shown(char type, char method, char contour) {
+  auto app = defaultcase(type, method, contour);
+  calcontrol(app->runmodel(), app->ctl, app->history());
+  return app;
+}
+
+// The figures of `method` chosen through the menu: 'h', change 'y', the
+// method's key, no further changes 'n'; the menu derives and reruns.
+FiguresOfMerit chosenthroughmenu(const App& app, char method) {
+  auto copy = std::make_unique<App>(app);
+  copy->set.menukey = 'h';
+  ScriptConsole con(std::string("y") + method + "n");
+  keymenu(*copy, con);
+  EXPECT_EQ(copy->set.hybrid, method);
+  return figuresofmerit(copy->history(), copy->set, copy->model);
+}
+
+std::vector<unsigned char> bytes(const App& app) {
+  const auto* p = reinterpret_cast<const unsigned char*>(&app);
+  return {p, p + sizeof app};
+}
+
+}  // namespace
+
+TEST(CompareMethods, RowsAreTheRunsChosenInTheMenu) {
+  // Method 1 is on screen, so the speed profile's acceleration time is the
+  // one a method-6 rerun inherits: the rows must see the same.
+  for (const auto& c : {std::string("a1C"), std::string("b4S")}) {
+    auto app = shown(c[0], c[1], c[2]);
+    const auto rows = comparemethods(*app);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      EXPECT_EQ(rows[i].method, COMPAREMETHODS[i]);
+      EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
+                metricscsv(COMPAREMETHODS[i], chosenthroughmenu(*app, COMPAREMETHODS[i])))
+          << c << " method " << COMPAREMETHODS[i];
+      EXPECT_FALSE(rows[i].rep.diverged || rows[i].rep.unreachable || rows[i].unreachableends);
+    }
+  }
+}
+
+TEST(CompareMethods, RowsOfAFreshCaseAreItsSingleRuns) {
+  // Compared on the state before the case's first derivation, each row is
+  // the run that a start-up with that method alone makes (method 6 keeps the
+  // acceleration time of the defaults there).
+  for (char type : {'a', 'b'}) {
+    auto app = selectedcase(type, '1', 'L');
+    const auto rows = comparemethods(*app);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      auto single = shown(type, COMPAREMETHODS[i], 'L');
+      EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
+                metricscsv(COMPAREMETHODS[i], figuresofmerit(single->history(), single->set,
+                                                             single->model)))
+          << type << " method " << COMPAREMETHODS[i];
+    }
+  }
+}
+
+TEST(CompareMethods, LeavesTheApplicationStateAsItWas) {
+  auto app = shown('b', '3', 'C');
+  app->disp.frame = 57;
+  app->disp.zoom = 2.0;
+  const std::vector<unsigned char> before = bytes(*app);
+  const std::string label = app->disp.errlabel;
+  const auto rows = comparemethods(*app);
+  // Settings, model, gains, path, control memory, both histories, display.
+  EXPECT_TRUE(bytes(*app) == before);
+  EXPECT_EQ(app->disp.errlabel, label);
+  EXPECT_EQ(rows[1].method, app->set.hybrid);
+}

@@ -1,0 +1,129 @@
+#include "driver/meritreport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "enginecase.h"
+
+using namespace hs;
+
+namespace {
+
+FiguresOfMerit figures(double base) {
+  FiguresOfMerit f;
+  f.frms = base;
+  f.fmax = 2 * base;
+  f.erms = base / 1000;
+  f.emax = base / 500;
+  f.pend = -base / 100;
+  f.pmax = base / 50;
+  f.t1peak = 0.5;
+  f.t2peak = 1.0;
+  f.tsat = base;
+  f.first = 25;
+  f.last = 200;
+  return f;
+}
+
+// Rows with distinct figures, pend of mixed sign, one tie and one NaN.
+std::array<MethodRun, 4> samplerows() {
+  std::array<MethodRun, 4> rows;
+  const double base[4] = {3, 1, 2, 4};
+  for (int i = 0; i < 4; ++i) {
+    rows[i].method = COMPAREMETHODS[i];
+    rows[i].fig = figures(base[i]);
+  }
+  rows[3].fig.pend = 0.005;       // |0.005| < |-0.01|: row 4 is best, not row 2
+  rows[0].fig.t1peak = NAN;       // never best
+  rows[2].fig.t1peak = 0.25;      // best t1peak
+  return rows;
+}
+
+std::vector<std::string> split(const std::string& text, char sep) {
+  std::vector<std::string> out;
+  std::stringstream ss(text);
+  for (std::string item; std::getline(ss, item, sep);) out.push_back(item);
+  return out;
+}
+
+}  // namespace
+
+TEST(MeritReport, CompareTableMarksAndNotes) {
+  auto app = defaultcase('b', '4', 'C');
+  auto rows = samplerows();
+  rows[1].rep.diverged = true;
+  rows[1].rep.diverged_t = 2.5;
+  rows[3].rep.unreachable = true;
+  const std::vector<std::string> lines = split(comparetext(*app, rows), '\n');
+  ASSERT_EQ(lines.size(), 11u);
+  EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
+  EXPECT_EQ(lines[3],
+            "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m]    pmax[m]  t1peak  "
+            "t2peak  tsat[%] ");
+  EXPECT_EQ(lines[4],
+            "  hybrid1   3.0000    6.0000   0.003000   0.006000  -0.030000   0.060000     nan  "
+            " 1.000*    3.00 ");
+  EXPECT_EQ(lines[5],
+            "  hybrid3   1.0000*   2.0000*  0.001000*  0.002000* -0.010000   0.020000*  0.500  "
+            " 1.000*    1.00*");
+  EXPECT_EQ(lines[6],
+            "  hybrid4   2.0000    4.0000   0.002000   0.004000  -0.020000   0.040000   0.250* "
+            " 1.000*    2.00  ←現在");
+  EXPECT_EQ(lines[7],
+            "  hybrid6   4.0000    8.0000   0.004000   0.008000   0.005000*  0.080000   0.500  "
+            " 1.000*    4.00 ");
+  EXPECT_EQ(lines[8], "  * : 各列の最良値（絶対値が最小の値）");
+  EXPECT_EQ(lines[9], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
+  EXPECT_EQ(lines[10], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
+}
+
+TEST(MeritReport, FiguresOfTheRunOnScreen) {
+  auto app = defaultcase('a', '1', 'L');
+  RunHistory& h = app->history();
+  for (int i = 0; i <= 200; ++i) {
+    h.forceerr[i] = i < 25 ? 50.0 : 0.5;
+    h.poserr[i] = {0.003, 0.004};
+    h.perierr[i] = -0.001 * i / 200;
+    h.torque[i] = {0, 0};
+  }
+  h.torque[100] = {app->model.a.T1max, -app->model.a.T2max / 2};
+  ScriptConsole con("");
+  printmetrics(*app, con);
+  EXPECT_EQ(con.output(), metricstext(*app));
+  const std::vector<std::string> lines = split(con.output(), '\n');
+  ASSERT_EQ(lines.size(), 13u);
+  EXPECT_EQ(lines[2], "制御結果の評価　円筒座標ロボット　hybrid1　直線");
+  EXPECT_EQ(lines[3], "  (整定後 = ステップ 25〜200,  全体 = ステップ 0〜200)");
+  EXPECT_EQ(lines[4], "  接触力誤差の実効値（整定後）  frms   =   0.500000[N]");
+  EXPECT_EQ(lines[5], "  接触力誤差の最大値（整定後）  fmax   =   0.500000[N]");
+  EXPECT_EQ(lines[6], "  位置誤差の実効値（整定後）    erms   =   0.005000[m]");
+  EXPECT_EQ(lines[7], "  位置誤差の最大値（整定後）    emax   =   0.005000[m]");
+  EXPECT_EQ(lines[8], "  経路方向位置誤差の終端値      pend   =  -0.001000[m]");
+  EXPECT_EQ(lines[9], "  経路方向位置誤差の最大値      pmax   =   0.001000[m]");
+  EXPECT_EQ(lines[10], "  モータ1最大トルク／T1max      t1peak =   1.000000[-]");
+  EXPECT_EQ(lines[11], "  モータ2最大トルク／T2max      t2peak =   0.500000[-]");
+  EXPECT_EQ(lines[12], "  トルク飽和ステップの割合      tsat   =   0.500000[%]");
+  EXPECT_EQ(split(metricscsv(*app), '\n')[1], "1,0.5,0.5,0.0050000000000000001,0.0050000000000000001,-0.001,0.001,1,0.5,0.5");
+}
+
+TEST(MeritReport, CsvRoundTripsEveryFigure) {
+  const auto rows = samplerows();
+  const std::vector<std::string> lines = split(comparecsv(rows), '\n');
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat");
+  EXPECT_EQ(lines[1].substr(0, 6), "1,3,6,");
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 8), ",nan,1,3");  // t1peak, t2peak, tsat
+  // Each number is written so that it reads back as the same double.
+  const std::vector<std::string> cells = split(lines[2], ',');
+  ASSERT_EQ(cells.size(), 10u);
+  for (std::size_t c = 0; c < FIGURES.size(); ++c)
+    EXPECT_EQ(std::strtod(cells[c + 1].c_str(), nullptr), rows[1].fig.*FIGURES[c].value) << c;
+  // The one-run CSV is the same header and the same row.
+  EXPECT_EQ(metricscsv(rows[3].method, rows[3].fig), lines[0] + "\n" + lines[4] + "\n");
+}
