@@ -15,6 +15,7 @@
 #include "driver/app.h"
 #include "driver/console.h"
 #include "driver/datafile.h"
+#include "driver/historycsv.h"
 #include "driver/startup.h"
 
 namespace {
@@ -102,25 +103,6 @@ bool selection(const char* value, const char* allowed, char* out) {
   return true;
 }
 
-void writecsv(const hs::App& app, int laststep) {
-  const hs::RunHistory& h = app.history();
-  std::printf(
-      "step,t,motor1,motor2,tipx,tipy,cmdx,cmdy,poserrx,poserry,perierr,force,forceerr,"
-      "torque1,torque2,defl1,defl2\n");
-  // The run's output times, accumulated the same way as in the run.
-  double t = 0;
-  for (int i = 0; i <= laststep; ++i) {
-    if (i > 0) t = t + app.set.dt;
-    std::printf(
-        "%d,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,"
-        "%.17g,%.17g\n",
-        i, t, h.motorpos[i][0], h.motorpos[i][1], h.tippos[i][0], h.tippos[i][1],
-        h.cmdpos[i][0], h.cmdpos[i][1], h.poserr[i][0], h.poserr[i][1], h.perierr[i],
-        h.force[i][0], h.forceerr[i], h.torque[i][0], h.torque[i][1], h.tipdefl[i][0],
-        h.tipdefl[i][1]);
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -171,7 +153,8 @@ int main(int argc, char** argv) {
   con.print("\n");
   con.finish();
 
-  writecsv(app, hs::laststepof(app.set.nstep));
+  const std::string csv = hs::historycsv(app);
+  std::fwrite(csv.data(), 1, csv.size(), stdout);
   if (std::fflush(stdout) != 0) return 1;
   return runstatus(app.lastrun);
 }
