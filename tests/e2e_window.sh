@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # The real program in its window under Xvfb, driven as a user would: the
 # start dialogue typed on the console, keys pressed in the window, the
-# picture checked pixel by pixel, the title read back, the exit status after
-# escape and after the window manager's close.
+# picture checked pixel by pixel, the title read back, the pictures and
+# figures the window's keys write, the exit status after escape and after
+# the window manager's close.
 # Usage: e2e_window.sh <build dir> <source dir>
 set -u
 BUILD=$(cd "$1" && pwd)
 SRC=$(cd "$2" && pwd)
 PROG="$BUILD/hybridsim"
 
-for tool in Xvfb xdotool xprop xwininfo import convert c++; do
+for tool in Xvfb xdotool xprop xwininfo import convert identify c++; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed for this test"; exit 1; }
 done
 [ -x "$PROG" ] || { echo "FAIL: $PROG not built"; exit 1; }
+[ -x "$BUILD/picture_tool" ] || { echo "FAIL: $BUILD/picture_tool not built"; exit 1; }
 
 TMP=$(mktemp -d)
 XPID="" ; FAILS=0
@@ -242,6 +244,55 @@ sleep 0.5
 key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape while playing ends with status 0" || fail "escape while playing: $rc"
+
+# ---- pictures and figures from the window: 'p' and 'v' write files into
+# the current folder under the case's name, numbered rather than replaced;
+# 'm' and 'M' print the figures of merit; the run on screen stays ----
+waitfor() {
+  for _ in $(seq 300); do grep -qF "$1" "$TMP/out" && return 0; sleep 0.2; done
+  return 1
+}
+mkdir -p "$TMP/pics"
+cd "$TMP/pics" || exit 1
+start 'nb6S'
+cd "$TMP" || exit 1
+key End
+key p
+key p
+for name in hybridsim-b6S-200.png hybridsim-b6S-200-1.png; do
+  waitfor "描画画面をファイル $name に保存しました．" && [ -f "$TMP/pics/$name" ] &&
+    ok "p wrote $name" || fail "p: no $name: $(tail -c 300 "$TMP/out")"
+done
+[ "$(identify -format '%m %w %h' "$TMP/pics/hybridsim-b6S-200.png" 2>/dev/null)" = "PNG 800 800" ] &&
+  ok "the PNG is 800 x 800" || fail "the PNG is not an 800 x 800 PNG"
+"$BUILD/picture_tool" b 6 S write 200 "$TMP/step200.png" &&
+  cmp -s "$TMP/step200.png" "$TMP/pics/hybridsim-b6S-200.png" &&
+  ok "the PNG is the picture of the shown step 200" || fail "the PNG is not the picture of step 200"
+key v
+waitfor "アニメーションをファイル hybridsim-b6S.gif に保存しました．" &&
+  ok "v wrote hybridsim-b6S.gif" || fail "v: $(tail -c 300 "$TMP/out")"
+frames=$(identify -format '%m %W %H %T\n' "$TMP/pics/hybridsim-b6S.gif" 2>/dev/null | sort | uniq -c)
+[ "$(echo $frames)" = "201 GIF 800 800 4" ] &&
+  ok "the GIF decodes to 201 images of 800 x 800 at 4/100 s" || fail "the GIF: $frames"
+n0=$(closings)
+key m
+waitclosings $((n0 + 1)) && grep -q '制御結果の評価　SCARAロボット　hybrid6　正弦波曲線' "$TMP/out" &&
+  grep -q '接触力誤差の実効値（整定後）.*frms *= *[0-9.]*\[N\]' "$TMP/out" &&
+  ok "m printed the figures of merit" || fail "m: $(tail -c 400 "$TMP/out")"
+key M
+waitclosings $((n0 + 2)) && grep -q '制御方法の比較　SCARAロボット　正弦波曲線' "$TMP/out" &&
+  [ "$(grep -c '^  hybrid[1346] ' "$TMP/out")" = 4 ] && grep -q '^  hybrid6 .* ←現在' "$TMP/out" &&
+  ok "M printed the table of the four methods" || fail "M: $(tail -c 600 "$TMP/out")"
+# The window takes keys again and shows the same run as before 'M'.
+key p
+waitfor "描画画面をファイル hybridsim-b6S-200-2.png に保存しました．" &&
+  cmp -s "$TMP/pics/hybridsim-b6S-200.png" "$TMP/pics/hybridsim-b6S-200-2.png" &&
+  ok "after M the window shows the same run" || fail "the picture after M differs"
+ls "$TMP/pics" | grep -qv '^hybridsim-b6S\(-200\(-[12]\)\?\.png\|\.gif\)$' &&
+  fail "unexpected files: $(ls "$TMP/pics")"
+key Escape
+rc=$(finish)
+[ "$rc" = 0 ] && ok "escape after the pictures ends with status 0" || fail "escape after the pictures: $rc"
 
 # ---- closing the window from the window manager ends like escape; in a
 # Shift-JIS locale the window manager's title is still UTF-8 ----

@@ -3,9 +3,12 @@
 
 #include <cmath>
 
+#include "driver/compare.h"
+#include "driver/meritreport.h"
 #include "driver_testutil.h"
 #include "graphics/frame.h"
 #include "graphicsapp.h"
+#include "runcase.h"
 
 namespace hs {
 namespace {
@@ -405,7 +408,78 @@ TEST(ConsoleKeys, QuestionMarkPrintsTheKeyListThenTheNewKeys) {
             "\n(5-5) → ←    ：1ステップ進める・戻す"
             "\n(5-6) Home End：最初・最後のステップへ"
             "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存"
-            "\n(8)   '?'    ：キー一覧の表示");
+            "\n(8)   '?'    ：キー一覧の表示"
+            "\n(9)   'p'    ：表示中の画面をPNGファイルに保存"
+            "\n(10)  'v'    ：運動全体のアニメーションをGIFファイルに保存"
+            "\n(11)  'm'    ：制御結果の評価値を表示"
+            "\n(12)  'M'    ：hybrid制御1,3,4,6を同じ条件で比較");
+}
+
+// The picture and figure keys leave the shown step and the playback as
+// they are ('?' does the same); the menu key is stored as for any key. The
+// key table has no file back end: 'p' and 'v' print and draw nothing.
+TEST(ConsoleKeys, PictureAndFigureKeysNeitherMoveNorPause) {
+  struct K {
+    unsigned char key;
+    KeyAction act;
+  };
+  for (const K& k : {K{'p', KeyAction::Picture}, K{'v', KeyAction::Movie},
+                     K{'m', KeyAction::Metrics}, K{'M', KeyAction::Compare}}) {
+    auto app = makeapp();
+    SilentConsole con;
+    Recorder rec;
+    app->disp.frame = 40;
+    keytable(*app, ' ');
+    const bool picture = k.key == 'p' || k.key == 'v';
+    EXPECT_EQ(picture ? keyboard(*app, con, rec, k.key) : keytable(*app, k.key), k.act) << k.key;
+    EXPECT_EQ(app->disp.frame, 40) << k.key;
+    EXPECT_TRUE(app->disp.play.playing) << k.key;
+    EXPECT_EQ(app->set.menukey, static_cast<char>(k.key));
+    EXPECT_EQ(app->set.hybrid, '6');
+    EXPECT_TRUE(con.out.empty()) << k.key;
+    EXPECT_EQ(rec.presented(), 0) << k.key;
+  }
+}
+
+const char* const kBackToWindow = "\n\n     描画画面へ　　　　　";
+
+std::vector<unsigned char> bytes(const App& app) {
+  const auto* p = reinterpret_cast<const unsigned char*>(&app);
+  return {p, p + sizeof app};
+}
+
+TEST(ConsoleKeys, SmallMPrintsTheFiguresOfTheRunOnScreen) {
+  auto app = defaultrun('a', '1', 'C');
+  SilentConsole con;
+  Recorder rec;
+  EXPECT_EQ(keyboard(*app, con, rec, 'm'), KeyAction::Metrics);
+  EXPECT_EQ(con.out, metricstext(*app) + kBackToWindow);
+  EXPECT_NE(con.out.find("\n\n制御結果の評価　円筒座標ロボット　hybrid1　円"), std::string::npos);
+  EXPECT_EQ(rec.presented(), 0);
+}
+
+TEST(ConsoleKeys, CapitalMComparesTheMethodsAndLeavesTheStateByteForByte) {
+  // A run of method 3 on screen at step 57 while playing, zoomed.
+  auto app = defaultrun('b', '3', 'C');
+  app->disp.frame = 57;
+  app->disp.zoom = 0.81;
+  keytable(*app, ' ');
+  const std::string expected = comparetext(*app, comparemethods(*app)) + kBackToWindow;
+  // Every key is stored as the pending menu key; apart from that the key
+  // changes nothing: settings, model, gains, path, control memory, both
+  // run histories and the display.
+  app->set.menukey = 'M';
+  const std::vector<unsigned char> before = bytes(*app);
+  const std::string label = app->disp.errlabel;
+  SilentConsole con;
+  Recorder rec;
+  EXPECT_EQ(keyboard(*app, con, rec, 'M'), KeyAction::Compare);
+  EXPECT_TRUE(bytes(*app) == before);
+  EXPECT_EQ(app->disp.errlabel, label);
+  EXPECT_EQ(con.out, expected);
+  EXPECT_NE(con.out.find("\n  hybrid3"), std::string::npos);
+  EXPECT_NE(con.out.find(" ←現在"), std::string::npos);
+  EXPECT_EQ(rec.presented(), 0);
 }
 
 TEST(WindowTitle, KeyHelpText) {

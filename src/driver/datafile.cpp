@@ -340,14 +340,14 @@ void storecase(const Case& c, App& app, std::string& echo) {
   echo += fmt("\n(4) 輪郭への指令押し付け力Fn=%6.3f[N]", s.Fn);
 }
 
-// The reason a file operation failed, in plain words independent of the
-// locale (its messages may not be in the console's character set).
+}  // namespace
+
+// The C locale's message: the console's own locale may give it in a
+// character set the console does not show.
 std::string reasonof(int err) {
   static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   return c ? strerror_l(err, c) : fmt("errno %d", err);
 }
-
-}  // namespace
 
 // A case is a few hundred bytes; anything beyond a megabyte is not a data
 // file (and reading a device such as /dev/zero would go on forever).

@@ -39,6 +39,10 @@ bool readnameddatafile(App& app, Console& con, const std::string& name);
 // number written so that the reader gets back the same double.
 std::string casetext(const App& app);
 
+// The reason a file operation failed (an errno value) in plain words,
+// independent of the locale.
+std::string reasonof(int err);
+
 // Writes text to the file through a temporary file in the same folder and a
 // rename, so the file is either the old one or complete. On failure nothing
 // is left behind and *reason says why.

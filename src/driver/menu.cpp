@@ -435,7 +435,7 @@ void keymenu(App& app, Console& con) {
 }
 
 // The window's own keys beyond the menu's list: playback, saving the case,
-// and this help.
+// this help, picture files and the figures of merit.
 void printkeyhelp(Console& con) {
   printkeylist(con);
   printlines(con, {
@@ -445,6 +445,10 @@ void printkeyhelp(Console& con) {
       "\n(5-6) Home End：最初・最後のステップへ",
       "\n(7)   'o'    ：現在のロボット諸元・軌道をデータファイルに保存",
       "\n(8)   '?'    ：キー一覧の表示",
+      "\n(9)   'p'    ：表示中の画面をPNGファイルに保存",
+      "\n(10)  'v'    ：運動全体のアニメーションをGIFファイルに保存",
+      "\n(11)  'm'    ：制御結果の評価値を表示",
+      "\n(12)  'M'    ：hybrid制御1,3,4,6を同じ条件で比較",
   });
 }
 

@@ -8,6 +8,7 @@
 
 #include "driver/datafile.h"
 #include "driver/menu.h"
+#include "driver/meritreport.h"
 #include "graphics/draw.h"
 #include "graphics/graphs.h"
 
@@ -82,6 +83,16 @@ KeyAction keytable(App& app, unsigned char key) {
       return KeyAction::Save;
     case '?':
       return KeyAction::Help;
+    // Like '?', the keys that only print or write a file leave playback
+    // running: it keeps to real time across the pause they make.
+    case 'p':
+      return KeyAction::Picture;
+    case 'v':
+      return KeyAction::Movie;
+    case 'm':
+      return KeyAction::Metrics;
+    case 'M':
+      return KeyAction::Compare;
     case 'w':
       app.disp.zoom *= 0.9;
       return KeyAction::Redraw;
@@ -116,6 +127,12 @@ KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key) {
   if (act == KeyAction::Redraw || act == KeyAction::Play) display(app, cv);
   if (act == KeyAction::Help) printkeyhelp(con);
   if (act == KeyAction::Save) savedatafile(app, con);
+  // The figures are read from the run on screen; the comparison runs on
+  // copies, so the case, its model and its run stay as they are.
+  if (act == KeyAction::Metrics) printmetrics(app, con);
+  if (act == KeyAction::Compare) printcompare(app, con);
+  if (act == KeyAction::Metrics || act == KeyAction::Compare)
+    con.print("\n\n     描画画面へ　　　　　");
   return act;
 }
 

@@ -22,6 +22,10 @@ enum class KeyAction {
   Play,    // space: draw the frame, then start the playback timer
   Help,    // '?': print the key list on the console
   Save,    // 'o': save the case through the console
+  Picture, // 'p': the caller saves the shown frame as a PNG file
+  Movie,   // 'v': the caller saves the run as an animated GIF file
+  Metrics, // 'm': print the figures of merit of the run
+  Compare, // 'M': run the four methods on the case and print their table
 };
 
 // The keys the toolkit reports apart from characters that the window uses.
@@ -33,8 +37,9 @@ KeyAction keytable(App& app, unsigned char key);
 // The arrows, Home and End: pause, then one step back / forward, the first /
 // the last step. Not a menu key: menukey stays. Draws nothing.
 KeyAction specialkeytable(App& app, SpecialKey key);
-// keytable, then runs the menu, redraws, prints the key list or saves the
-// case as asked. Quit and starting the timer are left to the caller.
+// keytable, then runs the menu, redraws, prints the key list, saves the
+// case or prints the figures of merit as asked. Quit, starting the timer and
+// writing picture files are left to the caller.
 KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key);
 // specialkeytable, then redraws as asked.
 KeyAction specialkeyboard(App& app, Canvas& cv, SpecialKey key);

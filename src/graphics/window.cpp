@@ -1,6 +1,7 @@
 // The graphics window: one still picture of an output step of the last run,
 // stepped, reset and zoomed by keys; the parameter-group keys hand control
-// to the console menu, which reruns the simulation.
+// to the console menu, which reruns the simulation; 'p' and 'v' save the
+// picture and the run as files.
 #include "graphics/window.h"
 
 #include <GL/freeglut.h>
@@ -12,6 +13,7 @@
 #include "driver/console.h"
 #include "graphics/frame.h"
 #include "graphics/glcanvas.h"
+#include "graphics/windowpicture.h"
 
 // Xlib last: its macros (None, Status, ...) would clash with names above.
 #ifdef HYBRIDSIM_HAVE_X11
@@ -87,6 +89,9 @@ void keyboardcb(unsigned char key, int, int) {
     std::exit(0);
   }
   if (act == KeyAction::Play) glutTimerFunc(0, timercb, gapp->disp.play.chain);
+  // Pictures go into the current folder; the console says which file.
+  if (act == KeyAction::Picture) gcon->print(savepicture(*gapp, WindowPicture::Frame));
+  if (act == KeyAction::Movie) gcon->print(savepicture(*gapp, WindowPicture::Movie));
 }
 
 void specialcb(int key, int, int) {
