@@ -99,6 +99,14 @@ status=$( (cd "$work/out" && "$exe" "${sel[@]}" --csv dir </dev/null >/dev/null 
 grep -q '^hybridsim-batch: dir: ' "$work/err.txt" || fail "CSV onto a folder: $(cat "$work/err.txt")"
 [ "$(ls -A "$work/out")" = dir ] || fail "CSV onto a folder: left $(ls -A "$work/out")"
 
+# A full standard output is a failed write, not a clean run.
+if [ -w /dev/full ]; then
+  "$exe" "${sel[@]}" </dev/null >/dev/full 2>"$work/err.txt"
+  status=$?
+  [ "$status" = 1 ] || fail "standard output full: status $status"
+  grep -q 'standard output' "$work/err.txt" || fail "standard output full: $(cat "$work/err.txt")"
+fi
+
 # --set: Fn=20 presses with 20 N at the end (10 N by default); applied to a
 # case file too.
 status=$(run "${sel[@]}" --set Fn=20 --set KH1=600)

@@ -231,8 +231,10 @@ bool written(bool ok, const std::string& error) {
 
 bool writecsv(const std::string& dest, const std::string& text) {
   if (dest.empty() || dest == "-") {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    return written(std::fflush(stdout) == 0, "standard output: write error");
+    // A full disk may show in the write, the flush, or only in the error flag.
+    const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+                    std::fflush(stdout) == 0 && !std::ferror(stdout);
+    return written(ok, "standard output: write error");
   }
   std::string reason;
   return written(hs::writefilesafely(dest, text, &reason), dest + ": " + reason);

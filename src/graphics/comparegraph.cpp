@@ -54,6 +54,10 @@ void graph(Canvas& cv, const std::array<MethodRun, 4>& rows, std::vector<double>
     const double x = GRAPHX + GRAPHW * s / span;
     drawline(cv, {x, y0}, {x, y0 + 0.02}, BLACK);
   }
+  // The end of the commanded motion: where the path stops and the tip settles.
+  const double xf = GRAPHX + GRAPHW * std::min(rows[0].tf, span) / span;
+  drawline(cv, {xf, y0 - 0.04}, {xf, y0}, BLACK);
+  cv.text(static_cast<float>(xf - 0.01), static_cast<float>(y0 - 0.08), Font::Helvetica12, "tf");
   cv.text(static_cast<float>(GRAPHX + GRAPHW - 0.03), static_cast<float>(y0 + 0.03),
           Font::Helvetica12, fmt("%g s", span));
   cv.text(static_cast<float>(GRAPHX - 0.15), static_cast<float>(y0 + half - 0.03),
