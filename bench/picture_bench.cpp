@@ -31,3 +31,17 @@ void BM_GifWholeRun(benchmark::State& state) {
 BENCHMARK(BM_GifWholeRun)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
 }  // namespace
+
+namespace {
+
+// The comparison picture of the four methods (their runs made once, outside
+// the loop): drawing and PNG encoding only.
+void BM_ComparePng(benchmark::State& state) {
+  const hs::App& app = sinerun();
+  const auto rows = hs::comparemethods(app);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(hs::comparebytes(app, rows, hs::PictureFormat::Png));
+}
+BENCHMARK(BM_ComparePng)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -84,3 +84,22 @@ TEST(CompareMethods, LeavesTheApplicationStateAsItWas) {
   EXPECT_EQ(app->disp.errlabel, label);
   EXPECT_EQ(rows[1].method, app->set.hybrid);
 }
+
+TEST(CompareMethods, RowsKeepTheRunsErrorHistories) {
+  // The comparison picture draws these: steps 0 .. nstep of the very run
+  // the row's figures come from.
+  auto app = selectedcase('b', '1', 'S');
+  const auto rows = comparemethods(*app);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    auto single = shown('b', COMPAREMETHODS[i], 'S');
+    const RunHistory& h = single->history();
+    ASSERT_EQ(rows[i].forceerr.size(), 201u);
+    ASSERT_EQ(rows[i].perierr.size(), 201u);
+    EXPECT_EQ(rows[i].dt, single->set.dt);
+    EXPECT_EQ(rows[i].tf, single->path.tf);
+    for (std::size_t k = 0; k < 201; ++k) {
+      EXPECT_EQ(rows[i].forceerr[k], h.forceerr[k]) << COMPAREMETHODS[i] << " step " << k;
+      EXPECT_EQ(rows[i].perierr[k], h.perierr[k]) << COMPAREMETHODS[i] << " step " << k;
+    }
+  }
+}

@@ -26,6 +26,13 @@ MethodRun runmethod(const App& app, char method) {
   r.unreachableends = static_cast<int>(ends.size());
   r.rep = calcontrol(run->runmodel(), run->ctl, run->history());
   r.fig = figuresofmerit(run->history(), run->set, run->model);
+  // The two error histories the comparison picture overlays.
+  const RunHistory& h = run->history();
+  const int last = laststepof(run->set.nstep);
+  r.dt = run->set.dt;
+  r.tf = run->path.tf;
+  r.forceerr.assign(h.forceerr, h.forceerr + last + 1);
+  r.perierr.assign(h.perierr, h.perierr + last + 1);
   return r;
 }
 

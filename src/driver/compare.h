@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <vector>
 
 #include "driver/app.h"
 #include "model/metrics.h"
@@ -19,6 +20,10 @@ struct MethodRun {
   FiguresOfMerit fig;      // figures of its run
   RunReport rep;           // how its run ended (unreachable point, divergence)
   int unreachableends = 0; // path ends the robot cannot reach [-]
+  double dt = 0;                 // output interval of the run [s]
+  double tf = 0;                 // end of the commanded motion [s]
+  std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
+  std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
 };
 
 // Runs `method` on a copy of app: the method is selected, the model and

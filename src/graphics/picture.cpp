@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/comparegraph.h"
 #include "graphics/frame.h"
 #include "graphics/filecanvas.h"
 
@@ -38,18 +39,24 @@ cairo_status_t appendbytes(void* closure, const unsigned char* data, unsigned in
   return CAIRO_STATUS_SUCCESS;
 }
 
-// Draws one step on a surface of 800 x 800 units; returns the texts drawn.
-std::vector<std::string> drawon(cairo_surface_t* surface, App& copy, int frame) {
+// Draws one picture on a surface of 800 x 800 units; returns the texts drawn.
+template <class Draw>
+std::vector<std::string> drawon(cairo_surface_t* surface, Draw draw) {
   cairo_t* cr = cairo_create(surface);
   std::vector<std::string> texts;
   {
     CairoCanvas cv(cr);
-    copy.disp.frame = clampframe(copy, frame);
-    display(copy, cv);
+    draw(cv);
     texts = cv.texts();
   }
   cairo_destroy(cr);
   return texts;
+}
+
+// The window's picture of one step of the run, on the staged copy.
+void showstep(Canvas& cv, App& copy, int frame) {
+  copy.disp.frame = clampframe(copy, frame);
+  display(copy, cv);
 }
 
 std::string xmlescape(const std::string& s) {
@@ -210,10 +217,9 @@ bool writefile(const std::string& path, const std::string& bytes, std::string* e
   return true;
 }
 
-}  // namespace
-
-std::string framebytes(const App& app, int frame, PictureFormat format) {
-  std::unique_ptr<App> copy = stage(app);
+// One picture as the bytes of a PNG, SVG or PDF file; empty when cairo failed.
+template <class Draw>
+std::string picturebytes(PictureFormat format, Draw draw) {
   std::string out;
   cairo_surface_t* s = nullptr;
   switch (format) {
@@ -229,7 +235,7 @@ std::string framebytes(const App& app, int frame, PictureFormat format) {
       cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_CREATOR, "hybridsim");
       break;
   }
-  const std::vector<std::string> texts = drawon(s, *copy, frame);
+  const std::vector<std::string> texts = drawon(s, draw);
   if (format == PictureFormat::Pdf && !texts.empty())
     cairo_pdf_surface_set_metadata(s, CAIRO_PDF_METADATA_TITLE, texts.front().c_str());
   if (format == PictureFormat::Png) cairo_surface_write_to_png_stream(s, appendbytes, &out);
@@ -238,6 +244,18 @@ std::string framebytes(const App& app, int frame, PictureFormat format) {
   cairo_surface_destroy(s);
   if (!ok) return std::string();
   return format == PictureFormat::Svg ? withtexts(out, texts) : out;
+}
+
+}  // namespace
+
+std::string framebytes(const App& app, int frame, PictureFormat format) {
+  std::unique_ptr<App> copy = stage(app);
+  return picturebytes(format, [&](Canvas& cv) { showstep(cv, *copy, frame); });
+}
+
+std::string comparebytes(const App& app, const std::array<MethodRun, 4>& rows,
+                         PictureFormat format) {
+  return picturebytes(format, [&](Canvas& cv) { drawcompare(cv, app, rows); });
 }
 
 std::string gifbytes(const App& app) {
@@ -268,7 +286,7 @@ std::string gifbytes(const App& app) {
   std::vector<uint8_t> cur(npx), prev(npx);
   const int last = clampframe(app, app.set.nstep);
   for (int f = 0; ok && f <= last; ++f) {
-    drawon(img, *copy, f);
+    drawon(img, [&](Canvas& cv) { showstep(cv, *copy, f); });
     quantise(img, q, cur);
     ok = putstep(gif, cur, f > 0 ? &prev : nullptr);
     cur.swap(prev);
@@ -282,6 +300,11 @@ std::string gifbytes(const App& app) {
 bool writeframe(const App& app, int frame, PictureFormat format, const std::string& path,
                 std::string* error) {
   return writefile(path, framebytes(app, frame, format), error);
+}
+
+bool writecompare(const App& app, const std::array<MethodRun, 4>& rows, PictureFormat format,
+                  const std::string& path, std::string* error) {
+  return writefile(path, comparebytes(app, rows, format), error);
 }
 
 bool writegif(const App& app, const std::string& path, std::string* error) {

@@ -5,9 +5,11 @@
 // false with a one-line reason ("<path>: <system message>").
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "driver/app.h"
+#include "driver/compare.h"
 
 namespace hs {
 
@@ -22,8 +24,16 @@ bool writeframe(const App& app, int frame, PictureFormat format, const std::stri
 // each (the output interval, so it plays in real time), looping.
 bool writegif(const App& app, const std::string& path, std::string* error);
 
+// The comparison picture of the four methods' rows (comparemethods on the
+// case of app): their force and peripheral errors over time and the table
+// of figures, 800 x 800 px as PNG, SVG or PDF.
+bool writecompare(const App& app, const std::array<MethodRun, 4>& rows, PictureFormat format,
+                  const std::string& path, std::string* error);
+
 // The bytes of those files (no file written).
 std::string framebytes(const App& app, int frame, PictureFormat format);
 std::string gifbytes(const App& app);
+std::string comparebytes(const App& app, const std::array<MethodRun, 4>& rows,
+                         PictureFormat format);
 
 }  // namespace hs

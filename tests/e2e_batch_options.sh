@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# The batch program's options as a user scripts them: each picture option
+# writes a file of the right kind and size, --frame and every wrong argument
+# give status 2 with nothing run or written, an unwritable output gives
+# status 1 with nothing left behind, --csv - and options in any order keep
+# the default CSV, --set changes the run or is refused, --list-settings
+# prints the table, and --compare's rows are --metrics of four single runs,
+# drawn in four colours.
+#
+# Usage: e2e_batch_options.sh BUILD_DIR SOURCE_DIR
+set -u
+
+build=$(cd "${1:?build dir}" && pwd)
+exe=$build/hybridsim-batch
+work=$(mktemp -d)
+failures=0
+trap 'rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# Runs the batch program in $work/out (stdout to out.txt, stderr to
+# err.txt, both beside it); prints the status.
+run() {
+  rm -rf "$work/out" && mkdir "$work/out"
+  (cd "$work/out" && timeout 60 "$exe" "$@" </dev/null >"$work/out.txt" 2>"$work/err.txt")
+  echo "$?"
+}
+sel=(--robot b --method 6 --contour S)
+
+# The default CSV, the reference of the byte checks below.
+"$exe" "${sel[@]}" >"$work/default.csv" 2>/dev/null </dev/null
+
+# Pictures: PNG 800 x 800, SVG that parses, PDF of one 800 x 800 page, GIF
+# of the 201 output steps; nothing on standard output.
+status=$(run "${sel[@]}" --png f.png --svg f.svg --pdf f.pdf --gif run.gif)
+[ "$status" = 0 ] || fail "pictures: status $status ($(cat "$work/err.txt"))"
+[ -s "$work/out.txt" ] && fail "pictures: CSV on standard output without --csv"
+[ "$(identify -format '%wx%h' "$work/out/f.png" 2>&1)" = 800x800 ] || fail "PNG is not 800x800"
+xmllint --noout "$work/out/f.svg" 2>/dev/null || fail "SVG does not parse"
+info=$(pdfinfo "$work/out/f.pdf" 2>&1)
+grep -q '^Pages: *1$' <<<"$info" || fail "PDF is not one page"
+grep -q '^Page size: *800 x 800 pts' <<<"$info" || fail "PDF page is not 800 x 800"
+[ "$(identify "$work/out/run.gif" 2>/dev/null | wc -l)" = 201 ] || fail "GIF has not 201 frames"
+# --frame picks the step: the picture of step 0 differs from the last one's.
+status=$(run "${sel[@]}" --frame 0 --png f0.png)
+[ "$status" = 0 ] || fail "--frame 0: status $status"
+status=$(run "${sel[@]}" --png last.png --frame 200)
+cmp -s "$work/out/last.png" "$work/out/f0.png" && fail "--frame 0 and 200 give the same picture"
+
+# --csv - is standard output, in any order among the other options.
+status=$(run --png a.png --contour S --csv - --method 6 --robot b)
+[ "$status" = 0 ] || fail "any order: status $status"
+cmp -s "$work/out.txt" "$work/default.csv" || fail "--csv - differs from the default CSV"
+[ -s "$work/out/a.png" ] || fail "any order: PNG not written"
+status=$(run "${sel[@]}" --csv h.csv)
+cmp -s "$work/out/h.csv" "$work/default.csv" || fail "--csv FILE differs from the default CSV"
+[ -s "$work/out.txt" ] && fail "--csv FILE: output on standard output"
+
+# Wrong arguments: one line naming the fault, the usage, status 2, nothing
+# written.
+check2() {
+  local what=$1 first
+  shift
+  status=$(run "$@")
+  [ "$status" = 2 ] || fail "$what: status $status"
+  first=$(head -n 1 "$work/err.txt")
+  [[ $first == hybridsim-batch:* ]] || fail "$what: first line '$first'"
+  grep -q '^usage: hybridsim-batch' "$work/err.txt" || fail "$what: no usage"
+  [ -s "$work/out.txt" ] && fail "$what: output on standard output"
+  [ -n "$(ls -A "$work/out")" ] && fail "$what: files written: $(ls "$work/out")"
+}
+check2 "--frame 201" "${sel[@]}" --frame 201 --png f.png
+check2 "--frame -1" "${sel[@]}" --png f.png --frame -1
+check2 "--frame x" "${sel[@]}" --frame x --png f.png
+check2 "unknown option" "${sel[@]}" --jpg f.jpg
+check2 "missing value" "${sel[@]}" --png
+check2 "--compare with --gif" "${sel[@]}" --compare --gif f.gif
+check2 "--set KH1=0" "${sel[@]}" --set KH1=0 --png f.png
+check2 "--set nosuch=1" "${sel[@]}" --set nosuch=1
+check2 "--set Fn=nan" --set Fn=nan "${sel[@]}"
+check2 "--set Fn=abc" "${sel[@]}" --set Fn=abc
+check2 "--set line.tf=-4" "${sel[@]}" --set line.tf=-4
+grep -q 'nosuch' <(run "${sel[@]}" --set nosuch=1; cat "$work/err.txt") || fail "unknown name not named"
+run "${sel[@]}" --set KH1=0 >/dev/null
+grep -q 'KH1.*0 より大きい' "$work/err.txt" || fail "refused KH1: reason not given"
+
+# An output that cannot be written: one line naming it, status 1, nothing
+# left behind; the outputs that can be written are.
+status=$(run "${sel[@]}" --png missing/f.png --svg f.svg)
+[ "$status" = 1 ] || fail "unwritable PNG: status $status"
+grep -q 'missing/f.png: No such file or directory' "$work/err.txt" || fail "unwritable PNG: $(cat "$work/err.txt")"
+[ "$(ls -A "$work/out")" = f.svg ] || fail "unwritable PNG: folder holds $(ls -A "$work/out")"
+rm -rf "$work/out" && mkdir -p "$work/out/dir"
+status=$( (cd "$work/out" && "$exe" "${sel[@]}" --csv dir </dev/null >/dev/null 2>"$work/err.txt"); echo $?)
+[ "$status" = 1 ] || fail "CSV onto a folder: status $status"
+grep -q '^hybridsim-batch: dir: ' "$work/err.txt" || fail "CSV onto a folder: $(cat "$work/err.txt")"
+[ "$(ls -A "$work/out")" = dir ] || fail "CSV onto a folder: left $(ls -A "$work/out")"
+
+# A full standard output is a failed write, not a clean run.
+if [ -w /dev/full ]; then
+  "$exe" "${sel[@]}" </dev/null >/dev/full 2>"$work/err.txt"
+  status=$?
+  [ "$status" = 1 ] || fail "standard output full: status $status"
+  grep -q 'standard output' "$work/err.txt" || fail "standard output full: $(cat "$work/err.txt")"
+fi
+
+# --set: Fn=20 presses with 20 N at the end (10 N by default); applied to a
+# case file too.
+status=$(run "${sel[@]}" --set Fn=20 --set KH1=600)
+[ "$status" = 0 ] || fail "--set Fn=20: status $status"
+awk -F, 'END { exit !($12 > 19.9 && $12 < 20.1) }' "$work/out.txt" || fail "--set Fn=20: final force not 20 N"
+cmp -s "$work/out.txt" "$work/default.csv" && fail "--set: the same CSV as the default"
+
+# --list-settings: the table with the start-up defaults.
+status=$(run --list-settings)
+[ "$status" = 0 ] || fail "--list-settings: status $status"
+[ "$(head -n 1 "$work/out.txt")" = name,unit,limit,default ] || fail "--list-settings header"
+grep -qx 'KH1,N/m,0 より大きい有限の数値,500' "$work/out.txt" || fail "--list-settings: KH1 row"
+grep -qx 'eta1_b,-,0 より大きく 1 以下の数値,0.6' "$work/out.txt" || fail "--list-settings: eta1_b row"
+
+# --compare: one row per method, each equal to --metrics of the single run
+# of that method (also with a setting changed by name).
+for c in "b S" "a C" "a L --set Fn=15"; do
+  read -r r k extra <<<"$c"
+  # shellcheck disable=SC2086
+  status=$(run --robot "$r" --contour "$k" --compare $extra)
+  [ "$status" = 0 ] || fail "compare $c: status $status"
+  cp "$work/out.txt" "$work/compare.csv"
+  {
+    echo 'method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat'
+    for m in 1 3 4 6; do
+      # shellcheck disable=SC2086
+      run --robot "$r" --contour "$k" --method $m --metrics $extra >/dev/null
+      tail -n 1 "$work/out.txt"
+    done
+  } >"$work/singles.csv"
+  cmp -s "$work/compare.csv" "$work/singles.csv" ||
+    fail "compare $c: rows differ from single runs: $(diff "$work/compare.csv" "$work/singles.csv")"
+done
+
+# The comparison picture: four curves, one in each method's colour.
+status=$(run --robot a --method 3 --contour C --compare --png cmp.png --pdf cmp.pdf --csv cmp.csv)
+[ "$status" = 0 ] || fail "comparison picture: status $status"
+[ -s "$work/out.txt" ] && fail "comparison: CSV on standard output with --csv FILE"
+[ "$(wc -l <"$work/out/cmp.csv")" = 5 ] || fail "comparison CSV: not 5 lines"
+grep -q '^Pages: *1$' <(pdfinfo "$work/out/cmp.pdf" 2>&1) || fail "comparison PDF: not one page"
+[ "$(identify -format '%wx%h' "$work/out/cmp.png" 2>&1)" = 800x800 ] || fail "comparison PNG size"
+hist=$(convert "$work/out/cmp.png" -format %c histogram:info:- 2>&1)
+for colour in '#0000FF' '#009900' '#FF8000' '#CC00CC'; do
+  n=$(awk -v c="$colour" '$0 ~ c { sub(":", "", $1); print $1 }' <<<"$hist")
+  [ "${n:-0}" -gt 1000 ] || fail "comparison picture: colour $colour has ${n:-0} pixels"
+done
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "batch options: all checks passed"
