@@ -297,38 +297,41 @@ PYBIND11_MODULE(hybridsim, m) {
       "run() simulates it and returns a Run with the history as NumPy arrays. Runs release\n"
       "the GIL and two Simulators share nothing, so a thread pool runs cases on all cores.";
 
-  py::class_<Run>(m, "Run",
+  py::class_<Run> run(m, "Run",
                   "One simulation run: its history (one row per output step 0 .. nstep), the\n"
                   "console text of the run and its figures of merit. Holds its own copy of the\n"
-                  "case, so later changes to the Simulator do not alter it.")
-      .def_property_readonly("t", &Run::times, "Output times [s], shape (steps,).")
-      .def_property_readonly(
-          "motorpos", [](const Run& r) { return r.pairs(&hs::RunHistory::motorpos); },
-          "Motor positions [rad] (robot a's motor 2 in motor rad), shape (steps, 2).")
-      .def_property_readonly(
-          "tippos", [](const Run& r) { return r.pairs(&hs::RunHistory::tippos); },
-          "Contact tip with deflection (X, Y) [m], shape (steps, 2).")
-      .def_property_readonly(
-          "cmdpos", [](const Run& r) { return r.pairs(&hs::RunHistory::cmdpos); },
-          "Commanded point (X, Y) [m], shape (steps, 2).")
-      .def_property_readonly(
-          "poserr", [](const Run& r) { return r.pairs(&hs::RunHistory::poserr); },
-          "Position error tippos - cmdpos (X, Y) [m], shape (steps, 2).")
+                  "case, so later changes to the Simulator do not alter it.");
+  // The recorded history, one array per quantity.
+  struct PairArray {
+    const char* name;
+    const hs::Pair (hs::RunHistory::*member)[hs::HISTCAP];
+    const char* doc;
+  };
+  for (const PairArray& a : {
+           PairArray{"motorpos", &hs::RunHistory::motorpos,
+                     "Motor positions [rad] (reduction ratio x joint coordinate), shape (steps, 2)."},
+           PairArray{"tippos", &hs::RunHistory::tippos,
+                     "Contact tip with deflection (X, Y) [m], shape (steps, 2)."},
+           PairArray{"cmdpos", &hs::RunHistory::cmdpos,
+                     "Commanded point (X, Y) [m], shape (steps, 2)."},
+           PairArray{"poserr", &hs::RunHistory::poserr,
+                     "Position error tippos - cmdpos (X, Y) [m], shape (steps, 2)."},
+           PairArray{"force", &hs::RunHistory::force,
+                     "(normal contact force, 0) [N], shape (steps, 2)."},
+           PairArray{"torque", &hs::RunHistory::torque, "Motor torques [N m], shape (steps, 2)."},
+           PairArray{"defl", &hs::RunHistory::tipdefl,
+                     "Hand deflection along and across the hand [m], shape (steps, 2)."},
+       }) {
+    const auto member = a.member;
+    run.def_property_readonly(a.name, [member](const Run& r) { return r.pairs(member); }, a.doc);
+  }
+  run.def_property_readonly("t", &Run::times, "Output times [s], shape (steps,).")
       .def_property_readonly(
           "perierr", [](const Run& r) { return r.column(&hs::RunHistory::perierr); },
           "Peripheral (along-path) position error [m], shape (steps,).")
       .def_property_readonly(
-          "force", [](const Run& r) { return r.pairs(&hs::RunHistory::force); },
-          "(normal contact force, 0) [N], shape (steps, 2).")
-      .def_property_readonly(
           "forceerr", [](const Run& r) { return r.column(&hs::RunHistory::forceerr); },
           "Contact force error force - Fn [N], shape (steps,).")
-      .def_property_readonly(
-          "torque", [](const Run& r) { return r.pairs(&hs::RunHistory::torque); },
-          "Motor torques [N m], shape (steps, 2).")
-      .def_property_readonly(
-          "defl", [](const Run& r) { return r.pairs(&hs::RunHistory::tipdefl); },
-          "Hand deflection in the hand frame [m], shape (steps, 2).")
       .def_property_readonly("messages", &Run::messages,
                              "Console text of the run (str): the derivation's unreachable path\n"
                              "ends, \"calcontrol()終わり\" and the notes on an unreachable\n"
@@ -363,12 +366,13 @@ PYBIND11_MODULE(hybridsim, m) {
           "The CSV text of to_csv as bytes.")
       .def("__len__", &Run::rows, "Number of output steps recorded (rows of every array).");
 
-  py::class_<Simulator>(m, "Simulator",
+  py::class_<Simulator> simulator(m, "Simulator",
                         "One case of the simulator: robot, control method, contour and every\n"
                         "setting, built by the same start-up as hybridsim-batch. Setting names are\n"
                         "those of the settings record (KH1, Fn, seterror, line.x0,\n"
                         "gainspec6.omega2, ...), values in SI units as stored (m, N, N/m, rad/s).\n"
-                        "Nothing is printed and no key is awaited.")
+                        "Nothing is printed and no key is awaited.");
+  simulator
       .def(py::init(&Simulator::make), py::arg("robot") = py::none(),
            py::arg("method") = py::none(), py::arg("contour") = py::none(),
            "Simulator(robot=None, method=None, contour=None)\n\n"
@@ -400,28 +404,6 @@ PYBIND11_MODULE(hybridsim, m) {
            "merit dict). Each row is the first run that a Simulator started with that method\n"
            "and the same settings would make; the Simulator itself is not changed. The four\n"
            "runs go on threads of their own, without the GIL.")
-      .def(
-          "save_png",
-          [](Simulator& s, const py::object& path, const py::object& frame) {
-            s.saveframe(path, frame, hs::PictureFormat::Png);
-          },
-          py::arg("path"), py::arg("frame") = py::none(),
-          "Writes the window's picture of output step `frame` (default: the last) of the\n"
-          "last run as an 800 x 800 PNG. RuntimeError before the first run; OSError when\n"
-          "the file cannot be written.")
-      .def(
-          "save_svg",
-          [](Simulator& s, const py::object& path, const py::object& frame) {
-            s.saveframe(path, frame, hs::PictureFormat::Svg);
-          },
-          py::arg("path"), py::arg("frame") = py::none(), "As save_png, as SVG.")
-      .def(
-          "save_pdf",
-          [](Simulator& s, const py::object& path, const py::object& frame) {
-            s.saveframe(path, frame, hs::PictureFormat::Pdf);
-          },
-          py::arg("path"), py::arg("frame") = py::none(),
-          "As save_png, as a PDF page of 800 x 800 pt.")
       .def("save_gif", &Simulator::savegif, py::arg("path"),
            "Writes the last run as an animated GIF, one picture per output step, playing in\n"
            "real time. RuntimeError before the first run; OSError when the file cannot be\n"
@@ -435,4 +417,28 @@ PYBIND11_MODULE(hybridsim, m) {
       .def_property_readonly(
           "contour", [](const Simulator& s) { return std::string(1, s.contour()); },
           "The contour: 'L' line, 'C' circle, 'S' sine.");
+
+  // One picture of the last run in each file format.
+  struct FrameCall {
+    const char* name;
+    hs::PictureFormat format;
+    const char* doc;
+  };
+  for (const FrameCall& c : {
+           FrameCall{"save_png", hs::PictureFormat::Png,
+                     "Writes the window's picture of output step `frame` (default: the last) of\n"
+                     "the last run as an 800 x 800 PNG. RuntimeError before the first run;\n"
+                     "OSError when the file cannot be written."},
+           FrameCall{"save_svg", hs::PictureFormat::Svg, "As save_png, as SVG."},
+           FrameCall{"save_pdf", hs::PictureFormat::Pdf,
+                     "As save_png, as a PDF page of 800 x 800 pt."},
+       }) {
+    const hs::PictureFormat format = c.format;
+    simulator.def(
+        c.name,
+        [format](Simulator& s, const py::object& path, const py::object& frame) {
+          s.saveframe(path, frame, format);
+        },
+        py::arg("path"), py::arg("frame") = py::none(), c.doc);
+  }
 }
