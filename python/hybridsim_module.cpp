@@ -40,9 +40,9 @@ std::string trimlines(const std::string& text) {
   return text.substr(a, b - a + 1);
 }
 
-// A path given as str or os.PathLike.
+// A path given as str, bytes or os.PathLike, as the bytes the system opens.
 std::string pathof(const py::object& path) {
-  return py::str(py::module_::import("os").attr("fspath")(path));
+  return py::bytes(py::module_::import("os").attr("fsencode")(path));
 }
 
 // A selection given as a one-character str (or, for the method, an int).
@@ -118,8 +118,9 @@ class Run {
 };
 
 // Raises OSError with a file's one-line reason ("<path>: <system message>").
+// A file name that is not UTF-8 shows its odd bytes as \xNN.
 [[noreturn]] void raiseoserror(const std::string& reason) {
-  PyErr_SetString(PyExc_OSError, reason.c_str());
+  PyErr_SetString(PyExc_OSError, hs::escapebytes(reason).c_str());
   throw py::error_already_set();
 }
 
@@ -155,7 +156,8 @@ class Simulator {
   static std::unique_ptr<Simulator> fromfile(const py::object& pathobj) {
     const std::string path = pathof(pathobj);
     std::string text, reason;
-    if (!hs::readcasefile(path, text, reason)) throw py::value_error(path + ": " + reason);
+    if (!hs::readcasefile(path, text, reason))
+      throw py::value_error(hs::escapebytes(path + ": " + reason));
     std::string error;
     std::unique_ptr<Simulator> sim;
     {
