@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:-60}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DHYBRIDSIM_FUZZ=ON -DHYBRIDSIM_SANITIZE=ON -DHYBRIDSIM_BENCH=OFF >/dev/null
+  -DHYBRIDSIM_FUZZ=ON -DHYBRIDSIM_SANITIZE=ON -DHYBRIDSIM_BENCH=OFF -DHYBRIDSIM_PYTHON=OFF >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target datafile_fuzz dialogue_fuzz
 export LSAN_OPTIONS="suppressions=$(pwd)/scripts/lsan.supp:print_suppressions=0"
 status=0

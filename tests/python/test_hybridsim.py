@@ -1,0 +1,204 @@
+"""The Python module end to end: the batch program's numbers bit for bit, every refusal, runs
+on a thread pool, pictures and the sweep example. Run by CTest with PYTHONPATH=build/python."""
+import concurrent.futures
+import glob
+import io
+import itertools
+import math
+import os
+import subprocess
+import sys
+
+import numpy as np
+import pytest
+
+import hybridsim
+
+SRC = os.environ.get("HYBRIDSIM_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
+BIN = os.environ.get("HYBRIDSIM_BINARY_DIR", os.path.join(SRC, "build"))
+BATCH = os.path.join(BIN, "hybridsim-batch")
+EXAMPLES = sorted(glob.glob(os.path.join(SRC, "examples", "*.dat")))
+DEFAULTCASES = list(itertools.product("ab", "1346", "LCS"))
+
+# Every array of a run and its CSV columns.
+ARRAYS = [("t", [1]), ("motorpos", [2, 3]), ("tippos", [4, 5]), ("cmdpos", [6, 7]),
+          ("poserr", [8, 9]), ("perierr", [10]), ("force", [11]), ("forceerr", [12]),
+          ("torque", [13, 14]), ("defl", [15, 16])]
+
+
+def batch(*args):
+    return subprocess.run([BATCH, *args], capture_output=True, check=False).stdout
+
+
+def checkrun(run, csv, tmp_path):
+    """The run's CSV file has the batch program's bytes and its arrays hold the same numbers."""
+    out = tmp_path / "run.csv"
+    run.to_csv(out)
+    assert out.read_bytes() == csv
+    table = np.loadtxt(io.BytesIO(csv), delimiter=",", skiprows=1)
+    assert len(run) == table.shape[0]
+    for name, cols in ARRAYS:
+        a = getattr(run, name)
+        if name == "force":
+            a = a[:, 0]
+            assert not a.shape or np.all(getattr(run, name)[:, 1] == 0)
+        np.testing.assert_array_equal(a, table[:, cols[0]] if len(cols) == 1 else table[:, cols])
+
+
+@pytest.mark.parametrize("robot,method,contour", DEFAULTCASES)
+def test_default_case_is_the_batch_run(robot, method, contour, tmp_path):
+    sim = hybridsim.Simulator(robot=robot, method=int(method), contour=contour)
+    assert (sim.robot, sim.method, sim.contour) == (robot, method, contour)
+    csv = batch("--robot", robot, "--method", method, "--contour", contour)
+    checkrun(sim.run(), csv, tmp_path)
+    # A second run, like the menu's '0', repeats the first.
+    assert sim.run().csv() == csv
+
+
+@pytest.mark.parametrize("path", EXAMPLES, ids=os.path.basename)
+def test_example_file_is_the_batch_run(path, tmp_path):
+    checkrun(hybridsim.Simulator.from_file(path).run(), batch(path), tmp_path)
+
+
+def test_defaults_and_settings():
+    sim = hybridsim.Simulator()
+    assert (sim.robot, sim.method, sim.contour) == ("b", "6", "S")
+    assert sim.run().csv() == batch("--robot", "b", "--method", "6", "--contour", "S")
+    settings = sim.settings()
+    assert settings["KH1"] == 500.0 and settings["Fn"] == 10.0 and settings["line.x0"] == 0.3
+    assert all(sim[name] == value for name, value in settings.items())
+    assert "gainspec6.omega2" in settings and len(settings) == 50
+
+
+def test_setting_changes_the_next_run_and_the_report():
+    sim = hybridsim.Simulator(robot="a", method="3", contour="L")
+    sim["Fn"] = 20.0
+    assert sim["Fn"] == 20.0
+    assert "Fn=20.000[N]" in sim.report()
+    run = sim.run()
+    # The force loop holds the new force once settled.
+    settled = run.t >= 1.0
+    assert abs(np.mean(run.force[settled, 0]) - 20.0) < 1.0
+    np.testing.assert_array_equal(run.forceerr, run.force[:, 0] - 20.0)
+    assert run.metrics["frms"] == pytest.approx(math.sqrt(np.mean(run.forceerr[settled] ** 2)))
+    assert run.messages == "\ncalcontrol()終わり"
+
+
+def test_unreachable_path_is_told_in_the_messages():
+    sim = hybridsim.Simulator(robot="b", method="6", contour="L")
+    sim["line.xf"] = 2.0
+    run = sim.run()
+    assert run.unreachable and not run.diverged
+    assert "!!! 逆運動学の解なし．" in run.messages
+    assert "手先の届かない指令点がありました" in run.messages
+
+
+def test_nothing_is_printed(capfd):
+    sim = hybridsim.Simulator(robot="b", method="6", contour="L")
+    sim["line.xf"] = 2.0
+    sim.report()
+    sim.run()
+    assert capfd.readouterr() == ("", "")
+
+
+def test_refused_settings_leave_the_case_unchanged():
+    sim = hybridsim.Simulator(robot="a", method="1", contour="C")
+    before = sim.settings()
+    with pytest.raises(KeyError, match="nosuch"):
+        sim["nosuch"] = 1.0
+    with pytest.raises(KeyError):
+        sim["nosuch"]
+    for name, value in [("KH1", 0.0), ("Fn", math.nan), ("line.tf", -1.0), ("eta1_a", 1.5),
+                        ("mw", -0.1), ("seterror", math.inf)]:
+        with pytest.raises(ValueError, match=name):
+            sim[name] = value
+    assert sim.settings() == before
+    assert sim.run().csv() == batch("--robot", "a", "--method", "1", "--contour", "C")
+
+
+@pytest.mark.parametrize("kwargs", [{"method": 5}, {"method": "2"}, {"robot": "c"},
+                                    {"contour": "X"}, {"robot": "ab"}, {"method": True}])
+def test_refused_selections(kwargs):
+    with pytest.raises(ValueError):
+        hybridsim.Simulator(**kwargs)
+
+
+def test_refused_case_files(tmp_path):
+    with pytest.raises(ValueError, match="nosuch.dat"):
+        hybridsim.Simulator.from_file(tmp_path / "nosuch.dat")
+    with pytest.raises(ValueError, match="Is a directory"):
+        hybridsim.Simulator.from_file(tmp_path)
+    text = open(EXAMPLES[0], encoding="utf-8").read().replace("500 500", "500 0")
+    bad = tmp_path / "bad.dat"
+    bad.write_text(text, encoding="utf-8")
+    reader = subprocess.run([BATCH, str(bad)], capture_output=True).stderr.decode().strip()
+    with pytest.raises(ValueError) as err:
+        hybridsim.Simulator.from_file(bad)
+    assert str(err.value) == reader and "0 より大きい" in reader
+
+
+def test_thread_pool_gives_the_serial_results():
+    cases = DEFAULTCASES[:8]
+
+    def one(case):
+        sim = hybridsim.Simulator(*case)
+        sim["Fn"] = 15.0
+        return sim.run().csv()
+
+    serial = [one(c) for c in cases]
+    with concurrent.futures.ThreadPoolExecutor(max_workers=4) as pool:
+        assert list(pool.map(one, cases)) == serial
+
+
+def test_compare_rows_are_the_first_runs_of_each_method():
+    sim = hybridsim.Simulator(robot="b", method="3", contour="C")
+    sim["KH2"] = 800.0
+    rows = sim.compare()
+    assert list(rows) == ["1", "3", "4", "6"]
+    for method, figures in rows.items():
+        other = hybridsim.Simulator(robot="b", method=method, contour="C")
+        other["KH2"] = 800.0
+        assert figures == other.run().metrics
+    assert sim.method == "3"
+
+
+def test_pictures(tmp_path):
+    sim = hybridsim.Simulator(robot="a", method="6", contour="L")
+    with pytest.raises(RuntimeError):
+        sim.save_png(tmp_path / "early.png")
+    sim.run()
+    heads = {"save_png": b"\x89PNG", "save_svg": b"<?xml", "save_pdf": b"%PDF", "save_gif": b"GIF89a"}
+    for method, head in heads.items():
+        path = tmp_path / ("f." + method[5:])
+        getattr(sim, method)(path)
+        assert path.read_bytes().startswith(head)
+    sim.save_png(tmp_path / "f0.png", frame=0)
+    assert (tmp_path / "f0.png").read_bytes() != (tmp_path / "f.png").read_bytes()
+    with pytest.raises(OSError, match="nodir"):
+        sim.save_png(tmp_path / "nodir" / "f.png")
+
+
+def test_docstrings():
+    for cls in (hybridsim.Simulator, hybridsim.Run):
+        assert cls.__doc__
+        for name, attr in vars(cls).items():
+            if not name.startswith("_") or name in ("__getitem__", "__setitem__", "__init__"):
+                assert attr.__doc__, name
+
+
+def test_sweep_example_on_a_small_grid():
+    out = subprocess.run([sys.executable, os.path.join(SRC, "examples", "sweep.py"), "--grid", "2",
+                          "--threads", "2"], capture_output=True, text=True, check=True,
+                         env=dict(os.environ)).stdout.splitlines()
+    assert out[0].split() == ["omega2[rad/s]", "alpha2[1/s]", "frms", "fmax", "erms", "emax",
+                              "pend", "pmax", "t1peak", "t2peak", "tsat"]
+    assert len(out) == 5
+    # The first row is the point with half the force loop's natural frequency and PD control.
+    sim = hybridsim.Simulator(robot="b", method="6", contour="L")
+    omega = sim["gainspec6.omega2"] * 0.5
+    sim["gainspec6.omega2"] = omega
+    sim["gainspec6.alpha2"] = 0.0
+    frms = sim.run().metrics["frms"]
+    row = out[1].split()
+    assert float(row[0]) == pytest.approx(omega, abs=1e-4) and float(row[1]) == 0.0
+    assert float(row[2]) == pytest.approx(frms, rel=1e-5)
