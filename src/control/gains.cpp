@@ -13,12 +13,12 @@ GainSpec servotargets(double fn1, double alpha1, double fn2, double alpha2) {
   return GainSpec{omegaofhz(fn1), alpha1, omegaofhz(fn2), alpha2};
 }
 
-void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& spec) {
-  g.omega1 = spec.omega1;
-  g.alpha1 = spec.alpha1;
-  g.omega2 = spec.omega2;
-  g.alpha2 = spec.alpha2;
-  if (GainSpec* servo = gainspecof(s, s.hybrid)) *servo = spec;
+void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& targets) {
+  g.omega1 = targets.omega1;
+  g.alpha1 = targets.alpha1;
+  g.omega2 = targets.omega2;
+  g.alpha2 = targets.alpha2;
+  if (GainSpec* servo = gainspecof(s, s.hybrid)) *servo = targets;
 }
 
 // Gains per unit inertia: the coefficients of the target polynomial.

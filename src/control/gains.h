@@ -36,7 +36,7 @@ double omegaofhz(double fn);
 GainSpec servotargets(double fn1, double alpha1, double fn2, double alpha2);
 // Entered servo targets become the current design inputs and the servo
 // targets of the current method s.hybrid.
-void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& spec);
+void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& targets);
 
 // Normalised PID gains for a loop with natural frequency omega, damping zeta, alpha.
 Pid normalisedgains(double omega, double zeta, double alpha);

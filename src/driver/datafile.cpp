@@ -484,11 +484,11 @@ std::string casetext(const App& app) {
   t += num(s.KH1) + " " + num(s.KH2) + "\n";
   // The servo targets the next derivation designs with: the method's own.
   const ServoGains& g = app.gains;
-  GainSpec spec{g.omega1, g.alpha1, g.omega2, g.alpha2};
-  if (const GainSpec* servo = gainspecof(s, s.hybrid)) spec = *servo;
+  GainSpec targets{g.omega1, g.alpha1, g.omega2, g.alpha2};
+  if (const GainSpec* servo = gainspecof(s, s.hybrid)) targets = *servo;
   t += fmt("%c\n", s.hybrid);
-  t += num(hzof(spec.omega1)) + " " + num(spec.alpha1) + "\n";
-  t += num(hzof(spec.omega2)) + " " + num(spec.alpha2) + "\n";
+  t += num(hzof(targets.omega1)) + " " + num(targets.alpha1) + "\n";
+  t += num(hzof(targets.omega2)) + " " + num(targets.alpha2) + "\n";
   t += fmt("%c\n", s.curve);
   switch (s.curve) {
     case 'L':
