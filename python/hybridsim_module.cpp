@@ -182,10 +182,8 @@ class Simulator {
   // A value the table refuses leaves the setting as it is.
   void set(const std::string& name, double value) {
     const hs::SettingField& f = field(name);
-    if (!hs::within(f.limit, value))
-      throw py::value_error(name + " = " + py::repr(py::float_(value)).cast<std::string>() +
-                            " refused: it must be " + hs::limittext(f.limit) + " [" + f.unit +
-                            "]");
+    const std::string refused = hs::refusal(f, value);
+    if (!refused.empty()) throw py::value_error(refused);
     std::lock_guard<std::mutex> lock(mutex_);
     f.field(app_->set) = value;
     f.field(chosen_->set) = value;

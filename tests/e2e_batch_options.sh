@@ -85,7 +85,7 @@ check2 "--set Fn=abc" "${sel[@]}" --set Fn=abc
 check2 "--set line.tf=-4" "${sel[@]}" --set line.tf=-4
 grep -q 'nosuch' <(run "${sel[@]}" --set nosuch=1; cat "$work/err.txt") || fail "unknown name not named"
 run "${sel[@]}" --set KH1=0 >/dev/null
-grep -q 'KH1.*0 より大きい' "$work/err.txt" || fail "refused KH1: reason not given"
+grep -q 'KH1 = 0 refused: it must be a finite number > 0 \[N/m\]' "$work/err.txt" || fail "refused KH1: reason not given"
 
 # An output that cannot be written: one line naming it, status 1, nothing
 # left behind; the outputs that can be written are.
@@ -118,8 +118,8 @@ cmp -s "$work/out.txt" "$work/default.csv" && fail "--set: the same CSV as the d
 status=$(run --list-settings)
 [ "$status" = 0 ] || fail "--list-settings: status $status"
 [ "$(head -n 1 "$work/out.txt")" = name,unit,limit,default ] || fail "--list-settings header"
-grep -qx 'KH1,N/m,0 より大きい有限の数値,500' "$work/out.txt" || fail "--list-settings: KH1 row"
-grep -qx 'eta1_b,-,0 より大きく 1 以下の数値,0.6' "$work/out.txt" || fail "--list-settings: eta1_b row"
+grep -qx 'KH1,N/m,a finite number > 0,500' "$work/out.txt" || fail "--list-settings: KH1 row"
+grep -qx 'eta1_b,-,a number > 0 and <= 1,0.6' "$work/out.txt" || fail "--list-settings: eta1_b row"
 
 # --compare: one row per method, each equal to --metrics of the single run
 # of that method (also with a setting changed by name).

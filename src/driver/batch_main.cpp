@@ -117,8 +117,8 @@ std::string parsenamed(const std::string& arg, NamedValue* out) {
   char* end = nullptr;
   const double v = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0') return arg + ": " + text + " is not a number";
-  if (!hs::within(f->limit, v))
-    return arg + ": refused, " + name + " [" + f->unit + "] must be " + hs::limittext(f->limit);
+  const std::string refused = hs::refusal(*f, v);
+  if (!refused.empty()) return refused;
   if (out) *out = NamedValue{f, v};
   return "";
 }
@@ -138,7 +138,7 @@ std::string settingscsv(hs::App& app, hs::Console& con) {
   hs::setdefaults(app, con);
   std::string out = "name,unit,limit,default\n";
   for (const hs::SettingField& f : hs::settingfields())
-    out += hs::fmt("%s,%s,%s,%s\n", f.name, f.unit, hs::limittext(f.limit),
+    out += hs::fmt("%s,%s,%s,%s\n", f.name, f.unit, hs::limitwords(f.limit),
                    shortest(f.field(app.set)).c_str());
   return out;
 }

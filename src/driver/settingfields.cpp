@@ -1,6 +1,7 @@
 #include "driver/settingfields.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace hs {
@@ -106,6 +107,24 @@ const char* limittext(Limit limit) {
     case Limit::Efficiency: return "0 より大きく 1 以下の数値";
   }
   return "";
+}
+
+const char* limitwords(Limit limit) {
+  switch (limit) {
+    case Limit::Finite: return "a finite number";
+    case Limit::Positive: return "a finite number > 0";
+    case Limit::NonNegative: return "a finite number >= 0";
+    case Limit::Efficiency: return "a number > 0 and <= 1";
+  }
+  return "";
+}
+
+std::string refusal(const SettingField& f, double v) {
+  if (within(f.limit, v)) return "";
+  char value[32];
+  std::snprintf(value, sizeof value, "%.17g", v);
+  return std::string(f.name) + " = " + value + " refused: it must be " +
+         limitwords(f.limit) + " [" + f.unit + "]";
 }
 
 }  // namespace hs

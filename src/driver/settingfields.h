@@ -38,5 +38,11 @@ Limit limitof(const char* name);
 bool within(Limit limit, double v);
 // The limit in words, as messages name it ("0 より大きい有限の数値").
 const char* limittext(Limit limit);
+// The limit in English, for the batch program's and scripts' messages
+// ("a finite number > 0").
+const char* limitwords(Limit limit);
+// Why the value v is refused for field f ("KH1 = 0 refused: it must be a
+// finite number > 0 [N/m]"); empty when it is within the limit.
+std::string refusal(const SettingField& f, double v);
 
 }  // namespace hs
