@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/app.h"
+#include "driver/safefile.h"
 
 namespace hs {
 
@@ -39,14 +40,6 @@ bool readnameddatafile(App& app, Console& con, const std::string& name);
 // number written so that the reader gets back the same double.
 std::string casetext(const App& app);
 
-// The reason a file operation failed (an errno value) in plain words,
-// independent of the locale.
-std::string reasonof(int err);
-
-// Writes text to the file through a temporary file in the same folder and a
-// rename, so the file is either the old one or complete. On failure nothing
-// is left behind and *reason says why.
-bool writefilesafely(const std::string& name, const std::string& text, std::string* reason);
 
 // The window's 'o': asks for a file name on the console, asks before
 // overwriting an existing file, writes the current case and reports it.

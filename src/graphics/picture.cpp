@@ -5,9 +5,7 @@
 #include <cairo-pdf.h>
 #include <cairo-svg.h>
 #include <cairo.h>
-#include <fcntl.h>
 #include <gif_lib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "driver/safefile.h"
 #include "graphics/comparegraph.h"
 #include "graphics/frame.h"
 #include "graphics/filecanvas.h"
@@ -182,39 +181,13 @@ void quantise(cairo_surface_t* img, Quantiser& q, std::vector<uint8_t>& out) {
   }
 }
 
-// Writes bytes under a temporary name in the target's folder, then renames.
+// Writes the bytes of a picture never half-written; the error names the file.
 bool writefile(const std::string& path, const std::string& bytes, std::string* error) {
-  const auto fail = [&](int err) {
-    if (error) *error = path + ": " + std::strerror(err);
-    return false;
-  };
-  if (path.empty()) return fail(ENOENT);
-  if (bytes.empty()) return fail(ENOMEM);  // the drawing itself failed
-  std::string tmp;
-  int fd = -1;
-  for (int k = 0; fd < 0; ++k) {
-    tmp = path + ".part" + std::to_string(getpid()) + "-" + std::to_string(k);
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && (errno != EEXIST || k > 100)) return fail(errno);
-  }
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : EIO;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return fail(err);
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::close(fd) != 0 || std::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    return fail(err);
-  }
-  return true;
+  std::string reason = reasonof(ENOMEM);  // empty bytes: the drawing itself failed
+  if (path.empty()) reason = reasonof(ENOENT);
+  if (!path.empty() && !bytes.empty() && writefilesafely(path, bytes, &reason)) return true;
+  if (error) *error = path + ": " + reason;
+  return false;
 }
 
 // One picture as the bytes of a PNG, SVG or PDF file; empty when cairo failed.

@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "driver/datafile.h"
+#include "driver/safefile.h"
 #include "graphics/frame.h"
 #include "graphics/picture.h"
 

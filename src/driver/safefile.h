@@ -1,0 +1,18 @@
+// Files written so that they are never left half-written: every writer of
+// the programs (data files, run histories, pictures) goes through here.
+#pragma once
+
+#include <string>
+
+namespace hs {
+
+// The reason a file operation failed (an errno value) in plain words,
+// independent of the locale.
+std::string reasonof(int err);
+
+// Writes text to the file through a temporary file in the same folder and a
+// rename, so the file is either the old one or complete. On failure nothing
+// is left behind and *reason says why.
+bool writefilesafely(const std::string& name, const std::string& text, std::string* reason);
+
+}  // namespace hs
