@@ -130,10 +130,12 @@ class Simulator {
   // begins: `choose` stores the case (selections or a case file).
   explicit Simulator(const hs::Chooser& choose) : chosen_(std::make_unique<hs::App>()) {
     hs::ScriptConsole con("");
-    hs::installconstants(*chosen_);
-    hs::setdefaults(*chosen_, con);
-    hs::derive(*chosen_, con);
-    choose(*chosen_, con);
+    // The one start-up sequence, stopped once the case is chosen: the state
+    // a method comparison starts from. The first run derives once more.
+    hs::startup(*chosen_, con, [&choose](hs::App& a, hs::Console& c) {
+      choose(a, c);
+      return false;
+    });
     app_ = std::make_unique<hs::App>(*chosen_);
     hs::derive(*app_, con);
   }
