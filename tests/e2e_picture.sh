@@ -16,20 +16,8 @@ for tool in Xvfb xdotool import c++; do
 done
 [ -x "$PROG" ] && [ -x "$TOOL" ] || { echo "FAIL: $PROG or $TOOL not built"; exit 1; }
 
-TMP=$(mktemp -d)
-XPID="" ; FAILS=0
-cleanup() {
-  exec 4>&- 2>/dev/null
-  [ -s "$TMP/pid" ] && kill "$(cat "$TMP/pid")" 2>/dev/null
-  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$TMP"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*"; FAILS=$((FAILS + 1)); }
-ok() { echo "ok: $*"; }
-
 . "$SRC/tests/xdisplay.sh"
+windowscript
 startdisplay || exit 1
 
 # Screenshot of the window after the dialogue $1 and $3 steps: $TMP/$2.png.

@@ -16,22 +16,9 @@ done
 [ -x "$PROG" ] || { echo "FAIL: $PROG not built"; exit 1; }
 [ -x "$BUILD/picture_tool" ] || { echo "FAIL: $BUILD/picture_tool not built"; exit 1; }
 
-TMP=$(mktemp -d)
-XPID="" ; FAILS=0
-cleanup() {
-  exec 4>&- 2>/dev/null
-  [ -s "$TMP/pid" ] && kill "$(cat "$TMP/pid")" 2>/dev/null
-  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$TMP"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; FAILS=$((FAILS + 1)); }
-ok() { echo "ok: $*"; }
-
 # ---- X server on a free display (Xvfb picks it and tells us) ----
 . "$SRC/tests/xdisplay.sh"
+windowscript
 startdisplay || exit 1
 echo "display $DISPLAY"
 
