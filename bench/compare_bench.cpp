@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../tests/enginecase.h"
-#include "driver/compare.h"
+#include "console/compare.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/console.h"
-#include "driver/startup.h"
-#include "model/robotmodel.h"
-#include "model/simrun.h"
+#include "console/app.h"
+#include "console/console.h"
+#include "console/startup.h"
+#include "engine/model/robotmodel.h"
+#include "engine/model/simrun.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "graphics/picture.h"
+#include "render/picture.h"
 #include "../tests/runcase.h"
 
 namespace {

@@ -16,17 +16,17 @@
 #include <mutex>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/compare.h"
-#include "driver/console.h"
-#include "driver/datafile.h"
-#include "driver/historycsv.h"
-#include "driver/meritreport.h"
-#include "driver/report.h"
-#include "driver/settingfields.h"
-#include "driver/startup.h"
-#include "graphics/picture.h"
-#include "model/metrics.h"
+#include "console/app.h"
+#include "console/compare.h"
+#include "console/console.h"
+#include "console/datafile.h"
+#include "console/historycsv.h"
+#include "console/meritreport.h"
+#include "console/report.h"
+#include "engine/settingfields.h"
+#include "console/startup.h"
+#include "render/picture.h"
+#include "engine/model/metrics.h"
 
 namespace py = pybind11;
 

@@ -1,4 +1,4 @@
-#include "driver/app.h"
+#include "console/app.h"
 
 #include <gtest/gtest.h>
 

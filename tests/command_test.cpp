@@ -1,11 +1,11 @@
-#include "control/command.h"
+#include "engine/control/command.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "control/hybrid.h"
-#include "control/kinematics.h"
+#include "engine/control/hybrid.h"
+#include "engine/control/kinematics.h"
 #include "enginecase.h"
 
 using namespace hs;

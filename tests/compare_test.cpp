@@ -1,4 +1,4 @@
-#include "driver/compare.h"
+#include "console/compare.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/menu.h"
-#include "driver/meritreport.h"
+#include "console/menu.h"
+#include "console/meritreport.h"
 #include "enginecase.h"
 
 using namespace hs;

@@ -1,4 +1,4 @@
-#include "graphics/comparegraph.h"
+#include "view/comparegraph.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "driver/console.h"
+#include "console/console.h"
 #include "enginecase.h"
 
 using namespace hs;

@@ -1,4 +1,4 @@
-#include "control/contour.h"
+#include "engine/control/contour.h"
 
 #include <gtest/gtest.h>
 

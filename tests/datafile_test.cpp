@@ -1,4 +1,4 @@
-#include "driver/datafile.h"
+#include "console/datafile.h"
 
 #include <memory>
 
@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/menu.h"
-#include "driver/report.h"
-#include "driver/startup.h"
+#include "console/menu.h"
+#include "console/report.h"
+#include "console/startup.h"
 #include "driver_testutil.h"
 
 namespace hs {

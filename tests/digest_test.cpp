@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/menu.h"
-#include "driver/startup.h"
+#include "console/app.h"
+#include "console/menu.h"
+#include "console/startup.h"
 
 namespace hs {
 namespace {

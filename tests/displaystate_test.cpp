@@ -1,10 +1,10 @@
-#include "graphics/displaystate.h"
+#include "console/displaystate.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "driver/console.h"
+#include "console/console.h"
 
 using namespace hs;
 

@@ -1,12 +1,12 @@
 // Robot view: grid, workpieces, both robots and the compliant hand, checked
 // on the recorded primitives.
-#include "graphics/draw.h"
+#include "view/draw.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "control/contour.h"
+#include "engine/control/contour.h"
 #include "graphicsapp.h"
 
 namespace hs {

@@ -1,12 +1,12 @@
-#include "model/drive.h"
+#include "engine/model/drive.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
 
-#include "control/contour.h"
-#include "control/kinematics.h"
+#include "engine/control/contour.h"
+#include "engine/control/kinematics.h"
 #include "enginecase.h"
 
 using namespace hs;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/app.h"
+#include "console/app.h"
 
 namespace hs {
 namespace testutil {

@@ -1,14 +1,14 @@
-#include "model/dynamics.h"
+#include "engine/model/dynamics.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "control/command.h"
-#include "control/hybrid.h"
-#include "control/kinematics.h"
+#include "engine/control/command.h"
+#include "engine/control/hybrid.h"
+#include "engine/control/kinematics.h"
 #include "enginecase.h"
-#include "model/drive.h"
+#include "engine/model/drive.h"
 
 using namespace hs;
 

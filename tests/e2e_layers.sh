@@ -38,5 +38,16 @@ for layer in engine console view render; do
   [ -z "$missing" ] || fail "the $layer layer calls into a layer above it: $(echo "$missing" | head -5 | tr '\n' ';')"
 done
 
+# The folders are the layers: a file's includes name its own folder's layer
+# or one below it (engine < console < view < render < window < programs).
+src=${2:-$(dirname "$0")/..}
+rank() { case $1 in engine) echo 0;; console) echo 1;; view) echo 2;; render) echo 3;; window) echo 4;; programs) echo 5;; *) echo -1;; esac; }
+while IFS=: read -r file _ inc; do
+  from=$(echo "${file#"$src"/src/}" | cut -d/ -f1)
+  to=$(echo "$inc" | sed -E 's/.*#include "([a-z]+)\/.*/\1/')
+  [ "$(rank "$to")" -ge 0 ] || continue
+  [ "$(rank "$to")" -le "$(rank "$from")" ] || fail "$file includes a layer above its own: $inc"
+done < <(grep -rn '#include "[a-z]*/' "$src/src")
+
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
-echo "layers: no window library below the window, no call upward"
+echo "layers: no window library below the window, no call or include upward"

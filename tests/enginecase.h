@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "driver/app.h"
-#include "driver/console.h"
-#include "driver/startup.h"
+#include "console/app.h"
+#include "console/console.h"
+#include "console/startup.h"
 
 namespace hs {
 

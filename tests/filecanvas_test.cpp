@@ -1,7 +1,7 @@
 // The cairo canvas against the window's pixel rules: where lines of each
 // width and polygons land, the frame transforms, and the bitmap texts'
 // places, clipping and colour.
-#include "graphics/filecanvas.h"
+#include "render/filecanvas.h"
 
 #include <cairo.h>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "control/gains.h"
+#include "engine/control/gains.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "model/robotmodel.h"
+#include "engine/model/robotmodel.h"
 
 using namespace hs;
 

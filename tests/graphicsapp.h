@@ -5,8 +5,8 @@
 #include <cmath>
 #include <memory>
 
-#include "driver/app.h"
-#include "graphics/canvas.h"
+#include "console/app.h"
+#include "view/canvas.h"
 
 namespace hs {
 namespace testing_graphics {

@@ -1,5 +1,5 @@
 // Time-history graphs: axes and ticks, scales, clipping, degenerate scales.
-#include "graphics/graphs.h"
+#include "view/graphs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "control/hybrid.h"
+#include "engine/control/hybrid.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "control/kinematics.h"
+#include "engine/control/kinematics.h"
 #include "enginecase.h"
-#include "model/drive.h"
+#include "engine/model/drive.h"
 
 using namespace hs;
 

@@ -1,4 +1,4 @@
-#include "model/integrator.h"
+#include "engine/model/integrator.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "control/kinematics.h"
+#include "engine/control/kinematics.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/console.h"
-#include "driver/menu.h"
-#include "driver/startup.h"
+#include "console/app.h"
+#include "console/console.h"
+#include "console/menu.h"
+#include "console/startup.h"
 #include "driver_testutil.h"
 
 namespace hs {

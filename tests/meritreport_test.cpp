@@ -1,4 +1,4 @@
-#include "driver/meritreport.h"
+#include "console/meritreport.h"
 
 #include <gtest/gtest.h>
 

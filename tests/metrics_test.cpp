@@ -1,4 +1,4 @@
-#include "model/metrics.h"
+#include "engine/model/metrics.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // first and last images, an SVG that is XML with the title text, a PDF of
 // one 800 x 800 page, a GIF of nstep + 1 images at 4/100 s that loops, and
 // failures that name the file and leave nothing behind.
-#include "graphics/picture.h"
+#include "render/picture.h"
 
 #include <cairo.h>
 #include <gif_lib.h>

@@ -12,11 +12,11 @@
 #include <random>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/datafile.h"
-#include "driver/report.h"
-#include "graphics/canvas.h"
-#include "graphics/frame.h"
+#include "console/app.h"
+#include "console/datafile.h"
+#include "console/report.h"
+#include "view/canvas.h"
+#include "view/frame.h"
 
 namespace hs {
 namespace {

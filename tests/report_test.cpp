@@ -1,4 +1,4 @@
-#include "driver/report.h"
+#include "console/report.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,13 +1,13 @@
-#include "model/robotmodel.h"
+#include "engine/model/robotmodel.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "control/contour.h"
-#include "control/gains.h"
+#include "engine/control/contour.h"
+#include "engine/control/gains.h"
 #include "driver_testutil.h"
-#include "graphics/displaystate.h"
+#include "console/displaystate.h"
 
 using namespace hs;
 

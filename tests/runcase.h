@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "driver/menu.h"
+#include "console/menu.h"
 #include "enginecase.h"
 
 namespace hs {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "driver/app.h"
+#include "console/app.h"
 #include "enginecase.h"
 
 using namespace hs;

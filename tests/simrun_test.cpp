@@ -1,4 +1,4 @@
-#include "model/simrun.h"
+#include "engine/model/simrun.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "control/kinematics.h"
+#include "engine/control/kinematics.h"
 #include "enginecase.h"
-#include "model/drive.h"
-#include "model/dynamics.h"
-#include "model/integrator.h"
+#include "engine/model/drive.h"
+#include "engine/model/dynamics.h"
+#include "engine/model/integrator.h"
 
 using namespace hs;
 

@@ -1,4 +1,4 @@
-#include "driver/startup.h"
+#include "console/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/datafile.h"
-#include "driver/report.h"
+#include "console/datafile.h"
+#include "console/report.h"
 #include "driver_testutil.h"
 
 namespace hs {

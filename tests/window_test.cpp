@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "driver/compare.h"
-#include "driver/meritreport.h"
+#include "console/compare.h"
+#include "console/meritreport.h"
 #include "driver_testutil.h"
-#include "graphics/frame.h"
+#include "view/frame.h"
 #include "graphicsapp.h"
 #include "runcase.h"
 

@@ -1,7 +1,7 @@
 // Pictures saved from the window's 'p' and 'v': the names that tell the
 // case, the numbers added rather than a file replaced, the bytes of the
 // file pictures, and the console line for a folder that cannot take them.
-#include "graphics/windowpicture.h"
+#include "render/windowpicture.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "driver/datafile.h"
-#include "graphics/picture.h"
+#include "console/datafile.h"
+#include "render/picture.h"
 #include "runcase.h"
 
 namespace hs {

@@ -9,13 +9,13 @@
 #include <memory>
 #include <string>
 
-#include "driver/app.h"
-#include "driver/console.h"
-#include "driver/datafile.h"
-#include "driver/menu.h"
-#include "driver/startup.h"
-#include "graphics/canvas.h"
-#include "graphics/frame.h"
+#include "console/app.h"
+#include "console/console.h"
+#include "console/datafile.h"
+#include "console/menu.h"
+#include "console/startup.h"
+#include "view/canvas.h"
+#include "view/frame.h"
 
 namespace hs {
 namespace fuzz {

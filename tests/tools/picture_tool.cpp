@@ -13,9 +13,9 @@
 #include <memory>
 #include <string>
 
-#include "graphics/frame.h"
-#include "graphics/filecanvas.h"
-#include "graphics/picture.h"
+#include "view/frame.h"
+#include "render/filecanvas.h"
+#include "render/picture.h"
 #include "../runcase.h"
 
 namespace {

@@ -1,0 +1,48 @@
+// The application state owned by main: what the user entered, the model
+// derived from it, and the data of the runs.
+#pragma once
+
+#include "engine/control/contour.h"
+#include "engine/control/gains.h"
+#include "engine/control/hybrid.h"
+#include "console/console.h"
+#include "engine/settings.h"
+#include "console/displaystate.h"
+#include "engine/model/robotmodel.h"
+#include "engine/model/simrun.h"
+
+namespace hs {
+
+struct App {
+  SimSettings set;          // entered by the user
+  RobotModel model;         // derived
+  ContourPath path;         // derived
+  ServoGains gains;         // derived
+  ControlState ctl;         // data of one run
+  RunHistory hist[2];       // one history per robot type
+  RunReport lastrun;        // how the last run ended (out of reach, diverged)
+  DisplayState disp;        // window state
+  RunModel runmodel() const { return RunModel{set, model, path, gains}; }
+  RunHistory& history() { return hist[typeindex(set.type)]; }
+  const RunHistory& history() const { return hist[typeindex(set.type)]; }
+};
+
+// Start-up steps 1-2: display defaults, run constants, fixed work dimensions.
+void installconstants(App& app);
+// Default installation of both robots, all servo specs and all contours.
+void setdefaults(App& app, Console& con);
+// calmodel for the current selections, reporting unreachable path ends.
+void derive(App& app, Console& con);
+// Reachability of the current path's start and end for robot `type`, each
+// point out of reach reported at once; the joint values are not kept.
+void checkpathends(const App& app, Console& con, char type);
+// Prints the two unreachable-point lines and waits for one key.
+void reportunreachable(Console& con, const SimSettings& s, double x, double y);
+// The step of the window's display sequence before the robot is drawn: the
+// settings take the hand's dimensions as drawn (HANDWP, WORKLEN, WORKWID).
+void sethanddimensions(SimSettings& s);
+// The simulation run with its console messages ("calcontrol()終わり", and
+// the unreachable / divergence notes).
+void runsimulation(App& app, Console& con);
+
+}  // namespace hs

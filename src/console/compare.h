@@ -1,0 +1,37 @@
+// The four control methods side by side: each run on its own copy of the
+// application state, as if it had been chosen in the menu's method group
+// and the run repeated, all four at once on separate threads.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "console/app.h"
+#include "engine/model/metrics.h"
+
+namespace hs {
+
+// The methods compared, in the order of their rows.
+constexpr std::array<char, 4> COMPAREMETHODS{'1', '3', '4', '6'};
+
+// One method's run and its figures.
+struct MethodRun {
+  char method = 0;         // control method '1', '3', '4' or '6'
+  FiguresOfMerit fig;      // figures of its run
+  RunReport rep;           // how its run ended (unreachable point, divergence)
+  int unreachableends = 0; // path ends the robot cannot reach [-]
+  double dt = 0;                 // output interval of the run [s]
+  double tf = 0;                 // end of the commanded motion [s]
+  std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
+  std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
+};
+
+// Runs `method` on a copy of app: the method is selected, the model and
+// gains are derived again with its own servo targets, and the run is made.
+// Nothing is printed and app is left as it is.
+MethodRun runmethod(const App& app, char method);
+
+// runmethod for each of COMPAREMETHODS, all in parallel; app is only read.
+std::array<MethodRun, 4> comparemethods(const App& app);
+
+}  // namespace hs

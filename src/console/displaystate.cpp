@@ -1,0 +1,50 @@
+// Display state defaults and the setting-error label (pure, no drawing).
+#include "console/displaystate.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace hs {
+
+// Start-up values of the window state and the graph layout. The joint
+// drawing radii are left alone: the default installation sets them.
+void setdisplaydefaults(DisplayState& d) {
+  d.zoom = 1.0;
+  d.frame = 0;
+  d.errmag = 10.0;
+  d.grapherrmag = 10.0;
+  d.origin = {-0.5, -0.3};
+  d.posgraph = {0.4, 0.5};
+  d.posheight = 0.4;
+  d.forcegraph = {0.4, 0.1};
+  d.torquegraph = {0.4, -0.3};
+  d.graphwidth = 0.5;
+  d.graphhalf = 0.25;
+  d.errlabel = "00[mm]";
+}
+
+// The setting error in whole millimetres, truncated toward zero: two digits
+// (tens, units) for 0 .. 99 mm; outside that range the full signed number.
+void seterrlabel(double seterror, DisplayState& d) {
+  const double mm = 1000.0 * seterror;
+  if (!std::isfinite(mm) || std::fabs(mm) >= 1e9) {
+    d.errlabel = "***[mm]";
+    return;
+  }
+  const long tens = static_cast<long>(100.0 * seterror);
+  const long units = static_cast<long>(mm - 10.0 * tens);
+  if (tens >= 0 && tens <= 9 && units >= 0 && units <= 9) {
+    const char digits[] = "0123456789";
+    d.errlabel = std::string{digits[tens], digits[units]} + "[mm]";
+    return;
+  }
+  const long whole = static_cast<long>(mm);
+  char buf[32];
+  if (whole < 0)
+    std::snprintf(buf, sizeof buf, "-%02ld[mm]", -whole);
+  else
+    std::snprintf(buf, sizeof buf, "%ld[mm]", whole);
+  d.errlabel = buf;
+}
+
+}  // namespace hs

@@ -1,0 +1,45 @@
+// Display state of the window: zoom, shown frame, error magnification,
+// robot-view origin and the graph layout.
+#pragma once
+
+#include <string>
+
+#include "engine/settings.h"
+
+namespace hs {
+
+// Playback of the run in wall time: one output step every dt.
+struct Playback {
+  bool playing = false;  // the timer advances the shown step
+  bool clockset = false; // the first tick has taken the start time
+  double start = 0;      // wall-clock time of the first tick [s]
+  int startframe = 0;    // output step shown at that time
+  int chain = 0;         // number of the current timer chain; older ticks are dropped
+};
+
+struct DisplayState {
+  double zoom = 1.0;          // robot drawing scale (window units per metre)
+  int frame = 0;              // output step shown, 0 .. nstep
+  double errmag = 10.0;       // magnification of the position error (green point)
+  double grapherrmag = 10.0;  // magnification of the peripheral error in the graph
+  Pair origin{-0.5, -0.3};    // window position of the robot base before zoom
+  // Graph layout [window units].
+  Pair posgraph{0.4, 0.5};
+  double posheight = 0.4;
+  Pair forcegraph{0.4, 0.1};
+  Pair torquegraph{0.4, -0.3};
+  double graphwidth = 0.5;
+  double graphhalf = 0.25;
+  // Drawing radii of the joint circles [m], fixed at start-up.
+  double jointr1 = 0, jointr2 = 0;
+  // Setting-error label drawn after "Workpiece setting error=".
+  std::string errlabel = "00[mm]";
+  Playback play;
+};
+
+// Installs the display defaults of start-up.
+void setdisplaydefaults(DisplayState& d);
+// Rewrites the setting-error label from seterror [m]: whole millimetres, truncated.
+void seterrlabel(double seterror, DisplayState& d);
+
+}  // namespace hs

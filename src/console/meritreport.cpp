@@ -1,0 +1,144 @@
+// Figures of merit on the console and as CSV.
+#include "console/meritreport.h"
+
+#include <cmath>
+
+namespace hs {
+
+const std::array<FigureInfo, 9> FIGURES{{
+    {"frms", "接触力誤差の実効値（整定後）", &FiguresOfMerit::frms, "N", "%8.4f", 8},
+    {"fmax", "接触力誤差の最大値（整定後）", &FiguresOfMerit::fmax, "N", "%8.4f", 8},
+    {"erms", "位置誤差の実効値（整定後）", &FiguresOfMerit::erms, "m", "%9.6f", 9},
+    {"emax", "位置誤差の最大値（整定後）", &FiguresOfMerit::emax, "m", "%9.6f", 9},
+    {"pend", "経路方向位置誤差の終端値", &FiguresOfMerit::pend, "m", "%9.6f", 9},
+    {"pmax", "経路方向位置誤差の最大値", &FiguresOfMerit::pmax, "m", "%9.6f", 9},
+    {"t1peak", "モータ1最大トルク／T1max", &FiguresOfMerit::t1peak, "-", "%6.3f", 6},
+    {"t2peak", "モータ2最大トルク／T2max", &FiguresOfMerit::t2peak, "-", "%6.3f", 6},
+    {"tsat", "トルク飽和ステップの割合", &FiguresOfMerit::tsat, "%", "%7.2f", 7},
+}};
+
+namespace {
+
+const char* robotname(char type) {
+  return type == 'a' ? "円筒座標ロボット" : type == 'b' ? "SCARAロボット" : "";
+}
+
+const char* contourname(char curve) {
+  return curve == 'L' ? "直線" : curve == 'C' ? "円" : curve == 'S' ? "正弦波曲線" : "";
+}
+
+// Columns the text takes on a terminal: two for each East Asian character
+// (three or four bytes in UTF-8), one for everything else.
+int columns(const std::string& utf8) {
+  int n = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const unsigned char c = static_cast<unsigned char>(utf8[i]);
+    const int len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    n += len >= 3 ? 2 : 1;
+    i += len;
+  }
+  return n;
+}
+
+// text followed by blanks up to `width` terminal columns.
+std::string padded(const std::string& text, int width) {
+  const int n = columns(text);
+  return text + std::string(n < width ? width - n : 0, ' ');
+}
+
+std::string settledrange(const FiguresOfMerit& f) {
+  return fmt("整定後 = ステップ %d〜%d", f.first, f.last);
+}
+
+std::string csvheader() {
+  std::string h = "method";
+  for (const FigureInfo& fi : FIGURES) h += std::string(",") + fi.name;
+  return h + "\n";
+}
+
+std::string csvrow(char method, const FiguresOfMerit& f) {
+  std::string row(1, method);
+  for (const FigureInfo& fi : FIGURES) row += fmt(",%.17g", f.*fi.value);
+  return row + "\n";
+}
+
+}  // namespace
+
+std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows) {
+  std::array<std::array<bool, 4>, 9> best{};
+  for (std::size_t c = 0; c < FIGURES.size(); ++c) {
+    double least = INFINITY;
+    for (const MethodRun& r : rows) {
+      const double v = std::fabs(r.fig.*FIGURES[c].value);
+      if (v < least) least = v;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      best[c][i] = std::fabs(rows[i].fig.*FIGURES[c].value) == least;
+  }
+  return best;
+}
+
+std::string metricstext(const App& app) {
+  const SimSettings& s = app.set;
+  const FiguresOfMerit f = figuresofmerit(app.history(), s, app.model);
+  std::string t = fmt("\n\n制御結果の評価　%s　hybrid%c　%s", robotname(s.type), s.hybrid,
+                      contourname(s.curve));
+  t += "\n  (" + settledrange(f) + fmt(",  全体 = ステップ 0〜%d)", f.last);
+  for (const FigureInfo& fi : FIGURES)
+    t += "\n  " + padded(fi.label, 30) + padded(fi.name, 7) +
+         fmt("=%11.6f[%s]", f.*fi.value, fi.unit);
+  return t;
+}
+
+std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
+  const SimSettings& s = app.set;
+  std::string t = fmt("\n\n制御方法の比較　%s　%s　(%s)", robotname(s.type), contourname(s.curve),
+                      settledrange(rows[0].fig).c_str());
+  // Column heads: each figure's name and unit, right-aligned over its value
+  // (a cell is a blank, the value and its mark).
+  t += "\n" + padded("  方法", 9);
+  for (const FigureInfo& fi : FIGURES) {
+    const std::string head = fi.unit[0] == '-' ? fi.name : std::string(fi.name) + "[" + fi.unit + "]";
+    t += fmt(" %*s", fi.width + 1, (head + " ").c_str());
+  }
+  const auto best = bestmarks(rows);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    t += fmt("\n  hybrid%c", rows[i].method);
+    for (std::size_t c = 0; c < FIGURES.size(); ++c)
+      t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
+    if (rows[i].method == s.hybrid) t += " ←現在";
+  }
+  t += "\n  * : 各列の最良値（絶対値が最小の値）";
+  // A run that met an unreachable point or diverged has figures without meaning.
+  for (const MethodRun& r : rows) {
+    if (r.unreachableends > 0 || r.rep.unreachable)
+      t += fmt("\n!!! hybrid%c: 手先の届かない指令点がありました．この結果は意味を持ちません．",
+               r.method);
+    if (r.rep.diverged)
+      t += fmt("\n!!! hybrid%c: 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．",
+               r.method, r.rep.diverged_t);
+  }
+  return t;
+}
+
+void printmetrics(const App& app, Console& con) { con.print(metricstext(app)); }
+
+void printcompare(const App& app, Console& con) {
+  con.print(comparetext(app, comparemethods(app)));
+}
+
+std::string metricscsv(char method, const FiguresOfMerit& f) {
+  return csvheader() + csvrow(method, f);
+}
+
+std::string metricscsv(const App& app) {
+  return metricscsv(app.set.hybrid, figuresofmerit(app.history(), app.set, app.model));
+}
+
+std::string comparecsv(const std::array<MethodRun, 4>& rows) {
+  std::string csv = csvheader();
+  for (const MethodRun& r : rows) csv += csvrow(r.method, r.fig);
+  return csv;
+}
+
+}  // namespace hs

@@ -1,0 +1,343 @@
+// hybridsim-batch: one simulation run without a window. By default its run
+// history goes to standard output as CSV (for spreadsheets, gnuplot,
+// pandas); options ask for pictures of the run, its figures of merit, the
+// four control methods side by side, or settings changed by name.
+//
+// The run goes through the interactive start-up (defaults, derivation, the
+// case file or the three selections, the settings given by name,
+// derivation, the menu's first rerun). Standard error shows its warnings
+// and errors; with --verbose it shows the whole console text. No key is
+// ever awaited.
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/app.h"
+#include "console/compare.h"
+#include "console/console.h"
+#include "console/datafile.h"
+#include "console/historycsv.h"
+#include "console/meritreport.h"
+#include "engine/settingfields.h"
+#include "console/startup.h"
+#include "render/picture.h"
+
+namespace {
+
+// Console text to standard error; the input is at its end from the start,
+// so every key wait returns at once and no number is ever read. Unless
+// verbose, only the warnings pass: a text whose first line starts with "!!"
+// (after its line ends and indent), and the indented lines printed right
+// after it, which belong to it.
+class BatchConsole : public hs::Console {
+ public:
+  explicit BatchConsole(bool verbose) : out_(hs::makeStdConsole(stderr)), verbose_(verbose) {}
+  void print(const std::string& utf8) override {
+    if (verbose_ || iswarning(utf8)) {
+      out_->print(utf8);
+      shown_ = true;
+    }
+  }
+  // Ends the last warning line shown.
+  void finish() {
+    if (!verbose_ && shown_) out_->print("\n");
+  }
+  // A refusal of the case: on its own lines, also when not verbose.
+  void error(const std::string& text) {
+    const std::size_t start = text.find_first_not_of('\n');
+    out_->print(verbose_ ? "\n" + text + "\n" : text.substr(start == std::string::npos ? 0 : start) + "\n");
+  }
+  int readkey() override { return -1; }
+  hs::ReadStatus readnumber(double&) override { return hs::ReadStatus::End; }
+  hs::ReadStatus readword(std::string&) override { return hs::ReadStatus::End; }
+  void discardline() override {}
+  bool atend() const override { return true; }
+
+ private:
+  bool iswarning(const std::string& text) {
+    const std::size_t start = text.find_first_not_of('\n');
+    if (start == std::string::npos) return false;
+    const std::size_t mark = text.find_first_not_of(' ', start);
+    if (mark != std::string::npos && text.compare(mark, 2, "!!") == 0) return inwarning_ = true;
+    const bool indented = start == 1 && mark != std::string::npos && mark > start;
+    return inwarning_ = inwarning_ && indented;
+  }
+
+  std::unique_ptr<hs::Console> out_;
+  bool verbose_;
+  bool shown_ = false;
+  bool inwarning_ = false;
+};
+
+// Exit status of a run that was carried out: 3 when its path left the
+// reachable area or the integration diverged (the outputs are still
+// written: they are what the model computed), 0 for a clean run.
+int runstatus(const hs::RunReport& rep) { return rep.unreachable || rep.diverged ? 3 : 0; }
+
+const char USAGE[] =
+    "usage: hybridsim-batch [options] CASEFILE\n"
+    "       hybridsim-batch [options] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
+    "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE] [--csv FILE]\n"
+    "         [--metrics] [--compare] [--set NAME=VALUE]... [--list-settings] [--verbose]\n"
+    "CASEFILE is a robot data file. Without an output option the run history goes to\n"
+    "standard output as CSV; with output options only what they ask is written\n"
+    "(--csv - is standard output). Standard error shows warnings and errors\n"
+    "(--verbose: the whole console text).\n"
+    "exit status: 0 clean run; 1 case file refused or unreadable, or an output file\n"
+    "             not written; 2 wrong arguments (nothing is run);\n"
+    "             3 the path left the reachable area or the run diverged (the\n"
+    "             outputs are still written)\n";
+
+// --help: the usage above, then every option with its meaning.
+class UsageFormatter : public CLI::Formatter {
+ public:
+  std::string make_usage(const CLI::App*, std::string) const override {
+    return USAGE;
+  }
+};
+
+// One setting given by name on the command line, checked against the table.
+struct NamedValue {
+  const hs::SettingField* field = nullptr;
+  double value = 0;  // in the field's unit as stored (SI)
+};
+
+// Reads "NAME=VALUE" against the settings table; the reason when refused.
+std::string parsenamed(const std::string& arg, NamedValue* out) {
+  const std::size_t eq = arg.find('=');
+  if (eq == std::string::npos) return arg + ": not NAME=VALUE";
+  const std::string name = arg.substr(0, eq), text = arg.substr(eq + 1);
+  const hs::SettingField* f = hs::settingfield(name);
+  if (!f) return arg + ": no setting named " + name + " (--list-settings lists them)";
+  char* end = nullptr;
+  const double v = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0') return arg + ": " + text + " is not a number";
+  const std::string refused = hs::refusal(*f, v);
+  if (!refused.empty()) return refused;
+  if (out) *out = NamedValue{f, v};
+  return "";
+}
+
+// The shortest decimal text that reads back to the same double.
+std::string shortest(double v) {
+  for (int digits = 6; digits < 17; ++digits) {
+    const std::string t = hs::fmt("%.*g", digits, v);
+    if (std::strtod(t.c_str(), nullptr) == v) return t;
+  }
+  return hs::fmt("%.17g", v);
+}
+
+// The settings table with the start-up default of each field, as CSV.
+std::string settingscsv(hs::App& app, hs::Console& con) {
+  hs::installconstants(app);
+  hs::setdefaults(app, con);
+  std::string out = "name,unit,limit,default\n";
+  for (const hs::SettingField& f : hs::settingfields())
+    out += hs::fmt("%s,%s,%s,%s\n", f.name, f.unit, hs::limitwords(f.limit),
+                   shortest(f.field(app.set)).c_str());
+  return out;
+}
+
+// Everything the command line asks.
+struct Request {
+  std::string casefile;
+  std::string robot, method, contour;  // the three selections, one key each
+  int frame = -1;                      // output step of the frame pictures; -1: the last
+  std::string png, svg, pdf, gif, csv; // output files ("-" for --csv: standard output)
+  bool metrics = false, compare = false, listsettings = false, verbose = false;
+  std::vector<std::string> sets;       // NAME=VALUE, in the order given
+  std::vector<NamedValue> named;       // the same, checked
+};
+
+// Reads the command line into rq. Returns -1 to go on, or the exit status
+// (0 after --help, 2 for wrong arguments, the message and usage printed).
+int parseargs(int argc, char** argv, int nstep, Request& rq) {
+  CLI::App cli("One simulation run of the hybrid-control simulator without a window.",
+               "hybridsim-batch");
+  cli.formatter(std::make_shared<UsageFormatter>());
+  cli.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+  auto* file = cli.add_option("CASEFILE", rq.casefile, "robot data file holding the whole case")
+                   ->type_name("");
+  auto* robot = cli.add_option("--robot", rq.robot, "robot: a cylindrical coordinate, b SCARA")
+                    ->check(CLI::IsMember({"a", "b"}));
+  auto* method = cli.add_option("--method", rq.method, "hybrid control method 1, 3, 4 or 6")
+                     ->check(CLI::IsMember({"1", "3", "4", "6"}));
+  auto* contour = cli.add_option("--contour", rq.contour, "contour: L line, C circle, S sine")
+                      ->check(CLI::IsMember({"L", "C", "S"}));
+  auto* frame = cli.add_option("--frame", rq.frame,
+                               "output step of the PNG, SVG and PDF pictures (default: the last, " +
+                                   std::to_string(nstep) + ")")
+                    ->type_name("N")
+                    ->check(CLI::Range(0, nstep));
+  cli.add_option("--png", rq.png, "write the picture of the step as PNG (800 x 800 px)")
+      ->type_name("FILE");
+  cli.add_option("--svg", rq.svg, "write the picture of the step as SVG")->type_name("FILE");
+  cli.add_option("--pdf", rq.pdf, "write the picture of the step as a one-page PDF")
+      ->type_name("FILE");
+  auto* gif = cli.add_option("--gif", rq.gif, "write the whole run as an animated GIF")
+                  ->type_name("FILE");
+  cli.add_option("--csv", rq.csv,
+                 "write the CSV (history, --metrics or --compare) to FILE; - is standard output")
+      ->type_name("FILE");
+  auto* metrics = cli.add_flag("--metrics", rq.metrics, "the run's figures of merit as CSV instead of the history");
+  cli.add_flag("--compare", rq.compare,
+               "run methods 1, 3, 4 and 6 on the case: their figures as CSV, and with\n"
+               "--png/--svg/--pdf a picture of their force and peripheral errors")
+      ->excludes(metrics)
+      ->excludes(gif)
+      ->excludes(frame);
+  cli.add_option("--set", rq.sets, "set a setting by name after the case, in its stored SI unit\n"
+                                   "(repeatable; --list-settings lists the names)")
+      ->type_name("NAME=VALUE")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); },
+                             ""));
+  cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and default as CSV");
+  cli.add_flag("--verbose", rq.verbose, "the whole console text on standard error");
+  for (auto* o : {robot, method, contour}) file->excludes(o);
+  const auto wrong = [](const std::string& what) {
+    std::fprintf(stderr, "hybridsim-batch: %s\n%s", what.c_str(), USAGE);
+    return 2;
+  };
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(cli.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::ParseError& e) {
+    return wrong(e.what());
+  }
+  if (rq.listsettings) return -1;
+  const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
+  if (rq.casefile.empty() && !selected)
+    return wrong("give a CASEFILE or all of --robot, --method and --contour");
+  for (const std::string& s : rq.sets) {
+    rq.named.emplace_back();
+    parsenamed(s, &rq.named.back());
+  }
+  return -1;
+}
+
+// Writes one output; false (the reason on standard error) when it could not.
+bool written(bool ok, const std::string& error) {
+  if (!ok) std::fprintf(stderr, "hybridsim-batch: %s\n", error.c_str());
+  return ok;
+}
+
+bool writecsv(const std::string& dest, const std::string& text) {
+  if (dest.empty() || dest == "-") {
+    // A full disk may show in the write, the flush, or only in the error flag.
+    const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+                    std::fflush(stdout) == 0 && !std::ferror(stdout);
+    return written(ok, "standard output: write error");
+  }
+  std::string reason;
+  return written(hs::writefilesafely(dest, text, &reason), dest + ": " + reason);
+}
+
+// The pictures asked for, each drawn by `draw` in its format.
+template <class Draw>
+bool writepictures(const Request& rq, Draw draw) {
+  bool ok = true;
+  const std::pair<const std::string*, hs::PictureFormat> pictures[] = {
+      {&rq.png, hs::PictureFormat::Png},
+      {&rq.svg, hs::PictureFormat::Svg},
+      {&rq.pdf, hs::PictureFormat::Pdf}};
+  for (const auto& [path, format] : pictures) {
+    std::string error;
+    if (!path->empty()) ok = written(draw(format, *path, &error), error) && ok;
+  }
+  return ok;
+}
+
+// The rows of the four methods whose run left the reachable area or
+// diverged, each named on standard error; 3 when there is one, else 0.
+int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
+  int status = 0;
+  for (const hs::MethodRun& r : rows) {
+    if (r.rep.unreachable || r.unreachableends > 0)
+      std::fprintf(stderr, "hybridsim-batch: method %c: the path left the reachable area\n", r.method);
+    if (r.rep.diverged)
+      std::fprintf(stderr, "hybridsim-batch: method %c: the run diverged at t = %g s\n", r.method,
+                   r.rep.diverged_t);
+    if (r.rep.unreachable || r.unreachableends > 0 || r.rep.diverged) status = 3;
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  static hs::App app;  // large run histories: keep them off the stack
+  // Parse everything before any work so that wrong arguments cost nothing;
+  // the run's last output step bounds --frame.
+  hs::installconstants(app);
+  Request rq;
+  const int parsed = parseargs(argc, argv, app.set.nstep, rq);
+  if (parsed >= 0) return parsed;
+
+  BatchConsole con(rq.verbose);
+  if (rq.listsettings) return writecsv("-", settingscsv(app, con)) ? 0 : 1;
+
+  std::string text, reason;
+  if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, text, reason)) {
+    std::fprintf(stderr, "hybridsim-batch: %s: %s\n", rq.casefile.c_str(), reason.c_str());
+    return 1;
+  }
+
+  // The case, then the settings by name; the comparison runs here, on the
+  // state each single run of a method would start from (before the
+  // derivation and rerun of the start-up), and needs nothing after it.
+  std::array<hs::MethodRun, 4> rows;
+  bool refused = false;
+  const hs::Chooser selected =
+      hs::selections(rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0]);
+  hs::startup(app, con, [&](hs::App& a, hs::Console& c) {
+    c.print("\n\nロボットの制御シミュレーション");
+    if (rq.casefile.empty()) {
+      selected(a, c);
+    } else {
+      std::string echo, error;
+      if (!hs::loadcase(text, a, &echo, &error)) {
+        con.error(error);
+        refused = true;
+        return false;
+      }
+      c.print(echo);
+    }
+    for (const NamedValue& nv : rq.named) nv.field->field(a.set) = nv.value;
+    if (rq.compare) rows = hs::comparemethods(a);
+    return !rq.compare;
+  });
+  if (refused) return 1;
+  con.print("\n");
+  con.finish();
+
+  const bool anyoutput = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() ||
+                         !rq.gif.empty() || !rq.csv.empty() || rq.metrics || rq.compare;
+  bool ok = true;
+  int status = 0;
+  if (rq.compare) {
+    status = comparestatus(rows);
+    ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
+      return hs::writecompare(app, rows, f, path, error);
+    });
+    ok = writecsv(rq.csv, hs::comparecsv(rows)) && ok;
+  } else {
+    status = runstatus(app.lastrun);
+    const int frame = rq.frame < 0 ? app.set.nstep : rq.frame;
+    ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
+      return hs::writeframe(app, frame, f, path, error);
+    });
+    std::string error;
+    if (!rq.gif.empty()) ok = written(hs::writegif(app, rq.gif, &error), error) && ok;
+    if (rq.metrics) ok = writecsv(rq.csv, hs::metricscsv(app)) && ok;
+    else if (!anyoutput || !rq.csv.empty()) ok = writecsv(rq.csv, hs::historycsv(app)) && ok;
+  }
+  return ok ? status : 1;
+}

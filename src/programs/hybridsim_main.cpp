@@ -1,0 +1,29 @@
+// The interactive simulator: start dialogue on the console, first run, then
+// the window whose keys hand control back to the console menu.
+//
+//   hybridsim [CASEFILE] [toolkit options such as -display, -geometry]
+#include <cstdio>
+#include <string>
+
+#include "console/app.h"
+#include "console/console.h"
+#include "console/startup.h"
+#include "window/window.h"
+
+int main(int argc, char** argv) {
+  auto con = hs::makeStdConsole(stdout);
+  // Fail before the dialogue, not after it, when no window can be shown.
+  if (!hs::displayavailable()) {
+    con->print("\nグラフィック画面を開けません (DISPLAY が設定されていないか，X サーバに接続できません)．"
+               "\n画面なしで計算するには hybridsim-batch を使ってください．\n");
+    return 1;
+  }
+  static hs::App app;  // large run histories: keep them off the stack
+  const std::string casefile = hs::takecasefile(argc, argv);
+  if (!hs::startup(app, *con, casefile)) {
+    con->print("\n\n入力が終わりました．プログラムを終了します．\n");
+    hs::restoreterminal();
+    return 1;
+  }
+  hs::startgraphics(app, *con, argc, argv);
+}

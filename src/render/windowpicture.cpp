@@ -1,0 +1,88 @@
+// Pictures saved from the window: the bytes come from the file pictures,
+// written once to a private temporary file and then given the first free
+// name of the case.
+#include "render/windowpicture.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+
+#include "console/safefile.h"
+#include "view/frame.h"
+#include "render/picture.h"
+
+namespace hs {
+
+namespace {
+
+// Numbered names tried before giving up (a folder full of one case's pictures).
+constexpr int MAXTRIES = 1000;
+
+std::string infolder(const std::string& folder, const std::string& name) {
+  return folder.empty() ? name : folder + "/" + name;
+}
+
+// Gives the complete file `tmp` the name `path` unless a file has it: a
+// hard link is made only where no file of that name exists, in one step, so
+// two pictures saved in quick succession (or by two programs) cannot take
+// the same name or replace a file. A file system without hard links gets the
+// name claimed by an exclusive create and the file renamed over the claim.
+// Returns 0 or the errno (EEXIST: the name is taken).
+int claimname(const std::string& tmp, const std::string& path) {
+  if (::link(tmp.c_str(), path.c_str()) == 0) return 0;
+  const int err = errno;
+  if (err != EPERM && err != EOPNOTSUPP && err != ENOSYS) return err;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  ::close(fd);
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int renameerr = errno;
+    ::unlink(path.c_str());
+    return renameerr;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int shownstep(const App& app) { return std::max(0, std::min(app.disp.frame, laststep(app))); }
+
+std::string picturename(const App& app, WindowPicture what, int n) {
+  const SimSettings& s = app.set;
+  std::string name = fmt("hybridsim-%c%c%c", s.type, s.hybrid, s.curve);
+  if (what == WindowPicture::Frame) name += fmt("-%d", shownstep(app));
+  if (n > 0) name += fmt("-%d", n);
+  return name + (what == WindowPicture::Frame ? ".png" : ".gif");
+}
+
+std::string savepicture(const App& app, WindowPicture what, const std::string& folder) {
+  const bool movie = what == WindowPicture::Movie;
+  const std::string bytes =
+      movie ? gifbytes(app) : framebytes(app, shownstep(app), PictureFormat::Png);
+  // The temporary file lies in the same folder, so the link cannot cross
+  // file systems; the process id and a count keep every save's file apart.
+  static std::atomic<unsigned> saves{0};
+  std::string path = infolder(folder, picturename(app, what, 0));
+  const std::string tmp = path + fmt(".%ld-%u.tmp", static_cast<long>(::getpid()), saves++);
+  std::string reason;
+  bool saved = writefilesafely(tmp, bytes, &reason);
+  if (saved) {
+    int err = EEXIST;
+    for (int n = 0; n < MAXTRIES && err == EEXIST; ++n) {
+      path = infolder(folder, picturename(app, what, n));
+      err = claimname(tmp, path);
+    }
+    ::unlink(tmp.c_str());
+    saved = err == 0;
+    if (!saved) reason = reasonof(err);
+  }
+  const char* kind = movie ? "アニメーション" : "描画画面";
+  if (saved) return fmt("\n%sをファイル %s に保存しました．", kind, path.c_str());
+  return fmt("\n%sをファイル %s に保存できません（%s）．", kind, path.c_str(), reason.c_str());
+}
+
+}  // namespace hs

@@ -1,0 +1,33 @@
+// Pictures saved from the window's keys: the shown frame as PNG ('p') and
+// the whole run as an animated GIF ('v'), in a folder (the current one) under
+// a name that tells robot, method, contour and step, never over a file that
+// is already there.
+#pragma once
+
+#include <string>
+
+#include "console/app.h"
+
+namespace hs {
+
+enum class WindowPicture {
+  Frame,  // the shown output step, PNG
+  Movie,  // every output step of the run, animated GIF
+};
+
+// The output step the window shows: the display's frame held to 0 .. the
+// last step of the run.
+int shownstep(const App& app);
+
+// The file name of try n: n = 0 has no number ("hybridsim-b6S-100.png",
+// "hybridsim-b6S.gif"), later tries add it ("hybridsim-b6S-100-1.png",
+// "hybridsim-b6S-2.gif").
+std::string picturename(const App& app, WindowPicture what, int n);
+
+// Writes the picture into `folder` ("" for the current folder) under the
+// first picturename not taken and returns the console line naming the file,
+// or the one saying why it could not be written. The file appears complete
+// or not at all; app is only read.
+std::string savepicture(const App& app, WindowPicture what, const std::string& folder = "");
+
+}  // namespace hs

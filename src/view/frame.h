@@ -1,0 +1,77 @@
+// What the window shows and how its keys act, apart from the toolkit: the
+// GLUT callbacks in window.cpp only hand these the App, the Console and a
+// GL canvas, and tests hand them a Recorder.
+#pragma once
+
+#include <string>
+
+#include "console/app.h"
+#include "view/canvas.h"
+
+namespace hs {
+
+// Window title with the key help (UTF-8).
+extern const char* const WINDOWTITLE;
+
+// What the key table asks the caller to do after it has updated the state.
+enum class KeyAction {
+  Stored,  // nothing to draw: only menukey stored, or the playback paused
+  Redraw,  // s, 0, w, W, arrows, Home, End: draw the frame again
+  Menu,    // a parameter-group key: run the console menu
+  Quit,    // escape: end the program with status 0
+  Play,    // space: draw the frame, then start the playback timer
+  Help,    // '?': print the key list on the console
+  Save,    // 'o': save the case through the console
+  Picture, // 'p': the caller saves the shown frame as a PNG file
+  Movie,   // 'v': the caller saves the run as an animated GIF file
+  Metrics, // 'm': print the figures of merit of the run
+  Compare, // 'M': run the four methods on the case and print their table
+};
+
+// The keys the toolkit reports apart from characters that the window uses.
+enum class SpecialKey { Left, Right, Home, End, Other };
+
+// The key table: stores the key as the pending menu key and updates type,
+// curve, frame, zoom and playback as the key asks. Draws nothing.
+KeyAction keytable(App& app, unsigned char key);
+// The arrows, Home and End: pause, then one step back / forward, the first /
+// the last step. Not a menu key: menukey stays. Draws nothing.
+KeyAction specialkeytable(App& app, SpecialKey key);
+// keytable, then runs the menu, redraws, prints the key list, saves the
+// case or prints the figures of merit as asked. Quit, starting the timer and
+// writing picture files are left to the caller.
+KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key);
+// specialkeytable, then redraws as asked.
+KeyAction specialkeyboard(App& app, Canvas& cv, SpecialKey key);
+
+// The last output step of the run (the shown step runs 0 .. laststep).
+int laststep(const App& app);
+
+// What one tick of the playback timer does.
+struct PlayTick {
+  Playback play;    // playback state after the tick
+  int frame = 0;    // output step to show
+  bool redraw = false;  // the shown step changed
+  int delayms = -1;     // wait before the next tick [ms]; -1: no further tick
+};
+// One tick at wall-clock time now [s] while `frame` is shown: the step due
+// is the one dt [s] of wall time per step after the first tick, at most
+// `last`, where playing stops. Late ticks skip steps, so the animation keeps
+// to real time. A paused playback does nothing.
+PlayTick playtick(const Playback& play, int frame, int last, double dt, double now);
+// The tick of timer chain `chain` on the app: playtick, then the new step
+// drawn. Returns the wait before the next tick [ms], or -1 when the chain
+// ends (playback paused, restarted as another chain, or at the last step).
+int playtimer(App& app, Canvas& cv, int chain, double now);
+
+// One complete frame of the shown output step.
+void display(App& app, Canvas& cv);
+void beginframe(Canvas& cv);
+void endframe(Canvas& cv);
+void drawtext(Canvas& cv, float x, float y, Font font, const std::string& text);
+// Title lines of the left panel: program, robot, method, setting error.
+void drawtitle(Canvas& cv, const App& app);
+// Legend of the three points.
+void drawlegend(Canvas& cv);
+
+}  // namespace hs

@@ -1,0 +1,151 @@
+// The graphics window: one still picture of an output step of the last run,
+// stepped, reset and zoomed by keys; the parameter-group keys hand control
+// to the console menu, which reruns the simulation; 'p' and 'v' save the
+// picture and the run as files.
+#include "window/window.h"
+
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+
+#include "console/console.h"
+#include "view/frame.h"
+#include "window/glcanvas.h"
+#include "render/windowpicture.h"
+
+// Xlib last: its macros (None, Status, ...) would clash with names above.
+#ifdef HYBRIDSIM_HAVE_X11
+#include <GL/glx.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#endif
+
+namespace hs {
+
+// ---- Toolkit side ----
+
+namespace {
+
+// The App and Console are main's; the callbacks reach them through these.
+App* gapp = nullptr;
+Console* gcon = nullptr;
+GlCanvas gcanvas;
+bool titleset = false;
+
+// Window managers read the title as UTF-8 from _NET_WM_NAME; GLUT's own
+// title is in the console's character set. The GLUT window is the drawable
+// of the current GL context.
+bool setutf8title() {
+#ifdef HYBRIDSIM_HAVE_X11
+  Display* dpy = glXGetCurrentDisplay();
+  const GLXDrawable win = glXGetCurrentDrawable();
+  if (dpy == nullptr || win == 0) return false;
+  // Window managers that read only WM_NAME get the title in the locale's
+  // encoding the X way: STRING when Latin-1 holds it, compound text when not.
+  Xutf8SetWMProperties(dpy, win, WINDOWTITLE, WINDOWTITLE, nullptr, 0, nullptr, nullptr, nullptr);
+  const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(WINDOWTITLE);
+  const int len = static_cast<int>(std::strlen(WINDOWTITLE));
+  for (const char* prop : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
+    XChangeProperty(dpy, win, XInternAtom(dpy, prop, False), utf8, 8, PropModeReplace, bytes,
+                    len);
+  XFlush(dpy);
+#endif
+  return true;
+}
+
+void displaycb() {
+  if (!titleset) titleset = setutf8title();
+  display(*gapp, gcanvas);
+}
+
+void reshapecb(int width, int height) {
+  // No aspect correction: a non-square window stretches the picture.
+  glViewport(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+}
+
+// Wall-clock seconds for the playback (steady: unaffected by clock changes).
+double wallclock() {
+  using namespace std::chrono;
+  return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Between ticks the event loop sleeps until the next timer is due.
+void timercb(int chain) {
+  const int ms = playtimer(*gapp, gcanvas, chain, wallclock());
+  if (ms >= 0) glutTimerFunc(static_cast<unsigned>(ms), timercb, chain);
+}
+
+void keyboardcb(unsigned char key, int, int) {
+  const KeyAction act = keyboard(*gapp, *gcon, gcanvas, key);
+  if (act == KeyAction::Quit) {
+    restoreterminal();
+    std::exit(0);
+  }
+  if (act == KeyAction::Play) glutTimerFunc(0, timercb, gapp->disp.play.chain);
+  // Pictures go into the current folder; the console says which file.
+  if (act == KeyAction::Picture) gcon->print(savepicture(*gapp, WindowPicture::Frame));
+  if (act == KeyAction::Movie) gcon->print(savepicture(*gapp, WindowPicture::Movie));
+}
+
+void specialcb(int key, int, int) {
+  SpecialKey k = SpecialKey::Other;
+  switch (key) {
+    case GLUT_KEY_LEFT: k = SpecialKey::Left; break;
+    case GLUT_KEY_RIGHT: k = SpecialKey::Right; break;
+    case GLUT_KEY_HOME: k = SpecialKey::Home; break;
+    case GLUT_KEY_END: k = SpecialKey::End; break;
+    default: break;
+  }
+  specialkeyboard(*gapp, gcanvas, k);
+}
+
+// Closing the window from the window manager ends the program like escape.
+void closecb() { restoreterminal(); }
+
+void restoreatexit() { restoreterminal(); }
+
+}  // namespace
+
+bool displayavailable() {
+#ifdef HYBRIDSIM_HAVE_X11
+  Display* dpy = XOpenDisplay(nullptr);
+  if (dpy == nullptr) return false;
+  XCloseDisplay(dpy);
+  return true;
+#else
+  const char* d = std::getenv("DISPLAY");
+  return d != nullptr && *d != '\0';
+#endif
+}
+
+void startgraphics(App& app, Console& con, int argc, char** argv) {
+  gapp = &app;
+  gcon = &con;
+  std::atexit(restoreatexit);
+  glutInitWindowSize(800, 800);
+  glutInit(&argc, argv);
+  glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+  glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+  const std::string title = toCharset(WINDOWTITLE, localeCharset());
+  glutCreateWindow(title.c_str());
+  titleset = setutf8title();
+  glutDisplayFunc(displaycb);
+  glutReshapeFunc(reshapecb);
+  glutKeyboardFunc(keyboardcb);
+  glutSpecialFunc(specialcb);
+  glutCloseFunc(closecb);
+  glClearColor(1, 1, 1, 1);
+  glutMainLoop();
+  // The loop only returns if the toolkit is told to; end as escape does.
+  restoreterminal();
+  std::exit(0);
+}
+
+}  // namespace hs
