@@ -261,10 +261,13 @@ def test_docstrings():
                 assert attr.__doc__, name
 
 
-def test_sweep_example_on_a_small_grid():
-    out = subprocess.run([sys.executable, os.path.join(SRC, "examples", "sweep.py"), "--grid", "2",
-                          "--threads", "2"], capture_output=True, text=True, check=True,
-                         env=dict(os.environ)).stdout.splitlines()
+def sweep(*args, check=True):
+    return subprocess.run([sys.executable, os.path.join(SRC, "examples", "sweep.py"), *args],
+                          capture_output=True, text=True, check=check)
+
+
+def test_sweep_example_on_a_small_grid(tmp_path):
+    out = sweep("--grid", "2", "--threads", "2", "--csv", str(tmp_path / "s.csv")).stdout.splitlines()
     assert out[0].split() == ["omega2[rad/s]", "alpha2[1/s]", "frms", "fmax", "erms", "emax",
                               "pend", "pmax", "t1peak", "t2peak", "tsat"]
     assert len(out) == 5
@@ -277,3 +280,22 @@ def test_sweep_example_on_a_small_grid():
     row = out[1].split()
     assert float(row[0]) == pytest.approx(omega, abs=1e-4) and float(row[1]) == 0.0
     assert float(row[2]) == pytest.approx(frms, rel=1e-5)
+    frame = pandas.read_csv(tmp_path / "s.csv", float_precision="round_trip")
+    assert frame["frms"][0] == frms and frame["ok"].all() and len(frame) == 4
+    # A grid of one is the targets themselves; none at all is refused.
+    target = hybridsim.Simulator(robot="b", method="6", contour="L").run().metrics["frms"]
+    assert float(sweep("--grid", "1").stdout.splitlines()[1].split()[2]) == pytest.approx(target, rel=1e-5)
+    refused = sweep("--grid", "0", check=False)
+    assert refused.returncode == 2 and "--grid must be at least 1" in refused.stderr
+
+
+def test_type_stubs_match_the_module(tmp_path):
+    # pybind11's classes have their own metaclass and a constructor that refuses.
+    allow = tmp_path / "allow.txt"
+    allow.write_text("hybridsim\\.(Diagnostic|Run|Simulator)\nhybridsim\\.(Diagnostic|Run)\\.__init__\n")
+    config = tmp_path / "mypy.ini"
+    config.write_text("[mypy]\nignore_missing_imports = True\n")
+    out = subprocess.run([sys.executable, "-m", "mypy.stubtest", "hybridsim", "--allowlist",
+                          str(allow), "--mypy-config-file", str(config)], capture_output=True,
+                         text=True, cwd=tmp_path)
+    assert out.returncode == 0, out.stdout
