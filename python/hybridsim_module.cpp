@@ -510,9 +510,11 @@ PYBIND11_MODULE(_core, m) {
       "The settings table: (name, unit, limit) of every enterable setting.");
 
   py::class_<Run> run(m, "Run",
-                  "One simulation run: its history (one row per output step 0 .. nstep), the\n"
-                  "console text of the run and its figures of merit. Holds its own copy of the\n"
-                  "case, so later changes to the Simulator do not alter it.");
+                  "One simulation run: its history (one row per output step 0 .. nstep, read-only\n"
+                  "arrays), its case, whether it means anything (ok, diagnostics), the console\n"
+                  "text of the run and its figures of merit. Holds its own copy of the case, so\n"
+                  "later changes to the Simulator do not alter it; pickles as its case and runs\n"
+                  "again when unpickled, to the same numbers.");
   // The recorded history, one array per quantity.
   struct PairArray {
     const char* name;
