@@ -125,8 +125,8 @@ struct Diagnostic {
 // setting as run), whether it means anything and the notes behind that.
 struct RunFacts {
   hs::SimSettings case_;  // selections and settings as run (to Python by caseof)
-  bool ok = true;
-  std::vector<Diagnostic> diagnostics;
+  bool ok = true;         // no diagnostic of severity "error"
+  std::vector<Diagnostic> diagnostics;  // in the order: errors of the run, then warnings
 };
 
 // A case as a dict: the three selections and every enterable setting.
@@ -234,29 +234,30 @@ class Run {
   throw py::error_already_set();
 }
 
+// Writes a file without the GIL: `write` returns whether it could and, when
+// not, the file's one-line reason, raised as OSError.
+template <typename Write>
+void writeorraise(const Write& write) {
+  std::string error;
+  bool ok;
+  {
+    py::gil_scoped_release nogil;
+    ok = write(&error);
+  }
+  if (!ok) raiseoserror(error);
+}
+
 // The window's picture of one output step (default: the last) as a file.
 void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
                     hs::PictureFormat format) const {
   const std::string path = pathof(pathobj);
   const int frame = frameobj.is_none() ? laststep_ : frameof(frameobj, rows());
-  std::string error;
-  bool ok;
-  {
-    py::gil_scoped_release nogil;
-    ok = hs::writeframe(*app_, frame, format, path, &error);
-  }
-  if (!ok) raiseoserror(error);
+  writeorraise([&](std::string* error) { return hs::writeframe(*app_, frame, format, path, error); });
 }
 
 void Run::savegif(const py::object& pathobj) const {
   const std::string path = pathof(pathobj);
-  std::string error;
-  bool ok;
-  {
-    py::gil_scoped_release nogil;
-    ok = hs::writegif(*app_, path, &error);
-  }
-  if (!ok) raiseoserror(error);
+  writeorraise([&](std::string* error) { return hs::writegif(*app_, path, error); });
 }
 
 class Simulator {
@@ -564,13 +565,11 @@ PYBIND11_MODULE(_core, m) {
           "to_csv",
           [](const Run& r, const py::object& path) {
             const std::string name = pathof(path);
-            std::string reason;
-            bool ok;
-            {
-              py::gil_scoped_release nogil;
-              ok = hs::writefilesafely(name, hs::historycsv(r.app()), &reason);
-            }
-            if (!ok) raiseoserror(name + ": " + reason);
+            writeorraise([&](std::string* error) {
+              if (hs::writefilesafely(name, hs::historycsv(r.app()), error)) return true;
+              *error = name + ": " + *error;
+              return false;
+            });
           },
           py::arg("path"),
           "Writes the history as CSV, the same bytes as hybridsim-batch writes for this case.\n"

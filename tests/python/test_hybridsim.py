@@ -185,6 +185,13 @@ def test_diverged_runs_say_so_and_raise_nothing():
     assert [(d.severity, d.code, d.time) for d in run.diagnostics] == [("error", "diverged", 0.0)]
     assert not any(row["ok"] for row in sim.compare().values())
     assert hybridsim.figures_frame([run, hybridsim.Simulator().run()])["ok"].tolist() == [False, True]
+    assert pickle.loads(pickle.dumps(run.diagnostics[0])).values == {"laststep": 200.0}
+    # A sweep refuses a bad value before it runs anything; its rows carry ok.
+    with pytest.raises(ValueError, match="KH2"):
+        hybridsim.sweep(sim, {"KH2": [1e7, 0.0]})
+    frame = hybridsim.sweep(sim, {"KH1": [1e7, 500.0], "KH2": [1e7, 500.0]})
+    assert frame["ok"].tolist() == [False, True, True, True]
+    assert frame["KH2"].tolist() == [1e7, 500.0, 1e7, 500.0]
 
 
 def test_pictures(tmp_path):
