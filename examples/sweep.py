@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Sweeps the force loop's servo targets of one case and tabulates the figures of merit.
 
-    PYTHONPATH=build/python /usr/bin/python3 examples/sweep.py [--grid N] [--threads K]
+    python3 examples/sweep.py [--grid N] [--threads K] [--csv FILE]
         [--robot a|b --method 1|3|4|6 --contour L|C|S | CASEFILE]
+
+(with the module installed by `pip install .`, or PYTHONPATH=build/python /usr/bin/python3).
 
 Every control method designs two PID loops from its servo targets; loop 2 is the force loop
 (the normal contact force for methods 3 and 6, the pressing motor's deflection loop for
@@ -10,15 +12,14 @@ method 4, both motors' deflection loops for method 1). So the force loop of the 
 method m is always gainspecm.omega2 (natural angular frequency [rad/s]) and gainspecm.alpha2
 (the further inverse time constant [1/s], 0 = PD). The grid spans N values of each around
 the method's own targets: omega2 from half to one and a half times, alpha2 from 0 to twice
-(or to 10 1/s when the target is 0).
+(or to 10 1/s when the target is 0); a grid of 1 is the targets themselves.
 
-Every grid point is a case of its own (its own Simulator; runs release the GIL), so
-`point` can be handed to any Python executor: the thread pool used here, a
-multiprocessing or concurrent.futures.ProcessPoolExecutor pool, or a cluster's executor.
+hybridsim.sweep runs the points on a thread pool here; examples/sweep_dask.py hands the same
+grid to a Dask cluster. --csv writes the whole figures frame (case columns, figures, ok).
 """
 import argparse
-import concurrent.futures
 import os
+import concurrent.futures
 
 import numpy as np
 
@@ -32,44 +33,53 @@ def simulator(case):
     return hybridsim.Simulator(robot=case[1], method=case[2], contour=case[3])
 
 
-def point(case, omega2, alpha2):
-    """Figures of merit of the case with its force loop's targets set to (omega2, alpha2)."""
-    sim = simulator(case)
-    sim[f"gainspec{sim.method}.omega2"] = omega2
-    sim[f"gainspec{sim.method}.alpha2"] = alpha2
-    return sim.run().metrics
-
-
-def grid(case, n):
-    """The n x n grid of (omega2, alpha2) around the case's own force loop targets."""
-    sim = simulator(case)
+def grid(sim, n):
+    """The n x n grid (setting name -> values) around the case's own force loop targets."""
     omega = sim[f"gainspec{sim.method}.omega2"]
     alpha = sim[f"gainspec{sim.method}.alpha2"]
-    omegas = np.linspace(0.5 * omega, 1.5 * omega, n)
-    alphas = np.linspace(0.0, 2.0 * alpha if alpha > 0 else 10.0, n)
-    return [(float(w), float(a)) for w in omegas for a in alphas]
+    if n == 1:
+        return {f"gainspec{sim.method}.omega2": [omega], f"gainspec{sim.method}.alpha2": [alpha]}
+    return {f"gainspec{sim.method}.omega2": [float(w) for w in np.linspace(0.5 * omega, 1.5 * omega, n)],
+            f"gainspec{sim.method}.alpha2": [float(a) for a in np.linspace(
+                0.0, 2.0 * alpha if alpha > 0 else 10.0, n)]}
 
 
-def main():
-    ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+def arguments(description, extra=None):
+    """The case and grid options shared by the sweep examples."""
+    ap = argparse.ArgumentParser(description=description)
+    if extra:
+        extra(ap)
     ap.add_argument("casefile", nargs="?", help="robot data file (else the selections)")
     ap.add_argument("--robot", default="b")
     ap.add_argument("--method", default="6")
     ap.add_argument("--contour", default="L")
     ap.add_argument("--grid", type=int, default=3, help="values per target (grid N x N)")
-    ap.add_argument("--threads", type=int, default=os.cpu_count())
+    ap.add_argument("--csv", help="write the figures frame as CSV to this file")
     args = ap.parse_args()
+    if args.grid < 1:
+        ap.error(f"--grid must be at least 1, not {args.grid}")
     case = ("file", args.casefile) if args.casefile else ("select", args.robot, args.method,
                                                            args.contour)
+    return args, simulator(case)
 
-    points = grid(case, args.grid)
-    with concurrent.futures.ThreadPoolExecutor(max_workers=args.threads) as pool:
-        figures = list(pool.map(lambda p: point(case, *p), points))
 
-    names = list(figures[0])
+def report(frame, sim, args):
+    """Prints the table of the grid's figures; writes the CSV when asked."""
+    omega, alpha = f"gainspec{sim.method}.omega2", f"gainspec{sim.method}.alpha2"
+    names = list(hybridsim.FIGURES)
     print(f"{'omega2[rad/s]':>13} {'alpha2[1/s]':>11} " + " ".join(f"{n:>12}" for n in names))
-    for (w, a), fig in zip(points, figures):
-        print(f"{w:13.4f} {a:11.4f} " + " ".join(f"{fig[n]:12.6g}" for n in names))
+    for _, row in frame.iterrows():
+        print(f"{row[omega]:13.4f} {row[alpha]:11.4f} " + " ".join(f"{row[n]:12.6g}" for n in names))
+    if args.csv:
+        frame.to_csv(args.csv, index=False)
+
+
+def main():
+    args, sim = arguments(__doc__.splitlines()[0], lambda ap: ap.add_argument(
+        "--threads", type=int, default=os.cpu_count()))
+    with concurrent.futures.ThreadPoolExecutor(max_workers=args.threads) as pool:
+        frame = hybridsim.sweep(sim, grid(sim, args.grid), executor=pool)
+    report(frame, sim, args)
 
 
 if __name__ == "__main__":

@@ -8,13 +8,21 @@
 // a Simulator is the batch program's run bit for bit. Nothing is printed and
 // no key is awaited: the console has no input, so every key wait returns at
 // once, and its text is collected.
+//
+// This is the extension `hybridsim._core`; the package hybridsim adds the
+// data frames, plots, notebook views and sweeps in Python.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "console/app.h"
 #include "console/compare.h"
@@ -41,22 +49,59 @@ std::string trimlines(const std::string& text) {
 }
 
 // A path given as str, bytes or os.PathLike, as the bytes the system opens.
+// A NUL byte would cut the name short, so it is refused as open() does.
 std::string pathof(const py::object& path) {
-  return py::bytes(py::module_::import("os").attr("fsencode")(path));
+  const std::string name = py::bytes(py::module_::import("os").attr("fsencode")(path));
+  if (name.find('\0') != std::string::npos) throw py::value_error("embedded null byte");
+  return name;
 }
 
-// A selection given as a one-character str (or, for the method, an int).
-char selectionof(const py::object& value, const char* what, const char* allowed) {
+// A selection given as a one-character str or, where `numbers` is set, an
+// integer (int or a NumPy integer). Another value is a ValueError naming
+// the choices, another type a TypeError.
+char selectionof(const py::object& value, const char* what, const char* allowed, bool numbers) {
   std::string s;
-  if (py::isinstance<py::int_>(value) && !py::isinstance<py::bool_>(value)) {
-    s = std::to_string(value.cast<long long>());
-  } else if (py::isinstance<py::str>(value)) {
+  if (py::isinstance<py::str>(value)) {
     s = value.cast<std::string>();
+  } else if (numbers && !py::isinstance<py::bool_>(value) && PyIndex_Check(value.ptr())) {
+    s = py::str(py::reinterpret_steal<py::object>(PyNumber_Index(value.ptr())));
+  } else if (!py::isinstance<py::bool_>(value)) {
+    throw py::type_error(std::string(what) + " must be " + (numbers ? "an int or " : "") +
+                         "a str, not " + py::str(value.get_type().attr("__name__")).cast<std::string>());
   }
-  if (s.size() != 1 || std::string(allowed).find(s[0]) == std::string::npos)
-    throw py::value_error(std::string(what) + " must be one of " + allowed + ", not " +
-                          py::repr(value).cast<std::string>());
+  if (s.size() != 1 || std::string(allowed).find(s[0]) == std::string::npos) {
+    // The choices in words: "1, 3, 4 or 6", quoted for letters.
+    std::string choices;
+    const std::string quote = numbers ? "" : "'";
+    for (std::size_t i = 0; allowed[i]; ++i)
+      choices += (i == 0 ? "" : allowed[i + 1] ? ", " : " or ") + quote + allowed[i] + quote;
+    std::string shown = py::repr(value).cast<std::string>();
+    if (shown.size() > 40) shown = shown.substr(0, 37) + "...";
+    throw py::value_error(std::string(what) + " must be " + choices + ", not " + shown);
+  }
   return s[0];
+}
+
+// An output step given as an int or NumPy integer, counted from the end
+// when negative as Python's sequences are.
+int frameof(const py::object& value, int rows) {
+  if (py::isinstance<py::bool_>(value) || !PyIndex_Check(value.ptr()))
+    throw py::type_error("frame must be an int, not " +
+                         py::str(value.get_type().attr("__name__")).cast<std::string>());
+  const auto i = py::reinterpret_steal<py::int_>(PyNumber_Index(value.ptr()));
+  if (i < py::int_(-rows) || i >= py::int_(rows))
+    throw py::index_error("frame " + py::repr(i).cast<std::string>() +
+                          " out of range for a run of " + std::to_string(rows) + " output steps");
+  const int k = i.cast<int>();
+  return k < 0 ? k + rows : k;
+}
+
+// An array the caller may read but not change, so that an assignment into
+// it cannot look as if it changed the run.
+template <typename Array>
+Array readonly(Array a) {
+  a.attr("setflags")(py::arg("write") = false);
+  return a;
 }
 
 // The figures of merit as a dict, in the order of the CSV columns.
@@ -64,6 +109,64 @@ py::dict figuresdict(const hs::FiguresOfMerit& f) {
   py::dict d;
   for (const hs::FigureInfo& info : hs::FIGURES) d[info.name] = f.*(info.value);
   return d;
+}
+
+// One note on a run: how serious it is ("error": the run means nothing;
+// "warning": it computed but a limit was reached), what happened, when, and
+// the numbers that say it.
+struct Diagnostic {
+  std::string severity;  // "error" or "warning"
+  std::string code;      // "unreachable", "diverged", "nonfinite", "torquelimit", "clamped"
+  double time = 0;       // when it happened [s]; NaN for the run as a whole
+  std::vector<std::pair<std::string, double>> values;  // named numbers, each in its unit
+};
+
+// What a run's result says about itself: its case (selections and every
+// setting as run), whether it means anything and the notes behind that.
+struct RunFacts {
+  hs::SimSettings case_;  // selections and settings as run (to Python by caseof)
+  bool ok = true;         // no diagnostic of severity "error"
+  std::vector<Diagnostic> diagnostics;  // in the order: errors of the run, then warnings
+};
+
+// A case as a dict: the three selections and every enterable setting.
+// Built with the GIL held, apart from the runs.
+py::dict caseof(const hs::SimSettings& set) {
+  py::dict d;
+  d["robot"] = std::string(1, set.type);
+  d["method"] = std::string(1, set.hybrid);
+  d["contour"] = std::string(1, set.curve);
+  hs::SimSettings s = set;
+  for (const hs::SettingField& field : hs::settingfields()) d[field.name] = field.field(s);
+  return d;
+}
+
+// The facts of a run from the engine's report of how it ended and its
+// figures of merit. The one place where a run's report becomes diagnostics.
+RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep,
+                       const hs::FiguresOfMerit& fig) {
+  RunFacts f;
+  f.case_ = set;
+  const double whole = std::numeric_limits<double>::quiet_NaN();
+  if (rep.unreachable) f.diagnostics.push_back({"error", "unreachable", rep.unreachable_t, {}});
+  if (rep.diverged)
+    f.diagnostics.push_back(
+        {"error", "diverged", rep.diverged_t, {{"laststep", double(rep.laststep)}}});
+  // A figure that is not a number: the model could not be computed.
+  for (const hs::FigureInfo& info : hs::FIGURES)
+    if (!std::isfinite(fig.*(info.value))) {
+      f.diagnostics.push_back({"error", "nonfinite", whole, {{info.name, fig.*(info.value)}}});
+      break;
+    }
+  // Motors at their torque limit for part of the run: the control law was cut.
+  if (fig.tsat > 0)
+    f.diagnostics.push_back({"warning", "torquelimit", whole,
+                             {{"tsat", fig.tsat}, {"t1peak", fig.t1peak}, {"t2peak", fig.t2peak}}});
+  if (rep.clamped)
+    f.diagnostics.push_back({"warning", "clamped", whole,
+                             {{"nstep", double(set.nstep)}, {"laststep", double(rep.laststep)}}});
+  for (const Diagnostic& d : f.diagnostics) f.ok = f.ok && d.severity != "error";
+  return f;
 }
 
 // One finished run: a copy of the state right after it (settings, derived
@@ -74,12 +177,14 @@ class Run {
       : app_(std::move(app)),
         messages_(std::move(messages)),
         laststep_(hs::laststepof(app_->set.nstep)),
-        fig_(hs::figuresofmerit(app_->history(), app_->set, app_->model)) {}
+        fig_(hs::figuresofmerit(app_->history(), app_->set, app_->model)),
+        facts_(diagnosticsof(app_->set, app_->lastrun, fig_)) {}
 
   const hs::App& app() const { return *app_; }
   const std::shared_ptr<const hs::App>& shared() const { return app_; }
   const std::string& messages() const { return messages_; }
   const hs::FiguresOfMerit& figures() const { return fig_; }
+  const RunFacts& facts() const { return facts_; }
   int laststep() const { return laststep_; }
   int rows() const { return laststep_ + 1; }
 
@@ -92,14 +197,14 @@ class Run {
       if (i > 0) t = t + app_->set.dt;
       v(i) = t;
     }
-    return a;
+    return readonly(a);
   }
   // One column per output step of a per-step scalar.
   py::array_t<double> column(const double (hs::RunHistory::*member)[hs::HISTCAP]) const {
     py::array_t<double> a(rows());
     auto v = a.mutable_unchecked<1>();
     for (int i = 0; i < rows(); ++i) v(i) = (app_->history().*member)[i];
-    return a;
+    return readonly(a);
   }
   // Two columns per output step of a per-step pair.
   py::array_t<double> pairs(const hs::Pair (hs::RunHistory::*member)[hs::HISTCAP]) const {
@@ -107,14 +212,19 @@ class Run {
     auto v = a.mutable_unchecked<2>();
     for (int i = 0; i < rows(); ++i)
       for (int j = 0; j < 2; ++j) v(i, j) = (app_->history().*member)[i][j];
-    return a;
+    return readonly(a);
   }
+
+  void saveframe(const py::object& pathobj, const py::object& frameobj,
+                 hs::PictureFormat format) const;
+  void savegif(const py::object& pathobj) const;
 
  private:
   std::shared_ptr<const hs::App> app_;
   std::string messages_;
   int laststep_;
   hs::FiguresOfMerit fig_;
+  RunFacts facts_;
 };
 
 // Raises OSError with a file's one-line reason ("<path>: <system message>").
@@ -122,6 +232,32 @@ class Run {
 [[noreturn]] void raiseoserror(const std::string& reason) {
   PyErr_SetString(PyExc_OSError, hs::escapebytes(reason).c_str());
   throw py::error_already_set();
+}
+
+// Writes a file without the GIL: `write` returns whether it could and, when
+// not, the file's one-line reason, raised as OSError.
+template <typename Write>
+void writeorraise(const Write& write) {
+  std::string error;
+  bool ok;
+  {
+    py::gil_scoped_release nogil;
+    ok = write(&error);
+  }
+  if (!ok) raiseoserror(error);
+}
+
+// The window's picture of one output step (default: the last) as a file.
+void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
+                    hs::PictureFormat format) const {
+  const std::string path = pathof(pathobj);
+  const int frame = frameobj.is_none() ? laststep_ : frameof(frameobj, rows());
+  writeorraise([&](std::string* error) { return hs::writeframe(*app_, frame, format, path, error); });
+}
+
+void Run::savegif(const py::object& pathobj) const {
+  const std::string path = pathof(pathobj);
+  writeorraise([&](std::string* error) { return hs::writegif(*app_, path, error); });
 }
 
 class Simulator {
@@ -142,17 +278,41 @@ class Simulator {
 
   static std::unique_ptr<Simulator> make(const py::object& robot, const py::object& method,
                                          const py::object& contour) {
-    const char type = robot.is_none() ? 0 : selectionof(robot, "robot", "ab");
-    const char hybrid = method.is_none() ? 0 : selectionof(method, "method", "1346");
-    const char curve = contour.is_none() ? 0 : selectionof(contour, "contour", "LCS");
-    py::gil_scoped_release nogil;
-    // Unnamed selections keep those the defaults leave (robot b, method 6, sine).
-    return std::make_unique<Simulator>([=](hs::App& a, hs::Console&) {
-      if (type) a.set.type = type;
-      if (hybrid) a.set.hybrid = hybrid;
-      if (curve) a.set.curve = curve;
-      return true;
-    });
+    return withsettings(robot, method, contour, {});
+  }
+
+  // The case of a dict as Run.case gives it: the selections, then any
+  // settings by name (the others keep their defaults).
+  static std::unique_ptr<Simulator> fromcase(const py::dict& c) {
+    const auto item = [&c](const char* key) { return c.contains(key) ? py::object(c[key]) : py::object(py::none()); };
+    std::vector<std::pair<const hs::SettingField*, double>> values;
+    for (const auto& kv : c) {
+      const std::string name = py::str(kv.first);
+      if (name == "robot" || name == "method" || name == "contour") continue;
+      const hs::SettingField& f = field(name);
+      const double v = kv.second.cast<double>();
+      const std::string refused = hs::refusal(f, v);
+      if (!refused.empty()) throw py::value_error(refused);
+      values.emplace_back(&f, v);
+    }
+    return withsettings(item("robot"), item("method"), item("contour"), values);
+  }
+
+  // A copy with its own state: later changes to either leave the other.
+  Simulator(Simulator& other) {
+    std::lock_guard<std::mutex> lock(other.mutex_);
+    chosen_ = std::make_unique<hs::App>(*other.chosen_);
+    app_ = std::make_unique<hs::App>(*other.app_);
+    last_ = other.last_;
+  }
+  void setlast(const Run& run) { last_ = run; }
+  std::optional<Run> last() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return last_;
+  }
+  py::dict caseofnext() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return caseof(chosen_->set);
   }
 
   static std::unique_ptr<Simulator> fromfile(const py::object& pathobj) {
@@ -220,8 +380,8 @@ class Simulator {
     app_->disp.zoom = 1.0;
     app_->disp.errmag = 10.0;
     app_->disp.frame = 0;
-    last_ = std::make_shared<const hs::App>(*app_);
-    return Run(last_, con.output());
+    last_ = Run(std::make_shared<const hs::App>(*app_), con.output());
+    return *last_;
   }
 
   py::dict compare() {
@@ -232,51 +392,54 @@ class Simulator {
       rows = hs::comparemethods(*chosen_);
     }
     py::dict d;
-    for (const hs::MethodRun& r : rows) d[py::str(std::string(1, r.method))] = figuresdict(r.fig);
+    for (const hs::MethodRun& r : rows) {
+      hs::SimSettings set = chosen_->set;
+      set.hybrid = r.method;
+      py::dict row = figuresdict(r.fig);
+      row["ok"] = diagnosticsof(set, r.rep, r.fig).ok;
+      d[py::str(std::string(1, r.method))] = row;
+    }
     return d;
   }
 
   void saveframe(const py::object& pathobj, const py::object& frameobj, hs::PictureFormat format) {
-    const std::string path = pathof(pathobj);
-    const std::shared_ptr<const hs::App> app = lastrun();
-    const int frame =
-        frameobj.is_none() ? hs::laststepof(app->set.nstep) : frameobj.cast<int>();
-    std::string error;
-    bool ok;
-    {
-      py::gil_scoped_release nogil;
-      ok = hs::writeframe(*app, frame, format, path, &error);
-    }
-    if (!ok) raiseoserror(error);
+    lastrun().saveframe(pathobj, frameobj, format);
   }
-
-  void savegif(const py::object& pathobj) {
-    const std::string path = pathof(pathobj);
-    const std::shared_ptr<const hs::App> app = lastrun();
-    std::string error;
-    bool ok;
-    {
-      py::gil_scoped_release nogil;
-      ok = hs::writegif(*app, path, &error);
-    }
-    if (!ok) raiseoserror(error);
-  }
+  void savegif(const py::object& pathobj) { lastrun().savegif(pathobj); }
 
   char robot() const { return app_->set.type; }
   char method() const { return app_->set.hybrid; }
   char contour() const { return app_->set.curve; }
 
  private:
+  // The start-up defaults with the selections given (unnamed ones keep those
+  // the defaults leave: robot b, method 6, sine), then the settings.
+  static std::unique_ptr<Simulator> withsettings(
+      const py::object& robot, const py::object& method, const py::object& contour,
+      const std::vector<std::pair<const hs::SettingField*, double>>& values) {
+    const char type = robot.is_none() ? 0 : selectionof(robot, "robot", "ab", false);
+    const char hybrid = method.is_none() ? 0 : selectionof(method, "method", "1346", true);
+    const char curve = contour.is_none() ? 0 : selectionof(contour, "contour", "LCS", false);
+    py::gil_scoped_release nogil;
+    return std::make_unique<Simulator>([&](hs::App& a, hs::Console&) {
+      if (type) a.set.type = type;
+      if (hybrid) a.set.hybrid = hybrid;
+      if (curve) a.set.curve = curve;
+      for (const auto& fv : values) fv.first->field(a.set) = fv.second;
+      return true;
+    });
+  }
+
   static const hs::SettingField& field(const std::string& name) {
     const hs::SettingField* f = hs::settingfield(name);
     if (!f) throw py::key_error("no setting named " + name);
     return *f;
   }
 
-  std::shared_ptr<const hs::App> lastrun() {
+  Run lastrun() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!last_) throw std::runtime_error("no run yet: call run() first");
-    return last_;
+    return *last_;
   }
 
   // The case as chosen, before its derivation: what the method comparison
@@ -284,25 +447,75 @@ class Simulator {
   std::unique_ptr<hs::App> chosen_;
   // The state the next run starts from (settings, derived model).
   std::unique_ptr<hs::App> app_;
-  // The state right after the last run, for its pictures.
-  std::shared_ptr<const hs::App> last_;
+  // The last run, for its pictures.
+  std::optional<Run> last_;
   // One run, report or change at a time on this case.
   std::mutex mutex_;
 };
 
 }  // namespace
 
-PYBIND11_MODULE(hybridsim, m) {
+PYBIND11_MODULE(_core, m) {
+  // NumPy's C interface is looked up once, here, while the import holds the
+  // GIL: looked up at a first call instead, a thread that waits for NumPy's
+  // import could hold up another that holds the GIL in the look-up.
+  (void)py::dtype::of<double>();
   m.doc() =
       "Motion-force hybrid control of a two-joint robot arm: the simulator's engine from Python.\n\n"
       "A Simulator holds one case (robot, control method, contour and every setting);\n"
       "run() simulates it and returns a Run with the history as NumPy arrays. Runs release\n"
       "the GIL and two Simulators share nothing, so a thread pool runs cases on all cores.";
 
+  py::class_<Diagnostic>(m, "Diagnostic",
+                         "One note on a run: severity 'error' (the run means nothing) or 'warning'\n"
+                         "(it computed, but a limit was reached), a code, the time and the numbers.")
+      .def_readonly("severity", &Diagnostic::severity, "'error' or 'warning'.")
+      .def_readonly("code", &Diagnostic::code,
+                    "What happened: 'unreachable' (a commanded point out of the arm's reach),\n"
+                    "'diverged' (the integration stopped being finite), 'nonfinite' (a figure of\n"
+                    "merit is not a number), 'torquelimit' (a motor at its torque limit),\n"
+                    "'clamped' (more output steps than a history holds).")
+      .def_readonly("time", &Diagnostic::time,
+                    "When it happened [s]: the first time out of reach, the last good output\n"
+                    "step; NaN for a note on the whole run.")
+      .def_property_readonly(
+          "values",
+          [](const Diagnostic& d) {
+            py::dict v;
+            for (const auto& kv : d.values) v[py::str(kv.first)] = kv.second;
+            return v;
+          },
+          "The numbers of the note (dict name -> value): laststep, tsat [%], t1peak, ...")
+      .def("__repr__",
+           [](const Diagnostic& d) {
+             return "Diagnostic(" + d.severity + ", " + d.code + ", t=" +
+                    py::repr(py::float_(d.time)).cast<std::string>() + ")";
+           })
+      .def(py::pickle(
+          [](const Diagnostic& d) { return py::make_tuple(d.severity, d.code, d.time, d.values); },
+          [](const py::tuple& t) {
+            return Diagnostic{t[0].cast<std::string>(), t[1].cast<std::string>(),
+                              t[2].cast<double>(),
+                              t[3].cast<std::vector<std::pair<std::string, double>>>()};
+          }));
+
+  // The enterable settings: name, unit as stored and limit in words.
+  m.def(
+      "_settingfields",
+      [] {
+        py::list l;
+        for (const hs::SettingField& f : hs::settingfields())
+          l.append(py::make_tuple(f.name, f.unit, hs::limitwords(f.limit)));
+        return l;
+      },
+      "The settings table: (name, unit, limit) of every enterable setting.");
+
   py::class_<Run> run(m, "Run",
-                  "One simulation run: its history (one row per output step 0 .. nstep), the\n"
-                  "console text of the run and its figures of merit. Holds its own copy of the\n"
-                  "case, so later changes to the Simulator do not alter it.");
+                  "One simulation run: its history (one row per output step 0 .. nstep, read-only\n"
+                  "arrays), its case, whether it means anything (ok, diagnostics), the console\n"
+                  "text of the run and its figures of merit. Holds its own copy of the case, so\n"
+                  "later changes to the Simulator do not alter it; pickles as its case and runs\n"
+                  "again when unpickled, to the same numbers.");
   // The recorded history, one array per quantity.
   struct PairArray {
     const char* name;
@@ -352,13 +565,11 @@ PYBIND11_MODULE(hybridsim, m) {
           "to_csv",
           [](const Run& r, const py::object& path) {
             const std::string name = pathof(path);
-            std::string reason;
-            bool ok;
-            {
-              py::gil_scoped_release nogil;
-              ok = hs::writefilesafely(name, hs::historycsv(r.app()), &reason);
-            }
-            if (!ok) raiseoserror(name + ": " + reason);
+            writeorraise([&](std::string* error) {
+              if (hs::writefilesafely(name, hs::historycsv(r.app()), error)) return true;
+              *error = name + ": " + *error;
+              return false;
+            });
           },
           py::arg("path"),
           "Writes the history as CSV, the same bytes as hybridsim-batch writes for this case.\n"
@@ -366,7 +577,38 @@ PYBIND11_MODULE(hybridsim, m) {
       .def(
           "csv", [](const Run& r) { return py::bytes(hs::historycsv(r.app())); },
           "The CSV text of to_csv as bytes.")
-      .def("__len__", &Run::rows, "Number of output steps recorded (rows of every array).");
+      .def("__len__", &Run::rows, "Number of output steps recorded (rows of every array).")
+      .def_property_readonly(
+          "case", [](const Run& r) { return caseof(r.facts().case_); },
+          "The case as run (dict): robot, method, contour and every setting by name, in SI\n"
+          "units as stored. Simulator.from_case(run.case) runs it again.")
+      .def_property_readonly(
+          "ok", [](const Run& r) { return r.facts().ok; },
+          "True when the run means something: no diagnostic of severity 'error' (point out\n"
+          "of reach, diverged, a figure that is not a number).")
+      .def_property_readonly(
+          "diagnostics", [](const Run& r) { return r.facts().diagnostics; },
+          "The notes on the run (list of Diagnostic), errors and warnings; empty for a\n"
+          "clean run. A run that computed raises nothing: look here.")
+      .def_property_readonly(
+          "torque_limits",
+          [](const Run& r) {
+            const hs::RobotData& d = r.app().model.of(r.app().set.type);
+            return py::make_tuple(d.T1max, d.T2max);
+          },
+          "The motor torque limits (T1max, T2max) [N m] of the derived model.")
+      .def("save_gif", &Run::savegif, py::arg("path"),
+           "Writes the run as an animated GIF, one picture per output step, playing in real\n"
+           "time. OSError when the file cannot be written.")
+      .def("__copy__", [](const Run& r) { return r; })
+      .def("__deepcopy__", [](const Run& r, const py::dict&) { return r; }, py::arg("memo"))
+      .def(py::pickle([](const Run& r) { return py::make_tuple(caseof(r.facts().case_)); },
+                      [](const py::tuple& t) { return Simulator::fromcase(t[0])->run(); }))
+      .def("__repr__", [](const Run& r) {
+        const hs::SimSettings& s = r.app().set;
+        return std::string("<hybridsim.Run ") + s.type + s.hybrid + s.curve + ", " +
+               std::to_string(r.rows()) + " steps, " + (r.facts().ok ? "ok" : "not ok") + ">";
+      });
 
   py::class_<Simulator> simulator(m, "Simulator",
                         "One case of the simulator: robot, control method, contour and every\n"
@@ -379,9 +621,10 @@ PYBIND11_MODULE(hybridsim, m) {
            py::arg("method") = py::none(), py::arg("contour") = py::none(),
            "Simulator(robot=None, method=None, contour=None)\n\n"
            "The start-up defaults with the selections given: robot 'a' (cylindrical) or 'b'\n"
-           "(SCARA), method 1, 3, 4 or 6 (int or str), contour 'L' (line), 'C' (circle) or 'S'\n"
-           "(sine). A selection left out keeps the default's (robot b, method 6, sine).\n"
-           "Raises ValueError for any other value.")
+           "(SCARA), method 1, 3, 4 or 6 (an int, a NumPy integer or a str), contour 'L'\n"
+           "(line), 'C' (circle) or 'S' (sine). A selection left out keeps the default's\n"
+           "(robot b, method 6, sine). Raises ValueError for another value and TypeError for\n"
+           "another type.")
       .def_static("from_file", &Simulator::fromfile, py::arg("path"),
                   "The case of a robot data file. Raises ValueError with the reader's message\n"
                   "when the file cannot be read or does not hold a valid case.")
@@ -403,8 +646,9 @@ PYBIND11_MODULE(hybridsim, m) {
            "hybridsim-batch for the same case. Releases the GIL while it runs.")
       .def("compare", &Simulator::compare,
            "The four control methods on this case (dict '1', '3', '4', '6' -> figures of\n"
-           "merit dict). Each row is the first run that a Simulator started with that method\n"
-           "and the same settings would make; the Simulator itself is not changed. The four\n"
+           "merit dict with 'ok' added: False when that run means nothing, as Run.ok).\n"
+           "Each row is the first run that a Simulator started with that method and the\n"
+           "same settings would make; the Simulator itself is not changed. The four\n"
            "runs go on threads of their own, without the GIL.")
       .def("save_gif", &Simulator::savegif, py::arg("path"),
            "Writes the last run as an animated GIF, one picture per output step, playing in\n"
@@ -418,7 +662,30 @@ PYBIND11_MODULE(hybridsim, m) {
           "The control method: '1', '3', '4' or '6'.")
       .def_property_readonly(
           "contour", [](const Simulator& s) { return std::string(1, s.contour()); },
-          "The contour: 'L' line, 'C' circle, 'S' sine.");
+          "The contour: 'L' line, 'C' circle, 'S' sine.")
+      .def_static("from_case", &Simulator::fromcase, py::arg("case"),
+                  "The case of a dict as Run.case gives it: 'robot', 'method', 'contour' and\n"
+                  "settings by name (those left out keep their defaults). KeyError for an\n"
+                  "unknown name, ValueError for a value the settings table refuses.")
+      .def_property_readonly("case", &Simulator::caseofnext,
+                             "The case the next run uses (dict), as Run.case gives it.")
+      .def("__copy__", [](Simulator& s) { return std::make_unique<Simulator>(s); })
+      .def(
+          "__deepcopy__", [](Simulator& s, const py::dict&) { return std::make_unique<Simulator>(s); },
+          py::arg("memo"))
+      .def(py::pickle(
+          [](Simulator& s) {
+            const std::optional<Run> last = s.last();
+            return py::make_tuple(s.caseofnext(), last ? py::cast(*last) : py::none());
+          },
+          [](const py::tuple& t) {
+            std::unique_ptr<Simulator> sim = Simulator::fromcase(t[0]);
+            if (!t[1].is_none()) sim->setlast(t[1].cast<Run>());
+            return sim;
+          }))
+      .def("__repr__", [](Simulator& s) {
+        return std::string("<hybridsim.Simulator ") + s.robot() + s.method() + s.contour() + ">";
+      });
 
   // One picture of the last run in each file format.
   struct FrameCall {
@@ -429,8 +696,10 @@ PYBIND11_MODULE(hybridsim, m) {
   for (const FrameCall& c : {
            FrameCall{"save_png", hs::PictureFormat::Png,
                      "Writes the window's picture of output step `frame` (default: the last) of\n"
-                     "the last run as an 800 x 800 PNG. RuntimeError before the first run;\n"
-                     "OSError when the file cannot be written."},
+                     "the run (of a Simulator: its last run) as an 800 x 800 PNG. Negative frames\n"
+                     "count from the end; IndexError out of range, TypeError for a frame that is\n"
+                     "not an integer; RuntimeError before a Simulator's first run; OSError when\n"
+                     "the file cannot be written."},
            FrameCall{"save_svg", hs::PictureFormat::Svg, "As save_png, as SVG."},
            FrameCall{"save_pdf", hs::PictureFormat::Pdf,
                      "As save_png, as a PDF page of 800 x 800 pt."},
@@ -440,6 +709,12 @@ PYBIND11_MODULE(hybridsim, m) {
         c.name,
         [format](Simulator& s, const py::object& path, const py::object& frame) {
           s.saveframe(path, frame, format);
+        },
+        py::arg("path"), py::arg("frame") = py::none(), c.doc);
+    run.def(
+        c.name,
+        [format](const Run& r, const py::object& path, const py::object& frame) {
+          r.saveframe(path, frame, format);
         },
         py::arg("path"), py::arg("frame") = py::none(), c.doc);
   }

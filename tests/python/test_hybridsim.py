@@ -1,15 +1,19 @@
 """The Python module end to end: the batch program's numbers bit for bit, every refusal, runs
 on a thread pool, pictures and the sweep example. Run by CTest with PYTHONPATH=build/python."""
 import concurrent.futures
+import copy
 import glob
 import io
 import itertools
 import math
 import os
+import pickle
 import subprocess
 import sys
 
+import matplotlib
 import numpy as np
+import pandas
 import pytest
 
 import hybridsim
@@ -31,10 +35,16 @@ def batch(*args):
 
 
 def checkrun(run, csv, tmp_path):
-    """The run's CSV file has the batch program's bytes and its arrays hold the same numbers."""
+    """The run's CSV file has the batch program's bytes, its arrays (read-only) and its
+    DataFrame hold the same numbers, and the run has no error diagnostics."""
     out = tmp_path / "run.csv"
     run.to_csv(out)
     assert out.read_bytes() == csv
+    assert run.ok and all(d.severity == "warning" for d in run.diagnostics)
+    pandas.testing.assert_frame_equal(run.to_dataframe(), pandas.read_csv(
+        io.BytesIO(csv), float_precision="round_trip"), check_exact=True)
+    with pytest.raises(ValueError, match="read-only"):
+        run.force[:, 0] -= 10
     table = np.loadtxt(io.BytesIO(csv), delimiter=",", skiprows=1)
     assert len(run) == table.shape[0]
     for name, cols in ARRAYS:
@@ -88,7 +98,8 @@ def test_unreachable_path_is_told_in_the_messages():
     sim = hybridsim.Simulator(robot="b", method="6", contour="L")
     sim["line.xf"] = 2.0
     run = sim.run()
-    assert run.unreachable and not run.diverged
+    assert run.unreachable and not run.diverged and not run.ok
+    assert [(d.severity, d.code) for d in run.diagnostics] == [("error", "unreachable")]
     assert "!!! 逆運動学の解なし．" in run.messages
     assert "手先の届かない指令点がありました" in run.messages
 
@@ -117,10 +128,14 @@ def test_refused_settings_leave_the_case_unchanged():
 
 
 @pytest.mark.parametrize("kwargs", [{"method": 5}, {"method": "2"}, {"robot": "c"},
-                                    {"contour": "X"}, {"robot": "ab"}, {"method": True}])
+                                    {"contour": "X"}, {"robot": "ab"}, {"method": True},
+                                    {"method": 10**30}, {"method": 3.0}, {"robot": 1},
+                                    {"contour": None, "method": [6]}])
 def test_refused_selections(kwargs):
-    with pytest.raises(ValueError):
+    wrongtype = any(not isinstance(v, (str, int)) for v in kwargs.values()) or kwargs == {"robot": 1}
+    with pytest.raises(TypeError if wrongtype else ValueError):
         hybridsim.Simulator(**kwargs)
+    assert hybridsim.Simulator(method=np.int64(3)).method == "3"
 
 
 def test_refused_case_files(tmp_path):
@@ -158,8 +173,25 @@ def test_compare_rows_are_the_first_runs_of_each_method():
     for method, figures in rows.items():
         other = hybridsim.Simulator(robot="b", method=method, contour="C")
         other["KH2"] = 800.0
-        assert figures == other.run().metrics
+        assert figures == {**other.run().metrics, "ok": True}
     assert sim.method == "3"
+
+
+def test_diverged_runs_say_so_and_raise_nothing():
+    sim = hybridsim.Simulator(robot="b", method="6", contour="L")
+    sim["KH1"] = sim["KH2"] = 1e7
+    run = sim.run()
+    assert not run.ok and run.diverged
+    assert [(d.severity, d.code, d.time) for d in run.diagnostics] == [("error", "diverged", 0.0)]
+    assert not any(row["ok"] for row in sim.compare().values())
+    assert hybridsim.figures_frame([run, hybridsim.Simulator().run()])["ok"].tolist() == [False, True]
+    assert pickle.loads(pickle.dumps(run.diagnostics[0])).values == {"laststep": 200.0}
+    # A sweep refuses a bad value before it runs anything; its rows carry ok.
+    with pytest.raises(ValueError, match="KH2"):
+        hybridsim.sweep(sim, {"KH2": [1e7, 0.0]})
+    frame = hybridsim.sweep(sim, {"KH1": [1e7, 500.0], "KH2": [1e7, 500.0]})
+    assert frame["ok"].tolist() == [False, True, True, True]
+    assert frame["KH2"].tolist() == [1e7, 500.0, 1e7, 500.0]
 
 
 def test_pictures(tmp_path):
@@ -176,6 +208,56 @@ def test_pictures(tmp_path):
     assert (tmp_path / "f0.png").read_bytes() != (tmp_path / "f.png").read_bytes()
     with pytest.raises(OSError, match="nodir"):
         sim.save_png(tmp_path / "nodir" / "f.png")
+    # A stored run draws itself; frames count from the end as Python's sequences do.
+    run = sim.run()
+    sim["Fn"] = 30.0
+    sim.run()
+    run.save_png(tmp_path / "last.png", frame=np.int64(-1))
+    assert (tmp_path / "last.png").read_bytes() == (tmp_path / "f.png").read_bytes()
+    for frame, error in [(201, IndexError), (-202, IndexError), (1.5, TypeError), ("0", TypeError)]:
+        with pytest.raises(error):
+            run.save_png(tmp_path / "bad.png", frame=frame)
+    for call in (run.save_png, hybridsim.Simulator.from_file, run.to_csv):
+        with pytest.raises(ValueError, match="null byte"):
+            call(str(tmp_path / "a\0b"))
+    assert not (tmp_path / "a").exists()
+
+
+def test_pickle_and_copy_round_trips():
+    sim = hybridsim.Simulator.from_file(EXAMPLES[0])
+    sim["Fn"] = 12.5
+    run = sim.run()
+    for other in (pickle.loads(pickle.dumps(sim)), copy.copy(sim), copy.deepcopy(sim)):
+        assert other.case == sim.case and other.run().csv() == run.csv()
+    for other in (pickle.loads(pickle.dumps(run)), copy.copy(run), copy.deepcopy(run)):
+        assert (other.csv(), other.case, other.messages) == (run.csv(), run.case, run.messages)
+    copied = copy.copy(sim)
+    copied["Fn"] = 5.0
+    assert sim["Fn"] == 12.5
+    assert hybridsim.Simulator.from_case(run.case).run().csv() == run.csv()
+
+
+def test_numpy_is_set_up_at_import():
+    """Two threads' first runs in a fresh interpreter that has not imported NumPy itself."""
+    code = ("import hybridsim, sys, threading\n"
+            "assert 'numpy' in sys.modules\n"
+            "ts = [threading.Thread(target=lambda: hybridsim.Simulator().run().t) for _ in range(2)]\n"
+            "[t.start() for t in ts]; [t.join() for t in ts]; print('done')")
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, timeout=120)
+    assert out.stdout == "done\n", out.stderr
+
+
+def test_settings_table_and_notebook_views(tmp_path):
+    table = hybridsim.settings_table()
+    assert [s.name for s in table] == list(hybridsim.Simulator().settings())
+    assert all(s.description and s.unit and s.limit for s in table)
+    assert table[0] == ("l", "m", "a finite number > 0", 0.7, "robot a (cylindrical): arm length")
+    run = hybridsim.Simulator().run()
+    assert "<b>ok</b>" in run._repr_html_() and "frms" in run._repr_html_()
+    matplotlib.use("Agg")
+    figure = run.plot()
+    assert [a.get_ylabel() for a in figure.axes] == ["position [m]", "force [N]", "torque [N m]"]
+    assert figure.axes[2].get_xlabel() == "t [s]"
 
 
 def test_docstrings():
@@ -186,10 +268,13 @@ def test_docstrings():
                 assert attr.__doc__, name
 
 
-def test_sweep_example_on_a_small_grid():
-    out = subprocess.run([sys.executable, os.path.join(SRC, "examples", "sweep.py"), "--grid", "2",
-                          "--threads", "2"], capture_output=True, text=True, check=True,
-                         env=dict(os.environ)).stdout.splitlines()
+def sweep(*args, check=True):
+    return subprocess.run([sys.executable, os.path.join(SRC, "examples", "sweep.py"), *args],
+                          capture_output=True, text=True, check=check)
+
+
+def test_sweep_example_on_a_small_grid(tmp_path):
+    out = sweep("--grid", "2", "--threads", "2", "--csv", str(tmp_path / "s.csv")).stdout.splitlines()
     assert out[0].split() == ["omega2[rad/s]", "alpha2[1/s]", "frms", "fmax", "erms", "emax",
                               "pend", "pmax", "t1peak", "t2peak", "tsat"]
     assert len(out) == 5
@@ -202,3 +287,22 @@ def test_sweep_example_on_a_small_grid():
     row = out[1].split()
     assert float(row[0]) == pytest.approx(omega, abs=1e-4) and float(row[1]) == 0.0
     assert float(row[2]) == pytest.approx(frms, rel=1e-5)
+    frame = pandas.read_csv(tmp_path / "s.csv", float_precision="round_trip")
+    assert frame["frms"][0] == frms and frame["ok"].all() and len(frame) == 4
+    # A grid of one is the targets themselves; none at all is refused.
+    target = hybridsim.Simulator(robot="b", method="6", contour="L").run().metrics["frms"]
+    assert float(sweep("--grid", "1").stdout.splitlines()[1].split()[2]) == pytest.approx(target, rel=1e-5)
+    refused = sweep("--grid", "0", check=False)
+    assert refused.returncode == 2 and "--grid must be at least 1" in refused.stderr
+
+
+def test_type_stubs_match_the_module(tmp_path):
+    # pybind11's classes have their own metaclass and a constructor that refuses.
+    allow = tmp_path / "allow.txt"
+    allow.write_text("hybridsim\\.(Diagnostic|Run|Simulator)\nhybridsim\\.(Diagnostic|Run)\\.__init__\n")
+    config = tmp_path / "mypy.ini"
+    config.write_text("[mypy]\nignore_missing_imports = True\n")
+    out = subprocess.run([sys.executable, "-m", "mypy.stubtest", "hybridsim", "--allowlist",
+                          str(allow), "--mypy-config-file", str(config)], capture_output=True,
+                         text=True, cwd=tmp_path)
+    assert out.returncode == 0, out.stdout

@@ -1,0 +1,34 @@
+"""Builds the extension hybridsim._core with the project's CMake build, for the interpreter
+that runs pip, in build/pip/ (kept, so a second install builds only what changed)."""
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+
+from setuptools import Extension, setup
+from setuptools.command.build_ext import build_ext
+
+ROOT = pathlib.Path(__file__).resolve().parent
+
+
+class CMakeBuild(build_ext):
+    def build_extension(self, ext):
+        build = ROOT / "build" / "pip" / f"py{sys.version_info[0]}{sys.version_info[1]}"
+        generator = ["-G", "Ninja"] if shutil.which("ninja") else []
+        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *generator,
+                        "-DCMAKE_BUILD_TYPE=Release", "-DHYBRIDSIM_BENCH=OFF",
+                        f"-DHYBRIDSIM_PYTHON_EXECUTABLE={sys.executable}",
+                        *os.environ.get("CMAKE_ARGS", "").split()], check=True)
+        subprocess.run(["cmake", "--build", str(build), "--target", "hybridsim_python",
+                        "-j", str(os.cpu_count() or 1)], check=True)
+        built = next((build / "python" / "hybridsim").glob("_core*.so"))
+        target = pathlib.Path(self.get_ext_fullpath(ext.name))
+        target.parent.mkdir(parents=True, exist_ok=True)
+        shutil.copyfile(built, target)
+
+
+# setuptools' own scratch files go under build/pip/ too, none into the source folders.
+(ROOT / "build" / "pip").mkdir(parents=True, exist_ok=True)
+setup(ext_modules=[Extension("hybridsim._core", sources=[])], cmdclass={"build_ext": CMakeBuild},
+      options={"build": {"build_base": "build/pip/setuptools"}, "egg_info": {"egg_base": "build/pip"}})
