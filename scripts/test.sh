@@ -26,6 +26,8 @@ jobs=$(nproc)
 echo "== stage 1: build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
+# The web edition in its own build folder (emscripten); its tests are in the suite.
+bash web/build.sh "$root/build-web" >/dev/null
 runctest build --output-on-failure -j2
 
 if [ "${HYBRIDSIM_QUICK:-0}" = "1" ]; then closing; exit 0; fi
