@@ -8,14 +8,15 @@ import { paint } from './webcanvas.js';
 import { TEXTS, MEANINGS, FIGUREUNITS } from './texts.js';
 
 const $ = (id) => document.getElementById(id);
-const loaded = performance.now();
 const sim = await load(window.createHybridsim);
 
 const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, casetext: '', casename: '', lang: 'en' };
 let defaults = {};  // setting name -> value of the case before any entry
 let run = null;     // the last run (hs_run's answer), null when none is shown
 let play = null;    // {start [ms], startframe} while playing
-const timing = { firstpicture: null, frames: 0, skipped: 0 };  // read by the benchmark
+// Read by the benchmark: time from navigation to the first picture, pictures
+// drawn, steps skipped while playing, time spent drawing [ms].
+const timing = { firstpicture: null, frames: 0, skipped: 0, drawms: 0 };
 window.hybridsim = { sim, state, timing };
 
 const words = () => TEXTS[state.lang];
@@ -128,6 +129,7 @@ function runcase() {
     return false;
   }
   run = answer;
+  $('comparison').hidden = true;
   Object.assign(state, { robot: run.robot, method: run.method, contour: run.contour });
   for (const id of ['robot', 'method', 'contour']) $(id).value = state[id];
   $('step').max = run.laststep;
@@ -173,12 +175,15 @@ function paintcanvas(canvas, ops) {
 
 function draw() {
   if (!run) return;
+  const begin = performance.now();
   paintcanvas($('picture'), sim.draw());
   ++timing.frames;
-  if (timing.firstpicture === null) timing.firstpicture = performance.now() - loaded;
+  timing.drawms += performance.now() - begin;
+  if (timing.firstpicture === null) timing.firstpicture = performance.now();
   $('step').value = state.frame;
   $('stepline').textContent = `t = ${(state.frame * run.dt).toFixed(2)} s  (${state.frame}/${run.laststep})`;
-  writehash();
+  // While playing, the address takes the step where the playback stops.
+  if (!play) writehash();
 }
 
 function show(frame) {
@@ -190,6 +195,7 @@ function show(frame) {
 
 function pause() {
   play = null;
+  writehash();
   $('play').textContent = words().play;
 }
 
@@ -198,18 +204,22 @@ function startplay() {
   if (state.frame >= run.laststep) show(0);  // played out: again from the start
   play = { start: performance.now(), startframe: state.frame };
   $('play').textContent = words().pause;
-  requestAnimationFrame(tick);
+  setTimeout(tick, run.dt * 1000);
 }
 
-function tick(now) {
+// The step due dt of wall time per step after the start, drawn, and the
+// timer set for the next one; a late tick skips steps, so the playback
+// keeps to real time.
+function tick() {
   if (!play || !run) return;
+  const now = performance.now();
   const due = Math.min(run.laststep, play.startframe + Math.floor((now - play.start) / (run.dt * 1000)));
   if (due !== state.frame) {
     timing.skipped += Math.max(0, due - state.frame - 1);
     show(due);
   }
   if (due >= run.laststep) pause();
-  else requestAnimationFrame(tick);
+  else setTimeout(tick, Math.max(0, play.start + (due + 1 - play.startframe) * run.dt * 1000 - performance.now()));
 }
 
 // The window's keys.
