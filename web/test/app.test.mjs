@@ -115,3 +115,17 @@ test('the CSV downloaded is the pinned run; the picture is the native one', { sk
   t.diagnostic(`${(far * 100).toFixed(2)} % of the pixels differ from the native PNG`);
   assert.ok(far < 0.01, `${(far * 100).toFixed(2)} % of the pixels differ`);
 });
+
+test('a data file opened, its case saved, and the page in Japanese', { skip: missing || false }, async () => {
+  await open('robot=a&method=1&contour=L');
+  const example = path.join(root, 'examples', 'robot_b_circle.dat');
+  await (await page.$('#file')).uploadFile(example);
+  await page.waitForFunction(() => document.getElementById('contour').value === 'C');
+  const done = page.downloaded();
+  await page.click('#dat');
+  const saved = await done;
+  if (fs.existsSync(batch)) assert.equal(execFileSync(batch, [saved], { encoding: 'utf8' }), execFileSync(batch, [example], { encoding: 'utf8' }));
+  await page.click('#lang');
+  assert.equal(await text('#run'), '実行');
+  assert.match(await page.evaluate(() => location.hash), /&lang=ja$/);
+});
