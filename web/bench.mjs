@@ -24,7 +24,7 @@ await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
 const loads = [];
 for (let i = 0; i < repeats; ++i) {
   await page.goto(`${url}?${i}#robot=b&method=6&contour=S`);
-  await page.waitForSelector('body[data-ready]');
+  await page.waitForFunction(() => document.body.dataset.opened !== undefined);
   loads.push(await page.evaluate(() => window.hybridsim.timing.firstpicture));
 }
 console.log(`page load to first picture: ${median(loads).toFixed(0)} ms (median of ${repeats})`);
@@ -50,7 +50,7 @@ console.log(`the four-method comparison: ${cmp.toFixed(0)} ms`);
 
 // Plays the whole run from step 0 and waits for its end.
 await page.goto(`${url}?play#robot=b&method=6&contour=S`);
-await page.waitForSelector('body[data-ready]');
+await page.waitForFunction(() => document.body.dataset.opened !== undefined);
 await page.evaluate(() => Object.assign(window.hybridsim.timing, { frames: 0, skipped: 0, drawms: 0 }));
 const start = Date.now();
 await page.keyboard.press(' ');

@@ -42,7 +42,8 @@ std::array<MethodRun, 4> comparemethods(const App& app) {
 #ifdef __EMSCRIPTEN__
   // WebAssembly without threads: the four runs one after another.
   std::array<MethodRun, 4> rows;
-  for (std::size_t i = 0; i < COMPAREMETHODS.size(); ++i) rows[i] = runmethod(app, COMPAREMETHODS[i]);
+  for (std::size_t i = 0; i < COMPAREMETHODS.size(); ++i)
+    rows[i] = runmethod(app, COMPAREMETHODS[i]);
   return rows;
 #else
   // The four runs share nothing but the read-only source state, so each

@@ -308,13 +308,14 @@ window.addEventListener('resize', draw);
 
 // A link opens its case at its step; so does an address edited by hand.
 function openhash() {
+  const asked = location.hash;
   readhash();
   state.casetext = '';
   const frame = state.frame;
   buildform();
   state.frame = frame;
   if (runcase()) show(frame);
+  document.body.dataset.opened = asked;  // the address this page has opened, for its tests
 }
 window.addEventListener('hashchange', openhash);
 openhash();
-document.body.dataset.ready = 'true';

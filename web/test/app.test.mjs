@@ -57,7 +57,7 @@ after(async () => {
 
 async function open(hash) {
   await page.goto(`${url}#${hash}`);
-  await page.waitForSelector('body[data-ready]');
+  await page.waitForFunction((h) => document.body.dataset.opened === h, {}, `#${hash}`);
 }
 const text = (selector) => page.$eval(selector, (e) => e.textContent);
 
