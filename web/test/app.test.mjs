@@ -94,6 +94,11 @@ test('the CSV downloaded is the pinned run; the picture is the native one', { sk
   await page.click('#csv');
   const csv = fs.readFileSync(await done);
   assert.equal(createHash('sha256').update(csv).digest('hex'), B6S);
+  const shot = page.downloaded();
+  await page.click('#png');
+  const saved = await shot;
+  assert.equal(path.basename(saved), 'hybridsim-b6S-100.png');
+  assert.equal(fs.readFileSync(saved).readUInt32BE(16), 800);  // the PNG's width
   if (!fs.existsSync(batch)) return;
   const png = path.join(downloads, 'native.png');
   execFileSync(batch, ['--robot', 'b', '--method', '6', '--contour', 'S', '--frame', '100', '--png', png]);
