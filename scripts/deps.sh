@@ -6,7 +6,8 @@ pkgs=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
       libcairo2-dev libgif-dev libcli11-dev fonts-liberation poppler-utils libxml2-utils
       xvfb xauth xdotool x11-utils imagemagick locales clang libclang-rt-14-dev python3 procps binutils
       python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
-      python3-distributed python3-venv python3-pip python3-setuptools python3-mypy)
+      python3-distributed python3-venv python3-pip python3-setuptools python3-mypy
+      emscripten ninja-build nodejs chromium)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -16,6 +17,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+# npm for the web edition's test packages: Debian's npm, unless the node
+# installed already brings its own.
+if ! command -v npm >/dev/null; then
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq npm >/dev/null
+fi
+# The web edition's test packages, exactly as locked (the browser is
+# Debian's chromium: puppeteer downloads none).
+web="$(dirname "$0")/../web"
+if [ ! -d "$web/node_modules/puppeteer-core" ]; then
+  (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 fi
 # A Shift-JIS locale, so the console's Shift-JIS output can be tried and tested.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.sjis$'; then

@@ -26,11 +26,14 @@ jobs=$(nproc)
 echo "== stage 1: build and test"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"$jobs"
+# The web edition in its own build folder (emscripten); its tests are in the suite.
+bash web/build.sh "$root/build-web" >/dev/null
 runctest build --output-on-failure -j2
 
 if [ "${HYBRIDSIM_QUICK:-0}" = "1" ]; then closing; exit 0; fi
 
 echo "== stage 2: the suite under AddressSanitizer and UndefinedBehaviorSanitizer"
+# The web tests stay out (they check the WebAssembly build, not this one).
 # The Python module stays out: a sanitized shared object cannot be loaded
 # into an interpreter that was not built with the sanitizer runtime. The
 # code it calls is the same library the sanitized tests exercise.
@@ -47,7 +50,7 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 # behaviour check but without the leak check; the same code paths of ours
 # (start-up, menu, frame composition on a recorder) are leak-checked in the
 # unit tests, and the batch runner's script (no window) keeps the leak check.
-runctest build-san --output-on-failure -j2 -E '^e2e_'
+runctest build-san --output-on-failure -j2 -E '^(e2e_|web_)'
 runctest build-san --output-on-failure -j2 -R '^e2e_batch'
 ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0" runctest build-san --output-on-failure -j2 -R '^e2e_' -E '^e2e_batch'
 

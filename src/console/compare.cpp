@@ -3,7 +3,9 @@
 
 #include <memory>
 #include <system_error>
+#ifndef __EMSCRIPTEN__
 #include <thread>
+#endif
 #include <vector>
 
 #include "engine/model/robotmodel.h"
@@ -37,6 +39,13 @@ MethodRun runmethod(const App& app, char method) {
 }
 
 std::array<MethodRun, 4> comparemethods(const App& app) {
+#ifdef __EMSCRIPTEN__
+  // WebAssembly without threads: the four runs one after another.
+  std::array<MethodRun, 4> rows;
+  for (std::size_t i = 0; i < COMPAREMETHODS.size(); ++i)
+    rows[i] = runmethod(app, COMPAREMETHODS[i]);
+  return rows;
+#else
   // The four runs share nothing but the read-only source state, so each
   // gets a thread of its own; every thread writes only its own row.
   std::array<MethodRun, 4> rows;
@@ -54,6 +63,7 @@ std::array<MethodRun, 4> comparemethods(const App& app) {
     rows[i] = runmethod(app, COMPAREMETHODS[i]);
   for (std::thread& t : threads) t.join();
   return rows;
+#endif
 }
 
 }  // namespace hs

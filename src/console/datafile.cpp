@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -99,6 +100,17 @@ bool parsenumber(const std::string& w, double& v) {
     format = std::chars_format::hex;
   }
   double x = 0;
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 170000
+  // This C++ library has no from_chars for double (the WebAssembly build):
+  // strtod reads the same forms, hex with its "0x", and its C library keeps
+  // the "C" decimal point whatever the locale. Out of range it gives
+  // infinity or zero as "%lf" does.
+  const std::string word(format == std::chars_format::hex ? p - 2 : p, end);
+  if (std::isspace(static_cast<unsigned char>(word[0]))) return false;
+  char* stop = nullptr;
+  x = std::strtod(word.c_str(), &stop);
+  if (stop != word.c_str() + word.size()) return false;
+#else
   auto r = std::from_chars(p, end, x, format);
   if (r.ec == std::errc::result_out_of_range) {
     // Too large for a double: "%lf" gives infinity (refused as non-finite);
@@ -107,6 +119,7 @@ bool parsenumber(const std::string& w, double& v) {
   } else if (r.ec != std::errc() || r.ptr != end) {
     return false;
   }
+#endif
   v = neg ? -x : x;
   return true;
 }

@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "view/canvas.h"
+#include "view/pixels.h"
 
 namespace hs {
-
-// Side of the picture [px]; window units -1 .. +1 span it both ways.
-constexpr int PICTUREPX = 800;
 
 // Draws on a cairo context whose user space is device pixels, origin top
 // left (an 800 x 800 image surface, or a vector surface of 800 x 800 units).
@@ -45,10 +43,6 @@ class CairoCanvas : public Canvas {
  private:
   // A point of the current frame in window units.
   Pair towindow(const Pair& p) const;
-  // Window units to pixels (origin top left, y down).
-  static Pair topixel(const Pair& w);
-  // One line segment as the window rasterises it (pixels).
-  void segment(const Pair& a, const Pair& b);
   // Adds a polygon (pixels) to the pending path.
   void polygon(const std::vector<Pair>& px);
   // Fills the pending path in the pending colour.

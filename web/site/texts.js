@@ -1,0 +1,63 @@
+// The page's words in English and Japanese, and what each setting of the
+// settings table means.
+
+export const TEXTS = {
+  en: {
+    title: 'Motion–force hybrid control of a two-joint arm', switch: '日本語',
+    robot: 'Robot', robota: 'a: cylindrical-coordinate robot', robotb: 'b: SCARA robot',
+    method: 'Control method', contour: 'Contour', line: 'L: line', circle: 'C: circle', sine: 'S: sine',
+    file: 'Robot data file (drop it here or choose)', run: 'Run', compare: 'Compare the four methods',
+    play: 'Play', pause: 'Pause',
+    keys: 'Keys: Space play/pause, ← → one step, Home/End first/last, s next, 0 start, w/W zoom out/in',
+    png: 'Picture (PNG)', csv: 'History (CSV)', dat: 'Case (robot data file)',
+    figures: 'Figures of merit', settings: 'Settings', name: 'Name', value: 'Value', unit: 'Unit',
+    limit: 'Must be', meaning: 'Meaning', comparison: 'The four methods on this case',
+    report: 'Settings report', loading: 'Loading the simulator…', ran: 'Run done', refused: 'Not run:',
+    unreachable: 'A commanded point is out of the robot\'s reach: the run means nothing.',
+    diverged: 'The integration diverged and the run was cut short.', best: '* the best of each column',
+    fromfile: 'case from the file', method_: 'method',
+  },
+  ja: {
+    title: '2関節アームの位置・力ハイブリッド制御', switch: 'English',
+    robot: 'ロボット', robota: 'a: 円筒座標ロボット', robotb: 'b: SCARAロボット',
+    method: '制御方法', contour: '輪郭曲線', line: 'L: 直線', circle: 'C: 円', sine: 'S: 正弦波',
+    file: 'ロボット諸元・軌道データファイル (ここへドロップまたは選択)', run: '実行',
+    compare: '4つの制御方法を比べる', play: '再生', pause: '一時停止',
+    keys: 'キー: Space 再生/停止，← → 1ステップ，Home/End 最初/最後，s 次へ，0 初期へ，w/W 縮小/拡大',
+    png: '画像 (PNG)', csv: '時刻歴 (CSV)', dat: 'ケース (データファイル)',
+    figures: '評価指標', settings: '設定', name: '名前', value: '値', unit: '単位',
+    limit: '条件', meaning: '意味', comparison: 'このケースでの4つの制御方法',
+    report: '現在設定している値', loading: 'シミュレータを読み込み中…', ran: '実行しました',
+    refused: '実行しません:', unreachable: '指令点がロボットの届く範囲外です．',
+    diverged: '積分が発散したため途中で打ち切りました．', best: '* 各列で最良', fromfile: 'ファイルのケース',
+    method_: '制御方法',
+  },
+};
+
+// What each setting means (English), by its name in the settings table.
+const GAIN = (m, k) => `method ${m}: ${k === 'omega' ? 'natural angular frequency' : 'inverse of the further time constant α (0: PD control)'}`;
+export const MEANINGS = {
+  l: 'robot a: arm length', PW1_a: 'robot a: power of motor 1 (rotary joint)',
+  PW2_a: 'robot a: power of motor 2 (prismatic joint)', u1_a: 'robot a: reduction ratio of reducer 1',
+  u2_a: 'robot a: reduction ratio of reducer 2', eta1_a: 'robot a: forward efficiency of reducer 1',
+  eta2_a: 'robot a: forward efficiency of reducer 2', l1: 'robot b: length of the first arm',
+  l2: 'robot b: length of the second arm up to the arm tip', PW1_b: 'robot b: power of motor 1',
+  PW2_b: 'robot b: power of motor 2', u1_b: 'robot b: reduction ratio of reducer 1',
+  u2_b: 'robot b: reduction ratio of reducer 2', eta1_b: 'robot b: forward efficiency of reducer 1',
+  eta2_b: 'robot b: forward efficiency of reducer 2', mw: 'mass of the work carried at the hand',
+  KH1: 'hand spring constant along the hand', KH2: 'hand spring constant across the hand',
+  Fn: 'commanded normal contact force', seterror: 'workpiece setting error (its shift in +X)',
+  'line.x0': 'line: start point X', 'line.y0': 'line: start point Y', 'line.xf': 'line: end point X',
+  'line.yf': 'line: end point Y', 'line.tf': 'line: travel time', 'circle.Ox': 'circle: centre X',
+  'circle.Oy': 'circle: centre Y', 'circle.rr': 'circle: radius', 'circle.tf': 'circle: time of one revolution',
+  'sine.x0': 'sine: start point X', 'sine.y0': 'sine: start point Y', 'sine.L': 'sine: wavelength',
+  'sine.A': 'sine: amplitude', 'sine.tf': 'sine: travel time',
+};
+for (const m of '1346')
+  for (const n of '12') {
+    MEANINGS[`gainspec${m}.omega${n}`] = `${GAIN(m, 'omega')} of control loop ${n}`;
+    MEANINGS[`gainspec${m}.alpha${n}`] = `${GAIN(m, 'alpha')} of control loop ${n}`;
+  }
+
+// Units of the figures of merit.
+export const FIGUREUNITS = { frms: 'N', fmax: 'N', erms: 'm', emax: 'm', pend: 'm', pmax: 'm', t1peak: '–', t2peak: '–', tsat: '%' };

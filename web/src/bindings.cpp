@@ -1,0 +1,368 @@
+// The web edition's door to the simulator: plain C functions that the
+// JavaScript module (hybridsim.js) calls with strings and numbers. A case is
+// named as in the page's address ("robot=b&method=6&contour=S&Fn=15"),
+// optionally on top of a robot data file's text, and goes through the same
+// start-up as hybridsim-batch, so a run here is the batch program's run and
+// its CSV the same bytes. Texts come back as JSON (UTF-8); pictures as the
+// operation list of the browser's canvas (webcanvas.h).
+//
+// This is the only file of the web edition that knows the engine's API.
+#include <emscripten/emscripten.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "console/app.h"
+#include "console/compare.h"
+#include "console/console.h"
+#include "console/datafile.h"
+#include "console/historycsv.h"
+#include "console/meritreport.h"
+#include "console/report.h"
+#include "console/startup.h"
+#include "engine/model/metrics.h"
+#include "engine/settingfields.h"
+#include "view/comparegraph.h"
+#include "view/frame.h"
+#include "webcanvas.h"
+
+namespace {
+
+// ---- JSON text ----
+
+std::string jsonstring(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      out += hs::fmt("\\u%04x", c);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+// A number that reads back to the same double; JSON has no infinity or NaN.
+std::string jsonnumber(double v) { return std::isfinite(v) ? hs::fmt("%.17g", v) : "null"; }
+
+std::string jsonbool(bool b) { return b ? "true" : "false"; }
+
+// ---- The case as the address names it ----
+
+struct Named {
+  const hs::SettingField* field;
+  double value;  // in the field's unit
+};
+
+// What the address asks: the three selections and the settings by name.
+struct Request {
+  char robot = 'b', method = '6', contour = 'S';
+  std::vector<Named> named;
+  std::string badname;    // the entry that was refused ("" when none)
+  std::string reason;     // why, in English
+  std::string reasonja;   // why, in Japanese
+};
+
+// One word of the address as a whole number ("%lf" forms, nothing after it).
+bool wholenumber(const std::string& w, double& v) {
+  if (w.empty() || std::isspace(static_cast<unsigned char>(w[0]))) return false;
+  char* end = nullptr;
+  v = std::strtod(w.c_str(), &end);
+  return end == w.c_str() + w.size();
+}
+
+void refuse(Request& rq, const std::string& name, const std::string& en, const std::string& ja) {
+  if (!rq.badname.empty()) return;  // the first refusal is the one shown
+  rq.badname = name;
+  rq.reason = en;
+  rq.reasonja = ja;
+}
+
+// A selection key that must be one of `allowed`.
+void selection(Request& rq, const std::string& name, const std::string& v, const char* allowed,
+               char& out) {
+  if (v.size() == 1 && std::string(allowed).find(v[0]) != std::string::npos) {
+    out = v[0];
+    return;
+  }
+  std::string list;
+  for (const char* c = allowed; *c; ++c) list += std::string(list.empty() ? "" : ", ") + *c;
+  refuse(rq, name, name + " must be one of " + list + ", not \"" + hs::escapebytes(v) + "\"",
+         name + " は " + list + " のどれかにしてください．");
+}
+
+// "name=value&name=value": the selections, "frame" and "lang" (the page's
+// own), and every other name a field of the settings table.
+Request parse(const std::string& query) {
+  Request rq;
+  std::size_t i = 0;
+  while (i <= query.size()) {
+    std::size_t j = query.find('&', i);
+    if (j == std::string::npos) j = query.size();
+    const std::string item = query.substr(i, j - i);
+    i = j + 1;
+    if (item.empty()) continue;
+    const std::size_t eq = item.find('=');
+    const std::string name = item.substr(0, eq);
+    const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
+    if (name == "robot") {
+      selection(rq, name, value, "ab", rq.robot);
+    } else if (name == "method") {
+      selection(rq, name, value, "1346", rq.method);
+    } else if (name == "contour") {
+      selection(rq, name, value, "LCS", rq.contour);
+    } else if (name == "frame" || name == "lang") {
+      continue;
+    } else if (const hs::SettingField* f = hs::settingfield(name)) {
+      double v = 0;
+      if (!wholenumber(value, v)) {
+        refuse(rq, name, name + " = \"" + hs::escapebytes(value) + "\" refused: not a number",
+               name + " = \"" + hs::escapebytes(value) + "\" は数値として読めません．");
+        continue;
+      }
+      const std::string why = hs::refusal(*f, v);
+      if (!why.empty()) {
+        refuse(rq, name, why, name + " は" + hs::limittext(f->limit) + "にしてください．");
+        continue;
+      }
+      rq.named.push_back({f, v});
+    } else {
+      refuse(rq, name, "no setting named " + hs::escapebytes(name),
+             hs::escapebytes(name) + " という設定はありません．");
+    }
+  }
+  return rq;
+}
+
+// ---- The state of the page ----
+
+struct Session {
+  std::unique_ptr<hs::App> run;    // right after the last run, as the batch program leaves it
+  std::unique_ptr<hs::App> shown;  // a copy the pictures are drawn on (drawing records into it)
+  std::string console;             // the console text of the start-up and run
+  std::unique_ptr<hs::App> compared;  // the case of the last comparison, as chosen
+  std::array<hs::MethodRun, 4> rows;
+  hs::WebCanvas canvas;
+  std::string reply;               // the last text handed out
+};
+Session& session() {
+  static Session s;
+  return s;
+}
+
+const char* reply(std::string text) {
+  session().reply = std::move(text);
+  return session().reply.c_str();
+}
+
+// The start-up of the case: a data file's text (or the selections), then
+// the settings by name. With `compare` the four methods run on the chosen
+// state and start-up stops there, as with hybridsim-batch --compare.
+// Returns "" or the data file's refusal.
+std::string start(hs::App& app, hs::Console& con, const Request& rq, const std::string& casetext,
+                  std::array<hs::MethodRun, 4>* compare) {
+  std::string error;
+  const hs::Chooser selected = hs::selections(rq.robot, rq.method, rq.contour);
+  hs::startup(app, con, [&](hs::App& a, hs::Console& c) {
+    c.print("\n\nロボットの制御シミュレーション");
+    if (casetext.empty()) {
+      selected(a, c);
+    } else {
+      std::string echo;
+      if (!hs::loadcase(casetext, a, &echo, &error)) return false;
+      c.print(echo);
+    }
+    for (const Named& n : rq.named) n.field->field(a.set) = n.value;
+    if (compare) *compare = hs::comparemethods(a);
+    return !compare;
+  });
+  return error;
+}
+
+std::string refusaljson(const std::string& name, const std::string& en, const std::string& ja) {
+  return "{\"ok\":false,\"field\":" + jsonstring(name) + ",\"reason\":" + jsonstring(en) +
+         ",\"reasonja\":" + jsonstring(ja) + "}";
+}
+
+std::string figuresjson(const hs::FiguresOfMerit& f) {
+  std::string out = "{";
+  for (const hs::FigureInfo& info : hs::FIGURES)
+    out += std::string(out.size() > 1 ? "," : "") + jsonstring(info.name) + ":" +
+           jsonnumber(f.*(info.value));
+  return out + "}";
+}
+
+std::string reportjson(const hs::RunReport& r) {
+  return "\"unreachable\":" + jsonbool(r.unreachable) + ",\"diverged\":" + jsonbool(r.diverged);
+}
+
+}  // namespace
+
+extern "C" {
+
+// The settings table with the values of the case named (its defaults, a
+// data file's values, and the named settings on top):
+// {"ok":true,"robot":..,"fields":[{"name","unit","limit","limitja","value"}]}.
+EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casetext) {
+  const Request rq = parse(query);
+  auto app = std::make_unique<hs::App>();
+  hs::ScriptConsole con("");
+  std::string error;
+  hs::startup(*app, con, [&](hs::App& a, hs::Console&) {
+    if (*casetext) {
+      std::string echo;
+      if (!hs::loadcase(casetext, a, &echo, &error)) return false;
+    } else {
+      hs::selections(rq.robot, rq.method, rq.contour)(a, con);
+    }
+    for (const Named& n : rq.named) n.field->field(a.set) = n.value;
+    return false;
+  });
+  std::string out = "{\"ok\":" + jsonbool(error.empty() && rq.badname.empty()) +
+                    ",\"robot\":\"" + app->set.type + "\",\"method\":\"" + app->set.hybrid +
+                    "\",\"contour\":\"" + app->set.curve + "\",\"fields\":[";
+  bool first = true;
+  for (const hs::SettingField& f : hs::settingfields()) {
+    out += std::string(first ? "" : ",") + "{\"name\":" + jsonstring(f.name) +
+           ",\"unit\":" + jsonstring(f.unit) + ",\"limit\":" + jsonstring(hs::limitwords(f.limit)) +
+           ",\"limitja\":" + jsonstring(hs::limittext(f.limit)) +
+           ",\"value\":" + jsonnumber(f.field(app->set)) + "}";
+    first = false;
+  }
+  return reply(out + "]}");
+}
+
+// Whether the address's entries are taken, running nothing: {"ok":true} or
+// the refusal of hs_run.
+EMSCRIPTEN_KEEPALIVE const char* hs_check(const char* query) {
+  const Request rq = parse(query);
+  return reply(rq.badname.empty() ? "{\"ok\":true}"
+                                  : refusaljson(rq.badname, rq.reason, rq.reasonja));
+}
+
+// Runs the case named. A refused entry or data file runs nothing:
+// {"ok":false,"field":NAME,"reason":..,"reasonja":..}. Otherwise
+// {"ok":true,"laststep","dt","figures","unreachable","diverged","console"}.
+EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext) {
+  const Request rq = parse(query);
+  if (!rq.badname.empty()) return reply(refusaljson(rq.badname, rq.reason, rq.reasonja));
+  Session& s = session();
+  auto app = std::make_unique<hs::App>();
+  hs::ScriptConsole con("");
+  const std::string error = start(*app, con, rq, casetext, nullptr);
+  if (!error.empty()) return reply(refusaljson("file", error, error));
+  s.run = std::move(app);
+  s.shown = std::make_unique<hs::App>(*s.run);
+  s.console = con.output();
+  const hs::FiguresOfMerit fig = hs::figuresofmerit(s.run->history(), s.run->set, s.run->model);
+  return reply("{\"ok\":true,\"robot\":\"" + std::string(1, s.run->set.type) + "\",\"method\":\"" +
+               s.run->set.hybrid + "\",\"contour\":\"" + s.run->set.curve + "\",\"laststep\":" +
+               std::to_string(hs::laststep(*s.run)) + ",\"dt\":" + jsonnumber(s.run->set.dt) +
+               ",\"figures\":" + figuresjson(fig) + "," + reportjson(s.run->lastrun) +
+               ",\"console\":" + jsonstring(s.console) + "}");
+}
+
+// The four methods on the case named, as hybridsim-batch --compare runs
+// them: {"ok":true,"rows":[{"method","figures","best":[..],"unreachable",
+// "diverged"}],"csv":..}; its picture is left for hs_drawcompare.
+EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* casetext) {
+  const Request rq = parse(query);
+  if (!rq.badname.empty()) return reply(refusaljson(rq.badname, rq.reason, rq.reasonja));
+  Session& s = session();
+  auto app = std::make_unique<hs::App>();
+  hs::ScriptConsole con("");
+  const std::string error = start(*app, con, rq, casetext, &s.rows);
+  if (!error.empty()) return reply(refusaljson("file", error, error));
+  s.compared = std::move(app);
+  const auto best = hs::bestmarks(s.rows);
+  std::string out = "{\"ok\":true,\"rows\":[";
+  for (std::size_t i = 0; i < s.rows.size(); ++i) {
+    std::string marks;
+    for (std::size_t k = 0; k < best.size(); ++k) marks += (k ? "," : "") + jsonbool(best[k][i]);
+    out += std::string(i ? "," : "") + "{\"method\":\"" + s.rows[i].method +
+           "\",\"figures\":" + figuresjson(s.rows[i].fig) + ",\"best\":[" + marks + "]," +
+           reportjson(s.rows[i].rep) + "}";
+  }
+  return reply(out + "],\"csv\":" + jsonstring(hs::comparecsv(s.rows)) + "}");
+}
+
+// The window's keys that step and zoom the picture (s, 0, w, W; the arrows,
+// Home and End as 1 .. 4): the view's key table on the shown run. Returns
+// the output step shown.
+EMSCRIPTEN_KEEPALIVE int hs_key(int key) {
+  Session& s = session();
+  if (!s.run) return 0;
+  static const hs::SpecialKey SPECIAL[] = {hs::SpecialKey::Left, hs::SpecialKey::Right,
+                                           hs::SpecialKey::Home, hs::SpecialKey::End};
+  if (key >= 1 && key <= 4)
+    hs::specialkeytable(*s.shown, SPECIAL[key - 1]);
+  else if (key == 's' || key == '0' || key == 'w' || key == 'W')
+    hs::keytable(*s.shown, static_cast<unsigned char>(key));
+  return s.shown->disp.frame;
+}
+
+// Shows output step `frame` (held to 0 .. the last step); returns it.
+EMSCRIPTEN_KEEPALIVE int hs_setframe(int frame) {
+  Session& s = session();
+  if (!s.run) return 0;
+  s.shown->disp.frame = std::max(0, std::min(frame, hs::laststep(*s.shown)));
+  return s.shown->disp.frame;
+}
+
+// The zoom of the robot drawing [window units per metre].
+EMSCRIPTEN_KEEPALIVE double hs_zoom() { return session().run ? session().shown->disp.zoom : 1; }
+EMSCRIPTEN_KEEPALIVE void hs_setzoom(double zoom) {
+  if (session().run && zoom > 0) session().shown->disp.zoom = zoom;
+}
+
+// Draws the window's picture of the shown step; the operations are then at
+// hs_ops() (hs_opcount() numbers).
+EMSCRIPTEN_KEEPALIVE void hs_draw() {
+  Session& s = session();
+  s.canvas.clear();
+  if (s.run) hs::display(*s.shown, s.canvas);
+}
+
+// Draws the comparison picture of the last hs_compare.
+EMSCRIPTEN_KEEPALIVE void hs_drawcompare() {
+  Session& s = session();
+  s.canvas.clear();
+  if (s.compared) hs::drawcompare(s.canvas, *s.compared, s.rows);
+}
+
+EMSCRIPTEN_KEEPALIVE const double* hs_ops() { return session().canvas.ops().data(); }
+EMSCRIPTEN_KEEPALIVE int hs_opcount() { return static_cast<int>(session().canvas.ops().size()); }
+
+// The history as CSV, the bytes hybridsim-batch writes for the case.
+EMSCRIPTEN_KEEPALIVE const char* hs_csv() {
+  return reply(session().run ? hs::historycsv(*session().run) : "");
+}
+
+// The case as a robot data file (what the window's 'o' saves).
+EMSCRIPTEN_KEEPALIVE const char* hs_casefile() {
+  return reply(session().run ? hs::casetext(*session().run) : "");
+}
+
+// The settings report of the run as the console prints it.
+EMSCRIPTEN_KEEPALIVE const char* hs_report() {
+  if (!session().run) return reply("");
+  hs::ScriptConsole con("");
+  hs::printsettings(*session().run, con);
+  return reply(con.output());
+}
+
+// The figures of merit as the window's 'm' prints them.
+EMSCRIPTEN_KEEPALIVE const char* hs_metricstext() {
+  return reply(session().run ? hs::metricstext(*session().run) : "");
+}
+
+}  // extern "C"

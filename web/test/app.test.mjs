@@ -1,0 +1,136 @@
+// The page in Debian's chromium (headless, through puppeteer-core), served
+// from 127.0.0.1 as a user opens it: a link opens its case at its step,
+// playback advances, a refused entry is shown at its field, the CSV
+// downloaded is the pinned one, and the picture matches the native PNG.
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawn, execFileSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import { once } from 'node:events';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.join(here, '..', '..');
+const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
+const batch = path.join(process.env.HYBRIDSIM_BINARY_DIR || path.join(root, 'build'), 'hybridsim-batch');
+// The wasm CSV of robot b, method 6, sine (one of the 24 pinned runs).
+const B6S = '0ae652e8935d9ba69a65b42eb7168fbbc46c0c2fbb397d85517d72d902385359';
+
+let puppeteer = null;
+try {
+  puppeteer = (await import('puppeteer-core')).default;
+} catch {
+  // not installed: every test below is skipped
+}
+const missing = !fs.existsSync(path.join(here, '..', 'site', 'hybridsim-wasm.wasm')) ? 'web edition not built (web/build.sh)'
+  : !puppeteer ? 'puppeteer-core is not installed (npm ci in web/)'
+  : !fs.existsSync(chromium) ? `no browser at ${chromium}` : '';
+if (missing) {
+  console.log(`# page tests skipped: ${missing}`);
+  // Run by CTest rather than by node --test: the status that counts as skipped.
+  if (!process.env.NODE_TEST_CONTEXT) process.exitCode = 77;
+}
+
+let server, browser, page, url, downloads;
+before(async () => {
+  if (missing) return;
+  server = spawn(process.execPath, [path.join(here, '..', 'serve.mjs'), path.join(here, '..', 'site'), '0']);
+  url = String((await once(server.stdout, 'data'))[0]).trim();
+  browser = await puppeteer.launch({ executablePath: chromium, args: ['--no-sandbox', '--headless=new'] });
+  page = await browser.newPage();
+  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
+  downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'hybridsim-web-'));
+  const cdp = await browser.target().createCDPSession();
+  await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
+  page.downloaded = () => new Promise((resolve) => cdp.on('Browser.downloadProgress', (e) => {
+    if (e.state === 'completed') resolve(e.filePath);
+  }));
+});
+after(async () => {
+  await browser?.close();
+  server?.kill();
+  if (downloads) fs.rmSync(downloads, { recursive: true, force: true });
+});
+
+async function open(hash) {
+  await page.goto(`${url}#${hash}`);
+  await page.waitForFunction((h) => document.body.dataset.opened === h, {}, `#${hash}`);
+}
+const text = (selector) => page.$eval(selector, (e) => e.textContent);
+
+test('a link opens its case at its step, and playing advances the step', { skip: missing || false }, async () => {
+  await open('robot=a&method=3&contour=C&frame=100&Fn=15');
+  assert.equal(await text('#stepline'), 't = 4.00 s  (100/200)');
+  assert.equal(await page.$eval('#Fn', (e) => e.value), '15');
+  const frms = Number(await page.$eval('#figures tr:first-child td', (e) => e.textContent));
+  assert.ok(frms > 0 && Number.isFinite(frms));
+  await page.keyboard.press('Home');
+  await page.waitForFunction(() => location.hash.includes('frame=0&'));
+  await page.keyboard.press(' ');
+  await page.waitForFunction(() => Number(document.getElementById('step').value) >= 5);
+  await page.keyboard.press(' ');
+  await page.click('#comparebutton');
+  assert.equal(await page.$$eval('#comparetable tr', (rows) => rows.length), 5);
+});
+
+test('a refused entry is shown at its field and nothing runs', { skip: missing || false }, async () => {
+  await open('robot=b&method=6&contour=S');
+  await page.$eval('#KH1', (e) => { e.value = '0'; });
+  await page.type('#KH1', '\n');
+  const reason = 'KH1 = 0 refused: it must be a finite number > 0 [N/m]';
+  assert.equal(await page.$eval('#KH1 + .error', (e) => e.textContent), reason);
+  assert.match(await text('#status'), /Not run:/);
+  assert.match(await page.evaluate(() => location.hash), /KH1=0/);
+  await open('robot=b&method=6&contour=S&KH2=-1');
+  assert.match(await page.$eval('#KH2 + .error', (e) => e.textContent), /KH2 = -1 refused/);
+});
+
+test('the CSV downloaded is the pinned run; the picture is the native one', { skip: missing || false }, async (t) => {
+  await open('robot=b&method=6&contour=S&frame=100');
+  const done = page.downloaded();
+  await page.click('#csv');
+  const csv = fs.readFileSync(await done);
+  assert.equal(createHash('sha256').update(csv).digest('hex'), B6S);
+  const shot = page.downloaded();
+  await page.click('#png');
+  const saved = await shot;
+  assert.equal(path.basename(saved), 'hybridsim-b6S-100.png');
+  assert.equal(fs.readFileSync(saved).readUInt32BE(16), 800);  // the PNG's width
+  if (!fs.existsSync(batch)) return;
+  const png = path.join(downloads, 'native.png');
+  execFileSync(batch, ['--robot', 'b', '--method', '6', '--contour', 'S', '--frame', '100', '--png', png]);
+  // Pixels of the page's picture more than half the range away from the native PNG's.
+  const far = await page.evaluate(async (data) => {
+    const img = new Image();
+    img.src = `data:image/png;base64,${data}`;
+    await img.decode();
+    const native = document.createElement('canvas');
+    native.width = native.height = 800;
+    native.getContext('2d').drawImage(img, 0, 0);
+    const a = native.getContext('2d').getImageData(0, 0, 800, 800).data;
+    const b = document.getElementById('picture').getContext('2d').getImageData(0, 0, 800, 800).data;
+    let n = 0;
+    for (let i = 0; i < a.length; i += 4)
+      if (Math.max(Math.abs(a[i] - b[i]), Math.abs(a[i + 1] - b[i + 1]), Math.abs(a[i + 2] - b[i + 2])) > 128) ++n;
+    return n / (800 * 800);
+  }, fs.readFileSync(png).toString('base64'));
+  t.diagnostic(`${(far * 100).toFixed(2)} % of the pixels differ from the native PNG`);
+  assert.ok(far < 0.01, `${(far * 100).toFixed(2)} % of the pixels differ`);
+});
+
+test('a data file opened, its case saved, and the page in Japanese', { skip: missing || false }, async () => {
+  await open('robot=a&method=1&contour=L');
+  const example = path.join(root, 'examples', 'robot_b_circle.dat');
+  await (await page.$('#file')).uploadFile(example);
+  await page.waitForFunction(() => document.getElementById('contour').value === 'C');
+  const done = page.downloaded();
+  await page.click('#dat');
+  const saved = await done;
+  if (fs.existsSync(batch)) assert.equal(execFileSync(batch, [saved], { encoding: 'utf8' }), execFileSync(batch, [example], { encoding: 'utf8' }));
+  await page.click('#lang');
+  assert.equal(await text('#run'), '実行');
+  assert.match(await page.evaluate(() => location.hash), /&lang=ja$/);
+});
