@@ -104,6 +104,15 @@ Array readonly(Array a) {
   return a;
 }
 
+// The message language asked for: None for the locale's, "en" or "ja".
+std::string langof(const py::object& lang) {
+  if (lang.is_none()) return hs::localelanguage();
+  const std::string s = py::isinstance<py::str>(lang) ? lang.cast<std::string>() : "";
+  if (s != "en" && s != "ja")
+    throw py::value_error("lang must be 'en', 'ja' or None, not " + py::repr(lang).cast<std::string>());
+  return s;
+}
+
 // The figures of merit as a dict, in the order of the CSV columns.
 py::dict figuresdict(const hs::FiguresOfMerit& f) {
   py::dict d;
@@ -359,7 +368,8 @@ class Simulator {
   }
 
   // The report of a derived copy: the settings as the next run uses them.
-  std::string report() {
+  std::string report(const py::object& lang) {
+    hs::MessageLanguage language(langof(lang));
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
     auto copy = std::make_unique<hs::App>(*app_);
@@ -370,7 +380,8 @@ class Simulator {
     return con.output();
   }
 
-  Run run() {
+  Run run(const py::object& lang) {
+    hs::MessageLanguage language(langof(lang));
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
     hs::ScriptConsole con("");
@@ -550,7 +561,8 @@ PYBIND11_MODULE(_core, m) {
       .def_property_readonly("messages", &Run::messages,
                              "Console text of the run (str): the derivation's unreachable path\n"
                              "ends, \"calcontrol()終わり\" and the notes on an unreachable\n"
-                             "commanded point or a diverged integration.")
+                             "commanded point or a diverged integration, in the language\n"
+                             "run(lang=...) asked for.")
       .def_property_readonly(
           "metrics", [](const Run& r) { return figuresdict(r.figures()); },
           "Figures of merit (dict name -> value): frms, fmax [N], erms, emax, pend, pmax [m],\n"
@@ -603,7 +615,7 @@ PYBIND11_MODULE(_core, m) {
       .def("__copy__", [](const Run& r) { return r; })
       .def("__deepcopy__", [](const Run& r, const py::dict&) { return r; }, py::arg("memo"))
       .def(py::pickle([](const Run& r) { return py::make_tuple(caseof(r.facts().case_)); },
-                      [](const py::tuple& t) { return Simulator::fromcase(t[0])->run(); }))
+                      [](const py::tuple& t) { return Simulator::fromcase(t[0])->run(py::none()); }))
       .def("__repr__", [](const Run& r) {
         const hs::SimSettings& s = r.app().set;
         return std::string("<hybridsim.Run ") + s.type + s.hybrid + s.curve + ", " +
@@ -637,13 +649,14 @@ PYBIND11_MODULE(_core, m) {
       .def("settings", &Simulator::settings,
            "Every enterable setting as a dict name -> value (SI units as stored), in the\n"
            "order of the settings table.")
-      .def("report", &Simulator::report,
+      .def("report", &Simulator::report, py::arg("lang") = py::none(),
            "The settings report as the console shows it (str), for the settings in force\n"
-           "at the next run.")
-      .def("run", &Simulator::run,
+           "at the next run; lang 'en' or 'ja' (None: the locale's language).")
+      .def("run", &Simulator::run, py::arg("lang") = py::none(),
            "Derives the model and runs the simulation from t = 0, as the menu's rerun does,\n"
            "and returns the Run. The first run of a new Simulator is bit for bit the run of\n"
-           "hybridsim-batch for the same case. Releases the GIL while it runs.")
+           "hybridsim-batch for the same case. Releases the GIL while it runs. lang: the\n"
+           "language of Run.messages, as for report().")
       .def("compare", &Simulator::compare,
            "The four control methods on this case (dict '1', '3', '4', '6' -> figures of\n"
            "merit dict with 'ok' added: False when that run means nothing, as Run.ok).\n"

@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
       freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev
       libcairo2-dev libgif-dev libcli11-dev fonts-liberation poppler-utils libxml2-utils
-      xvfb xauth xdotool x11-utils imagemagick locales clang libclang-rt-14-dev python3 procps binutils
+      xvfb xauth xdotool x11-utils imagemagick locales gettext clang libclang-rt-14-dev python3 procps binutils
       python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
       python3-distributed python3-venv python3-pip python3-setuptools python3-mypy
       emscripten ninja-build nodejs chromium)
@@ -31,9 +31,15 @@ web="$(dirname "$0")/../web"
 if [ ! -d "$web/node_modules/puppeteer-core" ]; then
   (cd "$web" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
 fi
-# A Shift-JIS locale, so the console's Shift-JIS output can be tried and tested.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.sjis$'; then
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO localedef -f SHIFT_JIS -i ja_JP ja_JP.SJIS 2>/dev/null || true
-fi
+# The locales the console is tried and tested in: Shift-JIS Japanese for its
+# Shift-JIS output, English for its English texts.
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+# Locale names compared as locale -a lists them (en_US.utf8 for en_US.UTF-8).
+canon() { tr 'A-Z' 'a-z' | tr -d -- '-'; }
+for spec in "ja_JP SHIFT_JIS ja_JP.SJIS" "en_US UTF-8 en_US.UTF-8"; do
+  read -r input charset name <<<"$spec"
+  if ! locale -a 2>/dev/null | canon | grep -qx "$(printf '%s' "$name" | canon)"; then
+    $SUDO localedef -f "$charset" -i "$input" "$name" 2>/dev/null || true
+  fi
+done

@@ -226,6 +226,70 @@ else
   fail "Ctrl-D: no window"; finish "Ctrl-D in the menu" 0
 fi
 
+# ---- the whole session in English ----
+# Under an English locale the start dialogue, every group of a menu pass,
+# the path ends out of reach with their key waits, the settings report, the
+# figures of merit, the comparison and the key help show no Japanese
+# character; the keys are the same.
+# Answers every key wait with a blank until the menu's rerun has ended.
+answerwaits() {
+  local tty size n0
+  tty=$(cat "$TMP/tty")
+  n0=$(grep -c 'To the graphics window' "$TMP/out")
+  for _ in $(seq 600); do
+    [ "$(grep -c 'To the graphics window' "$TMP/out")" -gt "$n0" ] && return 0
+    [ -s "$TMP/rc" ] && return 1
+    if stty -F "$tty" -a 2>/dev/null | grep -q -- '-icanon'; then
+      size=$(stat -c %s "$TMP/out")
+      printf ' ' >&4
+      for _ in $(seq 100); do [ "$(stat -c %s "$TMP/out")" -gt "$size" ] && break; sleep 0.1; done
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+export LC_ALL=en_US.UTF-8
+start
+unset LC_ALL
+english=0
+awaitkey && printf 'n' >&4
+for k in b 1 L; do awaitkey && printf '%s' "$k" >&4; done
+if awaitwindow; then
+  xdotool key k
+  awaitkey && printf 'y' >&4 && awaitline && printf '600 600\n' >&4
+  awaitkey && printf 'y' >&4 && awaitkey && printf '3' >&4
+  awaitkey && printf 'y' >&4 && awaitline && printf '5 0\n' >&4 && awaitline && printf '20 2\n' >&4
+  awaitkey && printf 'y' >&4 && awaitkey && printf 'L' >&4
+  awaitkey && printf 'y' >&4 && awaitline && printf '3 0 3 0.3 4\n' >&4
+  awaitkey && printf ' ' >&4 && awaitkey && printf ' ' >&4
+  awaitkey && printf 'y' >&4 && awaitline && printf '2\n' >&4
+  awaitkey && printf 'y' >&4 && awaitline && printf '12\n' >&4
+  answerwaits || fail "English: the menu's rerun did not end"
+  for k in m M question; do
+    size=$(stat -c %s "$TMP/out")
+    xdotool key "$k"
+    for _ in $(seq 300); do [ "$(stat -c %s "$TMP/out")" -gt "$size" ] && break; sleep 0.1; done
+  done
+  xdotool key Escape
+  english=1
+else
+  fail "English: no window"
+fi
+finish "English session" 0
+if [ "$english" -eq 1 ]; then
+  for want in 'Robot control simulation' 'Choose the contour curve' 'change the hand spring constants?' \
+      'old hybrid1 -> new' 'No inverse kinematics solution' 'Press a key to continue.' \
+      'hand spring constants   (KH1, KH2) = (600.00 600.00)[N/m]' 'Fn = 12.000[N]' \
+      'out of the hand' 'Figures of merit' 'Comparison of the control methods' 'Other keys of the graphics window'; do
+    grep -qF -- "$want" "$TMP/out" || fail "English: no \"$want\""
+  done
+  if LC_ALL=C.UTF-8 grep -qP '[\x{3000}-\x{30ff}\x{4e00}-\x{9fff}\x{ff00}-\x{ffef}]' "$TMP/out"; then
+    fail "English: Japanese text: $(LC_ALL=C.UTF-8 grep -oP '.{0,20}[\x{3000}-\x{30ff}\x{4e00}-\x{9fff}\x{ff00}-\x{ffef}]+' "$TMP/out" | head -n 3)"
+  else
+    ok "English: no Japanese character in the session"
+  fi
+fi
+
 if [ "$FAILS" -ne 0 ]; then
   echo "$FAILS terminal check(s) failed"
   exit 1

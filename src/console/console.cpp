@@ -20,16 +20,17 @@
 namespace hs {
 
 std::string fmt(const char* format, ...) {
+  const char* text = tr(format);
   char small[512];
   va_list ap;
   va_start(ap, format);
-  const int n = std::vsnprintf(small, sizeof small, format, ap);
+  const int n = std::vsnprintf(small, sizeof small, text, ap);
   va_end(ap);
   if (n < 0) return std::string();
   if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, static_cast<std::size_t>(n));
   std::string big(static_cast<std::size_t>(n) + 1, '\0');
   va_start(ap, format);
-  std::vsnprintf(&big[0], big.size(), format, ap);
+  std::vsnprintf(&big[0], big.size(), text, ap);
   va_end(ap);
   big.resize(static_cast<std::size_t>(n));
   return big;
@@ -340,6 +341,7 @@ class StdConsole : public Console, private InputBuffer {
   explicit StdConsole(std::FILE* out) : out_(out), charset_(localeCharset()), tty_(isatty(STDIN_FILENO) == 1) {
     if (tty_) installhandlers();
   }
+  using Console::print;
 
   void print(const std::string& utf8) override {
     const std::string bytes = toCharset(utf8, charset_);
@@ -450,6 +452,10 @@ void restoreterminal() {
   }
 }
 
-std::unique_ptr<Console> makeStdConsole(std::FILE* out) { return std::make_unique<StdConsole>(out); }
+std::unique_ptr<Console> makeStdConsole(std::FILE* out) {
+  // The messages follow the environment's language as well.
+  std::setlocale(LC_MESSAGES, "");
+  return std::make_unique<StdConsole>(out);
+}
 
 }  // namespace hs

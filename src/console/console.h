@@ -8,6 +8,36 @@
 
 namespace hs {
 
+// The program's texts are written in Japanese, and the Japanese text is the
+// key of its translation in the message catalog (GNU gettext, domain
+// "hybridsim", UTF-8). tr gives the text in the message language: the
+// locale's (LC_ALL, LC_MESSAGES, LANG and LANGUAGE, once a program's console
+// has taken LC_MESSAGES from the environment), or the one this thread has
+// chosen with MessageLanguage. The text itself when the catalog has none.
+const char* tr(const char* text);
+std::string tr(const std::string& text);
+
+// The message language of this thread while the object lives: "en" for
+// English, "ja" for Japanese, empty for the locale's. English needs an
+// English locale installed (en_US.UTF-8 or en_GB.UTF-8); without one the
+// texts stay Japanese.
+class MessageLanguage {
+ public:
+  explicit MessageLanguage(const std::string& lang);
+  ~MessageLanguage();
+  MessageLanguage(const MessageLanguage&) = delete;
+  MessageLanguage& operator=(const MessageLanguage&) = delete;
+
+ private:
+  int saved_;
+};
+
+// The language the environment asks for, by gettext's rules: "en" when the
+// first language of LANGUAGE that has a catalog, or else the locale of
+// LC_ALL / LC_MESSAGES / LANG, is English; "ja" otherwise (also in the C
+// locale, where LANGUAGE does not count).
+std::string localelanguage();
+
 enum class ReadStatus {
   Ok,   // a value was read
   Bad,  // text that is not a number is next; it is left in the input
@@ -19,6 +49,8 @@ class Console {
   virtual ~Console() = default;
   // Writes UTF-8 text, converted to the output character set.
   virtual void print(const std::string& utf8) = 0;
+  // Writes a text of the program in the message language (see tr).
+  void print(const char* text) { print(std::string(tr(text))); }
   // One key at once without echo and Enter on a terminal; otherwise the next
   // non-blank character. Returns the byte (0..255) or -1 at end of input.
   virtual int readkey() = 0;
@@ -46,7 +78,7 @@ class Console {
 // wait does not look like a hang.
 constexpr const char kKeyContinues[] = "\nキーを押すと続けます．";
 
-// printf into a std::string.
+// printf into a std::string; the format is looked up with tr first.
 std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Converts UTF-8 text to the character set named (e.g. "CP932"); "UTF-8" or
@@ -101,6 +133,7 @@ class InputBuffer {
 class ScriptConsole : public Console, private InputBuffer {
  public:
   explicit ScriptConsole(std::string input) { buf_ = std::move(input); }
+  using Console::print;
   void print(const std::string& utf8) override { out_ += utf8; }
   int readkey() override;
   ReadStatus readnumber(double& v) override;

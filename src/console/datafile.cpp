@@ -153,7 +153,7 @@ class CaseReader {
 
   // One number of an entry; `what` names it within the entry.
   bool number(const Entry& e, const char* what, Limit limit, double& out) {
-    return take(e, what, limittext(limit), [&](double v) { return hs::within(limit, v); }, out);
+    return take(e, what, tr(limittext(limit)), [&](double v) { return hs::within(limit, v); }, out);
   }
 
   // The SCARA robot's joint 2 to contact point distance: longer than the
@@ -167,21 +167,21 @@ class CaseReader {
   // A refusal about values already read (a line whose start is its end).
   bool refuse(const Entry& e, const char* what, const std::string& found,
               const std::string& expected) {
-    error = fmt("\nデータファイルの項目%d（%s）%sに %s があります．%sが必要です．", e.no, e.name,
-                within(what).c_str(), quoted(found).c_str(), expected.c_str());
+    error = fmt("\nデータファイルの項目%d（%s）%sに %s があります．%sが必要です．", e.no, tr(e.name),
+                within(what).c_str(), quoted(found).c_str(), tr(expected).c_str());
     return false;
   }
 
   std::string error;
 
  private:
-  static std::string within(const char* what) { return *what ? std::string("の ") + what + " " : ""; }
+  static std::string within(const char* what) { return *what ? fmt("の %s ", tr(what)) : ""; }
 
   const std::string* next() { return next_ < words_.size() ? &words_[next_++] : nullptr; }
 
   bool missing(const Entry& e, const char* what, const std::string& expected) {
     error = fmt("\nデータファイルの項目%d（%s）%sがありません（ファイルの終わり）．%sが必要です．",
-                e.no, e.name, within(what).c_str(), expected.c_str());
+                e.no, tr(e.name), within(what).c_str(), tr(expected).c_str());
     return false;
   }
 
@@ -313,14 +313,14 @@ void storecase(const Case& c, App& app, std::string& echo) {
   s.curve = c.curve;
   switch (s.curve) {
     case 'L':
-      echo += "\n(3-1) 直線軌道";
+      echo += tr("\n(3-1) 直線軌道");
       s.line = LineSpec{c.c[0], c.c[1], c.c[2], c.c[3], c.c[4]};
       echo += fmt("\n(3-2) 始点 P0=(%6.3f %6.3f)[m] 位置決め時間 tf=%5.2f[s]", s.line.x0, s.line.y0,
                   s.line.tf);
       echo += fmt("\n      終点 Pf=(%6.3f %6.3f)[m]", s.line.xf, s.line.yf);
       break;
     case 'C':
-      echo += "\n(3-1) 円軌道";
+      echo += tr("\n(3-1) 円軌道");
       s.circle = CircleSpec{c.c[0], c.c[1], c.c[2], c.c[3]};
       echo += fmt("\n(3-2) 円中心 O=(%6.3f %6.3f)[m] 半径 rr=%6.3f[m] 運動時間 tf=%5.2f[s]",
                   s.circle.Ox, s.circle.Oy, s.circle.rr, s.circle.tf);
@@ -329,7 +329,7 @@ void storecase(const Case& c, App& app, std::string& echo) {
       p.y0 = p.yf = circlestart(s.circle)[1];
       break;
     default:  // 'S'
-      echo += "\n(3-1) 正弦波軌道";
+      echo += tr("\n(3-1) 正弦波軌道");
       s.sine.x0 = c.c[0];
       s.sine.y0 = c.c[1];
       s.sine.L = c.c[2];
@@ -374,7 +374,7 @@ bool readcasefile(const std::string& name, std::string& text, std::string& reaso
     text.append(buf, n);
     if (text.size() > FILELIMIT) {
       std::fclose(f);
-      reason = "1 MB を超えています（ロボットデータファイルではありません）";
+      reason = tr("1 MB を超えています（ロボットデータファイルではありません）");
       return false;
     }
   }

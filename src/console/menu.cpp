@@ -84,7 +84,7 @@ bool askchange(Console& con, const std::string& old, const char* question, Group
 int selectkey(Console& con, const std::string& prompt, const char* allowed,
               const char* refusal) {
   for (;;) {
-    con.print(prompt);
+    con.print(tr(prompt));
     int key = con.readkey();
     if (key < 0) return -1;
     for (const char* p = allowed; *p; ++p)
@@ -123,14 +123,14 @@ void droprest(Console& con) {
 bool readvalues(Console& con, const std::string& prompt, int n, double* out,
                 const char* expected, Check check) {
   for (;;) {
-    con.print(prompt);
+    con.print(tr(prompt));
     double v[5];
     ReadStatus st = ReadStatus::Ok;
     for (int i = 0; i < n && st == ReadStatus::Ok; ++i) st = con.readnumber(v[i]);
     if (st == ReadStatus::End) return false;
     if (st == ReadStatus::Bad) {
       con.discardline();
-      con.print(fmt("\n    !! 数値として読めません．%s を入力してください．", expected));
+      con.print(fmt("\n    !! 数値として読めません．%s を入力してください．", tr(expected)));
       continue;
     }
     const char* why = allfinite(v, n) ? (check ? check(v) : nullptr)
@@ -249,9 +249,9 @@ Group gains(App& app, Console& con) {
 
 const char* curvename(char curve) {
   switch (curve) {
-    case 'L': return " 直線";
-    case 'C': return " 円";
-    case 'S': return " 正弦波曲線";
+    case 'L': return tr(" 直線");
+    case 'C': return tr(" 円");
+    case 'S': return tr(" 正弦波曲線");
     default: return "";
   }
 }

@@ -20,11 +20,11 @@ const std::array<FigureInfo, 9> FIGURES{{
 namespace {
 
 const char* robotname(char type) {
-  return type == 'a' ? "円筒座標ロボット" : type == 'b' ? "SCARAロボット" : "";
+  return tr(type == 'a' ? "円筒座標ロボット" : type == 'b' ? "SCARAロボット" : "");
 }
 
 const char* contourname(char curve) {
-  return curve == 'L' ? "直線" : curve == 'C' ? "円" : curve == 'S' ? "正弦波曲線" : "";
+  return tr(curve == 'L' ? "直線" : curve == 'C' ? "円" : curve == 'S' ? "正弦波曲線" : "");
 }
 
 // Columns the text takes on a terminal: two for each East Asian character
@@ -85,7 +85,7 @@ std::string metricstext(const App& app) {
                       contourname(s.curve));
   t += "\n  (" + settledrange(f) + fmt(",  全体 = ステップ 0〜%d)", f.last);
   for (const FigureInfo& fi : FIGURES)
-    t += "\n  " + padded(fi.label, 30) + padded(fi.name, 7) +
+    t += "\n  " + padded(tr(fi.label), 30) + padded(fi.name, 7) +
          fmt("=%11.6f[%s]", f.*fi.value, fi.unit);
   return t;
 }
@@ -96,7 +96,7 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
                       settledrange(rows[0].fig).c_str());
   // Column heads: each figure's name and unit, right-aligned over its value
   // (a cell is a blank, the value and its mark).
-  t += "\n" + padded("  方法", 9);
+  t += "\n" + padded(tr("  方法"), 9);
   for (const FigureInfo& fi : FIGURES) {
     const std::string head = fi.unit[0] == '-' ? fi.name : std::string(fi.name) + "[" + fi.unit + "]";
     t += fmt(" %*s", fi.width + 1, (head + " ").c_str());
@@ -106,9 +106,9 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
     t += fmt("\n  hybrid%c", rows[i].method);
     for (std::size_t c = 0; c < FIGURES.size(); ++c)
       t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
-    if (rows[i].method == s.hybrid) t += " ←現在";
+    if (rows[i].method == s.hybrid) t += tr(" ←現在");
   }
-  t += "\n  * : 各列の最良値（絶対値が最小の値）";
+  t += tr("\n  * : 各列の最良値（絶対値が最小の値）");
   // A run that met an unreachable point or diverged has figures without meaning.
   for (const MethodRun& r : rows) {
     if (r.unreachableends > 0 || r.rep.unreachable)

@@ -10,11 +10,11 @@ namespace {
 
 // One servo loop: natural frequency [Hz], damping ratio, alpha [1/s].
 std::string loop(const char* label, double omega, double zeta, double alpha) {
-  return fmt("%s(%7.3f[Hz] %7.3f %7.3f[1/s])", label, omega / PI2, zeta, alpha);
+  return fmt("%s(%7.3f[Hz] %7.3f %7.3f[1/s])", tr(label), omega / PI2, zeta, alpha);
 }
 
 std::string gain(const char* label, const Pid& k) {
-  return fmt("%s(%7.4f     %7.4f %7.4f)", label, k.Kp, k.Kv, k.Ki);
+  return fmt("%s(%7.4f     %7.4f %7.4f)", tr(label), k.Kp, k.Kv, k.Ki);
 }
 
 // Tip servo stiffness of two joint loops in series: each motor's

@@ -80,7 +80,7 @@ std::string savepicture(const App& app, WindowPicture what, const std::string& f
     saved = err == 0;
     if (!saved) reason = reasonof(err);
   }
-  const char* kind = movie ? "アニメーション" : "描画画面";
+  const char* kind = tr(movie ? "アニメーション" : "描画画面");
   if (saved) return fmt("\n%sをファイル %s に保存しました．", kind, path.c_str());
   return fmt("\n%sをファイル %s に保存できません（%s）．", kind, path.c_str(), reason.c_str());
 }

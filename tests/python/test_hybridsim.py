@@ -8,6 +8,7 @@ import itertools
 import math
 import os
 import pickle
+import re
 import subprocess
 import sys
 
@@ -102,6 +103,22 @@ def test_unreachable_path_is_told_in_the_messages():
     assert [(d.severity, d.code) for d in run.diagnostics] == [("error", "unreachable")]
     assert "!!! 逆運動学の解なし．" in run.messages
     assert "手先の届かない指令点がありました" in run.messages
+
+
+def test_report_and_messages_in_english_or_japanese():
+    sim = hybridsim.Simulator(robot="b", method="6", contour="L")
+    sim["line.xf"] = 2.0
+    english = sim.report(lang="en")
+    assert english.startswith("\n\nSettings in force\n(1-1) robot type") and sim.report(lang="ja") == sim.report()
+    messages = sim.run(lang="en").messages
+    assert "!!! No inverse kinematics solution." in messages and "out of the hand's reach" in messages
+    assert not re.search("[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]", english + messages)
+    with pytest.raises(ValueError):
+        sim.report(lang="fr")
+    # None: the language of the locale, as the programs choose it.
+    code = "import hybridsim; print(hybridsim.Simulator().report()[:19])"
+    env = dict(os.environ, LC_ALL="C.UTF-8", LANGUAGE="en")
+    assert subprocess.run([sys.executable, "-c", code], env=env, capture_output=True).stdout == b"\n\nSettings in force\n"
 
 
 def test_nothing_is_printed(capfd):

@@ -1,0 +1,134 @@
+// The message catalog: the Japanese texts of the program looked up in the
+// catalog of the message language, found next to the program (a build
+// folder's locale/) or under the install prefix.
+#include <dlfcn.h>
+#include <libintl.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+#include "console/console.h"
+
+#ifndef HYBRIDSIM_LOCALEDIR
+#define HYBRIDSIM_LOCALEDIR "/usr/local/share/locale"
+#endif
+
+namespace hs {
+
+namespace {
+
+constexpr const char DOMAIN[] = "hybridsim";
+
+// The language a thread has chosen.
+enum Choice { Locale = 0, Japanese = 1, English = 2 };
+thread_local int t_choice = Locale;
+
+bool isfile(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string folderof(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The catalogs' folder: beside the program or the library that holds this
+// code (the Python module), one folder up from it (build/python/), or the
+// install prefix's share/locale seen from its bin/.
+std::string catalogfolder() {
+  std::string places[2];
+  char exe[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n > 0) places[0] = folderof(std::string(exe, static_cast<std::size_t>(n)));
+  Dl_info info;
+  if (::dladdr(reinterpret_cast<void*>(&catalogfolder), &info) != 0 && info.dli_fname != nullptr &&
+      std::strchr(info.dli_fname, '/') != nullptr)
+    places[1] = folderof(info.dli_fname);
+  for (const std::string& place : places) {
+    if (place.empty()) continue;
+    for (const char* sub : {"/locale", "/../locale", "/../share/locale"}) {
+      const std::string folder = place + sub;
+      if (isfile(folder + "/en/LC_MESSAGES/" + DOMAIN + ".mo")) return folder;
+    }
+  }
+  return HYBRIDSIM_LOCALEDIR;
+}
+
+void bindcatalog() {
+  static std::once_flag bound;
+  std::call_once(bound, [] {
+    bindtextdomain(DOMAIN, catalogfolder().c_str());
+    bind_textdomain_codeset(DOMAIN, "UTF-8");
+  });
+}
+
+// An English message locale for a thread that asks for English whatever the
+// process's locale is; null when none is installed.
+locale_t englishlocale() {
+  static const locale_t english = [] {
+    for (const char* name : {"en_US.UTF-8", "en_GB.UTF-8", "en_US.utf8"}) {
+      const locale_t loc = newlocale(LC_MESSAGES_MASK, name, static_cast<locale_t>(0));
+      if (loc != static_cast<locale_t>(0)) return loc;
+    }
+    return static_cast<locale_t>(0);
+  }();
+  return english;
+}
+
+bool isenglish(const char* name) { return std::strncmp(name, "en", 2) == 0; }
+
+}  // namespace
+
+const char* tr(const char* text) {
+  // The empty text is the catalog's header in gettext: never looked up.
+  if (text == nullptr || *text == '\0' || t_choice == Japanese) return text;
+  bindcatalog();
+  if (t_choice == Locale) return dgettext(DOMAIN, text);
+  const locale_t english = englishlocale();
+  if (english == static_cast<locale_t>(0)) return text;
+  const locale_t before = uselocale(english);
+  const char* shown = dgettext(DOMAIN, text);
+  uselocale(before);
+  return shown;
+}
+
+std::string tr(const std::string& text) { return tr(text.c_str()); }
+
+MessageLanguage::MessageLanguage(const std::string& lang) : saved_(t_choice) {
+  t_choice = lang.empty() ? Locale : isenglish(lang.c_str()) ? English : Japanese;
+}
+
+MessageLanguage::~MessageLanguage() { t_choice = saved_; }
+
+std::string localelanguage() {
+  const char* locale = nullptr;
+  for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    locale = std::getenv(var);
+    if (locale != nullptr && *locale != '\0') break;
+    locale = nullptr;
+  }
+  if (locale == nullptr || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0)
+    return "ja";
+  // LANGUAGE lists languages in order of preference and, when set, is all
+  // that counts; the first with a catalog wins (Japanese has none: it is
+  // the text itself).
+  const char* list = std::getenv("LANGUAGE");
+  if (list != nullptr && *list != '\0') {
+    for (const char* p = list; *p != '\0';) {
+      if (isenglish(p)) return "en";
+      const char* colon = std::strchr(p, ':');
+      if (colon == nullptr) break;
+      p = colon + 1;
+    }
+    return "ja";
+  }
+  return isenglish(locale) ? "en" : "ja";
+}
+
+}  // namespace hs
