@@ -20,12 +20,14 @@ class CMakeBuild(build_ext):
                         "-DCMAKE_BUILD_TYPE=Release", "-DHYBRIDSIM_BENCH=OFF",
                         f"-DHYBRIDSIM_PYTHON_EXECUTABLE={sys.executable}",
                         *os.environ.get("CMAKE_ARGS", "").split()], check=True)
-        subprocess.run(["cmake", "--build", str(build), "--target", "hybridsim_python",
+        subprocess.run(["cmake", "--build", str(build), "--target", "hybridsim_python", "catalogs",
                         "-j", str(os.cpu_count() or 1)], check=True)
         built = next((build / "python" / "hybridsim").glob("_core*.so"))
         target = pathlib.Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(built, target)
+        # The message catalogs, found beside the module (English texts).
+        shutil.copytree(built.parent / "locale", target.parent / "locale", dirs_exist_ok=True)
 
 
 # setuptools' own scratch files go under build/pip/ too, none into the source folders.
