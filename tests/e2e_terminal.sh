@@ -117,10 +117,11 @@ awaitline() {
   done
   return 1
 }
-# The start dialogue typed key by key (robot b, method 6, sine), then the window.
+# The start dialogue typed key by key (the answer to the file question, 'n'
+# unless given, then robot b, method 6, sine), then the window.
 dialogue() {
   awaitkey || return 1
-  printf 'n' >&4
+  printf '%s' "${1:-n}" >&4
   for k in b 6 S; do
     awaitkey || return 1
     printf '%s' "$k" >&4
@@ -128,11 +129,22 @@ dialogue() {
   awaitwindow
 }
 
-# ---- escape in the window ----
+# ---- Ctrl-D at the file question counts as 'n'; an empty line at the
+# file name of 'o' saves nothing, saying so; escape in the window; the
+# output ends with a line break ----
 start
-if dialogue; then
+if dialogue $'\004'; then
+  tr -d '\r' <"$TMP/out" | grep -q 'ロボットの選択' && ok "Ctrl-D at the file question: the selections follow" ||
+    fail "Ctrl-D at the file question: no selection asked"
+  xdotool key o
+  awaitline && printf '\n' >&4
+  for _ in $(seq 100); do grep -q '保存しませんでした．' "$TMP/out" && break; sleep 0.1; done
+  grep -q '保存しませんでした．' "$TMP/out" && ok "o: an empty file name saves nothing" ||
+    fail "o: no answer to the empty file name: $(tail -c 200 "$TMP/out")"
   xdotool key Escape
   finish "escape" 0
+  [ "$(tail -c 2 "$TMP/out" | od -An -c | tr -d ' ')" = '\r\n' ] && ok "the output ends with a line break" ||
+    fail "the output ends with: $(tail -c 20 "$TMP/out" | od -An -c)"
 else
   fail "escape: no window"; finish "escape" 0
 fi

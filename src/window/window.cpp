@@ -109,7 +109,10 @@ void specialcb(int key, int, int) {
 // Closing the window from the window manager ends the program like escape.
 void closecb() { restoreterminal(); }
 
-void restoreatexit() { restoreterminal(); }
+void restoreatexit() {
+  restoreterminal();
+  endconsoleline();
+}
 
 }  // namespace
 
