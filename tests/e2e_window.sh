@@ -150,19 +150,42 @@ waitclosings() {
   return 1
 }
 
-# 'o' saves the case through the console; read back by the batch program it
-# gives the same run as the same selections do.
+# 'o' saves the case through the console under the whole line typed, blanks
+# around it trimmed; read back by the batch program it gives the same run as
+# the same selections do.
+SAVED="$TMP/lab week 3.dat"
 n0=$(closings)
 key o
-printf '%s\n' "$TMP/saved.dat" >&4
-waitclosings $((n0 + 1)) && grep -q "ファイル $TMP/saved.dat に保存しました．" "$TMP/out" &&
-  ok "o saved the case" || fail "o: $(tail -c 300 "$TMP/out")"
-"$BUILD/hybridsim-batch" "$TMP/saved.dat" >"$TMP/saved.csv" 2>/dev/null
+printf '  %s \n' "$SAVED" >&4
+waitclosings $((n0 + 1)) && grep -q "ファイル $SAVED に保存しました．" "$TMP/out" &&
+  ok "o saved the case under a name with blanks" || fail "o: $(tail -c 300 "$TMP/out")"
+"$BUILD/hybridsim-batch" "$SAVED" >"$TMP/saved.csv" 2>/dev/null
 "$BUILD/hybridsim-batch" --robot b --method 6 --contour S >"$TMP/direct.csv" 2>/dev/null
 [ -s "$TMP/saved.csv" ] && cmp -s "$TMP/saved.csv" "$TMP/direct.csv" &&
   ok "the saved case runs again byte for byte" || fail "the saved case runs differently"
-key question
-grep -q "(5-4) スペース：アニメーション再生" "$TMP/out" && ok "? prints the key list" || fail "? printed no key list"
+
+# 'r', then 'r' again in the frozen window while the console asks for the
+# file name, then an empty line: the prompt is cancelled with one line, the
+# rerun follows, and the second 'r' is dropped: the '?' pressed next is
+# answered at once, with no second file prompt before it.
+helps() { grep -c '描画画面のその他のキー' "$TMP/out"; }
+prompts() { grep -o 'ファイル名入力' "$TMP/out" | wc -l; }
+waithelps() {
+  for _ in $(seq 300); do [ "$(helps)" -ge "$1" ] && return 0; sleep 0.2; done
+  return 1
+}
+n0=$(closings); p0=$(prompts); h0=$(helps)
+xdotool key r
+for _ in $(seq 300); do [ "$(prompts)" -gt "$p0" ] && break; sleep 0.2; done
+xdotool key r
+printf '\n' >&4
+waitclosings $((n0 + 1)) && grep -q 'ファイル名がないので読み込みません（設定は変更していません）．' "$TMP/out" &&
+  ok "an empty file name cancels, saying so" || fail "empty file name: $(tail -c 300 "$TMP/out")"
+xdotool key question
+waithelps $((h0 + 1)) && ok "? prints the key list" || fail "? printed no key list"
+[ "$(prompts)" -eq $((p0 + 1)) ] && [ "$(closings)" -eq $((n0 + 1)) ] &&
+  ok "the r pressed while the console asked was dropped" ||
+  fail "r pressed during the prompt: $(($(prompts) - p0)) prompts, $(($(closings) - n0)) reruns"
 
 n0=$(closings)
 key f
@@ -178,6 +201,20 @@ shot menu1
 g1=$(reds menu1 563 60 197 130)
 [ "$g1" -gt 0 ] && ok "window steps the new run" || fail "no curve after the menu and s"
 
+# A 1000 x 880 window draws the picture in the centred 880 x 880 square,
+# 440 pixels a unit in x and in y: the base at (280, 572), the value axis of
+# the position graph at (676, 132), white margins at both sides.
+xdotool windowsize --sync "$WIN" 1000 880
+for _ in $(seq 100); do
+  shot wide
+  redat wide 280 572 && break
+  sleep 0.1
+done
+redat wide 280 572 && redat wide 676 132 && ok "1000 x 880: the picture in the centred square" ||
+  fail "1000 x 880: base $(pix wide 280 572), axis $(pix wide 676 132)"
+is_white wide 30 440 && is_white wide 970 440 && ok "1000 x 880: white margins" ||
+  fail "1000 x 880: margins $(pix wide 30 440) / $(pix wide 970 440)"
+
 key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape ends with status 0" || fail "after escape: $rc"
@@ -190,8 +227,8 @@ cputicks() { awk '{ print $14 + $15 }' "/proc/$(cat "$TMP/pid")/stat"; }
 changed() {
   compare -metric AE -crop "$5x$6+$3+$4" "$TMP/$1.png" "$TMP/$2.png" null: 2>&1 | cut -d' ' -f1
 }
-start '' "$TMP/saved.dat"
-grep -q "読み込んだファイル名 = $TMP/saved.dat" "$TMP/out" && ! grep -q 'ロボットの選択   a:' "$TMP/out" &&
+start '' "$SAVED"
+grep -q "読み込んだファイル名 = $SAVED" "$TMP/out" && ! grep -q 'ロボットの選択   a:' "$TMP/out" &&
   ok "hybridsim CASEFILE starts with the case" || fail "case file not read: $(head -c 400 "$TMP/out")"
 key 0
 shot p0
