@@ -72,22 +72,6 @@ TEST(ScriptConsole, WordsOfAnyLength) {
   EXPECT_EQ(con.readword(w), ReadStatus::End);
 }
 
-// A file name is the whole line, trimmed; blanks left after a key end that
-// key's line, and an empty line is an empty name.
-TEST(ScriptConsole, EntryLinesAreWholeTrimmedLines) {
-  ScriptConsole con("y\n  lab week 3.dat \t\n\nn  rest of it\n");
-  std::string l;
-  EXPECT_EQ(con.readkey(), 'y');
-  EXPECT_EQ(con.readline(l), ReadStatus::Ok);
-  EXPECT_EQ(l, "lab week 3.dat");
-  EXPECT_EQ(con.readline(l), ReadStatus::Ok);
-  EXPECT_EQ(l, "");
-  EXPECT_EQ(con.readkey(), 'n');
-  EXPECT_EQ(con.readline(l), ReadStatus::Ok);
-  EXPECT_EQ(l, "rest of it");
-  EXPECT_EQ(con.readline(l), ReadStatus::End);
-}
-
 TEST(ConsoleText, BytesThatAreNotPrintableTextAreShownAsHex) {
   EXPECT_EQ(escapebytes("robot41.dat 速度"), "robot41.dat 速度");
   EXPECT_EQ(escapebytes("a\x1b]2;x\x07\tb\x7f"), "a\\x1B]2;x\\x07\\x09b\\x7F");

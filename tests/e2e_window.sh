@@ -164,28 +164,18 @@ waitclosings $((n0 + 1)) && grep -q "ファイル $SAVED に保存しました�
 [ -s "$TMP/saved.csv" ] && cmp -s "$TMP/saved.csv" "$TMP/direct.csv" &&
   ok "the saved case runs again byte for byte" || fail "the saved case runs differently"
 
-# 'r', then 'r' again in the frozen window while the console asks for the
-# file name, then an empty line: the prompt is cancelled with one line, the
-# rerun follows, and the second 'r' is dropped: the '?' pressed next is
-# answered at once, with no second file prompt before it.
-helps() { grep -c '描画画面のその他のキー' "$TMP/out"; }
-prompts() { grep -o 'ファイル名入力' "$TMP/out" | wc -l; }
-waithelps() {
-  for _ in $(seq 300); do [ "$(helps)" -ge "$1" ] && return 0; sleep 0.2; done
-  return 1
-}
-n0=$(closings); p0=$(prompts); h0=$(helps)
-xdotool key r
-for _ in $(seq 300); do [ "$(prompts)" -gt "$p0" ] && break; sleep 0.2; done
-xdotool key r
-printf '\n' >&4
-waitclosings $((n0 + 1)) && grep -q 'ファイル名がないので読み込みません（設定は変更していません）．' "$TMP/out" &&
-  ok "an empty file name cancels, saying so" || fail "empty file name: $(tail -c 300 "$TMP/out")"
-xdotool key question
-waithelps $((h0 + 1)) && ok "? prints the key list" || fail "? printed no key list"
-[ "$(prompts)" -eq $((p0 + 1)) ] && [ "$(closings)" -eq $((n0 + 1)) ] &&
-  ok "the r pressed while the console asked was dropped" ||
-  fail "r pressed during the prompt: $(($(prompts) - p0)) prompts, $(($(closings) - n0)) reruns"
+# 'r', 'r' again in the frozen window while the console asks for the file
+# name, an empty line: the prompt is cancelled saying so, and the second 'r'
+# is dropped: the '?' next is answered with no second prompt before it.
+count() { grep -o "$1" "$TMP/out" | wc -l; }
+waitcount() { for _ in $(seq 300); do [ "$(count "$1")" -ge "$2" ] && return 0; sleep 0.2; done; return 1; }
+n0=$(closings); p0=$(count 'ファイル名入力'); h0=$(count 'その他のキー')
+xdotool key r && waitcount 'ファイル名入力' $((p0 + 1)) && xdotool key r && printf '\n' >&4
+waitclosings $((n0 + 1)) && xdotool key question
+waitcount 'その他のキー' $((h0 + 1)) && ok "? prints the key list" || fail "? printed no key list"
+[ "$(count 'ファイル名入力')" -eq $((p0 + 1)) ] && [ "$(closings)" -eq $((n0 + 1)) ] &&
+  grep -q 'ファイル名がないので読み込みません（設定は変更していません）．' "$TMP/out" &&
+  ok "an empty file name cancels, the r pressed meanwhile is dropped" || fail "r, r, empty line: $(tail -c 300 "$TMP/out")"
 
 n0=$(closings)
 key f
@@ -201,19 +191,12 @@ shot menu1
 g1=$(reds menu1 563 60 197 130)
 [ "$g1" -gt 0 ] && ok "window steps the new run" || fail "no curve after the menu and s"
 
-# A 1000 x 880 window draws the picture in the centred 880 x 880 square,
-# 440 pixels a unit in x and in y: the base at (280, 572), the value axis of
-# the position graph at (676, 132), white margins at both sides.
+# 1000 x 880: the picture in the centred 880 x 880 square, 440 px a unit:
+# the base at (280, 572), the position graph's value axis at (676, 132).
 xdotool windowsize --sync "$WIN" 1000 880
-for _ in $(seq 100); do
-  shot wide
-  redat wide 280 572 && break
-  sleep 0.1
-done
-redat wide 280 572 && redat wide 676 132 && ok "1000 x 880: the picture in the centred square" ||
-  fail "1000 x 880: base $(pix wide 280 572), axis $(pix wide 676 132)"
-is_white wide 30 440 && is_white wide 970 440 && ok "1000 x 880: white margins" ||
-  fail "1000 x 880: margins $(pix wide 30 440) / $(pix wide 970 440)"
+for _ in $(seq 100); do shot wide; redat wide 280 572 && break; sleep 0.1; done
+redat wide 280 572 && redat wide 676 132 && is_white wide 30 440 && is_white wide 970 440 &&
+  ok "1000 x 880: the picture in the centred square" || fail "1000 x 880: $(pix wide 280 572), $(pix wide 676 132)"
 
 key Escape
 rc=$(finish)
