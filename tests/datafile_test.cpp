@@ -441,7 +441,7 @@ TEST(ReadDataFile, PromptsNameEchoAndFileEcho) {
   ASSERT_TRUE(loadcase(readfile(path), *expected, &echo, &error));
   EXPECT_EQ(con.output(), kAsk + "\n読み込んだファイル名 = " + path + echo);
   expectsame(*expected, *app);
-  EXPECT_EQ(con.remaining(), "\n");  // the line end stays for the next read
+  EXPECT_EQ(con.remaining(), "");  // the name's line is taken whole
 }
 
 TEST(ReadDataFile, UnopenableFileIsNamedWithTheReasonAndAskedAgain) {
@@ -479,10 +479,14 @@ TEST(ReadDataFile, BadFileIsReportedUnchangedAndAskedAgain) {
   expectsame(*before, *app);
 }
 
-TEST(ReadDataFile, EndOfInputCancelsWithNothingChanged) {
+TEST(ReadDataFile, EmptyLineOrEndOfInputCancelsWithNothingChanged) {
   auto app = defaultapp();
   auto before = defaultapp();
-  ScriptConsole con("   \n\n");
+  ScriptConsole con("   \n");
+  EXPECT_EQ(readdatafile(*app, con), FileRead::Cancelled);
+  EXPECT_EQ(con.output(), kAsk + "\nファイル名がないので読み込みません（設定は変更していません）．");
+  EXPECT_FALSE(con.atend());
+  con.clearoutput();
   EXPECT_EQ(readdatafile(*app, con), FileRead::Cancelled);
   EXPECT_EQ(con.output(), kAsk);
   EXPECT_TRUE(con.atend());
@@ -716,7 +720,7 @@ TEST(SaveDataFile, ExistingFileIsOverwrittenOnlyAfterY) {
     EXPECT_EQ(readfile(name), "old case\n");
   }
   chmod(name.c_str(), 0640);
-  ScriptConsole con(name + " rest of the line\ny");
+  ScriptConsole con("  " + name + " \t\ny");  // the whole line, trimmed
   savedatafile(*app, con);
   EXPECT_EQ(con.output(), save::kSaveAsk + ask + "\nファイル " + name + " に保存しました．" + save::kBack);
   EXPECT_EQ(readfile(name), casetext(*app));

@@ -2,7 +2,8 @@
 # The README's listings of example files are the files themselves: every
 # fenced block that follows a line naming `examples/NAME` must equal that
 # file byte for byte, so the documentation cannot drift from the examples.
-# The batch usage text names every exit status the README documents.
+# The batch usage text names every exit status the README documents. The
+# README's pictures equal what scripts/docs.sh makes with the programs now.
 # Usage: e2e_readme.sh <build dir> <source dir>
 set -u
 BUILD=$(cd "$1" && pwd)
@@ -45,8 +46,17 @@ for st in 0 1 2 3; do
   printf '%s\n' "$usage" | grep -Eq "(status: |; |^ +)$st " || fail "usage: exit status $st not documented"
 done
 
+# The README's pictures are what scripts/docs.sh makes with the programs now.
+bash "$SRC/scripts/docs.sh" "$BUILD" "$TMP/docs" || fail "scripts/docs.sh failed"
+pictures=$(grep -o '(docs/[^)]*)' "$SRC/README.md" | tr -d '()' | sort -u)
+[ -n "$pictures" ] || fail "no picture of docs/ found in the README"
+for pic in $pictures; do
+  cmp -s "$SRC/$pic" "$TMP/$pic" ||
+    fail "$pic is not what scripts/docs.sh makes now (run: bash scripts/docs.sh $BUILD)"
+done
+
 if [ "$FAILS" -ne 0 ]; then
   echo "$FAILS README check(s) failed"
   exit 1
 fi
-echo "README: $count listing(s) match their files; exit statuses documented"
+echo "README: $count listing(s) match their files; exit statuses documented; pictures current"

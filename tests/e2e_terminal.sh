@@ -4,7 +4,8 @@
 # after the window manager closes the window, and after Ctrl-C or a
 # termination request while the console waits for a key (in the start
 # dialogue, and in a menu called up from the window). Ctrl-D at a number
-# entry cancels that entry only. The real program runs
+# entry cancels that entry only, at the first start question it counts as
+# 'n'; an empty file name cancels; the output ends with a line break. The real program runs
 # on a pseudo-terminal made by script(1), with a private Xvfb display.
 # Usage: e2e_terminal.sh <build dir> <source dir>
 set -u
@@ -117,10 +118,11 @@ awaitline() {
   done
   return 1
 }
-# The start dialogue typed key by key (robot b, method 6, sine), then the window.
+# The start dialogue typed key by key (the answer to the file question, 'n'
+# unless given, then robot b, method 6, sine), then the window.
 dialogue() {
   awaitkey || return 1
-  printf 'n' >&4
+  printf '%s' "${1:-n}" >&4
   for k in b 6 S; do
     awaitkey || return 1
     printf '%s' "$k" >&4
@@ -128,11 +130,19 @@ dialogue() {
   awaitwindow
 }
 
-# ---- escape in the window ----
+# ---- Ctrl-D at the file question counts as 'n'; an empty file name at 'o'
+# saves nothing, saying so; escape; the output ends with a line break ----
 start
-if dialogue; then
+if dialogue $'\004'; then
+  xdotool key o
+  awaitline && printf '\n' >&4
+  for _ in $(seq 100); do grep -q '保存しませんでした．' "$TMP/out" && break; sleep 0.1; done
+  grep -q 'ロボットの選択' "$TMP/out" && grep -q '保存しませんでした．' "$TMP/out" &&
+    ok "Ctrl-D at the file question is n; an empty file name saves nothing" || fail "Ctrl-D, o: $(tail -c 200 "$TMP/out")"
   xdotool key Escape
   finish "escape" 0
+  [ "$(tail -c 2 "$TMP/out" | od -An -c | tr -d ' ')" = '\r\n' ] && ok "the output ends with a line break" ||
+    fail "the output ends with: $(tail -c 20 "$TMP/out" | od -An -c)"
 else
   fail "escape: no window"; finish "escape" 0
 fi

@@ -150,19 +150,32 @@ waitclosings() {
   return 1
 }
 
-# 'o' saves the case through the console; read back by the batch program it
-# gives the same run as the same selections do.
+# 'o' saves the case through the console under the whole line typed, blanks
+# around it trimmed; read back by the batch program it gives the same run as
+# the same selections do.
+SAVED="$TMP/lab week 3.dat"
 n0=$(closings)
 key o
-printf '%s\n' "$TMP/saved.dat" >&4
-waitclosings $((n0 + 1)) && grep -q "ファイル $TMP/saved.dat に保存しました．" "$TMP/out" &&
-  ok "o saved the case" || fail "o: $(tail -c 300 "$TMP/out")"
-"$BUILD/hybridsim-batch" "$TMP/saved.dat" >"$TMP/saved.csv" 2>/dev/null
+printf '  %s \n' "$SAVED" >&4
+waitclosings $((n0 + 1)) && grep -q "ファイル $SAVED に保存しました．" "$TMP/out" &&
+  ok "o saved the case under a name with blanks" || fail "o: $(tail -c 300 "$TMP/out")"
+"$BUILD/hybridsim-batch" "$SAVED" >"$TMP/saved.csv" 2>/dev/null
 "$BUILD/hybridsim-batch" --robot b --method 6 --contour S >"$TMP/direct.csv" 2>/dev/null
 [ -s "$TMP/saved.csv" ] && cmp -s "$TMP/saved.csv" "$TMP/direct.csv" &&
   ok "the saved case runs again byte for byte" || fail "the saved case runs differently"
-key question
-grep -q "(5-4) スペース：アニメーション再生" "$TMP/out" && ok "? prints the key list" || fail "? printed no key list"
+
+# 'r', 'r' again in the frozen window while the console asks for the file
+# name, an empty line: the prompt is cancelled saying so, and the second 'r'
+# is dropped: the '?' next is answered with no second prompt before it.
+count() { grep -o "$1" "$TMP/out" | wc -l; }
+waitcount() { for _ in $(seq 300); do [ "$(count "$1")" -ge "$2" ] && return 0; sleep 0.2; done; return 1; }
+n0=$(closings); p0=$(count 'ファイル名入力'); h0=$(count 'その他のキー')
+xdotool key r && waitcount 'ファイル名入力' $((p0 + 1)) && xdotool key r && printf '\n' >&4
+waitclosings $((n0 + 1)) && xdotool key question
+waitcount 'その他のキー' $((h0 + 1)) && ok "? prints the key list" || fail "? printed no key list"
+[ "$(count 'ファイル名入力')" -eq $((p0 + 1)) ] && [ "$(closings)" -eq $((n0 + 1)) ] &&
+  grep -q 'ファイル名がないので読み込みません（設定は変更していません）．' "$TMP/out" &&
+  ok "an empty file name cancels, the r pressed meanwhile is dropped" || fail "r, r, empty line: $(tail -c 300 "$TMP/out")"
 
 n0=$(closings)
 key f
@@ -178,6 +191,13 @@ shot menu1
 g1=$(reds menu1 563 60 197 130)
 [ "$g1" -gt 0 ] && ok "window steps the new run" || fail "no curve after the menu and s"
 
+# 1000 x 880: the picture in the centred 880 x 880 square, 440 px a unit:
+# the base at (280, 572), the position graph's value axis at (676, 132).
+xdotool windowsize --sync "$WIN" 1000 880
+for _ in $(seq 100); do shot wide; redat wide 280 572 && break; sleep 0.1; done
+redat wide 280 572 && redat wide 676 132 && is_white wide 30 440 && is_white wide 970 440 &&
+  ok "1000 x 880: the picture in the centred square" || fail "1000 x 880: $(pix wide 280 572), $(pix wide 676 132)"
+
 key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape ends with status 0" || fail "after escape: $rc"
@@ -190,8 +210,8 @@ cputicks() { awk '{ print $14 + $15 }' "/proc/$(cat "$TMP/pid")/stat"; }
 changed() {
   compare -metric AE -crop "$5x$6+$3+$4" "$TMP/$1.png" "$TMP/$2.png" null: 2>&1 | cut -d' ' -f1
 }
-start '' "$TMP/saved.dat"
-grep -q "読み込んだファイル名 = $TMP/saved.dat" "$TMP/out" && ! grep -q 'ロボットの選択   a:' "$TMP/out" &&
+start '' "$SAVED"
+grep -q "読み込んだファイル名 = $SAVED" "$TMP/out" && ! grep -q 'ロボットの選択   a:' "$TMP/out" &&
   ok "hybridsim CASEFILE starts with the case" || fail "case file not read: $(head -c 400 "$TMP/out")"
 key 0
 shot p0

@@ -43,6 +43,8 @@ namespace {
 
 bool isblankbyte(unsigned char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
+const char* const LINEBLANKS = " \t\r\v\f";
+
 std::string lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return s;
@@ -56,6 +58,12 @@ bool namesshiftjis(const std::string& name) {
 }
 
 }  // namespace
+
+std::string trimblanks(const std::string& text) {
+  const std::size_t b = text.find_first_not_of(LINEBLANKS);
+  if (b == std::string::npos) return std::string();
+  return text.substr(b, text.find_last_not_of(LINEBLANKS) - b + 1);
+}
 
 std::string localeCharset() {
   // Only the character-type category follows the environment: numbers keep
@@ -205,6 +213,7 @@ ReadStatus InputBuffer::number(double& v) {
   if (end == start) return ReadStatus::Bad;
   pos_ += static_cast<std::size_t>(end - start);
   v = x;
+  midline_ = true;
   return ReadStatus::Ok;
 }
 
@@ -216,15 +225,32 @@ ReadStatus InputBuffer::word(std::string& w) {
     if (pos_ < buf_.size() || eof_) break;
     if (!fill()) eof_ = true;
   }
+  midline_ = true;
   return ReadStatus::Ok;
+}
+
+ReadStatus InputBuffer::line(std::string& l) {
+  for (;;) {
+    fillline();
+    if (pos_ >= buf_.size() && eof_) return ReadStatus::End;
+    const bool afterread = midline_;
+    const std::string text = trimblanks(takeline());
+    // Blanks after a key or a value end that entry's line: the entry typed
+    // for this prompt is on the next one.
+    if (text.empty() && afterread) continue;
+    l = text;
+    return ReadStatus::Ok;
+  }
 }
 
 int InputBuffer::nextnonblank() {
   if (!skipblanks()) return -1;
+  midline_ = true;
   return static_cast<unsigned char>(buf_[pos_++]);
 }
 
 void InputBuffer::dropline() {
+  midline_ = false;
   for (;;) {
     const std::size_t nl = buf_.find('\n', pos_);
     if (nl != std::string::npos) {
@@ -245,6 +271,7 @@ std::string InputBuffer::takeline() {
   const std::size_t stop = nl == std::string::npos ? buf_.size() : nl;
   std::string line = buf_.substr(pos_, stop - pos_);
   pos_ = nl == std::string::npos ? stop : nl + 1;
+  midline_ = false;
   compact();
   return line;
 }
@@ -275,6 +302,12 @@ ReadStatus ScriptConsole::readword(std::string& w) {
   return r;
 }
 
+ReadStatus ScriptConsole::readline(std::string& l) {
+  const ReadStatus r = line(l);
+  if (r == ReadStatus::End) ended_ = true;
+  return r;
+}
+
 // ---------------------------------------------------------------------------
 // The terminal: saved mode, raw single-key reads, restore on every exit path.
 
@@ -285,6 +318,10 @@ volatile std::sig_atomic_t g_raw = 0;
 bool g_handlers = false;
 
 struct termios g_keymode;  // the single-key mode while a key is awaited
+
+// Where the standard console writes, and whether its last line is open.
+int g_outfd = -1;
+volatile std::sig_atomic_t g_openline = 0;
 
 void onfatalsignal(int sig) {
   restoreterminal();
@@ -347,6 +384,10 @@ class StdConsole : public Console, private InputBuffer {
     const std::string bytes = toCharset(utf8, charset_);
     std::fwrite(bytes.data(), 1, bytes.size(), out_);
     std::fflush(out_);
+    if (!bytes.empty()) {
+      g_outfd = fileno(out_);
+      g_openline = bytes.back() != '\n';
+    }
   }
 
   int readkey() override {
@@ -372,6 +413,12 @@ class StdConsole : public Console, private InputBuffer {
     return r;
   }
   ReadStatus readword(std::string& w) override { return afterread(word(w)); }
+  ReadStatus readline(std::string& l) override {
+    std::string text;
+    const ReadStatus r = afterread(line(text));
+    if (r == ReadStatus::Ok) l = text;
+    return r;
+  }
 
   void discardline() override {
     dropline();
@@ -450,6 +497,10 @@ void restoreterminal() {
     tcsetattr(STDIN_FILENO, TCSANOW, &g_saved);
     g_raw = 0;
   }
+}
+
+void endconsoleline() {
+  if (g_openline && g_outfd >= 0 && ::write(g_outfd, "\n", 1) == 1) g_openline = 0;
 }
 
 std::unique_ptr<Console> makeStdConsole(std::FILE* out) {

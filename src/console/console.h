@@ -58,6 +58,11 @@ class Console {
   virtual ReadStatus readnumber(double& v) = 0;
   // "%s": skips blanks and line ends, reads one word.
   virtual ReadStatus readword(std::string& w) = 0;
+  // A whole entry line (a file name), blanks trimmed at both ends: the rest
+  // of the current line, or the next line when only blanks are left of the
+  // line a key or a number was just read from. An empty line gives Ok with
+  // an empty text. A console that reads words only gives the next word.
+  virtual ReadStatus readline(std::string& line) { return readword(line); }
   // Drops the rest of the current input line (after a Bad read).
   virtual void discardline() = 0;
   // Drops what has been received of the current input line after the last
@@ -91,6 +96,9 @@ std::string fromCharset(const std::string& bytes, const std::string& charset);
 // or overlong sequences, C1 controls, invisible format characters such as
 // direction overrides and the byte order mark) becomes "\xNN".
 std::string escapebytes(const std::string& text);
+// The text with the blanks at both ends of its line removed (spaces, tabs,
+// carriage returns, vertical tabs, form feeds).
+std::string trimblanks(const std::string& text);
 // The output character set the locale asks for: "CP932" for a Shift-JIS
 // locale, "UTF-8" otherwise (also in the C/POSIX locale).
 std::string localeCharset();
@@ -111,6 +119,8 @@ class InputBuffer {
   void fillline();
   ReadStatus number(double& v);
   ReadStatus word(std::string& w);
+  // The entry line of Console::readline.
+  ReadStatus line(std::string& l);
   // The next non-blank byte, or -1 at end of input.
   int nextnonblank();
   void dropline();
@@ -118,7 +128,11 @@ class InputBuffer {
   // more input) and returns it without its line end.
   std::string takeline();
   // Drops everything received and not yet read.
-  void dropbuffered() { pos_ = buf_.size(); compact(); }
+  void dropbuffered() {
+    pos_ = buf_.size();
+    midline_ = false;
+    compact();
+  }
   std::string rest() const { return buf_.substr(pos_); }
 
  protected:
@@ -127,6 +141,7 @@ class InputBuffer {
   std::string buf_;
   std::size_t pos_ = 0;
   bool eof_ = false;
+  bool midline_ = false;  // a key or a value was read and its line is not yet done
 };
 
 // Console reading a fixed script and collecting the output as UTF-8.
@@ -138,6 +153,7 @@ class ScriptConsole : public Console, private InputBuffer {
   int readkey() override;
   ReadStatus readnumber(double& v) override;
   ReadStatus readword(std::string& w) override;
+  ReadStatus readline(std::string& l) override;
   void discardline() override { dropline(); }
   std::string restofline() override { return takeline(); }
   bool atend() const override { return ended_; }
@@ -155,5 +171,9 @@ class ScriptConsole : public Console, private InputBuffer {
 // Restores the terminal mode if a key read left it raw (called on every exit
 // path; safe to call at any time, also from a signal handler).
 void restoreterminal();
+// Ends the last line of the standard console with a line break when its
+// output left that line open, so that the shell's prompt after the program
+// starts a line of its own (called when the program ends).
+void endconsoleline();
 
 }  // namespace hs

@@ -434,13 +434,16 @@ bool readnameddatafile(App& app, Console& con, const std::string& name) {
   return loaddatafile(app, con, name);
 }
 
-// The file name is one word; an empty Enter keeps the prompt waiting for it,
-// as a formatted word read does. End of input cancels.
+// The file name is the whole line, blanks trimmed at its ends (a name may
+// hold blanks). An empty line cancels, saying so; so does end of input.
 FileRead readdatafile(App& app, Console& con) {
   for (;;) {
     asknameprompt(con);
     std::string name;
-    if (con.readword(name) != ReadStatus::Ok || name.empty()) return FileRead::Cancelled;
+    const ReadStatus r = con.readline(name);
+    if (r == ReadStatus::Ok && name.empty())
+      con.print("\nファイル名がないので読み込みません（設定は変更していません）．");
+    if (r != ReadStatus::Ok || name.empty()) return FileRead::Cancelled;
     if (loaddatafile(app, con, name)) return FileRead::Loaded;
     con.print("ファイル名をもう一度入力してください．");
   }
@@ -523,8 +526,8 @@ void savedatafile(const App& app, Console& con) {
   con.print("\n\n現在のロボット諸元・軌道をデータファイルに保存");
   con.print("\nファイル名入力　");
   std::string name;
-  const bool named = con.readword(name) == ReadStatus::Ok && !name.empty();
-  if (named) con.discardline();  // a file name is one word
+  // The whole line is the name; an empty line saves nothing.
+  const bool named = con.readline(name) == ReadStatus::Ok && !name.empty();
   const std::string shown = con.inputtext(name);
   bool write = named;
   struct stat st;

@@ -106,11 +106,9 @@ bool allfinite(const double* v, int n) {
 // After the numbers of an entry the rest of their line is dropped, so that
 // nothing typed there reaches a later question; what was dropped is said.
 void droprest(Console& con) {
-  const std::string rest = con.restofline();
-  const std::size_t b = rest.find_first_not_of(" \t\r\v\f");
-  if (b == std::string::npos) return;
-  const std::size_t e = rest.find_last_not_of(" \t\r\v\f");
-  const std::string shown = escapebytes(con.inputtext(rest.substr(b, e - b + 1)));
+  const std::string rest = trimblanks(con.restofline());
+  if (rest.empty()) return;
+  const std::string shown = escapebytes(con.inputtext(rest));
   con.print(fmt("\n    !! 余分な入力 \"%s\" は使いません．", shown.c_str()));
 }
 

@@ -41,7 +41,9 @@ bool startdialogue(App& app, Console& con, const std::string& casefile) {
   }
   con.print(question);
   int key = con.readkey();
-  if (key < 0) return false;
+  // Only the end of input ends the dialogue here; a Ctrl-D at a terminal
+  // answers this yes/no question as every other one: 'n'.
+  if (key < 0 && con.atend()) return false;
 
   // Only a lower-case 'y' reads a file; a cancelled file dialogue falls back
   // to the three selection questions.

@@ -6,6 +6,7 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -63,8 +64,11 @@ void displaycb() {
 }
 
 void reshapecb(int width, int height) {
-  // No aspect correction: a non-square window stretches the picture.
-  glViewport(0, 0, width, height);
+  // The picture is square: it takes the largest centred square that fits,
+  // so circles stay round in a window of any shape (at 800 x 800 the whole
+  // window); the clear colour fills the margins.
+  const int side = std::min(width, height);
+  glViewport((width - side) / 2, (height - side) / 2, side, side);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glMatrixMode(GL_MODELVIEW);
@@ -82,6 +86,27 @@ void timercb(int chain) {
   if (ms >= 0) glutTimerFunc(static_cast<unsigned>(ms), timercb, chain);
 }
 
+// Keys pressed while the console had the program (a menu, a file name, a
+// comparison) wait in the frozen window's queue; they were meant for no
+// prompt, so they are dropped instead of being acted on afterwards.
+void dropqueuedkeys() {
+#ifdef HYBRIDSIM_HAVE_X11
+  Display* dpy = glXGetCurrentDisplay();
+  const GLXDrawable win = glXGetCurrentDrawable();
+  if (dpy == nullptr || win == 0) return;
+  XSync(dpy, False);  // every key the server has seen is in the queue now
+  XEvent ev;
+  while (XCheckWindowEvent(dpy, win, KeyPressMask | KeyReleaseMask, &ev)) {
+  }
+#endif
+}
+
+// The actions after which the console says "back to the window".
+bool consolehadcontrol(KeyAction act) {
+  return act == KeyAction::Menu || act == KeyAction::Save || act == KeyAction::Metrics ||
+         act == KeyAction::Compare;
+}
+
 void keyboardcb(unsigned char key, int, int) {
   const KeyAction act = keyboard(*gapp, *gcon, gcanvas, key);
   if (act == KeyAction::Quit) {
@@ -92,6 +117,7 @@ void keyboardcb(unsigned char key, int, int) {
   // Pictures go into the current folder; the console says which file.
   if (act == KeyAction::Picture) gcon->print(savepicture(*gapp, WindowPicture::Frame));
   if (act == KeyAction::Movie) gcon->print(savepicture(*gapp, WindowPicture::Movie));
+  if (consolehadcontrol(act)) dropqueuedkeys();
 }
 
 void specialcb(int key, int, int) {
@@ -109,7 +135,10 @@ void specialcb(int key, int, int) {
 // Closing the window from the window manager ends the program like escape.
 void closecb() { restoreterminal(); }
 
-void restoreatexit() { restoreterminal(); }
+void restoreatexit() {
+  restoreterminal();
+  endconsoleline();
+}
 
 }  // namespace
 
