@@ -137,9 +137,14 @@ for c in "b S" "a C" "a L --set Fn=15"; do
       tail -n 1 "$work/out.txt"
     done
   } >"$work/singles.csv"
-  cmp -s "$work/compare.csv" "$work/singles.csv" ||
+  cut -d, -f1-10 "$work/compare.csv" | cmp -s - "$work/singles.csv" ||
     fail "compare $c: rows differ from single runs: $(diff "$work/compare.csv" "$work/singles.csv")"
+  [ "$(cut -d, -f11 "$work/compare.csv" | tr '\n' ' ')" = "failed 0 0 0 0 " ] || fail "compare $c: failed column"
 done
+# Runs that left the reachable area are marked failed, status 3.
+status=$(run --robot b --contour S --compare --set sine.A=5)
+[ "$status" = 3 ] && [ "$(cut -d, -f11 "$work/out.txt" | tr '\n' ' ')" = "failed 1 1 1 1 " ] ||
+  fail "compare of failed runs: status $status, $(cut -d, -f11 "$work/out.txt" | tr '\n' ' ')"
 
 # The comparison picture: four curves, one in each method's colour.
 status=$(run --robot a --method 3 --contour C --compare --png cmp.png --pdf cmp.pdf --csv cmp.csv)
