@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -111,14 +112,15 @@ const char USAGE[] =
     "       hybridsim-batch [options] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
     "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE] [--csv FILE]\n"
     "         [--metrics] [--compare] [--set NAME=VALUE]... [--list-settings] [--verbose]\n"
-    "CASEFILE is a robot data file. Without an output option the run history goes to\n"
-    "standard output as CSV; with output options only what they ask is written\n"
+    "CASEFILE is a robot data file (after --, a word is the CASEFILE even if it\n"
+    "starts with -). Without an output option the run history goes to standard\n"
+    "output as CSV; with output options only what they ask is written\n"
     "(--csv - is standard output). Standard error shows warnings and errors\n"
     "(--verbose: the whole console text).\n"
     "exit status: 0 clean run; 1 case file refused or unreadable, or an output file\n"
     "             not written; 2 wrong arguments (nothing is run);\n"
-    "             3 the path left the reachable area or the run diverged (the\n"
-    "             outputs are still written)\n";
+    "             3 the path left the reachable area, the run diverged or a number\n"
+    "             written is not finite (the outputs are still written)\n";
 
 // --help: the usage above, then every option with its meaning.
 class UsageFormatter : public CLI::Formatter {
@@ -311,9 +313,10 @@ bool written(bool ok, const std::string& error) {
 bool writecsv(const std::string& dest, const std::string& text) {
   if (dest.empty() || dest == "-") {
     // A full disk may show in the write, the flush, or only in the error flag.
+    errno = 0;
     const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                     std::fflush(stdout) == 0 && !std::ferror(stdout);
-    return written(ok, "standard output: write error");
+    return written(ok, "standard output: " + (errno != 0 ? hs::reasonof(errno) : "write error"));
   }
   std::string reason;
   const bool ok = hs::writefilesafely(dest, text, &reason);
