@@ -46,7 +46,8 @@ void complain(std::string text) {
   for (const std::string& a : args) {
     const std::string shown = hs::echoed(a);
     if (a.empty() || shown == a) continue;
-    for (std::size_t at = text.find(a); at != std::string::npos; at = text.find(a, at + shown.size()))
+    for (std::size_t at = text.find(a); at != std::string::npos;
+         at = text.find(a, at + shown.size()))
       text.replace(at, a.size(), shown);
   }
   std::string line;
@@ -144,9 +145,12 @@ std::string parsenamed(const std::string& arg, NamedValue* out) {
   if (eq == std::string::npos) return hs::echoed(arg) + ": not NAME=VALUE";
   const std::string name = arg.substr(0, eq), text = arg.substr(eq + 1);
   const hs::SettingField* f = hs::settingfield(name);
-  if (!f) return hs::echoed(arg) + ": no setting named " + hs::echoed(name) + " (--list-settings lists them)";
+  if (!f)
+    return hs::echoed(arg) + ": no setting named " + hs::echoed(name) +
+           " (--list-settings lists them)";
   double v = 0;
-  if (!hs::wholenumber(text, v)) return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
+  if (!hs::wholenumber(text, v))
+    return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
   const std::string refused = hs::refusal(*f, v);
   if (!refused.empty()) return refused;
   if (out) *out = NamedValue{f, v};
@@ -180,8 +184,8 @@ CLI::Validator filename(bool dash) {
   return CLI::Validator(
       [dash](std::string& name) -> std::string {
         if (name.empty()) return "needs a FILE name, not an empty one";
-        if (name == "-" && !dash) return "needs a FILE name (- for standard output is --csv's only)";
-        if (name[0] == '-' && !(dash && name == "-"))
+        if (name == "-" && !dash) return "needs a FILE name (- is standard output for --csv only)";
+        if (name[0] == '-' && name != "-")
           return "needs a FILE name, not \"" + name + "\" (a name starting with - is taken for an option)";
         return "";
       },
