@@ -3,7 +3,8 @@
 set -euo pipefail
 pkgs=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
       freeglut3-dev libgl-dev libglu1-mesa-dev libx11-dev
-      libcairo2-dev libgif-dev libcli11-dev fonts-liberation poppler-utils libxml2-utils
+      libcairo2-dev libgif-dev libpixman-1-dev libfontconfig-dev libfreetype-dev libpng-dev
+      libbrotli-dev libexpat1-dev zlib1g-dev libcli11-dev fonts-liberation poppler-utils libxml2-utils
       xvfb xauth xdotool x11-utils imagemagick locales gettext clang libclang-rt-14-dev python3 procps binutils
       python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
       python3-distributed python3-venv python3-pip python3-setuptools python3-mypy

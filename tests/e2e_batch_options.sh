@@ -2,7 +2,8 @@
 # The batch program's options as a user scripts them: each picture option
 # writes a file of the right kind and size, --frame and every wrong argument
 # give status 2 with nothing run or written, an unwritable output gives
-# status 1 with nothing left behind, --csv - and options in any order keep
+# status 1 with nothing left behind, links, pipes and devices are written
+# through, --csv - and options in any order keep
 # the default CSV, --set changes the run or is refused, --list-settings
 # prints the table, and --compare's rows are --metrics of four single runs,
 # drawn in four colours.
@@ -11,6 +12,7 @@
 set -u
 
 build=$(cd "${1:?build dir}" && pwd)
+src=$(cd "${2:?source dir}" && pwd)
 exe=$build/hybridsim-batch
 work=$(mktemp -d)
 failures=0
@@ -83,6 +85,29 @@ check2 "--set nosuch=1" "${sel[@]}" --set nosuch=1
 check2 "--set Fn=nan" --set Fn=nan "${sel[@]}"
 check2 "--set Fn=abc" "${sel[@]}" --set Fn=abc
 check2 "--set line.tf=-4" "${sel[@]}" --set line.tf=-4
+# A file option left without its value, or given an empty one, does not take
+# the next option as its file; a misspelt option is named; two outputs into
+# one file are refused.
+check2 "--png --metrics" "${sel[@]}" --png --metrics
+check2 "--csv --png" --robot b --contour S --compare --csv --png
+check2 "--png ''" "${sel[@]}" --png ""
+check2 "--csv ''" "${sel[@]}" --csv ""
+check2 "--pdf and --gif" "${sel[@]}" --pdf same --gif same
+check2 "--set KH1= 500" "${sel[@]}" --set "KH1= 500"
+check2 "--set KH1=500 " "${sel[@]}" --set "KH1=500 "
+check2 "--pgn" "${sel[@]}" --pgn x.png
+grep -q '^hybridsim-batch: unknown option --pgn$' "$work/err.txt" || fail "--pgn: $(head -n 1 "$work/err.txt")"
+# An argument echoed in an error line: control bytes escaped, cut short.
+check2 "control bytes" "${sel[@]}" --set $'sine.tf.x=\e]0;pwned\a5'
+grep -qF 'sine.tf.x=\x1B]0;pwned\x075' "$work/err.txt" || fail "control bytes: $(head -n 1 "$work/err.txt")"
+check2 "long argument" "${sel[@]}" --set "$(printf 'x%.0s' {1..3000})=1"
+[ "$(head -n 1 "$work/err.txt" | wc -c)" -lt 300 ] || fail "long argument: error line not cut"
+# A case file right after --set NAME=VALUE, or after --, is the case file.
+for after in "" --; do
+  # shellcheck disable=SC2086
+  status=$(run --set Fn=20 $after "$src/examples/robot_a_line.dat")
+  [ "$status" = 0 ] || fail "case file after --set $after: status $status ($(head -n 1 "$work/err.txt"))"
+done
 grep -q 'nosuch' <(run "${sel[@]}" --set nosuch=1; cat "$work/err.txt") || fail "unknown name not named"
 run "${sel[@]}" --set KH1=0 >/dev/null
 grep -q 'KH1 = 0 refused: it must be a finite number > 0 \[N/m\]' "$work/err.txt" || fail "refused KH1: reason not given"
@@ -98,6 +123,44 @@ status=$( (cd "$work/out" && "$exe" "${sel[@]}" --csv dir </dev/null >/dev/null 
 [ "$status" = 1 ] || fail "CSV onto a folder: status $status"
 grep -q '^hybridsim-batch: dir: ' "$work/err.txt" || fail "CSV onto a folder: $(cat "$work/err.txt")"
 [ "$(ls -A "$work/out")" = dir ] || fail "CSV onto a folder: left $(ls -A "$work/out")"
+
+status=$(run "${sel[@]}" --csv /nonexistent/a.csv)
+grep -q '^hybridsim-batch: /nonexistent/a.csv: No such file or directory$' "$work/err.txt" ||
+  fail "unwritable CSV: $(cat "$work/err.txt")"
+
+# Files that are not regular files: a symbolic link (relative, into another
+# folder) keeps being a link and its target gets the CSV; a FIFO and a
+# device are written through, not replaced; the device of /dev/full gives
+# the write error. A 250-byte name is written.
+ft=$work/types
+mkdir -p "$ft/sub" && ln -s ../real.csv "$ft/sub/link.csv" && mkfifo "$ft/fifo"
+(cd "$ft" && "$exe" "${sel[@]}" --csv sub/link.csv </dev/null 2>/dev/null)
+[ -L "$ft/sub/link.csv" ] && cmp -s "$ft/real.csv" "$work/default.csv" || fail "symbolic link: not written through"
+cat "$ft/fifo" >"$ft/fromfifo" &
+reader=$!
+"$exe" "${sel[@]}" --csv "$ft/fifo" </dev/null 2>/dev/null || fail "FIFO: status $?"
+# The reader ends: at the program's close, or at ours if it never wrote; a
+# FIFO replaced by a file leaves it waiting for a writer that never comes.
+if [ -p "$ft/fifo" ]; then exec 3<>"$ft/fifo" 3>&-; else kill "$reader"; fi
+wait "$reader"
+[ -p "$ft/fifo" ] && cmp -s "$ft/fromfifo" "$work/default.csv" || fail "FIFO: replaced or not written"
+long=$(printf 'n%.0s' {1..246}).csv
+(cd "$ft" && "$exe" "${sel[@]}" --csv "$long" </dev/null 2>"$work/err.txt") || fail "250-byte name: $(cat "$work/err.txt")"
+if mknod "$ft/null" c 1 3 2>/dev/null && mknod "$ft/full" c 1 7 2>/dev/null; then
+  "$exe" "${sel[@]}" --png "$ft/null" </dev/null 2>/dev/null || fail "device: status $?"
+  [ -c "$ft/null" ] || fail "device: replaced by a regular file"
+  "$exe" "${sel[@]}" --csv "$ft/full" </dev/null 2>"$work/err.txt"
+  status=$?
+  [ "$status" = 1 ] && grep -q "full: No space left on device" "$work/err.txt" ||
+    fail "full device: status $status, $(cat "$work/err.txt")"
+  [ -c "$ft/full" ] || fail "full device: replaced by a regular file"
+fi
+[ -z "$(find "$ft" -name '.hybridsim-*')" ] || fail "temporary files left: $(ls -A "$ft")"
+
+# A figure that is not a finite number (a motor of no power) ends the run
+# with a diagnostic and status 3, never 0.
+status=$(run "${sel[@]}" --set PW1_b=4.9e-324 --metrics)
+[ "$status" = 3 ] && grep -q 'not finite: t1peak' "$work/err.txt" || fail "nan figure: status $status"
 
 # A full standard output is a failed write, not a clean run.
 if [ -w /dev/full ]; then
@@ -137,9 +200,14 @@ for c in "b S" "a C" "a L --set Fn=15"; do
       tail -n 1 "$work/out.txt"
     done
   } >"$work/singles.csv"
-  cmp -s "$work/compare.csv" "$work/singles.csv" ||
+  cut -d, -f1-10 "$work/compare.csv" | cmp -s - "$work/singles.csv" ||
     fail "compare $c: rows differ from single runs: $(diff "$work/compare.csv" "$work/singles.csv")"
+  [ "$(cut -d, -f11 "$work/compare.csv" | tr '\n' ' ')" = "failed 0 0 0 0 " ] || fail "compare $c: failed column"
 done
+# Runs that left the reachable area are marked failed, status 3.
+status=$(run --robot b --contour S --compare --set sine.A=5)
+[ "$status" = 3 ] && [ "$(cut -d, -f11 "$work/out.txt" | tr '\n' ' ')" = "failed 1 1 1 1 " ] ||
+  fail "compare of failed runs: status $status, $(cut -d, -f11 "$work/out.txt" | tr '\n' ' ')"
 
 # The comparison picture: four curves, one in each method's colour.
 status=$(run --robot a --method 3 --contour C --compare --png cmp.png --pdf cmp.pdf --csv cmp.csv)

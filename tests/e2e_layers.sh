@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The layers hold at link level:
 #   - hybridsim-batch, the test program and the benchmark load no GL, GLUT or
-#     X11 library (the window program does);
+#     X11 library (the window program does), and hybridsim-batch no picture
+#     library either;
 #   - each layer's library calls nothing of ours that only a layer above it
 #     defines: every hs:: symbol the engine leaves undefined is defined in the
 #     engine, every one the console leaves undefined in console or engine, and
@@ -24,6 +25,11 @@ for exe in hybridsim-batch hybridsim_tests hybridsim_bench; do
   [ -z "$found" ] || fail "$exe loads a window library: $found"
 done
 ldd "$build/hybridsim" | grep -qE 'libglut' || fail "hybridsim does not load GLUT (is the check blind?)"
+# The batch program pays only for what it writes: the picture libraries are
+# linked in, so a run that writes CSV maps none of them at start.
+pictures='lib(cairo|pixman|fontconfig|freetype|png|z|gif|expat|brotli[a-z]*|bz2|harfbuzz)[.]so'
+found=$(ldd "$build/hybridsim-batch" | grep -E "$pictures")
+[ -z "$found" ] || fail "hybridsim-batch loads picture libraries at start: $(echo $found)"
 
 # Our symbols (namespace hs) a set of libraries defines, and those it needs.
 defined() { nm -C --defined-only "$@" 2>/dev/null | awk '$2 ~ /[TWVBDRtu]/ {$1=$2=""; print substr($0,3)}' | grep '^hs::' | sort -u; }

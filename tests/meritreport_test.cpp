@@ -61,7 +61,7 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   rows[1].rep.diverged_t = 2.5;
   rows[3].rep.unreachable = true;
   const std::vector<std::string> lines = split(comparetext(*app, rows), '\n');
-  ASSERT_EQ(lines.size(), 11u);
+  ASSERT_EQ(lines.size(), 12u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
   EXPECT_EQ(lines[3],
             "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m]    pmax[m]  t1peak  "
@@ -69,18 +69,20 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   EXPECT_EQ(lines[4],
             "  hybrid1   3.0000    6.0000   0.003000   0.006000  -0.030000   0.060000     nan  "
             " 1.000*    3.00 ");
+  // Rows 2 and 4 failed: marked, and no column's best.
   EXPECT_EQ(lines[5],
-            "  hybrid3   1.0000*   2.0000*  0.001000*  0.002000* -0.010000   0.020000*  0.500  "
-            " 1.000*    1.00*");
+            "  hybrid3   1.0000    2.0000   0.001000   0.002000  -0.010000   0.020000   0.500  "
+            " 1.000     1.00  ×失敗");
   EXPECT_EQ(lines[6],
-            "  hybrid4   2.0000    4.0000   0.002000   0.004000  -0.020000   0.040000   0.250* "
-            " 1.000*    2.00  ←現在");
+            "  hybrid4   2.0000*   4.0000*  0.002000*  0.004000* -0.020000*  0.040000*  0.250* "
+            " 1.000*    2.00* ←現在");
   EXPECT_EQ(lines[7],
-            "  hybrid6   4.0000    8.0000   0.004000   0.008000   0.005000*  0.080000   0.500  "
-            " 1.000*    4.00 ");
+            "  hybrid6   4.0000    8.0000   0.004000   0.008000   0.005000   0.080000   0.500  "
+            " 1.000     4.00  ×失敗");
   EXPECT_EQ(lines[8], "  * : 各列の最良値（絶対値が最小の値）");
-  EXPECT_EQ(lines[9], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
-  EXPECT_EQ(lines[10], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
+  EXPECT_EQ(lines[9], "  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
+  EXPECT_EQ(lines[10], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
+  EXPECT_EQ(lines[11], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
 }
 
 TEST(MeritReport, FiguresOfTheRunOnScreen) {
@@ -116,14 +118,30 @@ TEST(MeritReport, CsvRoundTripsEveryFigure) {
   const auto rows = samplerows();
   const std::vector<std::string> lines = split(comparecsv(rows), '\n');
   ASSERT_EQ(lines.size(), 5u);
-  EXPECT_EQ(lines[0], "method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat");
+  EXPECT_EQ(lines[0], "method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat,failed");
   EXPECT_EQ(lines[1].substr(0, 6), "1,3,6,");
-  EXPECT_EQ(lines[1].substr(lines[1].size() - 8), ",nan,1,3");  // t1peak, t2peak, tsat
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 10), ",nan,1,3,0");  // t1peak, t2peak, tsat, failed
   // Each number is written so that it reads back as the same double.
   const std::vector<std::string> cells = split(lines[2], ',');
-  ASSERT_EQ(cells.size(), 10u);
+  ASSERT_EQ(cells.size(), 11u);
   for (std::size_t c = 0; c < FIGURES.size(); ++c)
     EXPECT_EQ(std::strtod(cells[c + 1].c_str(), nullptr), rows[1].fig.*FIGURES[c].value) << c;
-  // The one-run CSV is the same header and the same row.
-  EXPECT_EQ(metricscsv(rows[3].method, rows[3].fig), lines[0] + "\n" + lines[4] + "\n");
+  // The one-run CSV is the same header and the same row, without the failed column.
+  EXPECT_EQ(metricscsv(rows[3].method, rows[3].fig),
+            "method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat\n" +
+                lines[4].substr(0, lines[4].size() - 2) + "\n");
+}
+
+// Figures that print alike tie (1.0000000000000002 against 1 is rounding
+// noise), in the table's precision and in the picture's.
+TEST(MeritReport, FiguresEqualAsPrintedTie) {
+  auto rows = samplerows();
+  for (MethodRun& r : rows) r.fig.t1peak = 1;
+  rows[3].fig.t1peak = 1.0000000000000002;
+  rows[2].fig.frms = 1.0004;  // against 1: "1.0004" in the table, "1" in the picture
+  const std::array<bool, 4> all{true, true, true, true};
+  EXPECT_EQ(bestmarks(rows)[6], all);  // t1peak
+  EXPECT_EQ(bestmarks(rows, "%.4g")[6], all);
+  EXPECT_EQ(bestmarks(rows)[0], (std::array<bool, 4>{false, true, false, false}));  // frms
+  EXPECT_EQ(bestmarks(rows, "%.4g")[0], (std::array<bool, 4>{false, true, true, false}));
 }

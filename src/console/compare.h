@@ -24,7 +24,18 @@ struct MethodRun {
   double tf = 0;                 // end of the commanded motion [s]
   std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
   std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
+
+  // True when the run left the reachable area or diverged: its figures mean
+  // nothing, so it is marked and wins no column.
+  bool failed() const { return rep.unreachable || rep.diverged || unreachableends > 0; }
 };
+
+// True when one of the rows is a failed run.
+inline bool anyfailed(const std::array<MethodRun, 4>& rows) {
+  for (const MethodRun& r : rows)
+    if (r.failed()) return true;
+  return false;
+}
 
 // Runs `method` on a copy of app: the method is selected, the model and
 // gains are derived again with its own servo targets, and the run is made.

@@ -183,6 +183,30 @@ std::string escapebytes(const std::string& text) {
   return out;
 }
 
+std::string echoed(const std::string& text, std::size_t most) {
+  if (text.size() <= most) return escapebytes(text);
+  // Cut at a character's first byte, so that no broken character is shown.
+  std::size_t cut = most;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return escapebytes(text.substr(0, cut)) + "…";
+}
+
+std::size_t numberat(const char* text, double& v) {
+  if (isblankbyte(static_cast<unsigned char>(*text))) return 0;
+  char* end = nullptr;
+  const double x = std::strtod(text, &end);
+  if (end == text) return 0;
+  v = x;
+  return static_cast<std::size_t>(end - text);
+}
+
+bool wholenumber(const std::string& text, double& v) {
+  double x = 0;
+  if (text.empty() || numberat(text.c_str(), x) != text.size()) return false;
+  v = x;
+  return true;
+}
+
 // ---------------------------------------------------------------------------
 // Input rules shared by the real and the scripted console.
 
@@ -206,13 +230,9 @@ void InputBuffer::fillline() {
 ReadStatus InputBuffer::number(double& v) {
   if (!skipblanks()) return ReadStatus::End;
   fillline();
-  const char* start = buf_.c_str() + pos_;
-  char* end = nullptr;
-  errno = 0;
-  const double x = std::strtod(start, &end);
-  if (end == start) return ReadStatus::Bad;
-  pos_ += static_cast<std::size_t>(end - start);
-  v = x;
+  const std::size_t n = numberat(buf_.c_str() + pos_, v);
+  if (n == 0) return ReadStatus::Bad;
+  pos_ += n;
   midline_ = true;
   return ReadStatus::Ok;
 }

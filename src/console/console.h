@@ -99,6 +99,16 @@ std::string escapebytes(const std::string& text);
 // The text with the blanks at both ends of its line removed (spaces, tabs,
 // carriage returns, vertical tabs, form feeds).
 std::string trimblanks(const std::string& text);
+// One number read at `text` as a menu entry reads it ("%lf": sign, digits,
+// decimal point, exponent, hex, inf, nan), with no blank skipped before it.
+// Returns the bytes it takes, 0 when no number starts there.
+std::size_t numberat(const char* text, double& v);
+// True when the whole text is one such number (no blank before or after it).
+bool wholenumber(const std::string& text, double& v);
+// An argument or name from outside as an error line echoes it: escapebytes,
+// and cut to `most` bytes with "…" when longer.
+std::string echoed(const std::string& text, std::size_t most = 80);
+
 // The output character set the locale asks for: "CP932" for a Shift-JIS
 // locale, "UTF-8" otherwise (also in the C/POSIX locale).
 std::string localeCharset();

@@ -2,6 +2,7 @@
 #include "console/meritreport.h"
 
 #include <cmath>
+#include <cstdlib>
 
 namespace hs {
 
@@ -64,16 +65,20 @@ std::string csvrow(char method, const FiguresOfMerit& f) {
 
 }  // namespace
 
-std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows) {
+std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows,
+                                             const char* format) {
   std::array<std::array<bool, 4>, 9> best{};
   for (std::size_t c = 0; c < FIGURES.size(); ++c) {
+    // Each magnitude as the reader sees it: printed, and read back.
+    std::array<double, 4> shown{};
     double least = INFINITY;
-    for (const MethodRun& r : rows) {
-      const double v = std::fabs(r.fig.*FIGURES[c].value);
-      if (v < least) least = v;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const double v = rows[i].fig.*FIGURES[c].value;
+      shown[i] = std::fabs(std::strtod(fmt(format ? format : FIGURES[c].cell, v).c_str(), nullptr));
+      if (!rows[i].failed() && shown[i] < least) least = shown[i];
     }
     for (std::size_t i = 0; i < rows.size(); ++i)
-      best[c][i] = std::fabs(rows[i].fig.*FIGURES[c].value) == least;
+      best[c][i] = !rows[i].failed() && shown[i] == least;
   }
   return best;
 }
@@ -106,9 +111,12 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
     t += fmt("\n  hybrid%c", rows[i].method);
     for (std::size_t c = 0; c < FIGURES.size(); ++c)
       t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
+    if (rows[i].failed()) t += tr(" ×失敗");
     if (rows[i].method == s.hybrid) t += tr(" ←現在");
   }
   t += tr("\n  * : 各列の最良値（絶対値が最小の値）");
+  if (anyfailed(rows))
+    t += tr("\n  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
   // A run that met an unreachable point or diverged has figures without meaning.
   for (const MethodRun& r : rows) {
     if (r.unreachableends > 0 || r.rep.unreachable)
@@ -136,8 +144,12 @@ std::string metricscsv(const App& app) {
 }
 
 std::string comparecsv(const std::array<MethodRun, 4>& rows) {
-  std::string csv = csvheader();
-  for (const MethodRun& r : rows) csv += csvrow(r.method, r.fig);
+  std::string header = csvheader();
+  std::string csv = header.insert(header.size() - 1, ",failed");
+  for (const MethodRun& r : rows) {
+    const std::string row = csvrow(r.method, r.fig);
+    csv += row.substr(0, row.size() - 1) + (r.failed() ? ",1\n" : ",0\n");
+  }
   return csv;
 }
 

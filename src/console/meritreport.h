@@ -26,9 +26,12 @@ extern const std::array<FigureInfo, 9> FIGURES;
 
 // For each figure (in FIGURES order) and each row, whether the row holds the
 // best value of that figure: the smallest absolute value (least error, least
-// effort, least time at the limit). Ties are all marked; a value that is not
-// a number is never best.
-std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows);
+// effort, least time at the limit). Values are compared as printed with
+// `format` (each figure's table cell when null), so values that print alike
+// tie, and ties are all marked; a value that is not a number, or the row of
+// a failed run, is never best.
+std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows,
+                                             const char* format = nullptr);
 
 // The figures of the run on screen: robot, method, contour and one line a figure.
 std::string metricstext(const App& app);
@@ -45,7 +48,8 @@ void printcompare(const App& app, Console& con);
 std::string metricscsv(char method, const FiguresOfMerit& f);
 // The same for the run on screen, under its method.
 std::string metricscsv(const App& app);
-// CSV of the comparison: the same header and one row per method, in row order.
+// CSV of the comparison: the same header and one row per method, in row
+// order, with a last column `failed` (1 for a failed run, else 0).
 std::string comparecsv(const std::array<MethodRun, 4>& rows);
 
 }  // namespace hs

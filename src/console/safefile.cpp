@@ -1,5 +1,7 @@
 #include "console/safefile.h"
 
+#include <fcntl.h>
+#include <limits.h>
 #include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,10 +9,92 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "console/console.h"
 
 namespace hs {
+
+namespace {
+
+// Writes all of text to fd; 0 or the errno of the failed write.
+int writeall(int fd, const std::string& text) {
+  const char* p = text.data();
+  std::size_t left = text.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+// The folder part of a path, with its slash ("" for a name in the current folder).
+std::string folderof(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The file a name finally stands for: symbolic links are followed (a link
+// relative to the folder it lies in), so that the link stays a link and
+// what it points to is written. 0, or ELOOP for a cycle of links.
+int finaltarget(const std::string& name, std::string& path) {
+  path = name;
+  for (int hops = 0; hops <= 40; ++hops) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+    std::vector<char> buf(PATH_MAX + 1);
+    const ssize_t n = ::readlink(path.c_str(), buf.data(), buf.size() - 1);
+    if (n < 0) return errno;
+    const std::string to(buf.data(), static_cast<std::size_t>(n));
+    path = to[0] == '/' ? to : folderof(path) + to;
+  }
+  return ELOOP;
+}
+
+// A device, pipe or socket takes the text as it comes: it is opened (never
+// created) and written, and nothing is renamed over it.
+int writethrough(const std::string& path, const std::string& text) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int err = writeall(fd, text);
+  if (::close(fd) != 0 && err == 0) err = errno;
+  return err;
+}
+
+// A regular file (or a new one) is written to a temporary file in its
+// folder and renamed over it, so it is either the old file or complete.
+int writereplacing(const std::string& path, const std::string& text, const struct stat* old) {
+  // A replaced file keeps its permissions; a new one gets what the umask allows.
+  mode_t mode;
+  if (old) {
+    mode = old->st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  // The temporary name is short and fixed in length, so any name the
+  // folder allows can be written; lying in the same folder, the rename
+  // cannot cross file systems.
+  std::string tmp = folderof(path) + ".hybridsim-XXXXXX";
+  const int fd = ::mkstemp(&tmp[0]);
+  if (fd < 0) return errno;
+  int err = writeall(fd, text);
+  // A full disk may show only when the data reach it: sync before the rename.
+  if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && std::rename(tmp.c_str(), path.c_str()) != 0) err = errno;
+  if (err != 0) ::unlink(tmp.c_str());
+  return err;
+}
+
+}  // namespace
 
 std::string reasonof(int err) {
   static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
@@ -18,47 +102,16 @@ std::string reasonof(int err) {
 }
 
 bool writefilesafely(const std::string& name, const std::string& text, std::string* reason) {
-  auto fail = [reason](int err) {
-    if (reason) *reason = reasonof(err);
-    return false;
-  };
-  // A replaced file keeps its permissions; a new one gets what the umask allows.
-  mode_t mode;
-  struct stat st;
-  if (::stat(name.c_str(), &st) == 0) {
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+  std::string path;
+  int err = finaltarget(name, path);
+  if (err == 0) {
+    struct stat st;
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    const bool special = exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+    err = special ? writethrough(path, text) : writereplacing(path, text, exists ? &st : nullptr);
   }
-  // The temporary file's name extends the file's own, so it lies in the
-  // same folder and the rename cannot cross file systems.
-  std::string tmp = name + ".XXXXXX";
-  const int fd = ::mkstemp(&tmp[0]);
-  if (fd < 0) return fail(errno);
-  int err = 0;
-  const char* p = text.data();
-  std::size_t left = text.size();
-  while (left > 0 && err == 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno != EINTR) err = errno;
-      continue;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  // A full disk may show only when the data reach it: sync before the rename.
-  if (err == 0 && ::fchmod(fd, mode) != 0) err = errno;
-  if (err == 0 && ::fsync(fd) != 0) err = errno;
-  if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && std::rename(tmp.c_str(), name.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(tmp.c_str());
-    return fail(err);
-  }
-  return true;
+  if (err != 0 && reason) *reason = reasonof(err);
+  return err == 0;
 }
 
 }  // namespace hs

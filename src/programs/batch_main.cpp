@@ -10,7 +10,11 @@
 // ever awaited.
 #include <CLI/CLI.hpp>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -28,6 +32,31 @@
 #include "render/picture.h"
 
 namespace {
+
+// The command line's words, for showing those an error line echoes.
+std::vector<std::string> g_args;
+
+// Prints one error line. Each argument it echoes is shown by echoed(): its
+// control bytes escaped (a crafted argument must not reach the terminal
+// raw) and cut to a readable length.
+void complain(std::string text) {
+  std::vector<std::string> args = g_args;
+  std::sort(args.begin(), args.end(),
+            [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  for (const std::string& a : args) {
+    const std::string shown = hs::echoed(a);
+    if (a.empty() || shown == a) continue;
+    for (std::size_t at = text.find(a); at != std::string::npos;
+         at = text.find(a, at + shown.size()))
+      text.replace(at, a.size(), shown);
+  }
+  std::string line;
+  for (std::size_t b = 0, e; b <= text.size(); b = e + 1) {
+    e = std::min(text.find('\n', b), text.size());
+    line += (b > 0 ? "\n" : "") + hs::escapebytes(text.substr(b, e - b));
+  }
+  std::fprintf(stderr, "hybridsim-batch: %s\n", line.c_str());
+}
 
 // Console text to standard error; the input is at its end from the start,
 // so every key wait returns at once and no number is ever read. Unless
@@ -84,14 +113,15 @@ const char USAGE[] =
     "       hybridsim-batch [options] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
     "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE] [--csv FILE]\n"
     "         [--metrics] [--compare] [--set NAME=VALUE]... [--list-settings] [--verbose]\n"
-    "CASEFILE is a robot data file. Without an output option the run history goes to\n"
-    "standard output as CSV; with output options only what they ask is written\n"
+    "CASEFILE is a robot data file (after --, a word is the CASEFILE even if it\n"
+    "starts with -). Without an output option the run history goes to standard\n"
+    "output as CSV; with output options only what they ask is written\n"
     "(--csv - is standard output). Standard error shows warnings and errors\n"
     "(--verbose: the whole console text).\n"
     "exit status: 0 clean run; 1 case file refused or unreadable, or an output file\n"
     "             not written; 2 wrong arguments (nothing is run);\n"
-    "             3 the path left the reachable area or the run diverged (the\n"
-    "             outputs are still written)\n";
+    "             3 the path left the reachable area, the run diverged or a number\n"
+    "             written is not finite (the outputs are still written)\n";
 
 // --help: the usage above, then every option with its meaning.
 class UsageFormatter : public CLI::Formatter {
@@ -107,16 +137,20 @@ struct NamedValue {
   double value = 0;  // in the field's unit as stored (SI)
 };
 
-// Reads "NAME=VALUE" against the settings table; the reason when refused.
+// Reads "NAME=VALUE" against the settings table, the value as a menu entry
+// reads a number (and nothing else: no blank around it); the reason when
+// refused.
 std::string parsenamed(const std::string& arg, NamedValue* out) {
   const std::size_t eq = arg.find('=');
-  if (eq == std::string::npos) return arg + ": not NAME=VALUE";
+  if (eq == std::string::npos) return hs::echoed(arg) + ": not NAME=VALUE";
   const std::string name = arg.substr(0, eq), text = arg.substr(eq + 1);
   const hs::SettingField* f = hs::settingfield(name);
-  if (!f) return arg + ": no setting named " + name + " (--list-settings lists them)";
-  char* end = nullptr;
-  const double v = std::strtod(text.c_str(), &end);
-  if (text.empty() || *end != '\0') return arg + ": " + text + " is not a number";
+  if (!f)
+    return hs::echoed(arg) + ": no setting named " + hs::echoed(name) +
+           " (--list-settings lists them)";
+  double v = 0;
+  if (!hs::wholenumber(text, v))
+    return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
   const std::string refused = hs::refusal(*f, v);
   if (!refused.empty()) return refused;
   if (out) *out = NamedValue{f, v};
@@ -143,6 +177,30 @@ std::string settingscsv(hs::App& app, hs::Console& con) {
   return out;
 }
 
+// A check of a file option's value: an empty name, or one that starts with
+// '-', is an option whose value was left out ("-" alone is standard output
+// where `dash` allows it).
+CLI::Validator filename(bool dash) {
+  return CLI::Validator(
+      [dash](std::string& name) -> std::string {
+        if (name.empty()) return "needs a FILE name, not an empty one";
+        if (name == "-" && !dash) return "needs a FILE name (- is standard output for --csv only)";
+        if (name[0] == '-' && name != "-")
+          return "needs a FILE name, not \"" + name + "\" (a name starting with - is taken for an option)";
+        return "";
+      },
+      "");
+}
+
+// True when two output names are one file: the same name, or an existing
+// file reached by both.
+bool samefile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 // Everything the command line asks.
 struct Request {
   std::string casefile;
@@ -161,8 +219,7 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
                "hybridsim-batch");
   cli.formatter(std::make_shared<UsageFormatter>());
   cli.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-  auto* file = cli.add_option("CASEFILE", rq.casefile, "robot data file holding the whole case")
-                   ->type_name("");
+  cli.add_option("CASEFILE", rq.casefile, "robot data file holding the whole case")->type_name("");
   auto* robot = cli.add_option("--robot", rq.robot, "robot: a cylindrical coordinate, b SCARA")
                     ->check(CLI::IsMember({"a", "b"}));
   auto* method = cli.add_option("--method", rq.method, "hybrid control method 1, 3, 4 or 6")
@@ -175,15 +232,21 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
                     ->type_name("N")
                     ->check(CLI::Range(0, nstep));
   cli.add_option("--png", rq.png, "write the picture of the step as PNG (800 x 800 px)")
-      ->type_name("FILE");
-  cli.add_option("--svg", rq.svg, "write the picture of the step as SVG")->type_name("FILE");
+      ->type_name("FILE")
+      ->check(filename(false));
+  cli.add_option("--svg", rq.svg, "write the picture of the step as SVG")
+      ->type_name("FILE")
+      ->check(filename(false));
   cli.add_option("--pdf", rq.pdf, "write the picture of the step as a one-page PDF")
-      ->type_name("FILE");
+      ->type_name("FILE")
+      ->check(filename(false));
   auto* gif = cli.add_option("--gif", rq.gif, "write the whole run as an animated GIF")
-                  ->type_name("FILE");
+                  ->type_name("FILE")
+                  ->check(filename(false));
   cli.add_option("--csv", rq.csv,
                  "write the CSV (history, --metrics or --compare) to FILE; - is standard output")
-      ->type_name("FILE");
+      ->type_name("FILE")
+      ->check(filename(true));
   auto* metrics = cli.add_flag("--metrics", rq.metrics, "the run's figures of merit as CSV instead of the history");
   cli.add_flag("--compare", rq.compare,
                "run methods 1, 3, 4 and 6 on the case: their figures as CSV, and with\n"
@@ -194,14 +257,19 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   cli.add_option("--set", rq.sets, "set a setting by name after the case, in its stored SI unit\n"
                                    "(repeatable; --list-settings lists the names)")
       ->type_name("NAME=VALUE")
+      ->expected(1)
+      ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); },
                              ""));
   cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and default as CSV");
   cli.add_flag("--verbose", rq.verbose, "the whole console text on standard error");
-  for (auto* o : {robot, method, contour}) file->excludes(o);
+  // Words that are no option are kept aside, so that a misspelt option is
+  // named as unknown rather than taken for something else.
+  cli.allow_extras();
   const auto wrong = [](const std::string& what) {
-    std::fprintf(stderr, "hybridsim-batch: %s\n%s", what.c_str(), USAGE);
+    complain(what);
+    std::fputs(USAGE, stderr);
     return 2;
   };
   try {
@@ -212,6 +280,23 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   } catch (const CLI::ParseError& e) {
     return wrong(e.what());
   }
+  for (const std::string& extra : cli.remaining()) {
+    if (extra == "--") continue;
+    if (extra.size() > 1 && extra[0] == '-') return wrong("unknown option " + extra);
+    return wrong("one CASEFILE only: " + extra + " is one too many");
+  }
+  for (auto* o : {robot, method, contour})
+    if (!rq.casefile.empty() && o->count() > 0) return wrong("a CASEFILE excludes " + o->get_name());
+  // Two outputs into one file would leave only the last one written.
+  const std::pair<const char*, const std::string*> outputs[] = {
+      {"--png", &rq.png}, {"--svg", &rq.svg}, {"--pdf", &rq.pdf}, {"--gif", &rq.gif}, {"--csv", &rq.csv}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i)
+    for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
+      const std::string &a = *outputs[i].second, &b = *outputs[j].second;
+      if (!a.empty() && !b.empty() && a != "-" && b != "-" && samefile(a, b))
+        return wrong(std::string(outputs[i].first) + " and " + outputs[j].first +
+                     " name the same file " + b);
+    }
   if (rq.listsettings) return -1;
   const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
   if (rq.casefile.empty() && !selected)
@@ -225,19 +310,21 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
 
 // Writes one output; false (the reason on standard error) when it could not.
 bool written(bool ok, const std::string& error) {
-  if (!ok) std::fprintf(stderr, "hybridsim-batch: %s\n", error.c_str());
+  if (!ok) complain(error);
   return ok;
 }
 
 bool writecsv(const std::string& dest, const std::string& text) {
   if (dest.empty() || dest == "-") {
     // A full disk may show in the write, the flush, or only in the error flag.
+    errno = 0;
     const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                     std::fflush(stdout) == 0 && !std::ferror(stdout);
-    return written(ok, "standard output: write error");
+    return written(ok, "standard output: " + (errno != 0 ? hs::reasonof(errno) : "write error"));
   }
   std::string reason;
-  return written(hs::writefilesafely(dest, text, &reason), dest + ": " + reason);
+  const bool ok = hs::writefilesafely(dest, text, &reason);
+  return written(ok, dest + ": " + reason);
 }
 
 // The pictures asked for, each drawn by `draw` in its format.
@@ -253,6 +340,39 @@ bool writepictures(const Request& rq, Draw draw) {
     if (!path->empty()) ok = written(draw(format, *path, &error), error) && ok;
   }
   return ok;
+}
+
+// The columns of CSV text that hold a number that is not finite (a motor
+// whose torque limit rounds to zero gives 0/0), by their header names.
+std::string nonfinite(const std::string& csv) {
+  std::vector<std::string> heads;
+  std::vector<bool> bad;
+  std::string found;
+  for (std::size_t b = 0, e, line = 0; b < csv.size(); b = e + 1, ++line) {
+    e = std::min(csv.find('\n', b), csv.size());
+    for (std::size_t f = b, g, col = 0; f <= e; f = g + 1, ++col) {
+      g = std::min(csv.find(',', f), e);
+      const std::string cell = csv.substr(f, g - f);
+      if (line == 0) {
+        heads.push_back(cell);
+        bad.push_back(false);
+      } else if (col < heads.size() && !bad[col] &&
+                 (cell.find("nan") != std::string::npos || cell.find("inf") != std::string::npos)) {
+        bad[col] = true;
+        found += (found.empty() ? "" : ", ") + heads[col];
+      }
+    }
+  }
+  return found;
+}
+
+// Exit status of the numbers written: 3, the columns named on standard
+// error, when one of them is not a finite number; else `status`.
+int finitestatus(const std::string& csv, int status) {
+  const std::string bad = nonfinite(csv);
+  if (bad.empty()) return status;
+  complain("the run gave numbers that are not finite: " + bad);
+  return 3;
 }
 
 // The rows of the four methods whose run left the reachable area or
@@ -273,6 +393,7 @@ int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  g_args.assign(argv + 1, argv + argc);
   static hs::App app;  // large run histories: keep them off the stack
   // Parse everything before any work so that wrong arguments cost nothing;
   // the run's last output step bounds --frame.
@@ -286,7 +407,7 @@ int main(int argc, char** argv) {
 
   std::string text, reason;
   if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, text, reason)) {
-    std::fprintf(stderr, "hybridsim-batch: %s: %s\n", rq.casefile.c_str(), reason.c_str());
+    complain(rq.casefile + ": " + reason);
     return 1;
   }
 
@@ -323,11 +444,12 @@ int main(int argc, char** argv) {
   bool ok = true;
   int status = 0;
   if (rq.compare) {
-    status = comparestatus(rows);
+    const std::string csv = hs::comparecsv(rows);
+    status = finitestatus(csv, comparestatus(rows));
     ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
       return hs::writecompare(app, rows, f, path, error);
     });
-    ok = writecsv(rq.csv, hs::comparecsv(rows)) && ok;
+    ok = writecsv(rq.csv, csv) && ok;
   } else {
     status = runstatus(app.lastrun);
     const int frame = rq.frame < 0 ? app.set.nstep : rq.frame;
@@ -336,8 +458,12 @@ int main(int argc, char** argv) {
     });
     std::string error;
     if (!rq.gif.empty()) ok = written(hs::writegif(app, rq.gif, &error), error) && ok;
-    if (rq.metrics) ok = writecsv(rq.csv, hs::metricscsv(app)) && ok;
-    else if (!anyoutput || !rq.csv.empty()) ok = writecsv(rq.csv, hs::historycsv(app)) && ok;
+    // The CSV asked for: the figures or the history.
+    if (rq.metrics || !anyoutput || !rq.csv.empty()) {
+      const std::string csv = rq.metrics ? hs::metricscsv(app) : hs::historycsv(app);
+      status = finitestatus(csv, status);
+      ok = writecsv(rq.csv, csv) && ok;
+    }
   }
   return ok ? status : 1;
 }

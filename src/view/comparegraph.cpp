@@ -3,7 +3,6 @@
 // pictures (window units -1 .. +1, y up).
 #include "view/comparegraph.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -94,9 +93,10 @@ void legend(Canvas& cv, const std::array<MethodRun, 4>& rows) {
 }
 
 // The table of figures: one column a figure, one line a method, the best
-// value of each column marked with '*'.
+// value of each column marked with '*' (compared as shown), a failed run
+// marked after its method.
 void table(Canvas& cv, const std::array<MethodRun, 4>& rows) {
-  const auto best = bestmarks(rows);
+  const auto best = bestmarks(rows, "%.4g");
   const double x0 = -0.95, dx = 0.19, y0 = -0.66, dy = 0.065;
   cv.text(static_cast<float>(x0), static_cast<float>(y0), Font::Helvetica12, "method");
   for (std::size_t f = 0; f < FIGURES.size(); ++f)
@@ -106,14 +106,16 @@ void table(Canvas& cv, const std::array<MethodRun, 4>& rows) {
     const double y = y0 - dy * (k + 1);
     drawwideline(cv, {x0, y + 0.012}, {x0 + 0.06, y + 0.012}, 0.01, COMPARECOLOURS[k]);
     cv.text(static_cast<float>(x0 + 0.08), static_cast<float>(y), Font::Helvetica12,
-            std::string(1, rows[k].method));
+            std::string(1, rows[k].method) + (rows[k].failed() ? "!" : ""));
     for (std::size_t f = 0; f < FIGURES.size(); ++f)
       cv.text(static_cast<float>(x0 + dx * (f + 1)), static_cast<float>(y), Font::Helvetica12,
               fmt("%.4g%s", rows[k].fig.*FIGURES[f].value, best[f][k] ? "*" : ""));
   }
+  // The star's note, and the mark of a failed run when there is one.
   cv.text(static_cast<float>(x0), static_cast<float>(y0 - dy * 5.2), Font::Helvetica12,
-          "* best of the column (smallest magnitude); force figures over the settled steps "
-          "(t >= 1 s)");
+          std::string("* best of the column (smallest magnitude); force figures over the settled steps "
+                      "(t >= 1 s)") +
+              (anyfailed(rows) ? "; ! failed run (unreachable or diverged)" : ""));
 }
 
 }  // namespace
