@@ -88,6 +88,11 @@ bool isenglish(const char* name) { return std::strncmp(name, "en", 2) == 0; }
 const char* tr(const char* text) {
   // The empty text is the catalog's header in gettext: never looked up.
   if (text == nullptr || *text == '\0' || t_choice == Japanese) return text;
+  // Only texts with a character beyond ASCII are in the catalog (numbers'
+  // formats, CSV rows and the like are never looked up).
+  const char* p = text;
+  while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
+  if (*p == '\0') return text;
   bindcatalog();
   if (t_choice == Locale) return dgettext(DOMAIN, text);
   const locale_t english = englishlocale();
