@@ -214,8 +214,8 @@ class Simulator {
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
     hs::ScriptConsole con("");
-    hs::derive(*app_, con);
-    hs::runsimulation(*app_, con);
+    hs::derive(*app_, con, hs::KeyWaits::no);
+    hs::runsimulation(*app_, con, hs::KeyWaits::no);
     // What the menu's rerun leaves for the window: the first frame, unzoomed.
     app_->disp.zoom = 1.0;
     app_->disp.errmag = 10.0;
@@ -343,10 +343,10 @@ PYBIND11_MODULE(hybridsim, m) {
           "Figures of merit (dict name -> value): frms, fmax [N], erms, emax, pend, pmax [m],\n"
           "t1peak, t2peak [-] (peak torque / limit), tsat [%].")
       .def_property_readonly(
-          "unreachable", [](const Run& r) { return r.app().lastrun.unreachable; },
+          "unreachable", [](const Run& r) { return r.app().lastrun.unreachable(); },
           "True when a commanded point left the arm's reach (the run means nothing then).")
       .def_property_readonly(
-          "diverged", [](const Run& r) { return r.app().lastrun.diverged; },
+          "diverged", [](const Run& r) { return r.app().lastrun.diverged(); },
           "True when the integration diverged and the run was cut short.")
       .def(
           "to_csv",

@@ -50,7 +50,7 @@ TEST(CompareMethods, RowsAreTheRunsChosenInTheMenu) {
       EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
                 metricscsv(COMPAREMETHODS[i], chosenthroughmenu(*app, COMPAREMETHODS[i])))
           << c << " method " << COMPAREMETHODS[i];
-      EXPECT_FALSE(rows[i].rep.diverged || rows[i].rep.unreachable || rows[i].unreachableends);
+      EXPECT_FALSE(rows[i].failed());
     }
   }
 }

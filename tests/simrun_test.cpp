@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -31,7 +32,7 @@ std::vector<Case> allcases() {
 
 std::unique_ptr<RunHistory> run(App& app, bool memo = true, RunReport* rep = nullptr) {
   auto h = std::make_unique<RunHistory>();
-  const RunReport r = calcontrol(app.runmodel(), app.ctl, *h, {}, memo);
+  const RunReport r = calcontrol(app.runmodel(), app.ctl, *h, memo);
   if (rep) *rep = r;
   return h;
 }
@@ -134,7 +135,8 @@ TEST(RunTest, HistoryOfOneRun) {
   mine.force[250] = {77.0, 0.0};  // beyond nstep: left from an earlier run
   RunReport rep;
   rep = calcontrol(app->runmodel(), app->ctl, mine);
-  EXPECT_FALSE(rep.unreachable || rep.diverged || rep.clamped);
+  EXPECT_TRUE(rep.ok());
+  EXPECT_FALSE(rep.find(DiagCode::stepsclamped));
   EXPECT_EQ(rep.laststep, 200);
   EXPECT_EQ(mine.perierr[0], 0.0);
   for (int i = 0; i <= 200; ++i) {
@@ -158,7 +160,7 @@ TEST(RunTest, EveryDefaultCasePressesWithTheCommandedForceAndStaysOnTheContour) 
     auto app = defaultcase(c.type, c.method, c.contour);
     RunReport rep;
     auto h = run(*app, true, &rep);
-    EXPECT_FALSE(rep.unreachable || rep.diverged) << name(c);
+    EXPECT_TRUE(rep.ok()) << name(c);
     const double Fn = app->set.Fn;
     EXPECT_NEAR(h->force[200][0], Fn, 0.01 * Fn) << name(c);
     double t = 0;
@@ -185,7 +187,11 @@ TEST(RunTest, MoreStepsThanTheHistoryHoldsAreCut) {
   app->set.nstep = 700;
   RunReport rep;
   auto h = run(*app, true, &rep);
-  EXPECT_TRUE(rep.clamped);
+  const Diagnostic* cut = rep.find(DiagCode::stepsclamped);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->severity, Severity::warning);
+  EXPECT_EQ(cut->values[0], 700);
+  EXPECT_TRUE(rep.ok());
   EXPECT_EQ(rep.laststep, HISTCAP - 1);
   EXPECT_NEAR(h->force[HISTCAP - 1][0], app->set.Fn, 0.01 * app->set.Fn);
 }
@@ -200,11 +206,13 @@ TEST(RunTest, BlowUpStopsTheRunAndHoldsTheLastGoodStep) {
   g.posgain2.Kv = -g.posgain2.Kv;
   RunReport rep;
   auto h = run(*app, true, &rep);
-  ASSERT_TRUE(rep.diverged);
-  EXPECT_LT(rep.diverged_t, 8.0);
-  EXPECT_GT(rep.diverged_t, 0.0);
+  const Diagnostic* blowup = rep.find(DiagCode::diverged);
+  ASSERT_TRUE(blowup);
+  EXPECT_FALSE(rep.ok());
+  EXPECT_LT(blowup->t, 8.0);
+  EXPECT_GT(blowup->t, 0.0);
   // Step of the last good time and everything after it are the same and finite.
-  const int good = static_cast<int>(std::lround(rep.diverged_t / 0.04));
+  const int good = static_cast<int>(std::lround(blowup->t / 0.04));
   for (int i = 0; i <= 200; ++i) {
     EXPECT_TRUE(std::isfinite(h->motorpos[i][0]) && std::isfinite(h->torque[i][1]) &&
                 std::isfinite(h->perierr[i]) && std::isfinite(h->force[i][0]))
@@ -220,18 +228,17 @@ TEST(RunTest, UnreachablePathIsReportedOnceAndTheRunCompletes) {
   app->set.line = LineSpec{0.3, 0.0, 1.2, 0.0, 4.0};
   ScriptConsole con("");
   derive(*app, con);
-  int calls = 0;
-  Pair where{};
   RunHistory& h = app->history();
-  const RunReport rep = calcontrol(app->runmodel(), app->ctl, h, [&](double x, double y) {
-    ++calls;
-    where = {x, y};
-  });
-  EXPECT_EQ(calls, 1);
-  EXPECT_TRUE(rep.unreachable);
-  EXPECT_GT(rep.unreachable_t, 0.5);
-  EXPECT_LT(rep.unreachable_t, 4.0);
-  EXPECT_GT(std::hypot(where[0], where[1]), 1.0);  // beyond the 1.0 m reach
+  const RunReport rep = calcontrol(app->runmodel(), app->ctl, h);
+  EXPECT_EQ(std::count_if(rep.diagnostics.begin(), rep.diagnostics.end(),
+                          [](const Diagnostic& d) { return d.code == DiagCode::unreachable; }),
+            1);
+  const Diagnostic* out = rep.find(DiagCode::unreachable);
+  ASSERT_TRUE(out);
+  EXPECT_FALSE(rep.ok());
+  EXPECT_GT(out->t, 0.5);
+  EXPECT_LT(out->t, 4.0);
+  EXPECT_GT(std::hypot(out->values[0], out->values[1]), 1.0);  // beyond the 1.0 m reach
   for (int i = 0; i <= 200; ++i)
     EXPECT_TRUE(std::isfinite(h.tippos[i][0]) && std::isfinite(h.torque[i][0])) << i;
 }

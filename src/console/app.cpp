@@ -24,9 +24,10 @@ void sethanddimensions(SimSettings& s) {
   s.workwid = WORKWID;
 }
 
-void reportunreachable(Console& con, const SimSettings& s, double x, double y) {
+void reportunreachable(Console& con, const SimSettings& s, double x, double y, KeyWaits waits) {
   con.print("\n!!! 逆運動学の解なし．始めからやり直し．");
   con.print(fmt("\n    アーム長1,2=(%6.3f %6.3f) 位置(x,y)=(%6.3f %6.3f)", s.l1, s.l2 + s.wp, x, y));
+  if (waits == KeyWaits::no) return;
   con.print(kKeyContinues);
   con.readkey();
 }
@@ -154,10 +155,10 @@ void setdefaults(App& app, Console& con) {
 // Full derivation for the current selections and the setting-error label
 // the window shows; path ends out of reach are reported one by one, each
 // waiting for a key.
-void derive(App& app, Console& con) {
+void derive(App& app, Console& con, KeyWaits waits) {
   const std::vector<Pair> out = calmodel(app.set, app.model, app.gains, app.path);
   seterrlabel(app.set.seterror, app.disp);
-  for (const Pair& p : out) reportunreachable(con, app.set, p[0], p[1]);
+  for (const Pair& p : out) reportunreachable(con, app.set, p[0], p[1], waits);
 }
 
 }  // namespace hs

@@ -24,6 +24,10 @@ struct MethodRun {
   double tf = 0;                 // end of the commanded motion [s]
   std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
   std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
+
+  // The method's run left the reachable area (a path end or a commanded
+  // point) or diverged: its figures have no meaning.
+  bool failed() const { return unreachableends > 0 || !rep.ok(); }
 };
 
 // Runs `method` on a copy of app: the method is selected, the model and

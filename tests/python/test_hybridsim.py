@@ -91,6 +91,7 @@ def test_unreachable_path_is_told_in_the_messages():
     assert run.unreachable and not run.diverged
     assert "!!! 逆運動学の解なし．" in run.messages
     assert "手先の届かない指令点がありました" in run.messages
+    assert "キーを押すと続けます" not in run.messages  # nothing waits for a key
 
 
 def test_nothing_is_printed(capfd):
