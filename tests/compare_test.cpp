@@ -55,6 +55,15 @@ TEST(CompareMethods, RowsAreTheRunsChosenInTheMenu) {
   }
 }
 
+TEST(CompareMethods, CurrentRowIsTheRunOnScreenAfterTheWindowDrewIt) {
+  // The first picture stores the hand's 0.14 m work block; M's current row
+  // still shows the run on screen, made with 0.15 m, as m does.
+  auto app = defaultcase('b', '6', 'S');
+  sethanddimensions(app->set);
+  const auto rows = comparemethods(*app);
+  EXPECT_EQ(metricscsv(rows[3].method, rows[3].fig), metricscsv(*app));
+}
+
 TEST(CompareMethods, RowsOfAFreshCaseAreItsSingleRuns) {
   // Compared on the state before the case's first derivation, each row is
   // the run that a start-up with that method alone makes (method 6 keeps the

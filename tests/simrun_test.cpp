@@ -18,12 +18,12 @@ using namespace hs;
 
 namespace {
 
-struct Case {
+struct Selection {
   char type, method, contour;
 };
 
-std::vector<Case> allcases() {
-  std::vector<Case> v;
+std::vector<Selection> allcases() {
+  std::vector<Selection> v;
   for (char c : {'L', 'C', 'S'})
     for (char m : {'1', '3', '4', '6'})
       for (char t : {'a', 'b'}) v.push_back({t, m, c});
@@ -46,7 +46,7 @@ bool samestep(const RunHistory& a, int i, const RunHistory& b, int j) {
          a.tipdefl[i] == b.tipdefl[j];
 }
 
-std::string name(const Case& c) { return std::string{c.type, c.method, c.contour}; }
+std::string name(const Selection& c) { return std::string{c.type, c.method, c.contour}; }
 
 }  // namespace
 
@@ -78,7 +78,7 @@ TEST(RunTest, FollowsTheRunAlgorithmStepByStep) {
   // 10 sub-steps, the sub-step clock carried over into the window choice,
   // t by repeated addition of dt. Method 6 has ta = 0, so step 2 (clock at
   // 0.04 s) already uses 100 sub-steps.
-  for (Case c : {Case{'b', '6', 'C'}, Case{'a', '1', 'L'}}) {
+  for (Selection c : {Selection{'b', '6', 'C'}, Selection{'a', '1', 'L'}}) {
     auto app = defaultcase(c.type, c.method, c.contour);
     app->set.nstep = 12;
     auto got = run(*app);
@@ -117,8 +117,8 @@ TEST(RunTest, FollowsTheRunAlgorithmStepByStep) {
 }
 
 TEST(RunTest, MemoisedRunStoresExactlyThePlainNumbers) {
-  for (Case c : {Case{'a', '1', 'L'}, Case{'b', '3', 'C'}, Case{'b', '4', 'S'},
-                 Case{'a', '6', 'S'}, Case{'b', '6', 'C'}}) {
+  for (Selection c : {Selection{'a', '1', 'L'}, Selection{'b', '3', 'C'}, Selection{'b', '4', 'S'},
+                 Selection{'a', '6', 'S'}, Selection{'b', '6', 'C'}}) {
     auto app = defaultcase(c.type, c.method, c.contour);
     auto plain = run(*app, false);
     auto memo = run(*app, true);
@@ -156,7 +156,7 @@ TEST(RunTest, HistoryOfOneRun) {
 }
 
 TEST(RunTest, EveryDefaultCasePressesWithTheCommandedForceAndStaysOnTheContour) {
-  for (const Case& c : allcases()) {
+  for (const Selection& c : allcases()) {
     auto app = defaultcase(c.type, c.method, c.contour);
     RunReport rep;
     auto h = run(*app, true, &rep);

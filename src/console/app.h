@@ -2,6 +2,7 @@
 // derived from it, and the data of the runs.
 #pragma once
 
+#include "engine/case.h"
 #include "engine/control/contour.h"
 #include "engine/control/gains.h"
 #include "engine/control/hybrid.h"
@@ -21,6 +22,7 @@ struct App {
   ControlState ctl;         // data of one run
   RunHistory hist[2];       // one history per robot type
   RunReport lastrun;        // how the last run ended (out of reach, diverged)
+  Case runcase;             // what the last run was made from, carry-overs included
   DisplayState disp;        // window state
   RunModel runmodel() const { return RunModel{set, model, path, gains}; }
   RunHistory& history() { return hist[typeindex(set.type)]; }

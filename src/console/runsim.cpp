@@ -22,6 +22,7 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
 }
 
 void runsimulation(App& app, Console& con, KeyWaits waits) {
+  app.runcase = caseof(app.set, app.path);
   app.lastrun = calcontrol(app.runmodel(), app.ctl, app.history());
   tellrun(con, app.set, app.lastrun, waits, "\ncalcontrol()終わり");
 }
