@@ -109,6 +109,8 @@ void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, do
 
 int laststepof(int nstep) { return std::max(0, std::min(nstep, HISTCAP - 1)); }
 
+int clampstep(int step, int nstep) { return std::max(0, std::min(step, laststepof(nstep))); }
+
 const Diagnostic* finddiagnostic(const Diagnostics& d, DiagCode code) {
   for (const Diagnostic& x : d)
     if (x.code == code) return &x;

@@ -25,6 +25,10 @@ struct RunHistory {
 // The last output step a run of nstep steps writes: nstep, cut to what the
 // history holds (and never below step 0).
 int laststepof(int nstep);
+// Output step `step` held to the steps 0 .. laststepof(nstep) a run of nstep
+// steps records: the one rule of every client that picks a step (stepping
+// keys, pictures, graphs, figures).
+int clampstep(int step, int nstep);
 
 // How a run ended: its diagnostics in the order met, and the last output
 // step it wrote.
