@@ -20,10 +20,6 @@ Contour contourof(char curve) {
   return curve == 'L' ? Contour::line : curve == 'C' ? Contour::circle : Contour::sine;
 }
 
-char keyof(Robot r) { return r == Robot::a ? 'a' : 'b'; }
-char keyof(Method m) { return "1346"[static_cast<int>(m)]; }
-char keyof(Contour c) { return "LCS"[static_cast<int>(c)]; }
-
 Case caseof(const SimSettings& s, const ContourPath& p) {
   Case c;
   c.robot = robotof(s.type);
@@ -34,17 +30,6 @@ Case caseof(const SimSettings& s, const ContourPath& p) {
   c.accwindow6 = p.profile(s.type).ta;
   return c;
 }
-
-SimSettings settingsof(const Case& c) {
-  SimSettings s = c.set;
-  s.type = keyof(c.robot);
-  s.hybrid = keyof(c.method);
-  s.curve = keyof(c.contour);
-  s.worklen = c.worklen;
-  return s;
-}
-
-void setaccwindow(const Case& c, ContourPath& p) { p.profile(keyof(c.robot)).ta = c.accwindow6; }
 
 void installrunconstants(SimSettings& s) {
   s.dt = 0.04;

@@ -17,13 +17,10 @@ enum class Robot { a, b };                              // cylindrical, SCARA
 enum class Method { hybrid1, hybrid3, hybrid4, hybrid6 };
 enum class Contour { line, circle, sine };
 
-// The enums from and to the keys the settings and the dialogue use.
+// The enums of the keys the settings and the dialogue use.
 Robot robotof(char type);
 Method methodof(char hybrid);
 Contour contourof(char curve);
-char keyof(Robot r);
-char keyof(Method m);
-char keyof(Contour c);
 
 struct Case {
   Robot robot = Robot::b;
@@ -42,10 +39,6 @@ struct Case {
 
 // The case a derivation from s and the path p so far would run.
 Case caseof(const SimSettings& s, const ContourPath& p);
-// The settings of c, its selections and work block length included.
-SimSettings settingsof(const Case& c);
-// Leaves c's acceleration time in the speed profile of its robot.
-void setaccwindow(const Case& c, ContourPath& p);
 
 // The run constants (nstep 200, dt 0.04 s) and fixed work dimensions.
 void installrunconstants(SimSettings& s);
