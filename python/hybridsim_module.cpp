@@ -11,6 +11,7 @@
 //
 // This is the extension `hybridsim._core`; the package hybridsim adds the
 // data frames, plots, notebook views and sweeps in Python.
+#include <algorithm>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -157,23 +158,33 @@ RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep,
   RunFacts f;
   f.case_ = set;
   const double whole = std::numeric_limits<double>::quiet_NaN();
-  if (rep.unreachable) f.diagnostics.push_back({"error", "unreachable", rep.unreachable_t, {}});
-  if (rep.diverged)
-    f.diagnostics.push_back(
-        {"error", "diverged", rep.diverged_t, {{"laststep", double(rep.laststep)}}});
+  // The engine's diagnostics, each with its numbers named.
+  for (const hs::Diagnostic& d : rep.diagnostics) {
+    const std::string severity = d.severity == hs::Severity::error ? "error" : "warning";
+    switch (d.code) {
+      case hs::DiagCode::unreachable:
+        f.diagnostics.push_back({severity, "unreachable", d.t, {{"x", d.values[0]}, {"y", d.values[1]}}});
+        break;
+      case hs::DiagCode::diverged:
+        f.diagnostics.push_back({severity, "diverged", d.t, {{"laststep", double(rep.laststep)}}});
+        break;
+      case hs::DiagCode::torquelimit:
+        f.diagnostics.push_back({severity, "torquelimit", d.t, {{"motor", d.values[0]}, {"limit", d.values[1]}}});
+        break;
+      case hs::DiagCode::stepsclamped:
+        f.diagnostics.push_back({severity, "clamped", d.t, {{"nstep", d.values[0]}, {"laststep", d.values[1]}}});
+        break;
+    }
+  }
   // A figure that is not a number: the model could not be computed.
   for (const hs::FigureInfo& info : hs::FIGURES)
     if (!std::isfinite(fig.*(info.value))) {
       f.diagnostics.push_back({"error", "nonfinite", whole, {{info.name, fig.*(info.value)}}});
       break;
     }
-  // Motors at their torque limit for part of the run: the control law was cut.
-  if (fig.tsat > 0)
-    f.diagnostics.push_back({"warning", "torquelimit", whole,
-                             {{"tsat", fig.tsat}, {"t1peak", fig.t1peak}, {"t2peak", fig.t2peak}}});
-  if (rep.clamped)
-    f.diagnostics.push_back({"warning", "clamped", whole,
-                             {{"nstep", double(set.nstep)}, {"laststep", double(rep.laststep)}}});
+  // Errors first, then warnings, each in the order they came.
+  std::stable_sort(f.diagnostics.begin(), f.diagnostics.end(),
+                   [](const Diagnostic& x, const Diagnostic& y) { return x.severity == "error" && y.severity != "error"; });
   for (const Diagnostic& d : f.diagnostics) f.ok = f.ok && d.severity != "error";
   return f;
 }
@@ -385,8 +396,8 @@ class Simulator {
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
     hs::ScriptConsole con("");
-    hs::derive(*app_, con);
-    hs::runsimulation(*app_, con);
+    hs::derive(*app_, con, hs::KeyWaits::no);
+    hs::runsimulation(*app_, con, hs::KeyWaits::no);
     // What the menu's rerun leaves for the window: the first frame, unzoomed.
     app_->disp.zoom = 1.0;
     app_->disp.errmag = 10.0;
@@ -488,7 +499,9 @@ PYBIND11_MODULE(_core, m) {
                     "'clamped' (more output steps than a history holds).")
       .def_readonly("time", &Diagnostic::time,
                     "When it happened [s]: the first time out of reach, the last good output\n"
-                    "step; NaN for a note on the whole run.")
+                    "step, the first output step at the torque limit; NaN for a note on the whole\n"
+                    "run. values: unreachable x, y [m]; diverged laststep; torquelimit motor (1\n"
+                    "or 2) and limit [N m]; clamped nstep and laststep; nonfinite the figure.")
       .def_property_readonly(
           "values",
           [](const Diagnostic& d) {
@@ -568,10 +581,10 @@ PYBIND11_MODULE(_core, m) {
           "Figures of merit (dict name -> value): frms, fmax [N], erms, emax, pend, pmax [m],\n"
           "t1peak, t2peak [-] (peak torque / limit), tsat [%].")
       .def_property_readonly(
-          "unreachable", [](const Run& r) { return r.app().lastrun.unreachable; },
+          "unreachable", [](const Run& r) { return r.app().lastrun.unreachable(); },
           "True when a commanded point left the arm's reach (the run means nothing then).")
       .def_property_readonly(
-          "diverged", [](const Run& r) { return r.app().lastrun.diverged; },
+          "diverged", [](const Run& r) { return r.app().lastrun.diverged(); },
           "True when the integration diverged and the run was cut short.")
       .def(
           "to_csv",

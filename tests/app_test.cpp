@@ -5,6 +5,8 @@
 #include <cmath>
 #include <memory>
 
+#include "engine/settingfields.h"
+
 using namespace hs;
 
 namespace {
@@ -141,4 +143,17 @@ TEST(UnreachableReportTest, EachPathEndOutOfReachIsReportedAndWaitsForAKey) {
   derive(*app, quiet);
   EXPECT_EQ(quiet.output(), "");
   EXPECT_EQ(quiet.remaining(), "z");
+}
+
+TEST(DefaultCase, IsWhatStartUpDerivesBeforeTheSelectionsWithoutAConsole) {
+  ScriptConsole con("");
+  auto app = installed(con);
+  derive(*app, con);
+  Case c = defaultcase();
+  EXPECT_TRUE(c.robot == Robot::b && c.method == Method::hybrid6 && c.contour == Contour::sine);
+  EXPECT_EQ(c.worklen, 0.15);
+  EXPECT_EQ(c.accwindow6, 0.0);
+  for (const SettingField& f : settingfields())
+    EXPECT_EQ(f.field(c.set), f.field(app->set)) << f.name;
+  EXPECT_EQ(con.output(), "");
 }

@@ -11,16 +11,16 @@ using namespace hs;
 namespace {
 
 // The default contours, prepared for robot a.
-struct Case {
+struct ContourCase {
   SimSettings s;
   ContourPath p;
-  Case(char curve, char hybrid = '1', double seterror = 0.005) : s(testutil::defaultapp()->set) {
+  ContourCase(char curve, char hybrid = '1', double seterror = 0.005) : s(testutil::defaultapp()->set) {
     s.type = 'a';
     s.hybrid = hybrid;
     s.curve = curve;
     s.seterror = seterror;
   }
-  Case& prepare() {
+  ContourCase& prepare() {
     setpath(s, p);
     settrajectory(s, p);
     return *this;
@@ -33,14 +33,14 @@ bool isfin(const PathPoint& c) { return isfin(c.x) && isfin(c.y) && isfin(c.vx) 
 }  // namespace
 
 TEST(SetPathTest, StartEndTimeAndCommandedCopyOfEachContour) {
-  Case l = Case('L').prepare();
+  ContourCase l = ContourCase('L').prepare();
   EXPECT_DOUBLE_EQ(l.p.tf, 4.0);
   EXPECT_DOUBLE_EQ(l.p.yf, 0.3);
   EXPECT_NEAR(l.p.lineang, PI / 2, 1e-12);
   EXPECT_NEAR(l.p.cmdlineang, PI / 2, 1e-12);
   EXPECT_DOUBLE_EQ(l.p.cmdline0[0], 0.305);  // setting error to the right
 
-  Case c = Case('C').prepare();
+  ContourCase c = ContourCase('C').prepare();
   EXPECT_DOUBLE_EQ(c.p.tf, 6.0);
   EXPECT_DOUBLE_EQ(c.p.x0, 0.65);
   EXPECT_DOUBLE_EQ(c.p.xf, 0.65);
@@ -48,7 +48,7 @@ TEST(SetPathTest, StartEndTimeAndCommandedCopyOfEachContour) {
   EXPECT_DOUBLE_EQ(c.p.cmdcentre[0], 0.405);
   EXPECT_NEAR(c.p.pathlen, 1.5708, 5e-5);
 
-  Case s = Case('S').prepare();
+  ContourCase s = ContourCase('S').prepare();
   EXPECT_NEAR(s.p.xf, 0.8, 1e-15);
   EXPECT_DOUBLE_EQ(s.p.yf, 0.3);
   EXPECT_DOUBLE_EQ(s.s.sine.xf, s.p.xf);
@@ -57,7 +57,7 @@ TEST(SetPathTest, StartEndTimeAndCommandedCopyOfEachContour) {
 
 TEST(SetPathTest, WithoutSettingErrorBothCopiesCoincide) {
   for (char curve : {'L', 'C', 'S'}) {
-    Case k = Case(curve, '1', 0.0).prepare();
+    ContourCase k = ContourCase(curve, '1', 0.0).prepare();
     for (double arc : {0.0, 0.1, 0.37}) {
       const Pair a = pathpoint(k.s, k.p, arc);
       const PathPoint b = cmdpoint(k.s, k.p, arc, 0.0);
@@ -68,7 +68,7 @@ TEST(SetPathTest, WithoutSettingErrorBothCopiesCoincide) {
 }
 
 TEST(TimeLawTest, DefaultLineTrapezoid) {
-  const Case k = Case('L').prepare();
+  const ContourCase k = ContourCase('L').prepare();
   const SpeedProfile& pr = k.p.profile('a');
   EXPECT_NEAR(k.p.pathlen, 0.3, 1e-15);
   EXPECT_NEAR(pr.ta, 0.4, 1e-15);
@@ -86,7 +86,7 @@ TEST(TimeLawTest, DefaultLineTrapezoid) {
 }
 
 TEST(TimeLawTest, PositionIsContinuousAndSpeedItsDerivative) {
-  const Case k = Case('S').prepare();
+  const ContourCase k = ContourCase('S').prepare();
   double prev = 0.0;
   for (double t = 0.0; t <= 5.0; t += 0.001) {
     const double x = pathpos(k.p, 'a', t);
@@ -100,7 +100,7 @@ TEST(TimeLawTest, PositionIsContinuousAndSpeedItsDerivative) {
 }
 
 TEST(TimeLawTest, MethodSixConstantSpeedKeepsTheTrapezoidAsItWas) {
-  Case k = Case('L', '6').prepare();
+  ContourCase k = ContourCase('L', '6').prepare();
   EXPECT_NEAR(k.p.profile('a').vmax, 0.075, 1e-15);
   EXPECT_DOUBLE_EQ(k.p.profile('a').ta, 0.0);  // no other method prepared it
   EXPECT_NEAR(pathpos6(k.p, 'a', 2.0), 0.15, 1e-15);
@@ -121,7 +121,7 @@ TEST(TimeLawTest, MethodSixConstantSpeedKeepsTheTrapezoidAsItWas) {
 }
 
 TEST(SineTest, DefaultPathLengthEndPointAndInverse) {
-  const Case k = Case('S').prepare();
+  const ContourCase k = ContourCase('S').prepare();
   EXPECT_NEAR(k.p.pathlen, 1.03607, 5e-6);
   const Pair end = pathpoint(k.s, k.p, k.p.pathlen);
   EXPECT_NEAR(end[0], 0.79997, 5e-6);
@@ -132,19 +132,19 @@ TEST(SineTest, DefaultPathLengthEndPointAndInverse) {
 }
 
 TEST(CmdPointTest, PointAndVelocityOnTheShiftedContour) {
-  Case l = Case('L').prepare();
+  ContourCase l = ContourCase('L').prepare();
   PathPoint c = cmdpoint(l.s, l.p, 0.1, 0.08);
   EXPECT_NEAR(c.x, 0.305, 1e-12);
   EXPECT_NEAR(c.y, 0.1, 1e-12);
   EXPECT_NEAR(c.vy, 0.08, 1e-12);
 
-  Case ci = Case('C').prepare();  // a quarter turn counter-clockwise
+  ContourCase ci = ContourCase('C').prepare();  // a quarter turn counter-clockwise
   c = cmdpoint(ci.s, ci.p, 0.25 * PI / 2, 0.2);
   EXPECT_NEAR(c.x, 0.405, 1e-12);
   EXPECT_NEAR(c.y, 0.25, 1e-12);
   EXPECT_NEAR(c.vx, -0.2, 1e-12);
 
-  Case s = Case('S').prepare();
+  ContourCase s = ContourCase('S').prepare();
   for (double arc : {0.0, 0.5, 0.9}) {
     const Pair e = pathpoint(s.s, s.p, arc);
     c = cmdpoint(s.s, s.p, arc, 0.3);
@@ -156,14 +156,14 @@ TEST(CmdPointTest, PointAndVelocityOnTheShiftedContour) {
 }
 
 TEST(ArcPosTest, LineSineAndTheCircleAtHalfATurn) {
-  Case l = Case('L').prepare();
+  ContourCase l = ContourCase('L').prepare();
   EXPECT_NEAR(arcpos(l.s, l.p, {0.3, -0.1}, 0.0), 0.1, 1e-12);  // never negative
-  Case s = Case('S').prepare();
+  ContourCase s = ContourCase('S').prepare();
   EXPECT_LT(arcpos(s.s, s.p, {0.15, 0.3}, 0.0), 0.0);
   EXPECT_NEAR(arcpos(s.s, s.p, {0.8, 0.3}, 0.0), s.p.pathlen, 1e-6);
 
   // Circumference over 1 m: one stored 2 pi is added once past half a turn.
-  Case big('C');
+  ContourCase big('C');
   big.s.circle.rr = 0.3;
   big.prepare();
   const Pair past{0.4 + 0.3 * std::cos(PI + 0.01), 0.3 * std::sin(PI + 0.01)};
@@ -172,7 +172,7 @@ TEST(ArcPosTest, LineSineAndTheCircleAtHalfATurn) {
   EXPECT_NEAR(arcpos(big.s, big.p, {0.7, 0.0}, 5.0), 0.3 * PI2, 1e-12);  // never subtracted
 
   // At most 1 m around: the arc position jumps negative instead.
-  Case small('C');
+  ContourCase small('C');
   small.s.circle.rr = 0.15;
   small.prepare();
   const Pair past2{0.4 + 0.15 * std::cos(PI + 0.01), 0.15 * std::sin(PI + 0.01)};
@@ -180,17 +180,17 @@ TEST(ArcPosTest, LineSineAndTheCircleAtHalfATurn) {
 }
 
 TEST(DirectionsTest, PressRightOfTravelOnLineAndSineTowardsCentreOnCircle) {
-  Case l = Case('L').prepare();
+  ContourCase l = ContourCase('L').prepare();
   EXPECT_NEAR(contourdirs(l.s, l.p, {0.3, 0.1}).nu, 0.0, 1e-12);
   EXPECT_NEAR(pressangle(l.s, l.p, {0.305, 0.1}), 0.0, 1e-12);
 
-  Case c = Case('C').prepare();
+  ContourCase c = ContourCase('C').prepare();
   const ContourDirs top = contourdirs(c.s, c.p, {0.4, 0.25});
   EXPECT_NEAR(top.nu, 1.5 * PI, 1e-12);
   EXPECT_NEAR(top.tau, PI, 1e-12);
   EXPECT_NEAR(pressangle(c.s, c.p, {0.405, 0.25}), -PI / 2, 1e-12);
 
-  Case s = Case('S').prepare();
+  ContourCase s = ContourCase('S').prepare();
   const double k = 2 * PI * 0.2 / (0.8 - 0.2);  // steepest rise at the start
   EXPECT_NEAR(contourdirs(s.s, s.p, {0.2, 0.3}).tau, std::atan(k), 1e-12);
   EXPECT_NEAR(pressangle(s.s, s.p, {0.205, 0.3}), std::atan(k) - PI / 2, 1e-12);
@@ -207,7 +207,7 @@ TEST(NormalOffsetTest, ReducesOnceIntoAboutMinusPiToPi) {
 
 TEST(ContourBoundsTest, LineAtAnyAngleTinyCircleSteepSineStayFinite) {
   for (double ang = -PI; ang <= PI; ang += PI / 12) {
-    Case k('L');
+    ContourCase k('L');
     k.s.line.xf = 0.3 + 0.2 * std::cos(ang);
     k.s.line.yf = 0.2 * std::sin(ang);
     k.prepare();
@@ -216,14 +216,14 @@ TEST(ContourBoundsTest, LineAtAnyAngleTinyCircleSteepSineStayFinite) {
     EXPECT_NEAR(e[1], k.s.line.yf, 1e-12);
     EXPECT_TRUE(isfin(cmdpoint(k.s, k.p, 0.1, 0.05)));
   }
-  Case c('C');
+  ContourCase c('C');
   c.s.circle.rr = 1e-6;
   c.prepare();
-  Case s('S');
+  ContourCase s('S');
   s.s.sine.A = 5.0;  // slope amplitude about 52
   s.prepare();
   EXPECT_GT(s.p.pathlen, 20.0);
-  for (Case* k : {&c, &s})
+  for (ContourCase* k : {&c, &s})
     for (double t = 0; t <= 7; t += 0.25) {
       const double arc = pathpos(k->p, 'a', t);
       const Pair e = pathpoint(k->s, k->p, arc);
@@ -236,7 +236,7 @@ TEST(ContourBoundsTest, LineAtAnyAngleTinyCircleSteepSineStayFinite) {
 TEST(ContourBoundsTest, ZeroLengthContoursAndZeroTimeGiveNoNaN) {
   for (char curve : {'L', 'C', 'S'})
     for (char method : {'1', '6'}) {
-      Case k(curve, method);
+      ContourCase k(curve, method);
       k.s.line.xf = k.s.line.x0;
       k.s.line.yf = k.s.line.y0;
       k.s.circle.rr = k.s.sine.L = 0.0;

@@ -24,12 +24,7 @@ namespace testutil {
 inline std::unique_ptr<App> defaultapp() {
   auto app = std::make_unique<App>();
   SimSettings& s = app->set;
-  s.dt = 0.04;
-  s.nstep = 200;
-  s.workoff = 0.12;
-  s.wp = 0.2;
-  s.worklen = 0.15;
-  s.workwid = 0.02;
+  installrunconstants(s);
   s.l = 0.7;
   s.PW1_a = s.PW2_a = 200;
   s.u1_a = s.u2_a = 100;

@@ -83,6 +83,14 @@ grep -q '手先の届かない指令点' "$work/err.txt" || fail "out of reach: 
 grep -q 'キーによる操作選択\|描画画面へ\|ロボットタイプ\|キーを押すと' "$work/err.txt" &&
   fail "out of reach: more than warnings on stderr"
 
+# Springs so stiff that the run diverges at once: status 3, the history
+# written, the note alone on stderr from its first line.
+status=$(runbatch --robot b --method 6 --contour L --set KH1=1e7 --set KH2=1e7)
+[ "$status" = 3 ] || fail "diverged: status $status"
+[ "$(wc -l <"$work/out.csv")" = 202 ] || fail "diverged: history not written"
+[ "$(head -n 1 "$work/err.txt")" = '!!! 数値計算が発散したため，t=0.000[s] の後で計算を打ち切りました．以降は t=0.000[s] の値のままです．' ] ||
+  fail "diverged: stderr $(head -c 300 "$work/err.txt")"
+
 # A byte order mark before the first word is skipped.
 printf '\xef\xbb\xbfa 0.7 1.0 200 200 100 0.6 100 0.6 500 500 6 5 0 20 2 L 0.3 0.0 0.3 0.3 4.0 0.005 10\n' \
   >"$work/bom.dat"

@@ -14,13 +14,18 @@
 namespace hs {
 namespace {
 
+// The corpus and the crash inputs kept beside it; a corpus that is missing
+// or empty fails the test rather than replaying nothing.
 std::vector<std::string> inputs(const std::string& prefix) {
   std::vector<std::string> files;
   const std::string dir = std::string(HYBRIDSIM_SOURCE_DIR) + "/tests/fuzz";
-  // The corpus folder and the crash inputs kept beside it.
-  for (const std::string& d : {dir + "/" + prefix + "_corpus", dir}) {
+  const std::string corpus = dir + "/" + prefix + "_corpus";
+  for (const std::string& d : {corpus, dir}) {
     DIR* h = opendir(d.c_str());
-    if (h == nullptr) continue;
+    if (h == nullptr) {
+      ADD_FAILURE() << "cannot open " << d;
+      continue;
+    }
     while (dirent* e = readdir(h)) {
       const std::string name = e->d_name;
       if (name == "." || name == "..") continue;
@@ -28,6 +33,7 @@ std::vector<std::string> inputs(const std::string& prefix) {
       files.push_back(d + "/" + name);
     }
     closedir(h);
+    if (d == corpus && files.empty()) ADD_FAILURE() << "no inputs in " << corpus;
   }
   return files;
 }

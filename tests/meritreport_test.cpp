@@ -57,9 +57,8 @@ std::vector<std::string> split(const std::string& text, char sep) {
 TEST(MeritReport, CompareTableMarksAndNotes) {
   auto app = defaultcase('b', '4', 'C');
   auto rows = samplerows();
-  rows[1].rep.diverged = true;
-  rows[1].rep.diverged_t = 2.5;
-  rows[3].rep.unreachable = true;
+  rows[1].rep.diagnostics = {{Severity::error, DiagCode::diverged, 2.5, {0, 0}}};
+  rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}}};
   const std::vector<std::string> lines = split(comparetext(*app, rows), '\n');
   ASSERT_EQ(lines.size(), 12u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");

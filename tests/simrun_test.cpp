@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -17,12 +18,12 @@ using namespace hs;
 
 namespace {
 
-struct Case {
+struct Selection {
   char type, method, contour;
 };
 
-std::vector<Case> allcases() {
-  std::vector<Case> v;
+std::vector<Selection> allcases() {
+  std::vector<Selection> v;
   for (char c : {'L', 'C', 'S'})
     for (char m : {'1', '3', '4', '6'})
       for (char t : {'a', 'b'}) v.push_back({t, m, c});
@@ -31,7 +32,7 @@ std::vector<Case> allcases() {
 
 std::unique_ptr<RunHistory> run(App& app, bool memo = true, RunReport* rep = nullptr) {
   auto h = std::make_unique<RunHistory>();
-  const RunReport r = calcontrol(app.runmodel(), app.ctl, *h, {}, memo);
+  const RunReport r = calcontrol(app.runmodel(), app.ctl, *h, memo);
   if (rep) *rep = r;
   return h;
 }
@@ -45,7 +46,7 @@ bool samestep(const RunHistory& a, int i, const RunHistory& b, int j) {
          a.tipdefl[i] == b.tipdefl[j];
 }
 
-std::string name(const Case& c) { return std::string{c.type, c.method, c.contour}; }
+std::string name(const Selection& c) { return std::string{c.type, c.method, c.contour}; }
 
 }  // namespace
 
@@ -77,7 +78,7 @@ TEST(RunTest, FollowsTheRunAlgorithmStepByStep) {
   // 10 sub-steps, the sub-step clock carried over into the window choice,
   // t by repeated addition of dt. Method 6 has ta = 0, so step 2 (clock at
   // 0.04 s) already uses 100 sub-steps.
-  for (Case c : {Case{'b', '6', 'C'}, Case{'a', '1', 'L'}}) {
+  for (Selection c : {Selection{'b', '6', 'C'}, Selection{'a', '1', 'L'}}) {
     auto app = defaultcase(c.type, c.method, c.contour);
     app->set.nstep = 12;
     auto got = run(*app);
@@ -116,8 +117,8 @@ TEST(RunTest, FollowsTheRunAlgorithmStepByStep) {
 }
 
 TEST(RunTest, MemoisedRunStoresExactlyThePlainNumbers) {
-  for (Case c : {Case{'a', '1', 'L'}, Case{'b', '3', 'C'}, Case{'b', '4', 'S'},
-                 Case{'a', '6', 'S'}, Case{'b', '6', 'C'}}) {
+  for (Selection c : {Selection{'a', '1', 'L'}, Selection{'b', '3', 'C'}, Selection{'b', '4', 'S'},
+                 Selection{'a', '6', 'S'}, Selection{'b', '6', 'C'}}) {
     auto app = defaultcase(c.type, c.method, c.contour);
     auto plain = run(*app, false);
     auto memo = run(*app, true);
@@ -134,7 +135,8 @@ TEST(RunTest, HistoryOfOneRun) {
   mine.force[250] = {77.0, 0.0};  // beyond nstep: left from an earlier run
   RunReport rep;
   rep = calcontrol(app->runmodel(), app->ctl, mine);
-  EXPECT_FALSE(rep.unreachable || rep.diverged || rep.clamped);
+  EXPECT_TRUE(rep.ok());
+  EXPECT_FALSE(rep.find(DiagCode::stepsclamped));
   EXPECT_EQ(rep.laststep, 200);
   EXPECT_EQ(mine.perierr[0], 0.0);
   for (int i = 0; i <= 200; ++i) {
@@ -154,11 +156,11 @@ TEST(RunTest, HistoryOfOneRun) {
 }
 
 TEST(RunTest, EveryDefaultCasePressesWithTheCommandedForceAndStaysOnTheContour) {
-  for (const Case& c : allcases()) {
+  for (const Selection& c : allcases()) {
     auto app = defaultcase(c.type, c.method, c.contour);
     RunReport rep;
     auto h = run(*app, true, &rep);
-    EXPECT_FALSE(rep.unreachable || rep.diverged) << name(c);
+    EXPECT_TRUE(rep.ok()) << name(c);
     const double Fn = app->set.Fn;
     EXPECT_NEAR(h->force[200][0], Fn, 0.01 * Fn) << name(c);
     double t = 0;
@@ -185,7 +187,11 @@ TEST(RunTest, MoreStepsThanTheHistoryHoldsAreCut) {
   app->set.nstep = 700;
   RunReport rep;
   auto h = run(*app, true, &rep);
-  EXPECT_TRUE(rep.clamped);
+  const Diagnostic* cut = rep.find(DiagCode::stepsclamped);
+  ASSERT_TRUE(cut);
+  EXPECT_EQ(cut->severity, Severity::warning);
+  EXPECT_EQ(cut->values[0], 700);
+  EXPECT_TRUE(rep.ok());
   EXPECT_EQ(rep.laststep, HISTCAP - 1);
   EXPECT_NEAR(h->force[HISTCAP - 1][0], app->set.Fn, 0.01 * app->set.Fn);
 }
@@ -200,11 +206,13 @@ TEST(RunTest, BlowUpStopsTheRunAndHoldsTheLastGoodStep) {
   g.posgain2.Kv = -g.posgain2.Kv;
   RunReport rep;
   auto h = run(*app, true, &rep);
-  ASSERT_TRUE(rep.diverged);
-  EXPECT_LT(rep.diverged_t, 8.0);
-  EXPECT_GT(rep.diverged_t, 0.0);
+  const Diagnostic* blowup = rep.find(DiagCode::diverged);
+  ASSERT_TRUE(blowup);
+  EXPECT_FALSE(rep.ok());
+  EXPECT_LT(blowup->t, 8.0);
+  EXPECT_GT(blowup->t, 0.0);
   // Step of the last good time and everything after it are the same and finite.
-  const int good = static_cast<int>(std::lround(rep.diverged_t / 0.04));
+  const int good = static_cast<int>(std::lround(blowup->t / 0.04));
   for (int i = 0; i <= 200; ++i) {
     EXPECT_TRUE(std::isfinite(h->motorpos[i][0]) && std::isfinite(h->torque[i][1]) &&
                 std::isfinite(h->perierr[i]) && std::isfinite(h->force[i][0]))
@@ -220,18 +228,17 @@ TEST(RunTest, UnreachablePathIsReportedOnceAndTheRunCompletes) {
   app->set.line = LineSpec{0.3, 0.0, 1.2, 0.0, 4.0};
   ScriptConsole con("");
   derive(*app, con);
-  int calls = 0;
-  Pair where{};
   RunHistory& h = app->history();
-  const RunReport rep = calcontrol(app->runmodel(), app->ctl, h, [&](double x, double y) {
-    ++calls;
-    where = {x, y};
-  });
-  EXPECT_EQ(calls, 1);
-  EXPECT_TRUE(rep.unreachable);
-  EXPECT_GT(rep.unreachable_t, 0.5);
-  EXPECT_LT(rep.unreachable_t, 4.0);
-  EXPECT_GT(std::hypot(where[0], where[1]), 1.0);  // beyond the 1.0 m reach
+  const RunReport rep = calcontrol(app->runmodel(), app->ctl, h);
+  EXPECT_EQ(std::count_if(rep.diagnostics.begin(), rep.diagnostics.end(),
+                          [](const Diagnostic& d) { return d.code == DiagCode::unreachable; }),
+            1);
+  const Diagnostic* out = rep.find(DiagCode::unreachable);
+  ASSERT_TRUE(out);
+  EXPECT_FALSE(rep.ok());
+  EXPECT_GT(out->t, 0.5);
+  EXPECT_LT(out->t, 4.0);
+  EXPECT_GT(std::hypot(out->values[0], out->values[1]), 1.0);  // beyond the 1.0 m reach
   for (int i = 0; i <= 200; ++i)
     EXPECT_TRUE(std::isfinite(h.tippos[i][0]) && std::isfinite(h.torque[i][0])) << i;
 }

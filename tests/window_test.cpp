@@ -39,6 +39,11 @@ TEST(KeyTable, StepStopsAtTheLastOutputStep) {
   app->disp.frame = 200;
   EXPECT_EQ(keytable(*app, 's'), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 200);
+  // More steps than the history records: 's' stops where the arrows do.
+  app->set.nstep = 600;
+  app->disp.frame = HISTCAP - 1;
+  keytable(*app, 's');
+  EXPECT_EQ(app->disp.frame, HISTCAP - 1);
   EXPECT_EQ(keytable(*app, '0'), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 0);
   EXPECT_EQ(app->set.menukey, '0');

@@ -2,6 +2,7 @@
 // derived from it, and the data of the runs.
 #pragma once
 
+#include "engine/case.h"
 #include "engine/control/contour.h"
 #include "engine/control/gains.h"
 #include "engine/control/hybrid.h"
@@ -21,6 +22,7 @@ struct App {
   ControlState ctl;         // data of one run
   RunHistory hist[2];       // one history per robot type
   RunReport lastrun;        // how the last run ended (out of reach, diverged)
+  Case runcase;             // what the last run was made from, carry-overs included
   DisplayState disp;        // window state
   RunModel runmodel() const { return RunModel{set, model, path, gains}; }
   RunHistory& history() { return hist[typeindex(set.type)]; }
@@ -31,18 +33,28 @@ struct App {
 void installconstants(App& app);
 // Default installation of both robots, all servo specs and all contours.
 void setdefaults(App& app, Console& con);
+// Whether a report of a point out of reach waits for a key: at the
+// console it does; clients without a user at the keys (the batch program,
+// the Python module) take the text alone.
+enum class KeyWaits { yes, no };
 // calmodel for the current selections, reporting unreachable path ends.
-void derive(App& app, Console& con);
+void derive(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
 // Reachability of the current path's start and end for robot `type`, each
 // point out of reach reported at once; the joint values are not kept.
 void checkpathends(const App& app, Console& con, char type);
 // Prints the two unreachable-point lines and waits for one key.
-void reportunreachable(Console& con, const SimSettings& s, double x, double y);
+void reportunreachable(Console& con, const SimSettings& s, double x, double y,
+                       KeyWaits waits = KeyWaits::yes);
 // The step of the window's display sequence before the robot is drawn: the
 // settings take the hand's dimensions as drawn (HANDWP, WORKLEN, WORKWID).
 void sethanddimensions(SimSettings& s);
 // The simulation run with its console messages ("calcontrol()終わり", and
 // the unreachable / divergence notes).
-void runsimulation(App& app, Console& con);
+void runsimulation(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
+// The console's words for a run's diagnostics: the point out of reach
+// (with its key wait), then `done`, then the closing notes on steps cut,
+// points out of reach and a blow-up. A torque at its limit is not told.
+void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits waits,
+             const char* done);
 
 }  // namespace hs

@@ -19,6 +19,9 @@ MethodRun runmethod(const App& app, char method) {
   // holds, and each run brings its own evaluation memory.
   auto run = std::make_unique<App>(app);
   run->set.hybrid = method;
+  // The work block as the last run had it: the window's drawing since then
+  // must not make the current method's row differ from that run.
+  run->set.worklen = app.runcase.worklen;
   // What the menu's rerun does after a method change: derive (the gain
   // design loads the method's servo targets), then simulate from t = 0.
   const std::vector<Pair> ends =

@@ -25,9 +25,10 @@ struct MethodRun {
   std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
   std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
 
-  // True when the run left the reachable area or diverged: its figures mean
-  // nothing, so it is marked and wins no column.
-  bool failed() const { return rep.unreachable || rep.diverged || unreachableends > 0; }
+  // True when the run left the reachable area (a path end or a commanded
+  // point) or diverged: its figures mean nothing, so it is marked and wins
+  // no column.
+  bool failed() const { return unreachableends > 0 || !rep.ok(); }
 };
 
 // True when one of the rows is a failed run.

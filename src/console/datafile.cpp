@@ -54,7 +54,7 @@ constexpr Entry ITEMERROR{14, "輪郭設置位置誤差"};
 constexpr Entry ITEMFORCE{15, "指令押し付け力"};
 
 // Everything one case holds, checked, before it is stored.
-struct Case {
+struct FileCase {
   char type = 0, hybrid = 0, curve = 0;
   double len1 = 0, len2 = 0;  // a: l; b: l1 and joint 2 to contact point [m]
   double mw = 0;
@@ -64,6 +64,10 @@ struct Case {
   double fn1 = 0, alpha1 = 0, fn2 = 0, alpha2 = 0;  // [Hz], [1/s]
   double c[5] = {0, 0, 0, 0, 0};                    // contour values in file order
   double seterror = 0, Fn = 0;
+  // What a session left for its later runs, when the file carries it.
+  bool carried = false;
+  double worklen = 0;     // work block length [m]
+  double accwindow6 = 0;  // method 6's acceleration time [s]
 };
 
 // The two values the reader converts rather than stores as read (servo
@@ -172,6 +176,20 @@ class CaseReader {
     return false;
   }
 
+  // Two numbers after the last entry that fit `first` and `second`, taken
+  // together or not at all; other words there are no part of the case.
+  bool optional(Limit first, Limit second, double& a, double& b) {
+    if (next_ + 2 > words_.size()) return false;
+    double x = 0, y = 0;
+    if (!parsenumber(words_[next_], x) || !parsenumber(words_[next_ + 1], y) ||
+        !hs::within(first, x) || !hs::within(second, y))
+      return false;
+    next_ += 2;
+    a = x;
+    b = y;
+    return true;
+  }
+
   std::string error;
 
  private:
@@ -203,7 +221,7 @@ class CaseReader {
 
 // Reads and checks the entries in file order; false with r.error set at the
 // first entry that does not fit.
-bool readcase(CaseReader& r, Case& c) {
+bool readcase(CaseReader& r, FileCase& c) {
   if (!r.word(ITEMTYPE, "ab", "a（円筒座標ロボット）または b（SCARAロボット）", c.type)) return false;
   if (c.type == 'a') {
     if (!r.number(ITEMARMA, "l", limitof("l"), c.len1)) return false;
@@ -254,11 +272,12 @@ bool readcase(CaseReader& r, Case& c) {
   }
   if (!r.number(ITEMERROR, "error", limitof("seterror"), c.seterror)) return false;
   if (!r.number(ITEMFORCE, "Fn", limitof("Fn"), c.Fn)) return false;
-  return true;  // words after the last entry are not part of the case
+  c.carried = r.optional(Limit::Positive, Limit::NonNegative, c.worklen, c.accwindow6);
+  return true;  // other words after the last entry are not part of the case
 }
 
 // Stores a checked case and writes the echo of each group as it is stored.
-void storecase(const Case& c, App& app, std::string& echo) {
+void storecase(const FileCase& c, App& app, std::string& echo) {
   SimSettings& s = app.set;
   ServoGains& g = app.gains;
   ContourPath& p = app.path;
@@ -351,6 +370,11 @@ void storecase(const Case& c, App& app, std::string& echo) {
   echo += fmt("\n(3-3) 輪郭設置位置誤差 error=%6.3f[mm]", 1000 * s.seterror);
   s.Fn = c.Fn;
   echo += fmt("\n(4) 輪郭への指令押し付け力Fn=%6.3f[N]", s.Fn);
+
+  if (c.carried) {
+    s.worklen = c.worklen;
+    p.profile(s.type).ta = c.accwindow6;
+  }
 }
 
 }  // namespace
@@ -390,7 +414,7 @@ bool readcasefile(const std::string& name, std::string& text, std::string& reaso
 
 bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error) {
   CaseReader reader(text, app.set.wp);
-  Case c;
+  FileCase c;
   if (!readcase(reader, c)) {
     if (error) *error = reader.error;
     return false;
@@ -518,6 +542,8 @@ std::string casetext(const App& app) {
   }
   t += num(s.seterror) + "\n";
   t += num(s.Fn) + "\n";
+  // What the run on screen took over from the session, for the same run.
+  t += num(app.runcase.worklen) + " " + num(app.runcase.accwindow6) + "\n";
   return t;
 }
 

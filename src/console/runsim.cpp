@@ -5,20 +5,26 @@
 
 namespace hs {
 
-void runsimulation(App& app, Console& con) {
-  const RunReport rep = calcontrol(app.runmodel(), app.ctl, app.history(),
-                                   [&](double x, double y) { reportunreachable(con, app.set, x, y); });
-  app.lastrun = rep;
-  con.print("\ncalcontrol()終わり");
-  if (rep.clamped)
+void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits waits,
+             const char* done) {
+  const Diagnostic* out = rep.find(DiagCode::unreachable);
+  if (out) reportunreachable(con, s, out->values[0], out->values[1], waits);
+  con.print(done);
+  if (const Diagnostic* d = rep.find(DiagCode::stepsclamped))
     con.print(fmt("\n!!! 出力ステップ数 nstep=%d は記録できる数を超えるため，%d ステップまでで計算しました．",
-                  app.set.nstep, rep.laststep));
-  if (rep.unreachable)
+                  static_cast<int>(d->values[0]), static_cast<int>(d->values[1])));
+  if (out)
     con.print(fmt("\n!!! t=%.3f[s] 以降，手先の届かない指令点がありました．この結果は意味を持ちません．データを変更してやり直してください．",
-                  rep.unreachable_t));
-  if (rep.diverged)
+                  out->t));
+  if (const Diagnostic* d = rep.find(DiagCode::diverged))
     con.print(fmt("\n!!! 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．以降は t=%.3f[s] の値のままです．",
-                  rep.diverged_t, rep.diverged_t));
+                  d->t, d->t));
+}
+
+void runsimulation(App& app, Console& con, KeyWaits waits) {
+  app.runcase = caseof(app.set, app.path);
+  app.lastrun = calcontrol(app.runmodel(), app.ctl, app.history());
+  tellrun(con, app.set, app.lastrun, waits, "\ncalcontrol()終わり");
 }
 
 }  // namespace hs

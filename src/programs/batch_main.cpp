@@ -58,23 +58,23 @@ void complain(std::string text) {
   std::fprintf(stderr, "hybridsim-batch: %s\n", line.c_str());
 }
 
-// Console text to standard error; the input is at its end from the start,
-// so every key wait returns at once and no number is ever read. Unless
-// verbose, only the warnings pass: a text whose first line starts with "!!"
-// (after its line ends and indent), and the indented lines printed right
-// after it, which belong to it.
+// Console text to standard error when verbose, else nothing; the input is
+// at its end from the start, so every key wait returns at once and no
+// number is ever read. The run's warnings are told from its diagnostics.
 class BatchConsole : public hs::Console {
  public:
   explicit BatchConsole(bool verbose) : out_(hs::makeStdConsole(stderr)), verbose_(verbose) {}
   void print(const std::string& utf8) override {
-    if (verbose_ || iswarning(utf8)) {
-      out_->print(utf8);
-      shown_ = true;
-    }
+    if (verbose_) out_->print(utf8);
   }
-  // Ends the last warning line shown.
-  void finish() {
-    if (!verbose_ && shown_) out_->print("\n");
+  // The run's diagnostics in the console's words, without key waits (the
+  // verbose text holds them already), each line ended.
+  void tellrun(const hs::SimSettings& s, const hs::RunReport& rep) {
+    if (verbose_ || rep.diagnostics.empty()) return;
+    hs::ScriptConsole words("");
+    hs::tellrun(words, s, rep, hs::KeyWaits::no, "");
+    if (words.output().empty()) return;
+    out_->print(words.output().substr(1) + "\n");
   }
   // A refusal of the case: on its own lines, also when not verbose.
   void error(const std::string& text) {
@@ -88,25 +88,14 @@ class BatchConsole : public hs::Console {
   bool atend() const override { return true; }
 
  private:
-  bool iswarning(const std::string& text) {
-    const std::size_t start = text.find_first_not_of('\n');
-    if (start == std::string::npos) return false;
-    const std::size_t mark = text.find_first_not_of(' ', start);
-    if (mark != std::string::npos && text.compare(mark, 2, "!!") == 0) return inwarning_ = true;
-    const bool indented = start == 1 && mark != std::string::npos && mark > start;
-    return inwarning_ = inwarning_ && indented;
-  }
-
   std::unique_ptr<hs::Console> out_;
   bool verbose_;
-  bool shown_ = false;
-  bool inwarning_ = false;
 };
 
 // Exit status of a run that was carried out: 3 when its path left the
 // reachable area or the integration diverged (the outputs are still
 // written: they are what the model computed), 0 for a clean run.
-int runstatus(const hs::RunReport& rep) { return rep.unreachable || rep.diverged ? 3 : 0; }
+int runstatus(const hs::RunReport& rep) { return rep.ok() ? 0 : 3; }
 
 const char USAGE[] =
     "usage: hybridsim-batch [options] CASEFILE\n"
@@ -380,12 +369,12 @@ int finitestatus(const std::string& csv, int status) {
 int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   int status = 0;
   for (const hs::MethodRun& r : rows) {
-    if (r.rep.unreachable || r.unreachableends > 0)
+    if (r.rep.unreachable() || r.unreachableends > 0)
       std::fprintf(stderr, "hybridsim-batch: method %c: the path left the reachable area\n", r.method);
-    if (r.rep.diverged)
+    if (const hs::Diagnostic* d = r.rep.find(hs::DiagCode::diverged))
       std::fprintf(stderr, "hybridsim-batch: method %c: the run diverged at t = %g s\n", r.method,
-                   r.rep.diverged_t);
-    if (r.rep.unreachable || r.unreachableends > 0 || r.rep.diverged) status = 3;
+                   d->t);
+    if (r.failed()) status = 3;
   }
   return status;
 }
@@ -437,7 +426,7 @@ int main(int argc, char** argv) {
   });
   if (refused) return 1;
   con.print("\n");
-  con.finish();
+  if (!rq.compare) con.tellrun(app.set, app.lastrun);
 
   const bool anyoutput = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() ||
                          !rq.gif.empty() || !rq.csv.empty() || rq.metrics || rq.compare;

@@ -64,7 +64,7 @@ KeyAction keytable(App& app, unsigned char key) {
       return KeyAction::Menu;
     case 's':
       pause(d);
-      app.disp.frame = std::max(0, std::min(app.disp.frame + 1, app.set.nstep));
+      app.disp.frame = clampstep(app.disp.frame + 1, app.set.nstep);
       return KeyAction::Redraw;
     case '0':
       pause(d);
@@ -110,8 +110,8 @@ KeyAction specialkeytable(App& app, SpecialKey key) {
   DisplayState& d = app.disp;
   const int last = laststep(app);
   switch (key) {
-    case SpecialKey::Right: d.frame = std::max(0, std::min(d.frame + 1, last)); break;
-    case SpecialKey::Left: d.frame = std::max(0, std::min(d.frame - 1, last)); break;
+    case SpecialKey::Right: d.frame = clampstep(d.frame + 1, app.set.nstep); break;
+    case SpecialKey::Left: d.frame = clampstep(d.frame - 1, app.set.nstep); break;
     case SpecialKey::Home: d.frame = 0; break;
     case SpecialKey::End: d.frame = last; break;
     case SpecialKey::Other: return KeyAction::Stored;
@@ -221,7 +221,7 @@ void display(App& app, Canvas& cv) {
   const char type = app.set.type;
   if (type == 'a' || type == 'b') {
     const RunHistory& h = app.history();
-    const int f = std::max(0, std::min(d.frame, laststepof(app.set.nstep)));
+    const int f = clampstep(d.frame, app.set.nstep);
     // The robot is drawn with its hand, whose dimensions the settings take
     // from here on (the payload's work block becomes 0.14 m long).
     sethanddimensions(app.set);

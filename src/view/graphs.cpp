@@ -18,7 +18,7 @@ constexpr double AXIS = 0.006;
 constexpr double THICK = 0.008;
 
 // Last step that may be drawn: the shown frame, inside the run and the history.
-int laststep(int frame, int nstep) { return std::max(0, std::min(frame, laststepof(nstep))); }
+int laststep(int frame, int nstep) { return clampstep(frame, nstep); }
 
 // One curve segment; a segment with a non-finite end (a run that blew up)
 // is left out rather than handed to the rasteriser.

@@ -112,14 +112,20 @@ std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, Contour
 
   // Both path ends must lie within the arm's reach; the joint values
   // themselves are not needed here.
-  std::vector<Pair> unreachable;
-  const ArmGeometry arm = armgeometry(s);
-  for (const Pair& end : {Pair{path.x0, path.y0}, Pair{path.xf, path.yf}}) {
-    if (!ikine(arm, end[0], end[1], Pair{0.0, 0.0}).reachable) unreachable.push_back(end);
-  }
-
+  const std::vector<Pair> unreachable = unreachableends(s, path, s.type);
   settrajectory(s, path);
   return unreachable;
+}
+
+std::vector<Pair> unreachableends(const SimSettings& s, const ContourPath& p, char type) {
+  SimSettings probe = s;
+  probe.type = type;
+  const ArmGeometry arm = armgeometry(probe);
+  std::vector<Pair> out;
+  for (const Pair& end : {Pair{p.x0, p.y0}, Pair{p.xf, p.yf}}) {
+    if (!ikine(arm, end[0], end[1], Pair{0.0, 0.0}).reachable) out.push_back(end);
+  }
+  return out;
 }
 
 }  // namespace hs

@@ -55,5 +55,7 @@ double backwardefficiency(double u, double eta);
 // Returns the path end points the current robot cannot reach, in the order
 // they were checked (start, then end); the caller reports them.
 std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, ContourPath& path);
+// The ends of path p (start, then end) that robot `type` of s cannot reach.
+std::vector<Pair> unreachableends(const SimSettings& s, const ContourPath& p, char type);
 
 }  // namespace hs

@@ -109,30 +109,59 @@ void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, do
 
 int laststepof(int nstep) { return std::max(0, std::min(nstep, HISTCAP - 1)); }
 
-RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
-                     const UnreachableHook& onunreachable) {
-  return calcontrol(rm, cs, hist, onunreachable, true);
+int clampstep(int step, int nstep) { return std::max(0, std::min(step, laststepof(nstep))); }
+
+const Diagnostic* finddiagnostic(const Diagnostics& d, DiagCode code) {
+  for (const Diagnostic& x : d)
+    if (x.code == code) return &x;
+  return nullptr;
 }
 
-RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
-                     const UnreachableHook& onunreachable, bool memo) {
+bool noerror(const Diagnostics& d) {
+  for (const Diagnostic& x : d)
+    if (x.severity == Severity::error) return false;
+  return true;
+}
+
+RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist) {
+  return calcontrol(rm, cs, hist, true);
+}
+
+RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, bool memo) {
   RunReport rep;
+  Diagnostics& notes = rep.diagnostics;
   MemoScope scope(cs, memo);
   cs.unreachable_t = -1;
   cs.unreachable_p = {0, 0};
-  // The first unreachable point of the run is reported once, when met.
+  // The first unreachable commanded point of the run, noted once.
+  bool unreachable = false;
   auto checkreach = [&]() {
-    if (!rep.unreachable && cs.unreachable_t >= 0) {
-      rep.unreachable = true;
-      rep.unreachable_t = cs.unreachable_t;
-      if (onunreachable) onunreachable(cs.unreachable_p[0], cs.unreachable_p[1]);
+    if (!unreachable && cs.unreachable_t >= 0) {
+      unreachable = true;
+      notes.push_back({Severity::error, DiagCode::unreachable, cs.unreachable_t,
+                       {cs.unreachable_p[0], cs.unreachable_p[1]}});
     }
+  };
+  // The first output step at which each motor's torque stands at its limit.
+  const std::array<double, 2> limit{rm.robot().T1max, rm.robot().T2max};
+  std::array<bool, 2> atlimit{false, false};
+  auto checktorque = [&](int i, double ti) {
+    for (int j = 0; j < 2; ++j) {
+      if (atlimit[j] || limit[j] <= 0 || !(std::fabs(hist.torque[i][j]) >= limit[j])) continue;
+      atlimit[j] = true;
+      notes.push_back({Severity::warning, DiagCode::torquelimit, ti, {j + 1.0, limit[j]}});
+    }
+  };
+  auto diverged = [&](double tlast) {
+    notes.push_back({Severity::error, DiagCode::diverged, tlast, {0, 0}});
   };
 
   const SimSettings& s = rm.set;
   const int nstep = laststepof(s.nstep);
-  rep.clamped = s.nstep > HISTCAP - 1;
   rep.laststep = nstep;
+  if (s.nstep > HISTCAP - 1)
+    notes.push_back({Severity::warning, DiagCode::stepsclamped, 0,
+                     {static_cast<double>(s.nstep), static_cast<double>(nstep)}});
   const double dt = s.dt;
   const double ta = rm.profile().ta;
   const double tf = rm.path.tf;
@@ -155,15 +184,17 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
   checkreach();
   int good = 0;       // last output step whose values are sound
   double tgood = 0;   // and its time
-  if (!physical(x) || !stepfinite(hist, 0)) {
+  bool blownup = !physical(x) || !stepfinite(hist, 0);
+  if (blownup) {
     zerononfinite(hist, 0);
-    rep.diverged = true;
-    rep.diverged_t = 0;
+    diverged(0);
+  } else {
+    checktorque(0, 0);
   }
 
   auto deriv = [&](int j, double tj, const SimState& y) { return calderiv(rm, cs, j, tj, y); };
   double tau = 0;
-  for (int i = 1; i <= nstep && !rep.diverged; ++i) {
+  for (int i = 1; i <= nstep && !blownup; ++i) {
     const int nsub = i == 1 ? 10 : substeps(tau, ta, tf, dt);
     const double h = dt / nsub;
     tau = t;
@@ -182,10 +213,10 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
       ok = stepfinite(hist, i);
     }
     if (!ok) {
-      rep.diverged = true;
-      rep.diverged_t = tgood;
+      diverged(tgood);
       break;
     }
+    checktorque(i, t);
     good = i;
     tgood = t;
   }

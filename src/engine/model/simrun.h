@@ -1,9 +1,8 @@
 // One simulation run from t = 0 and its recorded history.
 #pragma once
 
-#include <functional>
-
 #include "engine/control/hybrid.h"
+#include "engine/model/diagnostics.h"
 #include "engine/model/runmodel.h"
 
 namespace hs {
@@ -26,27 +25,29 @@ struct RunHistory {
 // The last output step a run of nstep steps writes: nstep, cut to what the
 // history holds (and never below step 0).
 int laststepof(int nstep);
+// Output step `step` held to the steps 0 .. laststepof(nstep) a run of nstep
+// steps records: the one rule of every client that picks a step (stepping
+// keys, pictures, graphs, figures).
+int clampstep(int step, int nstep);
 
-// How a run ended, for the console messages around it.
+// How a run ended: its diagnostics in the order met, and the last output
+// step it wrote.
 struct RunReport {
-  bool unreachable = false;   // a commanded point was out of reach
-  double unreachable_t = 0;   // first time it was [s]
-  bool diverged = false;      // the state stopped being finite / physical
-  double diverged_t = 0;      // time of the last good output step [s]
-  int laststep = 0;           // last output step written (nstep, or less when clamped)
-  bool clamped = false;       // nstep exceeded the history's capacity
+  Diagnostics diagnostics;  // out of reach, diverged, torque limit, steps clamped
+  int laststep = 0;         // last output step written (nstep, or less when clamped)
+
+  // No error diagnostic: neither out of reach nor diverged.
+  bool ok() const { return noerror(diagnostics); }
+  bool unreachable() const { return find(DiagCode::unreachable) != nullptr; }
+  bool diverged() const { return find(DiagCode::diverged) != nullptr; }
+  const Diagnostic* find(DiagCode code) const { return finddiagnostic(diagnostics, code); }
 };
 
-// Called the first time in a run that a commanded point is out of reach.
-using UnreachableHook = std::function<void(double x, double y)>;
-
 // Runs nstep output steps for the current robot type into hist.
-RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
-                     const UnreachableHook& onunreachable = {});
+RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist);
 // The same run with the evaluation memory switched on or off; both store
 // the same numbers (the memory only saves repeated evaluations).
-RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist,
-                     const UnreachableHook& onunreachable, bool memo);
+RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, bool memo);
 // Sub-steps of the output step whose sub-step clock stands at tau: finer
 // steps near the three corners of the speed profile.
 int substeps(double tau, double ta, double tf, double dt);

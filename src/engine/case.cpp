@@ -1,0 +1,165 @@
+// A case as a value, the defaults every session starts from, and the two
+// values a session leaves behind for its later runs.
+#include "engine/case.h"
+
+
+namespace hs {
+
+Robot robotof(char type) { return type == 'a' ? Robot::a : Robot::b; }
+
+Method methodof(char hybrid) {
+  switch (hybrid) {
+    case '1': return Method::hybrid1;
+    case '3': return Method::hybrid3;
+    case '4': return Method::hybrid4;
+    default: return Method::hybrid6;
+  }
+}
+
+Contour contourof(char curve) {
+  return curve == 'L' ? Contour::line : curve == 'C' ? Contour::circle : Contour::sine;
+}
+
+Case caseof(const SimSettings& s, const ContourPath& p) {
+  Case c;
+  c.robot = robotof(s.type);
+  c.method = methodof(s.hybrid);
+  c.contour = contourof(s.curve);
+  c.set = s;
+  c.worklen = s.worklen;
+  c.accwindow6 = p.profile(s.type).ta;
+  return c;
+}
+
+void installrunconstants(SimSettings& s) {
+  s.dt = 0.04;
+  s.nstep = 200;
+  s.workoff = 0.12;
+  s.wp = 0.2;
+  s.worklen = 0.15;
+  s.workwid = 0.02;
+}
+
+namespace {
+
+// Servo targets per method in Hz (converted with the stored 2 pi) and 1/s.
+struct SpecDefault {
+  char method;
+  double fn1, alpha1, fn2, alpha2;
+};
+constexpr SpecDefault SPECDEFAULTS[] = {
+    {'1', 5.0, 0.0, 10.0, 5.0},
+    {'3', 5.0, 0.0, 20.0, 2.0},
+    {'4', 10.0, 0.0, 30.0, 5.0},
+    {'6', 5.0, 0.0, 20.0, 2.0},
+};
+
+// Both robots start with 200 W motors and 1:100 reducers of 60 % forward
+// efficiency.
+void setdefaultdrive(const DriveData& d) {
+  d.PW1 = d.PW2 = 200.0;
+  d.u1 = d.u2 = 100.0;
+  d.eta1 = d.eta2 = 0.6;
+}
+
+// Path ends of the current path that robot `type` cannot reach.
+void collectends(const SimSettings& s, const ContourPath& p, char type,
+                 std::vector<std::pair<char, Pair>>& out) {
+  for (const Pair& end : unreachableends(s, p, type)) out.push_back({type, end});
+}
+
+}  // namespace
+
+// The order matters: each robot's model is seeded while `type` names it,
+// the gains of every method are designed for both robots, and every contour
+// is prepared once. The last of each loop leaves the selections at robot b,
+// method 6, sine, and since method 6 keeps the acceleration time untouched
+// it stays 0 until another method prepares a trajectory.
+std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
+                                                   ContourPath& p) {
+  std::vector<std::pair<char, Pair>> unreachable;
+  // 1. Cylindrical robot. The motor constants are placeholders (zero)
+  //    until the first full derivation computes them.
+  s.l = 0.7;
+  s.type = 'a';
+  callinks(s, m);
+  s.mw = 1.0;
+  calwork(s, s.mw, m);
+  s.worklen = 0.15;
+  s.workwid = 0.02;
+  setdefaultdrive(drivedata(s, 'a'));
+  caleff(s, m);
+  caljeq(s, m);
+
+  // 2. SCARA robot.
+  s.l1 = 0.5;
+  s.l2 = 0.3;
+  s.type = 'b';
+  callinks(s, m);
+  s.mw = 1.0;
+  calwork(s, s.mw, m);
+  setdefaultdrive(drivedata(s, 'b'));
+  caleff(s, m);
+  caljeq(s, m);
+
+  // 3. Hand springs.
+  s.KH2 = 500.0;
+  s.KH1 = s.KH2;
+
+  // 4. Servo targets and gains of every method for both robots.
+  for (const SpecDefault& d : SPECDEFAULTS) {
+    s.hybrid = d.method;
+    *gainspecof(s, d.method) = servotargets(d.fn1, d.alpha1, d.fn2, d.alpha2);
+    g.zeta1 = g.zeta2 = 1.0;
+    s.type = 'a';
+    designgains(s, m, g);
+    s.type = 'b';
+    designgains(s, m, g);
+  }
+
+  // 5. Contact force and setting error.
+  s.Fn = 10.0;
+  s.seterror = 0.005;
+
+  // 6. Contours: line, circle, sine, each made the current path once.
+  for (char kind : {'L', 'C', 'S'}) {
+    s.curve = kind;
+    switch (kind) {
+      case 'L':
+        s.line = LineSpec{0.3, 0.0, 0.3, 0.3, 4.0};
+        break;
+      case 'C':
+        s.circle = CircleSpec{0.4, 0.0, 0.25, 6.0};
+        break;
+      case 'S':
+        s.sine.x0 = 0.2;
+        s.sine.y0 = 0.3;
+        s.sine.L = 0.8 - 0.2;
+        s.sine.A = 0.2;
+        s.sine.tf = 4.0;
+        setsineend(s.sine);
+        break;
+    }
+    setpath(s, p);
+    collectends(s, p, 'a', unreachable);
+    collectends(s, p, 'b', unreachable);
+    s.type = 'a';
+    settrajectory(s, p);
+    s.type = 'b';
+    settrajectory(s, p);
+  }
+  return unreachable;
+}
+
+Case defaultcase() {
+  SimSettings s;
+  RobotModel m;
+  ServoGains g;
+  ContourPath p;
+  installrunconstants(s);
+  installdefaults(s, m, g, p);
+  calmodel(s, m, g, p);
+  return caseof(s, p);
+}
+
+}  // namespace hs

@@ -1,0 +1,43 @@
+// What a run has to say about itself, as data: each client words it in its
+// own way (the console in Japanese with its key waits, the batch program in
+// its exit status, the Python module as records).
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace hs {
+
+enum class Severity {
+  warning,  // the run is complete, but something in it deserves a look
+  error,    // the run's results have no meaning
+};
+
+enum class DiagCode {
+  unreachable,   // a commanded point was out of the arm's reach
+  diverged,      // the state stopped being finite / physical
+  torquelimit,   // a motor torque reached its limit
+  stepsclamped,  // nstep asked for more output steps than are recorded
+};
+
+struct Diagnostic {
+  Severity severity = Severity::warning;
+  DiagCode code = DiagCode::unreachable;
+  double t = 0;  // time [s]: first unreachable command, last sound output
+                 // step before the blow-up, first output step at the limit
+  // What the code is about:
+  //   unreachable  - the commanded point (X, Y) [m]
+  //   diverged     - unused
+  //   torquelimit  - the motor (1 or 2) [-] and its torque limit [N m]
+  //   stepsclamped - nstep as asked and the last output step run [-]
+  std::array<double, 2> values{};
+};
+
+using Diagnostics = std::vector<Diagnostic>;
+
+// The first diagnostic of `code`, or null.
+const Diagnostic* finddiagnostic(const Diagnostics& d, DiagCode code);
+// No error among them: the run's results mean what they say.
+bool noerror(const Diagnostics& d);
+
+}  // namespace hs
