@@ -202,7 +202,7 @@ std::string figuresjson(const hs::FiguresOfMerit& f) {
 }
 
 std::string reportjson(const hs::RunReport& r) {
-  return "\"unreachable\":" + jsonbool(r.unreachable) + ",\"diverged\":" + jsonbool(r.diverged);
+  return "\"unreachable\":" + jsonbool(r.unreachable()) + ",\"diverged\":" + jsonbool(r.diverged());
 }
 
 }  // namespace
