@@ -13,7 +13,7 @@ namespace {
 void BM_Compare(benchmark::State& state, char type, char contour) {
   const auto app = hs::selectedcase(type, '1', contour);
   for (auto _ : state) {
-    const auto rows = hs::comparemethods(*app);
+    const auto rows = hs::comparemethods(app->runcase());
     benchmark::DoNotOptimize(rows[3].fig.frms);
   }
 }
@@ -22,7 +22,7 @@ void BM_FourRuns(benchmark::State& state, char type, char contour) {
   const auto app = hs::selectedcase(type, '1', contour);
   for (auto _ : state) {
     for (char method : hs::COMPAREMETHODS) {
-      const hs::MethodRun row = hs::runmethod(*app, method);
+      const hs::MethodRun row = hs::runmethod(app->runcase(), method);
       benchmark::DoNotOptimize(row.fig.frms);
     }
   }

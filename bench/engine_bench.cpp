@@ -25,7 +25,8 @@ void BM_Run(benchmark::State& state, char type, char method, char contour, bool 
   auto app = defaults(type, method, contour);
   for (auto _ : state) {
     hs::calmodel(app->set, app->model, app->gains, app->path);
-    const hs::RunReport rep = hs::calcontrol(app->runmodel(), app->ctl, app->history(), memo);
+    hs::ControlState cs;
+    const hs::RunReport rep = hs::calcontrol(app->runmodel(), cs, app->history(), memo);
     benchmark::DoNotOptimize(rep);
     benchmark::DoNotOptimize(app->history().force[200][0]);
   }

@@ -38,7 +38,7 @@ namespace {
 // the loop): drawing and PNG encoding only.
 void BM_ComparePng(benchmark::State& state) {
   const hs::App& app = sinerun();
-  const auto rows = hs::comparemethods(app);
+  const auto rows = hs::comparemethods(app.runcase());
   for (auto _ : state)
     benchmark::DoNotOptimize(hs::comparebytes(app, rows, hs::PictureFormat::Png));
 }

@@ -126,7 +126,7 @@ py::dict figuresdict(const hs::FiguresOfMerit& f) {
 // the numbers that say it.
 struct Diagnostic {
   std::string severity;  // "error" or "warning"
-  std::string code;      // "unreachable", "diverged", "nonfinite", "torquelimit", "clamped"
+  std::string code;      // "pathend", "unreachable", "diverged", "nonfinite", "torquelimit"
   double time = 0;       // when it happened [s]; NaN for the run as a whole
   std::vector<std::pair<std::string, double>> values;  // named numbers, each in its unit
 };
@@ -153,8 +153,7 @@ py::dict caseof(const hs::SimSettings& set) {
 
 // The facts of a run from the engine's report of how it ended and its
 // figures of merit. The one place where a run's report becomes diagnostics.
-RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep,
-                       const hs::FiguresOfMerit& fig) {
+RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep) {
   RunFacts f;
   f.case_ = set;
   const double whole = std::numeric_limits<double>::quiet_NaN();
@@ -171,17 +170,16 @@ RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep,
       case hs::DiagCode::torquelimit:
         f.diagnostics.push_back({severity, "torquelimit", d.t, {{"motor", d.values[0]}, {"limit", d.values[1]}}});
         break;
-      case hs::DiagCode::stepsclamped:
-        f.diagnostics.push_back({severity, "clamped", d.t, {{"nstep", d.values[0]}, {"laststep", d.values[1]}}});
+      case hs::DiagCode::nonfinite: {
+        const hs::FigureInfo& info = hs::FIGURES[static_cast<std::size_t>(d.values[0])];
+        f.diagnostics.push_back({severity, "nonfinite", whole, {{info.name, d.values[1]}}});
+        break;
+      }
+      case hs::DiagCode::pathend:
+        f.diagnostics.push_back({severity, "pathend", d.t, {{"x", d.values[0]}, {"y", d.values[1]}}});
         break;
     }
   }
-  // A figure that is not a number: the model could not be computed.
-  for (const hs::FigureInfo& info : hs::FIGURES)
-    if (!std::isfinite(fig.*(info.value))) {
-      f.diagnostics.push_back({"error", "nonfinite", whole, {{info.name, fig.*(info.value)}}});
-      break;
-    }
   // Errors first, then warnings, each in the order they came.
   std::stable_sort(f.diagnostics.begin(), f.diagnostics.end(),
                    [](const Diagnostic& x, const Diagnostic& y) { return x.severity == "error" && y.severity != "error"; });
@@ -189,24 +187,23 @@ RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep,
   return f;
 }
 
-// One finished run: a copy of the state right after it (settings, derived
-// model and history), the console text of the run and its figures of merit.
+// One finished run: the engine's run (its model, history and diagnostics),
+// the console text of the run and its figures of merit.
 class Run {
  public:
-  Run(std::shared_ptr<const hs::App> app, std::string messages)
-      : app_(std::move(app)),
+  Run(hs::Run run, std::string messages)
+      : run_(std::make_shared<const hs::Run>(std::move(run))),
         messages_(std::move(messages)),
-        laststep_(hs::laststepof(app_->set.nstep)),
-        fig_(hs::figuresofmerit(app_->history(), app_->set, app_->model)),
-        facts_(diagnosticsof(app_->set, app_->lastrun, fig_)) {}
+        fig_(run_->figures()),
+        facts_(diagnosticsof(run_->model->set, run_->report)) {}
 
-  const hs::App& app() const { return *app_; }
-  const std::shared_ptr<const hs::App>& shared() const { return app_; }
+  const hs::Run& run() const { return *run_; }
+  const hs::SimSettings& set() const { return run_->model->set; }
   const std::string& messages() const { return messages_; }
   const hs::FiguresOfMerit& figures() const { return fig_; }
   const RunFacts& facts() const { return facts_; }
-  int laststep() const { return laststep_; }
-  int rows() const { return laststep_ + 1; }
+  int laststep() const { return run_->laststep(); }
+  int rows() const { return laststep() + 1; }
 
   // The output times, accumulated the same way as in the run and the CSV.
   py::array_t<double> times() const {
@@ -214,24 +211,24 @@ class Run {
     auto v = a.mutable_unchecked<1>();
     double t = 0;
     for (int i = 0; i < rows(); ++i) {
-      if (i > 0) t = t + app_->set.dt;
+      if (i > 0) t = t + set().dt;
       v(i) = t;
     }
     return readonly(a);
   }
   // One column per output step of a per-step scalar.
-  py::array_t<double> column(const double (hs::RunHistory::*member)[hs::HISTCAP]) const {
+  py::array_t<double> column(std::vector<double> hs::RunHistory::*member) const {
     py::array_t<double> a(rows());
     auto v = a.mutable_unchecked<1>();
-    for (int i = 0; i < rows(); ++i) v(i) = (app_->history().*member)[i];
+    for (int i = 0; i < rows(); ++i) v(i) = (run_->hist.*member)[i];
     return readonly(a);
   }
   // Two columns per output step of a per-step pair.
-  py::array_t<double> pairs(const hs::Pair (hs::RunHistory::*member)[hs::HISTCAP]) const {
+  py::array_t<double> pairs(std::vector<hs::Pair> hs::RunHistory::*member) const {
     py::array_t<double> a({rows(), 2});
     auto v = a.mutable_unchecked<2>();
     for (int i = 0; i < rows(); ++i)
-      for (int j = 0; j < 2; ++j) v(i, j) = (app_->history().*member)[i][j];
+      for (int j = 0; j < 2; ++j) v(i, j) = (run_->hist.*member)[i][j];
     return readonly(a);
   }
 
@@ -240,9 +237,8 @@ class Run {
   void savegif(const py::object& pathobj) const;
 
  private:
-  std::shared_ptr<const hs::App> app_;
+  std::shared_ptr<const hs::Run> run_;
   std::string messages_;
-  int laststep_;
   hs::FiguresOfMerit fig_;
   RunFacts facts_;
 };
@@ -271,29 +267,31 @@ void writeorraise(const Write& write) {
 void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
                     hs::PictureFormat format) const {
   const std::string path = pathof(pathobj);
-  const int frame = frameobj.is_none() ? laststep_ : frameof(frameobj, rows());
-  writeorraise([&](std::string* error) { return hs::writeframe(*app_, frame, format, path, error); });
+  const int frame = frameobj.is_none() ? laststep() : frameof(frameobj, rows());
+  writeorraise([&](std::string* error) {
+    return hs::writeframe(hs::appof(*run_), frame, format, path, error);
+  });
 }
 
 void Run::savegif(const py::object& pathobj) const {
   const std::string path = pathof(pathobj);
-  writeorraise([&](std::string* error) { return hs::writegif(*app_, path, error); });
+  writeorraise([&](std::string* error) { return hs::writegif(hs::appof(*run_), path, error); });
 }
 
 class Simulator {
  public:
   // The start-up up to the point where the batch program's first run
   // begins: `choose` stores the case (selections or a case file).
-  explicit Simulator(const hs::Chooser& choose) : chosen_(std::make_unique<hs::App>()) {
+  explicit Simulator(const hs::Chooser& choose) {
     hs::ScriptConsole con("");
-    // The one start-up sequence, stopped once the case is chosen: the state
-    // a method comparison starts from. The first run derives once more.
-    hs::startup(*chosen_, con, [&choose](hs::App& a, hs::Console& c) {
+    // The one start-up sequence, stopped once the case is chosen: the case
+    // every run and the method comparison start from.
+    auto app = std::make_unique<hs::App>();
+    hs::startup(*app, con, [&choose](hs::App& a, hs::Console& c) {
       choose(a, c);
       return false;
     });
-    app_ = std::make_unique<hs::App>(*chosen_);
-    hs::derive(*app_, con);
+    case_ = hs::caseof(app->set, app->path);
   }
 
   static std::unique_ptr<Simulator> make(const py::object& robot, const py::object& method,
@@ -321,18 +319,28 @@ class Simulator {
   // A copy with its own state: later changes to either leave the other.
   Simulator(Simulator& other) {
     std::lock_guard<std::mutex> lock(other.mutex_);
-    chosen_ = std::make_unique<hs::App>(*other.chosen_);
-    app_ = std::make_unique<hs::App>(*other.app_);
+    case_ = other.case_;
     last_ = other.last_;
   }
   void setlast(const Run& run) { last_ = run; }
+  // The two values a session carries over (work block length [m], method 6's
+  // acceleration time [s]): not settings, but part of the case.
+  py::tuple carried() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return py::make_tuple(case_.worklen, case_.accwindow6);
+  }
+  void carry(const py::tuple& t) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    case_.worklen = t[0].cast<double>();
+    case_.accwindow6 = t[1].cast<double>();
+  }
   std::optional<Run> last() {
     std::lock_guard<std::mutex> lock(mutex_);
     return last_;
   }
   py::dict caseofnext() {
     std::lock_guard<std::mutex> lock(mutex_);
-    return caseof(chosen_->set);
+    return caseof(case_.set);
   }
 
   static std::unique_ptr<Simulator> fromfile(const py::object& pathobj) {
@@ -358,7 +366,7 @@ class Simulator {
   double get(const std::string& name) {
     const hs::SettingField& f = field(name);
     std::lock_guard<std::mutex> lock(mutex_);
-    return f.field(app_->set);
+    return f.field(case_.set);
   }
 
   // A value the table refuses leaves the setting as it is.
@@ -367,14 +375,13 @@ class Simulator {
     const std::string refused = hs::refusal(f, value);
     if (!refused.empty()) throw py::value_error(refused);
     std::lock_guard<std::mutex> lock(mutex_);
-    f.field(app_->set) = value;
-    f.field(chosen_->set) = value;
+    f.field(case_.set) = value;
   }
 
   py::dict settings() {
     std::lock_guard<std::mutex> lock(mutex_);
     py::dict d;
-    for (const hs::SettingField& f : hs::settingfields()) d[f.name] = f.field(app_->set);
+    for (const hs::SettingField& f : hs::settingfields()) d[f.name] = f.field(case_.set);
     return d;
   }
 
@@ -383,11 +390,9 @@ class Simulator {
     hs::MessageLanguage language(langof(lang));
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
-    auto copy = std::make_unique<hs::App>(*app_);
-    hs::ScriptConsole quiet("");
-    hs::derive(*copy, quiet);
+    const hs::App derived = hs::appof(hs::derive(case_));
     hs::ScriptConsole con("");
-    hs::printsettings(*copy, con);
+    hs::printsettings(derived, con);
     return con.output();
   }
 
@@ -396,13 +401,9 @@ class Simulator {
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
     hs::ScriptConsole con("");
-    hs::derive(*app_, con, hs::KeyWaits::no);
-    hs::runsimulation(*app_, con, hs::KeyWaits::no);
-    // What the menu's rerun leaves for the window: the first frame, unzoomed.
-    app_->disp.zoom = 1.0;
-    app_->disp.errmag = 10.0;
-    app_->disp.frame = 0;
-    last_ = Run(std::make_shared<const hs::App>(*app_), con.output());
+    hs::Run run = hs::simulate(hs::derive(case_));
+    hs::tellrun(con, run);
+    last_ = Run(std::move(run), con.output());
     return *last_;
   }
 
@@ -411,14 +412,14 @@ class Simulator {
     {
       py::gil_scoped_release nogil;
       std::lock_guard<std::mutex> lock(mutex_);
-      rows = hs::comparemethods(*chosen_);
+      rows = hs::comparemethods(case_);
     }
     py::dict d;
     for (const hs::MethodRun& r : rows) {
-      hs::SimSettings set = chosen_->set;
+      hs::SimSettings set = case_.set;
       set.hybrid = r.method;
       py::dict row = figuresdict(r.fig);
-      row["ok"] = diagnosticsof(set, r.rep, r.fig).ok;
+      row["ok"] = diagnosticsof(set, r.rep).ok;
       d[py::str(std::string(1, r.method))] = row;
     }
     return d;
@@ -429,9 +430,9 @@ class Simulator {
   }
   void savegif(const py::object& pathobj) { lastrun().savegif(pathobj); }
 
-  char robot() const { return app_->set.type; }
-  char method() const { return app_->set.hybrid; }
-  char contour() const { return app_->set.curve; }
+  char robot() const { return case_.set.type; }
+  char method() const { return case_.set.hybrid; }
+  char contour() const { return case_.set.curve; }
 
  private:
   // The start-up defaults with the selections given (unnamed ones keep those
@@ -464,11 +465,9 @@ class Simulator {
     return *last_;
   }
 
-  // The case as chosen, before its derivation: what the method comparison
-  // starts from, so that each of its rows is that method's first run.
-  std::unique_ptr<hs::App> chosen_;
-  // The state the next run starts from (settings, derived model).
-  std::unique_ptr<hs::App> app_;
+  // The case as chosen, carry-overs included: what every run and the
+  // method comparison start from, so that each run is that case's first.
+  hs::Case case_;
   // The last run, for its pictures.
   std::optional<Run> last_;
   // One run, report or change at a time on this case.
@@ -493,15 +492,15 @@ PYBIND11_MODULE(_core, m) {
                          "(it computed, but a limit was reached), a code, the time and the numbers.")
       .def_readonly("severity", &Diagnostic::severity, "'error' or 'warning'.")
       .def_readonly("code", &Diagnostic::code,
-                    "What happened: 'unreachable' (a commanded point out of the arm's reach),\n"
+                    "What happened: 'pathend' (a path end beyond the arm's reach),\n"
+                    "'unreachable' (a commanded point out of the arm's reach),\n"
                     "'diverged' (the integration stopped being finite), 'nonfinite' (a figure of\n"
-                    "merit is not a number), 'torquelimit' (a motor at its torque limit),\n"
-                    "'clamped' (more output steps than a history holds).")
+                    "merit is not a number), 'torquelimit' (a motor at its torque limit).")
       .def_readonly("time", &Diagnostic::time,
                     "When it happened [s]: the first time out of reach, the last good output\n"
-                    "step, the first output step at the torque limit; NaN for a note on the whole\n"
-                    "run. values: unreachable x, y [m]; diverged laststep; torquelimit motor (1\n"
-                    "or 2) and limit [N m]; clamped nstep and laststep; nonfinite the figure.")
+                    "step, the first output step at the torque limit; 0 for a path end; NaN for a\n"
+                    "note on the whole run. values: pathend and unreachable x, y [m]; diverged\n"
+                    "laststep; torquelimit motor (1 or 2) and limit [N m]; nonfinite the figure.")
       .def_property_readonly(
           "values",
           [](const Diagnostic& d) {
@@ -543,7 +542,7 @@ PYBIND11_MODULE(_core, m) {
   // The recorded history, one array per quantity.
   struct PairArray {
     const char* name;
-    const hs::Pair (hs::RunHistory::*member)[hs::HISTCAP];
+    std::vector<hs::Pair> hs::RunHistory::*member;
     const char* doc;
   };
   for (const PairArray& a : {
@@ -581,17 +580,17 @@ PYBIND11_MODULE(_core, m) {
           "Figures of merit (dict name -> value): frms, fmax [N], erms, emax, pend, pmax [m],\n"
           "t1peak, t2peak [-] (peak torque / limit), tsat [%].")
       .def_property_readonly(
-          "unreachable", [](const Run& r) { return r.app().lastrun.unreachable(); },
+          "unreachable", [](const Run& r) { return r.run().report.unreachable(); },
           "True when a commanded point left the arm's reach (the run means nothing then).")
       .def_property_readonly(
-          "diverged", [](const Run& r) { return r.app().lastrun.diverged(); },
+          "diverged", [](const Run& r) { return r.run().report.diverged(); },
           "True when the integration diverged and the run was cut short.")
       .def(
           "to_csv",
           [](const Run& r, const py::object& path) {
             const std::string name = pathof(path);
             writeorraise([&](std::string* error) {
-              if (hs::writefilesafely(name, hs::historycsv(r.app()), error)) return true;
+              if (hs::writefilesafely(name, hs::historycsv(r.run()), error)) return true;
               *error = name + ": " + *error;
               return false;
             });
@@ -600,7 +599,7 @@ PYBIND11_MODULE(_core, m) {
           "Writes the history as CSV, the same bytes as hybridsim-batch writes for this case.\n"
           "Raises OSError when the file cannot be written.")
       .def(
-          "csv", [](const Run& r) { return py::bytes(hs::historycsv(r.app())); },
+          "csv", [](const Run& r) { return py::bytes(hs::historycsv(r.run())); },
           "The CSV text of to_csv as bytes.")
       .def("__len__", &Run::rows, "Number of output steps recorded (rows of every array).")
       .def_property_readonly(
@@ -618,7 +617,7 @@ PYBIND11_MODULE(_core, m) {
       .def_property_readonly(
           "torque_limits",
           [](const Run& r) {
-            const hs::RobotData& d = r.app().model.of(r.app().set.type);
+            const hs::RobotData& d = r.run().model->robot();
             return py::make_tuple(d.T1max, d.T2max);
           },
           "The motor torque limits (T1max, T2max) [N m] of the derived model.")
@@ -627,10 +626,18 @@ PYBIND11_MODULE(_core, m) {
            "time. OSError when the file cannot be written.")
       .def("__copy__", [](const Run& r) { return r; })
       .def("__deepcopy__", [](const Run& r, const py::dict&) { return r; }, py::arg("memo"))
-      .def(py::pickle([](const Run& r) { return py::make_tuple(caseof(r.facts().case_)); },
-                      [](const py::tuple& t) { return Simulator::fromcase(t[0])->run(py::none()); }))
+      .def(py::pickle(
+          [](const Run& r) {
+            const hs::Case& c = r.run().model->source;
+            return py::make_tuple(caseof(r.facts().case_), py::make_tuple(c.worklen, c.accwindow6));
+          },
+          [](const py::tuple& t) {
+            std::unique_ptr<Simulator> sim = Simulator::fromcase(t[0]);
+            if (t.size() > 1) sim->carry(t[1]);
+            return sim->run(py::none());
+          }))
       .def("__repr__", [](const Run& r) {
-        const hs::SimSettings& s = r.app().set;
+        const hs::SimSettings& s = r.set();
         return std::string("<hybridsim.Run ") + s.type + s.hybrid + s.curve + ", " +
                std::to_string(r.rows()) + " steps, " + (r.facts().ok ? "ok" : "not ok") + ">";
       });
@@ -702,10 +709,11 @@ PYBIND11_MODULE(_core, m) {
       .def(py::pickle(
           [](Simulator& s) {
             const std::optional<Run> last = s.last();
-            return py::make_tuple(s.caseofnext(), last ? py::cast(*last) : py::none());
+            return py::make_tuple(s.caseofnext(), last ? py::cast(*last) : py::none(), s.carried());
           },
           [](const py::tuple& t) {
             std::unique_ptr<Simulator> sim = Simulator::fromcase(t[0]);
+            if (t.size() > 2) sim->carry(t[2]);
             if (!t[1].is_none()) sim->setlast(t[1].cast<Run>());
             return sim;
           }))

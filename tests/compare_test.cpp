@@ -16,9 +16,7 @@ namespace {
 
 // A started case with its first run on screen.
 std::unique_ptr<App> shown(char type, char method, char contour) {
-  auto app = defaultcase(type, method, contour);
-  calcontrol(app->runmodel(), app->ctl, app->history());
-  return app;
+  return defaultcase(type, method, contour);
 }
 
 // The figures of `method` chosen through the menu: 'h', change 'y', the
@@ -44,7 +42,7 @@ TEST(CompareMethods, RowsAreTheRunsChosenInTheMenu) {
   // one a method-6 rerun inherits: the rows must see the same.
   for (const auto& c : {std::string("a1C"), std::string("b4S")}) {
     auto app = shown(c[0], c[1], c[2]);
-    const auto rows = comparemethods(*app);
+    const auto rows = comparemethods(app->runcase());
     for (std::size_t i = 0; i < rows.size(); ++i) {
       EXPECT_EQ(rows[i].method, COMPAREMETHODS[i]);
       EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
@@ -60,7 +58,7 @@ TEST(CompareMethods, CurrentRowIsTheRunOnScreenAfterTheWindowDrewIt) {
   // still shows the run on screen, made with 0.15 m, as m does.
   auto app = defaultcase('b', '6', 'S');
   sethanddimensions(app->set);
-  const auto rows = comparemethods(*app);
+  const auto rows = comparemethods(app->runcase());
   EXPECT_EQ(metricscsv(rows[3].method, rows[3].fig), metricscsv(*app));
 }
 
@@ -70,7 +68,7 @@ TEST(CompareMethods, RowsOfAFreshCaseAreItsSingleRuns) {
   // acceleration time of the defaults there).
   for (char type : {'a', 'b'}) {
     auto app = selectedcase(type, '1', 'L');
-    const auto rows = comparemethods(*app);
+    const auto rows = comparemethods(app->runcase());
     for (std::size_t i = 0; i < rows.size(); ++i) {
       auto single = shown(type, COMPAREMETHODS[i], 'L');
       EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
@@ -87,7 +85,7 @@ TEST(CompareMethods, LeavesTheApplicationStateAsItWas) {
   app->disp.zoom = 2.0;
   const std::vector<unsigned char> before = bytes(*app);
   const std::string label = app->disp.errlabel;
-  const auto rows = comparemethods(*app);
+  const auto rows = comparemethods(app->runcase());
   // Settings, model, gains, path, control memory, both histories, display.
   EXPECT_TRUE(bytes(*app) == before);
   EXPECT_EQ(app->disp.errlabel, label);
@@ -98,7 +96,7 @@ TEST(CompareMethods, RowsKeepTheRunsErrorHistories) {
   // The comparison picture draws these: steps 0 .. nstep of the very run
   // the row's figures come from.
   auto app = selectedcase('b', '1', 'S');
-  const auto rows = comparemethods(*app);
+  const auto rows = comparemethods(app->runcase());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     auto single = shown('b', COMPAREMETHODS[i], 'S');
     const RunHistory& h = single->history();

@@ -23,7 +23,7 @@ const Drawn& comparison() {
   static const Drawn d = [] {
     Drawn d;
     const auto app = selectedcase('a', '1', 'C');
-    d.rows = comparemethods(*app);
+    d.rows = comparemethods(app->runcase());
     drawcompare(d.rec, *app, d.rows);
     return d;
   }();

@@ -21,6 +21,7 @@
 #include "console/report.h"
 #include "console/startup.h"
 #include "driver_testutil.h"
+#include "enginecase.h"
 
 namespace hs {
 namespace {
@@ -536,15 +537,13 @@ std::unique_ptr<App> fresh(const std::string& text,
   return app;
 }
 
-bool samehistory(const App& x, const App& y) {
-  return std::memcmp(&x.history(), &y.history(), sizeof(RunHistory)) == 0;
-}
+bool samehistory(const App& x, const App& y) { return hs::samehistory(x.history(), y.history()); }
 
 // The first output step at which two runs differ, or -1.
 int firstdifference(const App& x, const App& y) {
   const RunHistory& a = x.history();
   const RunHistory& b = y.history();
-  for (int i = 0; i < HISTCAP; ++i)
+  for (int i = 0; i <= std::min(a.laststep(), b.laststep()); ++i)
     if (a.motorpos[i] != b.motorpos[i] || a.tippos[i] != b.tippos[i] ||
         a.force[i] != b.force[i] || a.torque[i] != b.torque[i] || a.perierr[i] != b.perierr[i])
       return i;

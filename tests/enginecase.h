@@ -33,4 +33,11 @@ inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
   return app;
 }
 
+// The same numbers in every step of two histories of the same length.
+inline bool samehistory(const RunHistory& a, const RunHistory& b) {
+  return a.motorpos == b.motorpos && a.tippos == b.tippos && a.cmdpos == b.cmdpos &&
+         a.poserr == b.poserr && a.perierr == b.perierr && a.force == b.force &&
+         a.forceerr == b.forceerr && a.torque == b.torque && a.tipdefl == b.tipdefl;
+}
+
 }  // namespace hs

@@ -41,6 +41,7 @@ inline std::unique_ptr<App> makeapp(char type = 'b', char curve = 'S') {
     r->T1max = 2.0;
     r->T2max = 1.0;
   }
+  app->history().resize(s.nstep);
   app->disp.jointr1 = 0.075 * 0.5;
   app->disp.jointr2 = 0.075 * 0.3;
   return app;

@@ -38,15 +38,13 @@ TEST(RunSimulationTest, UnreachablePointsAskForOneKeyAndAreNotedAfterTheRun) {
   EXPECT_NE(out.find("t=", done), std::string::npos);
 }
 
-TEST(RunSimulationTest, TooManyStepsAndBlowUpAreSaid) {
-  auto app = defaultcase('a', '1', 'L');
-  app->set.nstep = 600;
-  app->model.of('a').T1max = app->model.of('a').T2max = 1e300;
-  app->gains.of('a').posgain1.Kp *= 1e8;
+TEST(RunSimulationTest, BlowUpIsSaid) {
+  // Springs this stiff make the integration blow up at once.
+  auto app = defaultcase('b', '1', 'L');
+  app->set.KH1 = app->set.KH2 = 1e7;
   ScriptConsole con("");
   runsimulation(*app, con);
   const std::string& out = con.output();
   EXPECT_EQ(out.rfind("\ncalcontrol()終わり", 0), 0u);
-  EXPECT_NE(out.find("nstep=600"), std::string::npos);
   EXPECT_NE(out.find("発散"), std::string::npos);
 }

@@ -6,6 +6,27 @@
 
 namespace hs {
 
+App appof(const Model& m) {
+  // The joint drawing radii follow the SCARA robot's default lengths.
+  static const Case defaults = defaultcase();
+  App app;
+  setdisplaydefaults(app.disp);
+  app.disp.jointr1 = 0.075 * defaults.set.l1;
+  app.disp.jointr2 = 0.075 * defaults.set.l2;
+  app.set = m.set;
+  app.model = m.robots;
+  app.path = m.path;
+  app.gains = m.gains;
+  seterrlabel(app.set.seterror, app.disp);
+  return app;
+}
+
+App appof(const Run& r) {
+  App app = appof(*r.model);
+  app.runs[typeindex(app.set.type)] = r;
+  return app;
+}
+
 // Display defaults, run constants and the fixed dimensions of the carried work.
 void installconstants(App& app) {
   setdisplaydefaults(app.disp);

@@ -11,6 +11,7 @@
 #include "console/displaystate.h"
 #include "engine/model/robotmodel.h"
 #include "engine/model/simrun.h"
+#include "engine/run.h"
 
 namespace hs {
 
@@ -19,15 +20,23 @@ struct App {
   RobotModel model;         // derived
   ContourPath path;         // derived
   ServoGains gains;         // derived
-  ControlState ctl;         // data of one run
-  RunHistory hist[2];       // one history per robot type
-  RunReport lastrun;        // how the last run ended (out of reach, diverged)
-  Case runcase;             // what the last run was made from, carry-overs included
+  Run runs[2];              // the last run of each robot type
   DisplayState disp;        // window state
   RunModel runmodel() const { return RunModel{set, model, path, gains}; }
-  RunHistory& history() { return hist[typeindex(set.type)]; }
-  const RunHistory& history() const { return hist[typeindex(set.type)]; }
+  // The last run of the current robot type: the one on screen.
+  const Run& run() const { return runs[typeindex(set.type)]; }
+  const RunHistory& history() const { return run().hist; }
+  RunHistory& history() { return runs[typeindex(set.type)].hist; }
+  const RunReport& lastrun() const { return run().report; }
+  // The case of the run on screen, carry-overs included (the current
+  // selections when there has been no run of this robot yet).
+  Case runcase() const { return run().model ? run().model->source : caseof(set, path); }
 };
+
+// The state that shows model m as the window shows it after the menu's
+// rerun (first frame, unzoomed), with no run yet; with run r, showing r.
+App appof(const Model& m);
+App appof(const Run& r);
 
 // Start-up steps 1-2: display defaults, run constants, fixed work dimensions.
 void installconstants(App& app);
@@ -48,7 +57,8 @@ void reportunreachable(Console& con, const SimSettings& s, double x, double y,
 // The step of the window's display sequence before the robot is drawn: the
 // settings take the hand's dimensions as drawn (HANDWP, WORKLEN, WORKWID).
 void sethanddimensions(SimSettings& s);
-// The simulation run with its console messages ("calcontrol()終わり", and
+// The simulation run of the current case through the engine's one path
+// (derive, simulate), with its console messages ("calcontrol()終わり", and
 // the unreachable / divergence notes).
 void runsimulation(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
 // The console's words for a run's diagnostics: the point out of reach
@@ -56,5 +66,8 @@ void runsimulation(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
 // points out of reach and a blow-up. A torque at its limit is not told.
 void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits waits,
              const char* done);
+// The console's words for a run made by a client without a user at the keys:
+// its path ends out of reach as the derivation reports them, then tellrun.
+void tellrun(Console& con, const Run& r);
 
 }  // namespace hs

@@ -1,12 +1,13 @@
-// The four control methods side by side: each run on its own copy of the
-// application state, as if it had been chosen in the menu's method group
-// and the run repeated, all four at once on separate threads.
+// The four control methods side by side: the case run with each method, as
+// if it had been chosen in the menu's method group and the run repeated,
+// all four at once on separate threads.
 #pragma once
 
 #include <array>
 #include <vector>
 
-#include "console/app.h"
+#include "engine/case.h"
+#include "engine/model/simrun.h"
 #include "engine/model/metrics.h"
 
 namespace hs {
@@ -38,12 +39,11 @@ inline bool anyfailed(const std::array<MethodRun, 4>& rows) {
   return false;
 }
 
-// Runs `method` on a copy of app: the method is selected, the model and
-// gains are derived again with its own servo targets, and the run is made.
-// Nothing is printed and app is left as it is.
-MethodRun runmethod(const App& app, char method);
+// Runs case c with `method`: the model and gains are derived with the
+// method's own servo targets, and the run is made. Nothing is printed.
+MethodRun runmethod(const Case& c, char method);
 
-// runmethod for each of COMPAREMETHODS, all in parallel; app is only read.
-std::array<MethodRun, 4> comparemethods(const App& app);
+// runmethod for each of COMPAREMETHODS, all in parallel.
+std::array<MethodRun, 4> comparemethods(const Case& c);
 
 }  // namespace hs

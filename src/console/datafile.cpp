@@ -543,7 +543,7 @@ std::string casetext(const App& app) {
   t += num(s.seterror) + "\n";
   t += num(s.Fn) + "\n";
   // What the run on screen took over from the session, for the same run.
-  t += num(app.runcase.worklen) + " " + num(app.runcase.accwindow6) + "\n";
+  t += num(app.runcase().worklen) + " " + num(app.runcase().accwindow6) + "\n";
   return t;
 }
 

@@ -5,16 +5,17 @@
 
 namespace hs {
 
-std::string historycsv(const App& app) {
-  const RunHistory& h = app.history();
-  const int laststep = laststepof(app.set.nstep);
+namespace {
+
+std::string historycsv(const RunHistory& h, double dt) {
+  const int laststep = h.laststep();
   std::string out =
       "step,t,motor1,motor2,tipx,tipy,cmdx,cmdy,poserrx,poserry,perierr,force,forceerr,"
       "torque1,torque2,defl1,defl2\n";
   // The run's output times, accumulated the same way as in the run.
   double t = 0;
   for (int i = 0; i <= laststep; ++i) {
-    if (i > 0) t = t + app.set.dt;
+    if (i > 0) t = t + dt;
     out += fmt(
         "%d,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,%.17g,"
         "%.17g,%.17g\n",
@@ -24,5 +25,11 @@ std::string historycsv(const App& app) {
   }
   return out;
 }
+
+}  // namespace
+
+std::string historycsv(const App& app) { return historycsv(app.history(), app.set.dt); }
+
+std::string historycsv(const Run& r) { return historycsv(r.hist, r.model ? r.model->set.dt : 0.0); }
 
 }  // namespace hs

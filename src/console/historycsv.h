@@ -11,5 +11,7 @@ namespace hs {
 // Header line, then steps 0 .. the last step of the current robot's run, every
 // number in %.17g so that it reads back to the same double.
 std::string historycsv(const App& app);
+// The same of one run.
+std::string historycsv(const Run& r);
 
 }  // namespace hs

@@ -132,7 +132,7 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
 void printmetrics(const App& app, Console& con) { con.print(metricstext(app)); }
 
 void printcompare(const App& app, Console& con) {
-  con.print(comparetext(app, comparemethods(app)));
+  con.print(comparetext(app, comparemethods(app.runcase())));
 }
 
 std::string metricscsv(char method, const FiguresOfMerit& f) {

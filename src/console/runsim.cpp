@@ -10,9 +10,6 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
   const Diagnostic* out = rep.find(DiagCode::unreachable);
   if (out) reportunreachable(con, s, out->values[0], out->values[1], waits);
   con.print(done);
-  if (const Diagnostic* d = rep.find(DiagCode::stepsclamped))
-    con.print(fmt("\n!!! 出力ステップ数 nstep=%d は記録できる数を超えるため，%d ステップまでで計算しました．",
-                  static_cast<int>(d->values[0]), static_cast<int>(d->values[1])));
   if (out)
     con.print(fmt("\n!!! t=%.3f[s] 以降，手先の届かない指令点がありました．この結果は意味を持ちません．データを変更してやり直してください．",
                   out->t));
@@ -21,10 +18,17 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
                   d->t, d->t));
 }
 
+void tellrun(Console& con, const Run& r) {
+  const SimSettings& s = r.model->set;
+  for (const Diagnostic& d : r.model->pathends)
+    reportunreachable(con, s, d.values[0], d.values[1], KeyWaits::no);
+  tellrun(con, s, r.report, KeyWaits::no, "\ncalcontrol()終わり");
+}
+
 void runsimulation(App& app, Console& con, KeyWaits waits) {
-  app.runcase = caseof(app.set, app.path);
-  app.lastrun = calcontrol(app.runmodel(), app.ctl, app.history());
-  tellrun(con, app.set, app.lastrun, waits, "\ncalcontrol()終わり");
+  Run& run = app.runs[typeindex(app.set.type)];
+  run = simulate(derive(caseof(app.set, app.path)));
+  tellrun(con, app.set, run.report, waits, "\ncalcontrol()終わり");
 }
 
 }  // namespace hs

@@ -93,9 +93,15 @@ class BatchConsole : public hs::Console {
 };
 
 // Exit status of a run that was carried out: 3 when its path left the
-// reachable area or the integration diverged (the outputs are still
-// written: they are what the model computed), 0 for a clean run.
-int runstatus(const hs::RunReport& rep) { return rep.ok() ? 0 : 3; }
+// reachable area, the integration diverged or its figures are not numbers
+// (the outputs are still written: they are what the model computed), 0 for
+// a clean run.
+int runstatus(const hs::RunReport& rep) {
+  if (const hs::Diagnostic* d = rep.find(hs::DiagCode::nonfinite))
+    complain(std::string("the run's figures of merit are not finite numbers (") +
+             hs::FIGURES[static_cast<std::size_t>(d->values[0])].name + ")");
+  return rep.ok() ? 0 : 3;
+}
 
 const char USAGE[] =
     "usage: hybridsim-batch [options] CASEFILE\n"
@@ -421,12 +427,12 @@ int main(int argc, char** argv) {
       c.print(echo);
     }
     for (const NamedValue& nv : rq.named) nv.field->field(a.set) = nv.value;
-    if (rq.compare) rows = hs::comparemethods(a);
+    if (rq.compare) rows = hs::comparemethods(hs::caseof(a.set, a.path));
     return !rq.compare;
   });
   if (refused) return 1;
   con.print("\n");
-  if (!rq.compare) con.tellrun(app.set, app.lastrun);
+  if (!rq.compare) con.tellrun(app.set, app.lastrun());
 
   const bool anyoutput = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() ||
                          !rq.gif.empty() || !rq.csv.empty() || rq.metrics || rq.compare;
@@ -440,7 +446,7 @@ int main(int argc, char** argv) {
     });
     ok = writecsv(rq.csv, csv) && ok;
   } else {
-    status = runstatus(app.lastrun);
+    status = runstatus(app.lastrun());
     const int frame = rq.frame < 0 ? app.set.nstep : rq.frame;
     ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
       return hs::writeframe(app, frame, f, path, error);

@@ -30,7 +30,7 @@ namespace {
 std::unique_ptr<App> stage(const App& app) { return std::make_unique<App>(app); }
 
 int clampframe(const App& app, int frame) {
-  return clampstep(frame, app.set.nstep);
+  return app.history().clamp(frame);
 }
 
 cairo_status_t appendbytes(void* closure, const unsigned char* data, unsigned int len) {

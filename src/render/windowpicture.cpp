@@ -49,7 +49,7 @@ int claimname(const std::string& tmp, const std::string& path) {
 
 }  // namespace
 
-int shownstep(const App& app) { return clampstep(app.disp.frame, app.set.nstep); }
+int shownstep(const App& app) { return app.history().clamp(app.disp.frame); }
 
 std::string picturename(const App& app, WindowPicture what, int n) {
   const SimSettings& s = app.set;

@@ -20,7 +20,7 @@ const char* const WINDOWTITLE =
 
 // ---- Key table ----
 
-int laststep(const App& app) { return laststepof(app.set.nstep); }
+int laststep(const App& app) { return app.history().laststep(); }
 
 namespace {
 
@@ -64,7 +64,7 @@ KeyAction keytable(App& app, unsigned char key) {
       return KeyAction::Menu;
     case 's':
       pause(d);
-      app.disp.frame = clampstep(app.disp.frame + 1, app.set.nstep);
+      app.disp.frame = app.history().clamp(app.disp.frame + 1);
       return KeyAction::Redraw;
     case '0':
       pause(d);
@@ -110,8 +110,8 @@ KeyAction specialkeytable(App& app, SpecialKey key) {
   DisplayState& d = app.disp;
   const int last = laststep(app);
   switch (key) {
-    case SpecialKey::Right: d.frame = clampstep(d.frame + 1, app.set.nstep); break;
-    case SpecialKey::Left: d.frame = clampstep(d.frame - 1, app.set.nstep); break;
+    case SpecialKey::Right: d.frame = app.history().clamp(d.frame + 1); break;
+    case SpecialKey::Left: d.frame = app.history().clamp(d.frame - 1); break;
     case SpecialKey::Home: d.frame = 0; break;
     case SpecialKey::End: d.frame = last; break;
     case SpecialKey::Other: return KeyAction::Stored;
@@ -221,7 +221,7 @@ void display(App& app, Canvas& cv) {
   const char type = app.set.type;
   if (type == 'a' || type == 'b') {
     const RunHistory& h = app.history();
-    const int f = clampstep(d.frame, app.set.nstep);
+    const int f = app.history().clamp(d.frame);
     // The robot is drawn with its hand, whose dimensions the settings take
     // from here on (the payload's work block becomes 0.14 m long).
     sethanddimensions(app.set);

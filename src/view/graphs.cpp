@@ -17,9 +17,6 @@ constexpr double THIN = 0.004;
 constexpr double AXIS = 0.006;
 constexpr double THICK = 0.008;
 
-// Last step that may be drawn: the shown frame, inside the run and the history.
-int laststep(int frame, int nstep) { return clampstep(frame, nstep); }
-
 // One curve segment; a segment with a non-finite end (a run that blew up)
 // is left out rather than handed to the rasteriser.
 void segment(Canvas& cv, double xa, double ya, double xb, double yb, double width,
@@ -89,7 +86,7 @@ void drawtimeaxes(Canvas& cv, int mode, const Pair& O, double dt, int nstep, dou
 
 Pair posrange(const RunHistory& h, int nstep) {
   double mx = -1000, mn = 1000;
-  const int n = std::min(nstep, HISTCAP);
+  const int n = std::min(nstep, h.laststep() + 1);
   for (int i = 0; i < n; ++i) {
     for (double v : {h.tippos[i][0], h.cmdpos[i][0], h.tippos[i][1], h.cmdpos[i][1]}) {
       if (v > mx) mx = v;
@@ -123,7 +120,7 @@ void drawposgraph(Canvas& cv, const App& app, int frame) {
   const auto Y = [&](double v) { return y0 + (v - mn) * k; };
   const auto E = [&](int i) { return k * d.grapherrmag * h.perierr[i]; };
   const double lo = -0.3 * height, hi = height;  // peripheral error window
-  const int last = laststep(frame, st.nstep);
+  const int last = h.clamp(frame);
   double xp = x0, ep = E(0);
   for (int i = 1; i <= last; ++i) {
     const double x = x0 + i * s;
@@ -153,11 +150,11 @@ void drawforcegraph(Canvas& cv, const App& app, int frame) {
               {0.1, 0.1, Font::Helvetica12, "yellow:5*force error"},
               {-0.05, -0.02, Font::Helvetica18, "0"},
               {-0.1, half - 0.05, Font::Helvetica18, "Fn[N]"}});
-  const int last = laststep(frame, st.nstep);
+  const int last = h.clamp(frame);
   // The commanded force is full scale, on the blue line.
   double largest = 0;
   if (!(st.Fn != 0 && std::isfinite(st.Fn)))
-    for (int i = 0; i <= laststep(st.nstep, st.nstep); ++i)
+    for (int i = 0; i <= h.laststep(); ++i)
       largest = std::max(largest, std::fabs(h.force[i][0]));
   // Scaled as a fraction of full scale so that a force equal to Fn lands
   // exactly on the blue line.
@@ -190,7 +187,7 @@ void drawtorquegraph(Canvas& cv, const App& app, int frame) {
   double largest = 0;
   if (!(r.T1max != 0 && std::isfinite(r.T1max))) {
     largest = std::isfinite(r.T2max) ? std::fabs(r.T2max) : 0;
-    for (int i = 0; i <= laststep(st.nstep, st.nstep); ++i)
+    for (int i = 0; i <= h.laststep(); ++i)
       largest = std::max({largest, std::fabs(h.torque[i][0]), std::fabs(h.torque[i][1])});
   }
   // As a fraction of the limit, so a torque held at T1max lies exactly on
@@ -211,7 +208,7 @@ void drawtorquegraph(Canvas& cv, const App& app, int frame) {
   const double lo = y0 - half, hi = y0 + half;
   const auto inside = [&](double y) { return y >= lo && y <= hi; };
   const double s = w / std::max(st.nstep, 1);
-  const int last = laststep(frame, st.nstep);
+  const int last = h.clamp(frame);
   double xp = x0;
   for (int i = 1; i <= last; ++i) {
     const double x = x0 + i * s;

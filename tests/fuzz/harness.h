@@ -45,7 +45,7 @@ inline void datafile(const std::uint8_t* data, std::size_t size) {
 // A finished history never holds a value that is not finite.
 inline void checkhistory(const App& app) {
   const RunHistory& h = app.history();
-  for (int i = 0; i <= app.set.nstep && i < HISTCAP; ++i) {
+  for (int i = 0; i <= h.laststep(); ++i) {
     const double v[] = {h.motorpos[i][0], h.motorpos[i][1], h.tippos[i][0], h.tippos[i][1],
                         h.cmdpos[i][0],   h.cmdpos[i][1],   h.perierr[i],    h.force[i][0],
                         h.forceerr[i],    h.torque[i][0],   h.torque[i][1]};

@@ -182,7 +182,7 @@ std::string start(hs::App& app, hs::Console& con, const Request& rq, const std::
       c.print(echo);
     }
     for (const Named& n : rq.named) n.field->field(a.set) = n.value;
-    if (compare) *compare = hs::comparemethods(a);
+    if (compare) *compare = hs::comparemethods(hs::caseof(a.set, a.path));
     return !compare;
   });
   return error;
@@ -263,11 +263,11 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
   s.run = std::move(app);
   s.shown = std::make_unique<hs::App>(*s.run);
   s.console = con.output();
-  const hs::FiguresOfMerit fig = hs::figuresofmerit(s.run->history(), s.run->set, s.run->model);
+  const hs::FiguresOfMerit fig = s.run->run().figures();
   return reply("{\"ok\":true,\"robot\":\"" + std::string(1, s.run->set.type) + "\",\"method\":\"" +
                s.run->set.hybrid + "\",\"contour\":\"" + s.run->set.curve + "\",\"laststep\":" +
                std::to_string(hs::laststep(*s.run)) + ",\"dt\":" + jsonnumber(s.run->set.dt) +
-               ",\"figures\":" + figuresjson(fig) + "," + reportjson(s.run->lastrun) +
+               ",\"figures\":" + figuresjson(fig) + "," + reportjson(s.run->lastrun()) +
                ",\"console\":" + jsonstring(s.console) + "}");
 }
 

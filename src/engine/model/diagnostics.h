@@ -17,19 +17,23 @@ enum class DiagCode {
   unreachable,   // a commanded point was out of the arm's reach
   diverged,      // the state stopped being finite / physical
   torquelimit,   // a motor torque reached its limit
-  stepsclamped,  // nstep asked for more output steps than are recorded
+  pathend,       // a path end lies beyond the arm's reach (found by the derivation)
+  nonfinite,     // a figure of merit is not a number (a motor with no torque to speak of)
 };
 
 struct Diagnostic {
   Severity severity = Severity::warning;
   DiagCode code = DiagCode::unreachable;
   double t = 0;  // time [s]: first unreachable command, last sound output
-                 // step before the blow-up, first output step at the limit
+                 // step before the blow-up, first output step at the limit;
+                 // 0 for a path end
   // What the code is about:
   //   unreachable  - the commanded point (X, Y) [m]
   //   diverged     - unused
   //   torquelimit  - the motor (1 or 2) [-] and its torque limit [N m]
-  //   stepsclamped - nstep as asked and the last output step run [-]
+  //   pathend      - the path end (X, Y) [m]
+  //   nonfinite    - the figure's place in FiguresOfMerit order (frms 0 .. tsat 8)
+  //                  and its value
   std::array<double, 2> values{};
 };
 

@@ -71,7 +71,7 @@ double exactsum(const double* x, int n) {
 FiguresOfMerit figuresofmerit(const RunHistory& h, int laststep, double dt, double T1max,
                               double T2max) {
   FiguresOfMerit f;
-  const int n = std::clamp(laststep, 0, HISTCAP - 1);
+  const int n = std::clamp(laststep, 0, h.laststep());
   f.last = n;
   // Settled from the first output time at or after SETTLETIME; a run that
   // ends sooner (or a step that is not a positive time) counts as a whole.
@@ -115,7 +115,7 @@ FiguresOfMerit figuresofmerit(const RunHistory& h, int laststep, double dt, doub
 
 FiguresOfMerit figuresofmerit(const RunHistory& h, const SimSettings& s, const RobotModel& m) {
   const RobotData& r = m.of(s.type);
-  return figuresofmerit(h, laststepof(s.nstep), s.dt, r.T1max, r.T2max);
+  return figuresofmerit(h, h.clamp(laststepof(s.nstep)), s.dt, r.T1max, r.T2max);
 }
 
 }  // namespace hs

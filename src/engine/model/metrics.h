@@ -40,7 +40,7 @@ struct FiguresOfMerit {
 FiguresOfMerit figuresofmerit(const RunHistory& h, int laststep, double dt, double T1max,
                               double T2max);
 // The figures of the run of robot s.type as calcontrol recorded it: its last
-// step is nstep limited to the history's capacity, its limits those of the model.
+// step is nstep (held to the history), its limits those of the model.
 FiguresOfMerit figuresofmerit(const RunHistory& h, const SimSettings& s, const RobotModel& m);
 
 // Sum of n doubles rounded once to the nearest double (ties to even), as if

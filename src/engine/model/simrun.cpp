@@ -107,7 +107,17 @@ void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, do
                       dist(hist.cmdpos[i], hist.cmdpos[i - 1]);
 }
 
-int laststepof(int nstep) { return std::max(0, std::min(nstep, HISTCAP - 1)); }
+void RunHistory::resize(int laststep) {
+  const std::size_t n = static_cast<std::size_t>(std::max(0, laststep)) + 1;
+  for (std::vector<Pair>* v : {&motorpos, &tippos, &cmdpos, &poserr, &force, &torque, &tipdefl})
+    v->assign(n, Pair{0, 0});
+  perierr.assign(n, 0.0);
+  forceerr.assign(n, 0.0);
+}
+
+int RunHistory::clamp(int step) const { return std::max(0, std::min(step, laststep())); }
+
+int laststepof(int nstep) { return std::max(0, nstep); }
 
 int clampstep(int step, int nstep) { return std::max(0, std::min(step, laststepof(nstep))); }
 
@@ -159,9 +169,7 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
   const SimSettings& s = rm.set;
   const int nstep = laststepof(s.nstep);
   rep.laststep = nstep;
-  if (s.nstep > HISTCAP - 1)
-    notes.push_back({Severity::warning, DiagCode::stepsclamped, 0,
-                     {static_cast<double>(s.nstep), static_cast<double>(nstep)}});
+  hist.resize(nstep);
   const double dt = s.dt;
   const double ta = rm.profile().ta;
   const double tf = rm.path.tf;

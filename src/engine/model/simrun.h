@@ -1,49 +1,57 @@
 // One simulation run from t = 0 and its recorded history.
 #pragma once
 
+#include <vector>
+
 #include "engine/control/hybrid.h"
 #include "engine/model/diagnostics.h"
 #include "engine/model/runmodel.h"
 
 namespace hs {
 
-constexpr int HISTCAP = 500;  // output steps one history can hold
-
-// Per-output-step arrays of one run; one instance per robot type.
+// Per-output-step arrays of one run, sized to the run: steps 0 .. laststep.
 struct RunHistory {
-  Pair motorpos[HISTCAP]{};  // motor positions [rad]
-  Pair tippos[HISTCAP]{};    // contact tip with deflection (X, Y) [m]
-  Pair cmdpos[HISTCAP]{};    // commanded point (X, Y) [m]
-  Pair poserr[HISTCAP]{};    // tippos - cmdpos [m]
-  double perierr[HISTCAP]{}; // peripheral (along-path) position error [m]
-  Pair force[HISTCAP]{};     // (normal contact force, 0) [N]
-  double forceerr[HISTCAP]{};// force - Fn [N]
-  Pair torque[HISTCAP]{};    // motor torques [N m]
-  Pair tipdefl[HISTCAP]{};   // hand deflection, hand frame [m]
+  std::vector<Pair> motorpos;   // motor positions [rad]
+  std::vector<Pair> tippos;     // contact tip with deflection (X, Y) [m]
+  std::vector<Pair> cmdpos;     // commanded point (X, Y) [m]
+  std::vector<Pair> poserr;     // tippos - cmdpos [m]
+  std::vector<double> perierr;  // peripheral (along-path) position error [m]
+  std::vector<Pair> force;      // (normal contact force, 0) [N]
+  std::vector<double> forceerr; // force - Fn [N]
+  std::vector<Pair> torque;     // motor torques [N m]
+  std::vector<Pair> tipdefl;    // hand deflection, hand frame [m]
+
+  // Room for steps 0 .. laststep, all zero; before any run only step 0.
+  explicit RunHistory(int laststep = 0) { resize(laststep); }
+  void resize(int laststep);
+  // The last step held [output step index].
+  int laststep() const { return static_cast<int>(tippos.size()) - 1; }
+  // Output step `step` held to the steps 0 .. laststep(): the one rule of
+  // every client that picks a step (stepping keys, pictures, graphs, figures).
+  int clamp(int step) const;
 };
 
-// The last output step a run of nstep steps writes: nstep, cut to what the
-// history holds (and never below step 0).
+// The last output step a run of nstep steps writes: nstep, never below 0.
 int laststepof(int nstep);
-// Output step `step` held to the steps 0 .. laststepof(nstep) a run of nstep
-// steps records: the one rule of every client that picks a step (stepping
-// keys, pictures, graphs, figures).
+// Output step `step` held to the steps 0 .. laststepof(nstep).
 int clampstep(int step, int nstep);
 
 // How a run ended: its diagnostics in the order met, and the last output
 // step it wrote.
 struct RunReport {
-  Diagnostics diagnostics;  // out of reach, diverged, torque limit, steps clamped
-  int laststep = 0;         // last output step written (nstep, or less when clamped)
+  Diagnostics diagnostics;  // path ends and points out of reach, diverged, torque limit
+  int laststep = 0;         // last output step written (nstep)
 
-  // No error diagnostic: neither out of reach nor diverged.
+  // No error diagnostic: nothing out of reach, not diverged.
   bool ok() const { return noerror(diagnostics); }
-  bool unreachable() const { return find(DiagCode::unreachable) != nullptr; }
+  bool unreachable() const {
+    return find(DiagCode::unreachable) != nullptr || find(DiagCode::pathend) != nullptr;
+  }
   bool diverged() const { return find(DiagCode::diverged) != nullptr; }
   const Diagnostic* find(DiagCode code) const { return finddiagnostic(diagnostics, code); }
 };
 
-// Runs nstep output steps for the current robot type into hist.
+// Runs nstep output steps for the current robot type into hist, sized to them.
 RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist);
 // The same run with the evaluation memory switched on or off; both store
 // the same numbers (the memory only saves repeated evaluations).
