@@ -528,10 +528,10 @@ PYBIND11_MODULE(_core, m) {
       [] {
         py::list l;
         for (const hs::SettingField& f : hs::settingfields())
-          l.append(py::make_tuple(f.name, f.unit, hs::limitwords(f.limit)));
+          l.append(py::make_tuple(f.name, f.unit, hs::limitwords(f.limit), hs::description(f)));
         return l;
       },
-      "The settings table: (name, unit, limit) of every enterable setting.");
+      "The settings table: (name, unit, limit, description) of every enterable setting.");
 
   py::class_<Run> run(m, "Run",
                   "One simulation run: its history (one row per output step 0 .. nstep, read-only\n"

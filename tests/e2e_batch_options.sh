@@ -95,6 +95,9 @@ check2 "--csv ''" "${sel[@]}" --csv ""
 check2 "--pdf and --gif" "${sel[@]}" --pdf same --gif same
 check2 "--set KH1= 500" "${sel[@]}" --set "KH1= 500"
 check2 "--set KH1=500 " "${sel[@]}" --set "KH1=500 "
+check2 "--set KH1=0x10" "${sel[@]}" --set "KH1=0x10"
+check2 "-png" "${sel[@]}" -png x.png
+check2 "--gif ''" "${sel[@]}" --gif ""
 check2 "--pgn" "${sel[@]}" --pgn x.png
 grep -q '^hybridsim-batch: unknown option --pgn$' "$work/err.txt" || fail "--pgn: $(head -n 1 "$work/err.txt")"
 # An argument echoed in an error line: control bytes escaped, cut short.
@@ -180,9 +183,11 @@ cmp -s "$work/out.txt" "$work/default.csv" && fail "--set: the same CSV as the d
 # --list-settings: the table with the start-up defaults.
 status=$(run --list-settings)
 [ "$status" = 0 ] || fail "--list-settings: status $status"
-[ "$(head -n 1 "$work/out.txt")" = name,unit,limit,default ] || fail "--list-settings header"
-grep -qx 'KH1,N/m,a finite number > 0,500' "$work/out.txt" || fail "--list-settings: KH1 row"
-grep -qx 'eta1_b,-,a number > 0 and <= 1,0.6' "$work/out.txt" || fail "--list-settings: eta1_b row"
+[ "$(head -n 1 "$work/out.txt")" = name,unit,limit,default,description ] || fail "--list-settings header"
+grep -qx 'KH1,N/m,a finite number > 0,500,"hand spring constant along the hand"' "$work/out.txt" ||
+  fail "--list-settings: KH1 row"
+grep -qx "eta1_b,-,a number > 0 and <= 1,0.6,\"robot b (SCARA): forward efficiency of motor 1's drive\"" \
+  "$work/out.txt" || fail "--list-settings: eta1_b row"
 
 # --compare: one row per method, each equal to --metrics of the single run
 # of that method (also with a setting changed by name).

@@ -41,58 +41,13 @@ class SettingInfo(NamedTuple):
     description: str
 
 
-_ROBOT = {"a": "robot a (cylindrical)", "b": "robot b (SCARA)"}
-_LOOPS = {"1": ("joint positions", "hand deflections of both motors"),
-          "3": ("position along the path", "normal contact force"),
-          "4": ("motor 1 position", "motor 2 (pressing) hand deflection"),
-          "6": ("position along the path", "normal contact force")}
-_DESCRIPTIONS = {
-    "l": "robot a (cylindrical): arm length",
-    "l1": "robot b (SCARA): length of the first arm",
-    "l2": "robot b (SCARA): length of the second arm up to the arm tip (the tip is 0.2 m beyond)",
-    "mw": "mass of the work carried at the hand",
-    "KH1": "hand spring constant along the hand",
-    "KH2": "hand spring constant across the hand",
-    "Fn": "commanded normal contact force",
-    "seterror": "setting error: workpiece displacement in +X that the controller does not "
-                "know (the menu shows it in mm)",
-    "line.x0": "line: start point X", "line.y0": "line: start point Y",
-    "line.xf": "line: end point X", "line.yf": "line: end point Y",
-    "line.tf": "line: travel time",
-    "circle.Ox": "circle: centre X", "circle.Oy": "circle: centre Y",
-    "circle.rr": "circle: radius (run once counter-clockwise from its right end)",
-    "circle.tf": "circle: time for one revolution",
-    "sine.x0": "sine: start point X", "sine.y0": "sine: start point Y (the wave's centre line)",
-    "sine.L": "sine: wavelength (one wavelength is run in +X)", "sine.A": "sine: amplitude",
-    "sine.tf": "sine: travel time",
-}
-
-
-def _describe(name):
-    """The English meaning of a setting of the settings table."""
-    if name in _DESCRIPTIONS:
-        return _DESCRIPTIONS[name]
-    if name.startswith("gainspec"):
-        method, target = name[len("gainspec"):].split(".")
-        loop = int(target[-1])
-        what = _LOOPS[method][loop - 1]
-        if target.startswith("omega"):
-            return (f"method {method}, loop {loop} ({what}): natural angular frequency "
-                    f"(the menu and the report show fn{loop} = omega{loop} / 2 pi in Hz)")
-        return (f"method {method}, loop {loop} ({what}): further inverse time constant "
-                f"alpha{loop}, 0 = PD control")
-    quantity, motor, robot = name[:-3], name[-3], name[-1]
-    meaning = {"PW": "motor power", "u": "reduction ratio", "eta": "forward efficiency"}
-    return f"{_ROBOT[robot]}: {meaning[quantity]} of motor {motor}'s drive"
-
-
 def settings_table():
     """Every enterable setting as a list of SettingInfo (name, unit as stored, limit, default,
     description), in the order of the settings table the menu and the data file reader check
     against. pandas.DataFrame(settings_table()) makes it a table."""
     defaults = Simulator().settings()
-    return [SettingInfo(name, unit, limit, defaults[name], _describe(name))
-            for name, unit, limit in _settingfields()]
+    return [SettingInfo(name, unit, limit, defaults[name], description)
+            for name, unit, limit, description in _settingfields()]
 
 
 def _pandas():

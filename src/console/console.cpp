@@ -196,6 +196,9 @@ std::size_t numberat(const char* text, double& v) {
   char* end = nullptr;
   const double x = std::strtod(text, &end);
   if (end == text) return 0;
+  // Decimal numbers only: strtod's hexadecimal form ("0x10") is not one.
+  for (const char* c = text; c < end; ++c)
+    if (*c == 'x' || *c == 'X') return 0;
   v = x;
   return static_cast<std::size_t>(end - text);
 }

@@ -127,4 +127,70 @@ std::string refusal(const SettingField& f, double v) {
          limitwords(f.limit) + " [" + f.unit + "]";
 }
 
+namespace {
+
+// The meanings of the settings that are not one of a family.
+const std::vector<std::pair<std::string, std::string>> MEANINGS = {
+    {"l", "robot a (cylindrical): arm length"},
+    {"l1", "robot b (SCARA): length of the first arm"},
+    {"l2", "robot b (SCARA): length of the second arm up to the arm tip (the tip is 0.2 m beyond)"},
+    {"mw", "mass of the work carried at the hand"},
+    {"KH1", "hand spring constant along the hand"},
+    {"KH2", "hand spring constant across the hand"},
+    {"Fn", "commanded normal contact force"},
+    {"seterror",
+     "setting error: workpiece displacement in +X that the controller does not know (the menu "
+     "shows it in mm)"},
+    {"line.x0", "line: start point X"},
+    {"line.y0", "line: start point Y"},
+    {"line.xf", "line: end point X"},
+    {"line.yf", "line: end point Y"},
+    {"line.tf", "line: travel time"},
+    {"circle.Ox", "circle: centre X"},
+    {"circle.Oy", "circle: centre Y"},
+    {"circle.rr", "circle: radius (run once counter-clockwise from its right end)"},
+    {"circle.tf", "circle: time for one revolution"},
+    {"sine.x0", "sine: start point X"},
+    {"sine.y0", "sine: start point Y (the wave's centre line)"},
+    {"sine.L", "sine: wavelength (one wavelength is run in +X)"},
+    {"sine.A", "sine: amplitude"},
+    {"sine.tf", "sine: travel time"},
+};
+
+// What the two loops of each method control.
+std::string loopof(char method, int loop) {
+  switch (method) {
+    case '1': return loop == 1 ? "joint positions" : "hand deflections of both motors";
+    case '4': return loop == 1 ? "motor 1 position" : "motor 2 (pressing) hand deflection";
+    default: return loop == 1 ? "position along the path" : "normal contact force";
+  }
+}
+
+}  // namespace
+
+std::string description(const SettingField& f) {
+  const std::string name = f.name;
+  for (const auto& [n, meaning] : MEANINGS)
+    if (n == name) return meaning;
+  if (name.rfind("gainspec", 0) == 0) {
+    // gainspecM.omegaL / gainspecM.alphaL
+    const char method = name[8];
+    const char loop = name.back();
+    const std::string head = std::string("method ") + method + ", loop " + loop + " (" +
+                             loopof(method, loop - '0') + "): ";
+    if (name.find(".omega") != std::string::npos)
+      return head + "natural angular frequency (the menu and the report show fn" + loop +
+             " = omega" + loop + " / 2 pi in Hz)";
+    return head + "further inverse time constant alpha" + loop + ", 0 = PD control";
+  }
+  // PW1_a, u2_b, eta1_a: a drive's power, ratio or efficiency.
+  const std::string quantity = name.substr(0, name.size() - 3);
+  const char motor = name[name.size() - 3], robot = name.back();
+  const std::string meaning = quantity == "PW" ? "motor power"
+                              : quantity == "u" ? "reduction ratio"
+                                                : "forward efficiency";
+  return std::string(robot == 'a' ? "robot a (cylindrical)" : "robot b (SCARA)") + ": " + meaning +
+         " of motor " + motor + "'s drive";
+}
+
 }  // namespace hs

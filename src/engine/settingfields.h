@@ -34,6 +34,9 @@ const SettingField* settingfield(const std::string& name);
 // The limit of a field name that is in the table.
 Limit limitof(const char* name);
 
+// What the setting means, in English ("hand spring constant along the hand").
+std::string description(const SettingField& f);
+
 // Whether v satisfies the limit.
 bool within(Limit limit, double v);
 // The limit in words, as messages name it ("0 より大きい有限の数値").

@@ -165,10 +165,11 @@ std::string shortest(double v) {
 std::string settingscsv(hs::App& app, hs::Console& con) {
   hs::installconstants(app);
   hs::setdefaults(app, con);
-  std::string out = "name,unit,limit,default\n";
+  // The descriptions hold commas: quoted as CSV quotes a field.
+  std::string out = "name,unit,limit,default,description\n";
   for (const hs::SettingField& f : hs::settingfields())
-    out += hs::fmt("%s,%s,%s,%s\n", f.name, f.unit, hs::limitwords(f.limit),
-                   shortest(f.field(app.set)).c_str());
+    out += hs::fmt("%s,%s,%s,%s,\"%s\"\n", f.name, f.unit, hs::limitwords(f.limit),
+                   shortest(f.field(app.set)).c_str(), hs::description(f).c_str());
   return out;
 }
 
