@@ -93,6 +93,7 @@ check2 "--csv --png" --robot b --contour S --compare --csv --png
 check2 "--png ''" "${sel[@]}" --png ""
 check2 "--csv ''" "${sel[@]}" --csv ""
 check2 "--pdf and --gif" "${sel[@]}" --pdf same --gif same
+check2 "--pdf and --gif, one through ./" "${sel[@]}" --pdf ./same --gif same
 check2 "--set KH1= 500" "${sel[@]}" --set "KH1= 500"
 check2 "--set KH1=500 " "${sel[@]}" --set "KH1=500 "
 check2 "--set KH1=0x10" "${sel[@]}" --set "KH1=0x10"
@@ -157,6 +158,8 @@ if mknod "$ft/null" c 1 3 2>/dev/null && mknod "$ft/full" c 1 7 2>/dev/null; the
   [ "$status" = 1 ] && grep -q "full: No space left on device" "$work/err.txt" ||
     fail "full device: status $status, $(cat "$work/err.txt")"
   [ -c "$ft/full" ] || fail "full device: replaced by a regular file"
+else
+  echo "skip: no device nodes can be made here (mknod refused)"
 fi
 [ -z "$(find "$ft" -name '.hybridsim-*')" ] || fail "temporary files left: $(ls -A "$ft")"
 
@@ -164,6 +167,12 @@ fi
 # with a diagnostic and status 3, never 0.
 status=$(run "${sel[@]}" --set PW1_b=4.9e-324 --metrics)
 [ "$status" = 3 ] && grep -q 'not finite: t1peak' "$work/err.txt" || fail "nan figure: status $status"
+# Also when only a picture is written, and the comparison marks every row failed.
+status=$(run "${sel[@]}" --set PW1_b=4.9e-324 --png "$work/nan.png")
+[ "$status" = 3 ] && grep -q 'figures of merit are not finite numbers (t1peak)' "$work/err.txt" ||
+  fail "nan figure, picture only: status $status"
+status=$(run --robot b --contour S --compare --set PW1_b=4.9e-324)
+[ "$status" = 3 ] && [ "$(grep -c ',1$' "$work/out.txt")" = 4 ] || fail "nan figures: comparison rows not failed"
 
 # A full standard output is a failed write, not a clean run.
 if [ -w /dev/full ]; then

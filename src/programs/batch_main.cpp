@@ -188,13 +188,27 @@ CLI::Validator filename(bool dash) {
       "");
 }
 
-// True when two output names are one file: the same name, or an existing
-// file reached by both.
-bool samefile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
+// The same file or folder behind two names that exist.
+bool sameinode(const std::string& a, const std::string& b) {
   struct stat sa, sb;
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
+}
+
+// A name's folder ("." for a bare name) and its last part.
+std::pair<std::string, std::string> splitname(const std::string& name) {
+  const std::size_t slash = name.find_last_of('/');
+  if (slash == std::string::npos) return {".", name};
+  return {slash == 0 ? "/" : name.substr(0, slash), name.substr(slash + 1)};
+}
+
+// True when two output names are one file: the same name, an existing file
+// reached by both, or one name in one folder (./y and y, before y exists).
+bool samefile(const std::string& a, const std::string& b) {
+  if (a == b || sameinode(a, b)) return true;
+  const auto [da, na] = splitname(a);
+  const auto [db, nb] = splitname(b);
+  return !na.empty() && na == nb && sameinode(da, db);
 }
 
 // Everything the command line asks.

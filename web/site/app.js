@@ -5,7 +5,7 @@
 // follows every change, so it can be sent as a link to that picture.
 import { load } from './hybridsim.js';
 import { paint } from './webcanvas.js';
-import { TEXTS, MEANINGS, FIGUREUNITS } from './texts.js';
+import { TEXTS, FIGUREUNITS } from './texts.js';
 
 const $ = (id) => document.getElementById(id);
 const sim = await load(window.createHybridsim);
@@ -86,7 +86,7 @@ function buildform() {
     row.querySelector('label').htmlFor = f.name;
     row.querySelector('label').textContent = f.name;
     row.cells[2].textContent = f.unit;
-    row.cells[4].textContent = MEANINGS[f.name] || '';
+    row.cells[4].textContent = f.description;
     input.value = state.values[f.name] ?? defaults[f.name];
     input.addEventListener('change', () => enter(input));
     input.addEventListener('keydown', (e) => { if (e.key === 'Enter') { e.preventDefault(); enter(input); runcase(); } });

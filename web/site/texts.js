@@ -34,30 +34,5 @@ export const TEXTS = {
   },
 };
 
-// What each setting means (English), by its name in the settings table.
-const GAIN = (m, k) => `method ${m}: ${k === 'omega' ? 'natural angular frequency' : 'inverse of the further time constant α (0: PD control)'}`;
-export const MEANINGS = {
-  l: 'robot a: arm length', PW1_a: 'robot a: power of motor 1 (rotary joint)',
-  PW2_a: 'robot a: power of motor 2 (prismatic joint)', u1_a: 'robot a: reduction ratio of reducer 1',
-  u2_a: 'robot a: reduction ratio of reducer 2', eta1_a: 'robot a: forward efficiency of reducer 1',
-  eta2_a: 'robot a: forward efficiency of reducer 2', l1: 'robot b: length of the first arm',
-  l2: 'robot b: length of the second arm up to the arm tip', PW1_b: 'robot b: power of motor 1',
-  PW2_b: 'robot b: power of motor 2', u1_b: 'robot b: reduction ratio of reducer 1',
-  u2_b: 'robot b: reduction ratio of reducer 2', eta1_b: 'robot b: forward efficiency of reducer 1',
-  eta2_b: 'robot b: forward efficiency of reducer 2', mw: 'mass of the work carried at the hand',
-  KH1: 'hand spring constant along the hand', KH2: 'hand spring constant across the hand',
-  Fn: 'commanded normal contact force', seterror: 'workpiece setting error (its shift in +X)',
-  'line.x0': 'line: start point X', 'line.y0': 'line: start point Y', 'line.xf': 'line: end point X',
-  'line.yf': 'line: end point Y', 'line.tf': 'line: travel time', 'circle.Ox': 'circle: centre X',
-  'circle.Oy': 'circle: centre Y', 'circle.rr': 'circle: radius', 'circle.tf': 'circle: time of one revolution',
-  'sine.x0': 'sine: start point X', 'sine.y0': 'sine: start point Y', 'sine.L': 'sine: wavelength',
-  'sine.A': 'sine: amplitude', 'sine.tf': 'sine: travel time',
-};
-for (const m of '1346')
-  for (const n of '12') {
-    MEANINGS[`gainspec${m}.omega${n}`] = `${GAIN(m, 'omega')} of control loop ${n}`;
-    MEANINGS[`gainspec${m}.alpha${n}`] = `${GAIN(m, 'alpha')} of control loop ${n}`;
-  }
-
 // Units of the figures of merit.
 export const FIGUREUNITS = { frms: 'N', fmax: 'N', erms: 'm', emax: 'm', pend: 'm', pmax: 'm', t1peak: '–', t2peak: '–', tsat: '%' };

@@ -235,6 +235,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
     out += std::string(first ? "" : ",") + "{\"name\":" + jsonstring(f.name) +
            ",\"unit\":" + jsonstring(f.unit) + ",\"limit\":" + jsonstring(hs::limitwords(f.limit)) +
            ",\"limitja\":" + jsonstring(hs::limittext(f.limit)) +
+           ",\"description\":" + jsonstring(hs::description(f)) +
            ",\"value\":" + jsonnumber(f.field(app->set)) + "}";
     first = false;
   }
