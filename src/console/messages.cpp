@@ -1,6 +1,8 @@
 // The message catalog: the Japanese texts of the program looked up in the
 // catalog of the message language, found next to the program (a build
-// folder's locale/) or under the install prefix.
+// folder's locale/) or under the install prefix. The WebAssembly build has
+// no files to find a catalog in (the page has its own texts): there the
+// texts are the program's own, and nothing looks for the program's folder.
 #include <dlfcn.h>
 #include <libintl.h>
 #include <locale.h>
@@ -22,11 +24,14 @@ namespace hs {
 
 namespace {
 
-constexpr const char DOMAIN[] = "hybridsim";
-
 // The language a thread has chosen.
 enum Choice { Locale = 0, Japanese = 1, English = 2 };
 thread_local int t_choice = Locale;
+
+bool isenglish(const char* name) { return std::strncmp(name, "en", 2) == 0; }
+
+#ifndef __EMSCRIPTEN__
+constexpr const char DOMAIN[] = "hybridsim";
 
 bool isfile(const std::string& path) {
   struct stat st;
@@ -80,8 +85,7 @@ locale_t englishlocale() {
   }();
   return english;
 }
-
-bool isenglish(const char* name) { return std::strncmp(name, "en", 2) == 0; }
+#endif
 
 }  // namespace
 
@@ -93,6 +97,9 @@ const char* tr(const char* text) {
   const char* p = text;
   while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
   if (*p == '\0') return text;
+#ifdef __EMSCRIPTEN__
+  return text;
+#else
   bindcatalog();
   if (t_choice == Locale) return dgettext(DOMAIN, text);
   const locale_t english = englishlocale();
@@ -101,6 +108,7 @@ const char* tr(const char* text) {
   const char* shown = dgettext(DOMAIN, text);
   uselocale(before);
   return shown;
+#endif
 }
 
 std::string tr(const std::string& text) { return tr(text.c_str()); }
