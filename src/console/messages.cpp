@@ -128,6 +128,13 @@ std::string localelanguage() {
   }
   if (locale == nullptr || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0)
     return "ja";
+#ifndef __EMSCRIPTEN__
+  // A locale that is not installed is the C locale to gettext, which then
+  // reads no LANGUAGE either: the programs print the Japanese texts.
+  const locale_t named = newlocale(LC_MESSAGES_MASK, locale, static_cast<locale_t>(0));
+  if (named == static_cast<locale_t>(0)) return "ja";
+  freelocale(named);
+#endif
   // LANGUAGE lists languages in order of preference and, when set, is all
   // that counts; the first with a catalog wins (Japanese has none: it is
   // the text itself).

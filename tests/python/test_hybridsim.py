@@ -123,6 +123,10 @@ def test_report_and_messages_in_english_or_japanese():
     code = "import hybridsim; print(hybridsim.Simulator().report()[:19])"
     env = dict(os.environ, LC_ALL="C.UTF-8", LANGUAGE="en")
     assert subprocess.run([sys.executable, "-c", code], env=env, capture_output=True).stdout == b"\n\nSettings in force\n"
+    # A locale that is not installed is the C locale: Japanese, whatever LANGUAGE says.
+    env["LC_ALL"] = "xx_XX.UTF-8"
+    out = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True).stdout
+    assert out.startswith(b"\n\n") and not out.startswith(b"\n\nSettings")
 
 
 def test_nothing_is_printed(capfd):
