@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "console/app.h"
+#include "enginecase.h"
 
 namespace hs {
 namespace testutil {
@@ -21,50 +22,7 @@ namespace testutil {
 // setting error, every method's servo targets and every contour, with the
 // selections at robot b, method 6, sine. Path ends as the derivation would
 // leave them for the sine.
-inline std::unique_ptr<App> defaultapp() {
-  auto app = std::make_unique<App>();
-  SimSettings& s = app->set;
-  installrunconstants(s);
-  s.l = 0.7;
-  s.PW1_a = s.PW2_a = 200;
-  s.u1_a = s.u2_a = 100;
-  s.eta1_a = s.eta2_a = 0.6;
-  s.l1 = 0.5;
-  s.l2 = 0.3;
-  s.PW1_b = s.PW2_b = 200;
-  s.u1_b = s.u2_b = 100;
-  s.eta1_b = s.eta2_b = 0.6;
-  s.mw = 1.0;
-  s.KH1 = s.KH2 = 500;
-  s.gainspec1 = {PI2 * 5, 0, PI2 * 10, 5};
-  s.gainspec3 = {PI2 * 5, 0, PI2 * 20, 2};
-  s.gainspec4 = {PI2 * 10, 0, PI2 * 30, 5};
-  s.gainspec6 = {PI2 * 5, 0, PI2 * 20, 2};
-  s.Fn = 10.0;
-  s.seterror = 0.005;
-  s.line = {0.3, 0.0, 0.3, 0.3, 4.0};
-  s.circle = {0.4, 0.0, 0.25, 6.0};
-  s.sine.x0 = 0.2;
-  s.sine.y0 = 0.3;
-  s.sine.L = 0.8 - 0.2;
-  s.sine.A = 0.2;
-  s.sine.tf = 4.0;
-  s.sine.xf = 0.8;
-  s.sine.yf = 0.3;
-  s.type = 'b';
-  s.hybrid = '6';
-  s.curve = 'S';
-  app->gains.omega1 = s.gainspec6.omega1;
-  app->gains.alpha1 = s.gainspec6.alpha1;
-  app->gains.omega2 = s.gainspec6.omega2;
-  app->gains.alpha2 = s.gainspec6.alpha2;
-  app->path.tf = 4.0;
-  app->path.x0 = 0.2;
-  app->path.y0 = 0.3;
-  app->path.xf = 0.8;
-  app->path.yf = 0.3;
-  return app;
-}
+inline std::unique_ptr<App> defaultapp() { return selectedcase('b', '6', 'S'); }
 
 inline bool samespec(const GainSpec& a, const GainSpec& b) {
   return a.omega1 == b.omega1 && a.alpha1 == b.alpha1 && a.omega2 == b.omega2 && a.alpha2 == b.alpha2;

@@ -11,14 +11,11 @@
 
 namespace hs {
 
-// The defaults with the case's selections made, before the derivation that
+// The engine's default case as the console holds it (derived once, no run),
+// with the case's selections made: the state before the derivation that
 // follows the start dialogue.
 inline std::unique_ptr<App> selectedcase(char type, char method, char contour) {
-  auto app = std::make_unique<App>();
-  ScriptConsole con("");
-  installconstants(*app);
-  setdefaults(*app, con);
-  derive(*app, con);
+  auto app = std::make_unique<App>(appof(derive(hs::defaultcase())));
   app->set.type = type;
   app->set.hybrid = method;
   app->set.curve = contour;
