@@ -420,6 +420,8 @@ class Simulator {
       set.hybrid = r.method;
       py::dict row = figuresdict(r.fig);
       row["ok"] = diagnosticsof(set, r.rep).ok;
+      row["unreachable"] = r.rep.unreachable();
+      row["diverged"] = r.rep.diverged();
       d[py::str(std::string(1, r.method))] = row;
     }
     return d;
@@ -679,7 +681,7 @@ PYBIND11_MODULE(_core, m) {
            "language of Run.messages, as for report().")
       .def("compare", &Simulator::compare,
            "The four control methods on this case (dict '1', '3', '4', '6' -> figures of\n"
-           "merit dict with 'ok' added: False when that run means nothing, as Run.ok).\n"
+           "merit dict with 'ok', 'unreachable' and 'diverged' added, as Run has them).\n"
            "Each row is the first run that a Simulator started with that method and the\n"
            "same settings would make; the Simulator itself is not changed. The four\n"
            "runs go on threads of their own, without the GIL.")

@@ -9,8 +9,10 @@ import math
 import os
 import pickle
 import re
+import stat
 import subprocess
 import sys
+import threading
 
 import matplotlib
 import numpy as np
@@ -198,7 +200,7 @@ def test_compare_rows_are_the_first_runs_of_each_method():
     for method, figures in rows.items():
         other = hybridsim.Simulator(robot="b", method=method, contour="C")
         other["KH2"] = 800.0
-        assert figures == {**other.run().metrics, "ok": True}
+        assert figures == {**other.run().metrics, "ok": True, "unreachable": False, "diverged": False}
     assert sim.method == "3"
 
 
@@ -209,7 +211,7 @@ def test_diverged_runs_say_so_and_raise_nothing():
     assert not run.ok and run.diverged
     errors = [(d.severity, d.code, d.time) for d in run.diagnostics if d.severity == "error"]
     assert errors == [("error", "diverged", 0.0)]
-    assert not any(row["ok"] for row in sim.compare().values())
+    assert not any(row["ok"] or not row["diverged"] for row in sim.compare().values())
     assert hybridsim.figures_frame([run, hybridsim.Simulator().run()])["ok"].tolist() == [False, True]
     assert pickle.loads(pickle.dumps(run.diagnostics[0])).values == {"laststep": 200.0}
     # A sweep refuses a bad value before it runs anything; its rows carry ok.
@@ -246,6 +248,19 @@ def test_pictures(tmp_path):
     for call in (run.save_png, hybridsim.Simulator.from_file, run.to_csv):
         with pytest.raises(ValueError, match="null byte"):
             call(str(tmp_path / "a\0b"))
+    # A symbolic link keeps being one and its target gets the file; a FIFO
+    # is written through, not replaced.
+    (tmp_path / "target.csv").write_bytes(b"")
+    (tmp_path / "link.csv").symlink_to("target.csv")
+    run.to_csv(tmp_path / "link.csv")
+    assert (tmp_path / "link.csv").is_symlink() and (tmp_path / "target.csv").read_bytes() == run.csv()
+    os.mkfifo(tmp_path / "fifo")
+    got = []
+    reader = threading.Thread(target=lambda: got.append((tmp_path / "fifo").read_bytes()))
+    reader.start()
+    run.save_png(tmp_path / "fifo")
+    reader.join()
+    assert stat.S_ISFIFO(os.lstat(tmp_path / "fifo").st_mode) and got[0].startswith(b"\x89PNG")
     assert not (tmp_path / "a").exists()
 
 
