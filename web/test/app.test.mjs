@@ -1,7 +1,9 @@
 // The page in Debian's chromium (headless, through puppeteer-core), served
 // from 127.0.0.1 as a user opens it: a link opens its case at its step,
 // playback advances, a refused entry is shown at its field, the CSV
-// downloaded is the pinned one, and the picture matches the native PNG.
+// downloaded is the pinned one, the picture matches the native PNG, a case
+// picked with the selects runs, the window's keys step and zoom, and a dense
+// screen gets a canvas of its own pixel density.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn, execFileSync } from 'node:child_process';
@@ -133,4 +135,32 @@ test('a data file opened, its case saved, and the page in Japanese', { skip: mis
   await page.click('#lang');
   assert.equal(await text('#run'), '実行');
   assert.match(await page.evaluate(() => location.hash), /&lang=ja$/);
+});
+
+test('a case picked and run, the window keys, a sharp picture on a dense screen', { skip: missing || false }, async () => {
+  await open('robot=b&method=6&contour=S');
+  await page.select('#robot', 'a');
+  await page.select('#method', '4');
+  await page.select('#contour', 'L');
+  await page.click('#run');
+  await page.waitForFunction(() => /robot=a&method=4&contour=L/.test(location.hash));
+  assert.equal(await text('#stepline'), 't = 0.00 s  (0/200)');
+  const picture = () => page.$eval('#picture', (c) => c.toDataURL());
+  const first = await picture();
+  const steps = [['End', '200/200'], ['s', '200/200'], ['Home', '0/200'], ['s', '1/200'], ['ArrowRight', '2/200'], ['0', '0/200']];
+  for (const [key, shown] of steps) {
+    await page.keyboard.press(key);
+    assert.ok((await text('#stepline')).endsWith(`(${shown})`), `${key}: ${await text('#stepline')}`);
+  }
+  await page.keyboard.press('w');
+  assert.notEqual(await picture(), first, 'w zooms');
+  await page.keyboard.press('W');
+  assert.equal(await picture(), first, 'W zooms back');
+  // On a screen of twice the pixel density the canvas holds twice as many
+  // pixels in each direction as it takes on the page.
+  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 2 });
+  await open('robot=a&method=4&contour=L&frame=50');
+  const [width, shown] = await page.$eval('#picture', (c) => [c.width, c.clientWidth]);
+  await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
+  assert.equal(width, 2 * Math.round(shown));
 });
