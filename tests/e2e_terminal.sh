@@ -237,8 +237,8 @@ else
 fi
 
 # ---- the whole session in English ----
-# Under an English locale the start dialogue, every group of a menu pass,
-# the path ends out of reach with their key waits, the settings report, the
+# Under an English locale the start dialogue, every group of a menu pass
+# (with two refused entries), the path ends out of reach with their key waits, the settings report, the
 # figures of merit, the comparison and the key help show no Japanese
 # character; the keys are the same.
 # Answers every key wait with a blank until the menu's rerun has ended.
@@ -266,7 +266,9 @@ awaitkey && printf 'n' >&4
 for k in b 1 L; do awaitkey && printf '%s' "$k" >&4; done
 if awaitwindow; then
   xdotool key k
-  awaitkey && printf 'y' >&4 && awaitline && printf '600 600\n' >&4
+  # Two refused entries first: text that is no number, then a zero spring.
+  awaitkey && printf 'y' >&4 && awaitline && printf 'x 600\n' >&4 && awaitline && printf '0 600\n' >&4
+  awaitline && printf '600 600\n' >&4
   awaitkey && printf 'y' >&4 && awaitkey && printf '3' >&4
   awaitkey && printf 'y' >&4 && awaitline && printf '5 0\n' >&4 && awaitline && printf '20 2\n' >&4
   awaitkey && printf 'y' >&4 && awaitkey && printf 'L' >&4
@@ -290,7 +292,8 @@ if [ "$english" -eq 1 ]; then
   for want in 'Robot control simulation' 'Choose the contour curve' 'change the hand spring constants?' \
       'old hybrid1 -> new' 'No inverse kinematics solution' 'Press a key to continue.' \
       'hand spring constants   (KH1, KH2) = (600.00 600.00)[N/m]' 'Fn = 12.000[N]' \
-      'out of the hand' 'Figures of merit' 'Comparison of the control methods' 'Other keys of the graphics window'; do
+      'out of the hand' 'Figures of merit' 'Comparison of the control methods' 'Other keys of the graphics window' \
+      '!! Not readable as a number.' '!! The spring constants KH1, KH2 must be positive'; do
     grep -qF -- "$want" "$TMP/out" || fail "English: no \"$want\""
   done
   if LC_ALL=C.UTF-8 grep -qP '[\x{3000}-\x{30ff}\x{4e00}-\x{9fff}\x{ff00}-\x{ffef}]' "$TMP/out"; then
