@@ -626,53 +626,35 @@ double preimage(double guess, double held, Read read) {
 
 double hzof(double omega) { return preimage(omega / PI2, omega, omegaofhz); }
 
+// A number as the file gives it, from the value the settings hold.
+double writtenof(Rule rule, double held, const SimSettings& s) {
+  if (rule == Rule::Reach)
+    return preimage(held + s.wp, held, [&s](double r) { return l2ofreach(r, s.wp); });
+  if (rule == Rule::Hz) return hzof(held);
+  return held;
+}
+
 }  // namespace
 
-// One entry (or group of entries) a line, in the reader's order.
+// One entry a line (the two motor powers share one), in the reader's order,
+// each number from the field the reader stores it in (the servo targets are
+// the method's own), then what the run on screen took over from the session,
+// for the same run.
 std::string casetext(const App& app) {
-  const SimSettings& s = app.set;
-  std::string t = fmt("%c\n", s.type);
-  if (s.type == 'a') {
-    t += num(s.l) + "\n";
-  } else {
-    const double reach = preimage(s.l2 + s.wp, s.l2, [&s](double r) { return l2ofreach(r, s.wp); });
-    t += num(s.l1) + " " + num(reach) + "\n";
+  SimSettings s = app.set;  // the settings table reaches fields of a record it may change
+  std::string t;
+  for (const Entry& e : ENTRIES) {
+    if (!applies(e, s)) continue;
+    if (e.keys) t += s.*e.key;
+    for (std::size_t i = 0; i < e.numbers.size(); ++i) {
+      const Number& n = e.numbers[i];
+      t += (i ? " " : "") + num(writtenof(n.rule, fieldof(n, e, s).field(s), s));
+    }
+    t += e.end;
   }
-  t += num(s.mw) + "\n";
-  const RobotParams rp = robotparams(s);
-  t += num(rp.PW1) + " " + num(rp.PW2) + "\n";
-  t += num(rp.u1) + " " + num(rp.eta1) + "\n";
-  t += num(rp.u2) + " " + num(rp.eta2) + "\n";
-  t += num(s.KH1) + " " + num(s.KH2) + "\n";
-  // The servo targets the next derivation designs with: the method's own.
-  const ServoGains& g = app.gains;
-  GainSpec targets{g.omega1, g.alpha1, g.omega2, g.alpha2};
-  if (const GainSpec* servo = gainspecof(s, s.hybrid)) targets = *servo;
-  t += fmt("%c\n", s.hybrid);
-  t += num(hzof(targets.omega1)) + " " + num(targets.alpha1) + "\n";
-  t += num(hzof(targets.omega2)) + " " + num(targets.alpha2) + "\n";
-  t += fmt("%c\n", s.curve);
-  switch (s.curve) {
-    case 'L':
-      t += num(s.line.x0) + " " + num(s.line.y0) + " " + num(s.line.xf) + " " + num(s.line.yf) +
-           " " + num(s.line.tf) + "\n";
-      break;
-    case 'C':
-      t += num(s.circle.Ox) + " " + num(s.circle.Oy) + " " + num(s.circle.rr) + " " +
-           num(s.circle.tf) + "\n";
-      break;
-    default:  // 'S'
-      t += num(s.sine.x0) + " " + num(s.sine.y0) + " " + num(s.sine.L) + " " + num(s.sine.A) +
-           " " + num(s.sine.tf) + "\n";
-      break;
-  }
-  t += num(s.seterror) + "\n";
-  t += num(s.Fn) + "\n";
-  // What the run on screen took over from the session, for the same run.
   t += num(app.runcase().worklen) + " " + num(app.runcase().accwindow6) + "\n";
   return t;
 }
-
 
 void savedatafile(const App& app, Console& con) {
   con.print("\n\n現在のロボット諸元・軌道をデータファイルに保存");
