@@ -7,6 +7,9 @@
 // work with (a zero reduction ratio is divided by, a non-positive motion time
 // gives no trajectory, ...) is refused with one message naming the entry, and
 // the settings stay exactly as they were.
+//
+// One table of the file's entries drives reading, storing, the echo and
+// writing a case back.
 #include "console/datafile.h"
 
 #include <locale.h>
@@ -14,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <cctype>
 #include <charconv>
@@ -30,50 +34,85 @@ namespace hs {
 
 namespace {
 
-// The entries of a case, in file order, with the names the user sees in a
-// refusal message.
+// How a number in the file relates to the settings field that holds it.
+enum class Rule {
+  Plain,    // checked against the field's limit, held as read
+  Reach,    // SCARA joint 2 to contact point [m]: beyond wp, held as l2 = reach - wp
+  Hz,       // a natural frequency entered in Hz, held in rad/s
+  LineEnd,  // the line's yf [m]: (xf, yf) must then differ from the start (x0, y0)
+};
+
+// One number of an entry.
+struct Number {
+  const char* what;   // its name within the entry, as messages show it
+  const char* field;  // the settings field it is checked against and held in;
+                      // "%c" stands for the key of the entry's selection
+  Rule rule;
+  Number(const char* w, const char* f, Rule r = Rule::Plain) : what(w), field(f), rule(r) {}
+};
+
+// A case while it is read: copies of the settings, servo design inputs and
+// path it goes into (the session's own stay untouched until the whole file
+// is checked), and each entry's numbers as the file gives them.
+struct Staged {
+  SimSettings s;
+  ServoGains g;
+  ContourPath p;
+  std::array<std::array<double, 5>, 16> v{};  // [entry][number in the entry], file units
+};
+
+// The echo lines of a stored entry, and what else it derives once stored.
+using Echo = std::string (*)(const Staged& c);
+using Store = void (*)(Staged& c);
+
+// One entry of the file, or one form of an entry whose numbers depend on an
+// earlier selection (the arm on the robot, the contour data on the contour).
 struct Entry {
-  int no;
-  const char* name;
-};
-constexpr Entry ITEMTYPE{1, "ロボットタイプ"};
-constexpr Entry ITEMARMA{2, "アーム長"};
-constexpr Entry ITEMARMB{2, "第1アーム長と第2関節・接触子先端間距離"};
-constexpr Entry ITEMMASS{3, "ワーク質量"};
-constexpr Entry ITEMPOWER1{4, "モータ1のパワー"};
-constexpr Entry ITEMPOWER2{5, "モータ2のパワー"};
-constexpr Entry ITEMREDUCER1{6, "減速機1の減速比と順伝達効率"};
-constexpr Entry ITEMREDUCER2{7, "減速機2の減速比と順伝達効率"};
-constexpr Entry ITEMSPRINGS{8, "ハンドのばね定数"};
-constexpr Entry ITEMMETHOD{9, "hybrid制御方法"};
-constexpr Entry ITEMLOOP1{10, "第１制御系の固有振動数と第２時定数の逆数"};
-constexpr Entry ITEMLOOP2{11, "第２制御系の固有振動数と第２時定数の逆数"};
-constexpr Entry ITEMCURVE{12, "輪郭曲線"};
-constexpr Entry ITEMCONTOUR{13, "輪郭データ"};
-constexpr Entry ITEMERROR{14, "輪郭設置位置誤差"};
-constexpr Entry ITEMFORCE{15, "指令押し付け力"};
-
-// Everything one case holds, checked, before it is stored.
-struct FileCase {
-  char type = 0, hybrid = 0, curve = 0;
-  double len1 = 0, len2 = 0;  // a: l; b: l1 and joint 2 to contact point [m]
-  double mw = 0;
-  double PW1 = 0, PW2 = 0;
-  double u1 = 0, eta1 = 0, u2 = 0, eta2 = 0;
-  double KH1 = 0, KH2 = 0;
-  double fn1 = 0, alpha1 = 0, fn2 = 0, alpha2 = 0;  // [Hz], [1/s]
-  double c[5] = {0, 0, 0, 0, 0};                    // contour values in file order
-  double seterror = 0, Fn = 0;
-  // What a session left for its later runs, when the file carries it.
-  bool carried = false;
-  double worklen = 0;     // work block length [m]
-  double accwindow6 = 0;  // method 6's acceleration time [s]
+  int no = 0;
+  const char* name = nullptr;        // the entry in refusal messages
+  char SimSettings::*key = nullptr;  // the selection it sets, or the one its
+                                     // form and the "%c" of its fields follow
+  char when = 0;                     // the key this form is for; 0: any
+  const char* keys = nullptr;        // a selection: the keys allowed (first character counts)
+  const char* expected = nullptr;    // a selection: what a refusal asks for
+  std::vector<Number> numbers;       // the numbers, in file order
+  Echo echo = nullptr;               // its echo lines; none of its own when null
+  Store store = nullptr;             // what it derives besides its fields
+  const char* end = "\n";            // what follows it in a written file
 };
 
-// The two values the reader converts rather than stores as read (servo
-// targets through omegaofhz, and this one); the writer inverts exactly these.
+// Whether an entry's form is the one for the selections made so far.
+bool applies(const Entry& e, const SimSettings& s) { return !e.when || s.*e.key == e.when; }
+
+// A selection entry: one key word.
+Entry selection(int no, const char* name, char SimSettings::*key, const char* keys,
+                const char* expected, Echo echo) {
+  Entry e;
+  e.no = no;
+  e.name = name;
+  e.key = key;
+  e.keys = keys;
+  e.expected = expected;
+  e.echo = echo;
+  return e;
+}
+
+// A number entry; `key` and `when` pick its form or fill its field names.
+Entry numbers(int no, const char* name, std::vector<Number> n, Echo echo,
+              char SimSettings::*key = nullptr, char when = 0, Store store = nullptr) {
+  Entry e;
+  e.no = no;
+  e.name = name;
+  e.key = key;
+  e.when = when;
+  e.numbers = std::move(n);
+  e.echo = echo;
+  e.store = store;
+  return e;
+}
+
 // SCARA: the file gives joint 2 to contact point, the settings hold the
-// second arm up to the arm tip.
+// second arm up to the arm tip (Rule::Reach; the writer inverts it).
 double l2ofreach(double reach, double wp) { return reach - wp; }
 
 // Cuts a word for quoting in a message (a file of binary junk would
@@ -128,86 +167,250 @@ bool parsenumber(const std::string& w, double& v) {
   return true;
 }
 
+// ---- The echo of each entry as it is stored ----
+
+// (1-1) The robot.
+std::string echotype(const Staged& c) {
+  if (c.s.type == 'a') return fmt("\n(1-1) ロボットタイプ = %c : 円筒座標ロボット", c.s.type);
+  return fmt("\n(1-1) ロボットタイプ = %c : SCARAロボット", c.s.type);
+}
+
+// (1-2) Robot a's arm with contact tip [m].
+std::string echoarma(const Staged& c) {
+  return fmt("\n(1-2) アーム長(アーム＋接触子)=%5.3f[m] ", c.s.l);
+}
+
+// (1-2) Robot b's two arms and joint 2 to contact point [m].
+std::string echoarmb(const Staged& c) {
+  const SimSettings& s = c.s;
+  return fmt("\n(1-2) アーム長=(%5.3f, %5.3f)[m] J2－P間距離=%5.3f[m]", s.l1, s.l2, s.l2 + s.wp);
+}
+
+// (1-3) Work mass [kg].
+std::string echomass(const Staged& c) { return fmt("\n(1-3) ワーク質量=%5.3f[kg] ", c.s.mw); }
+
+// (1-4) Both motor powers [W], once the second is stored.
+std::string echopowers(const Staged& c) {
+  const RobotParams rp = robotparams(c.s);
+  return fmt("\n(1-4) モータパワー1,2=(%5.2f %5.2f)[Watt] ", rp.PW1, rp.PW2);
+}
+
+// (1-5) Reduction ratio and forward efficiency of reducer 1, then of reducer 2.
+std::string echoreducer1(const Staged& c) {
+  const RobotParams rp = robotparams(c.s);
+  return fmt("\n(1-5) 減速比と順伝達効率 u1=%5.2f η1=%5.2f", rp.u1, rp.eta1);
+}
+std::string echoreducer2(const Staged& c) {
+  const RobotParams rp = robotparams(c.s);
+  return fmt("\n                         u2=%5.2f η2=%5.2f", rp.u2, rp.eta2);
+}
+
+// (1-6) Hand springs [N/m].
+std::string echosprings(const Staged& c) {
+  return fmt("\n(1-6) ハンドのばね定数 KH1,KH2=(%6.2f %6.2f)", c.s.KH1, c.s.KH2);
+}
+
+// (2-1) The servo targets as entered [Hz], [1/s]; after the second loop the
+// method and the design inputs it now holds.
+std::string echoloop1(const Staged& c) {
+  return fmt("\n(2-1) 第１制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α1=%5.2f[1/s]",
+             c.v[10][0], c.v[10][1]);
+}
+std::string echoloop2(const Staged& c) {
+  const ServoGains& g = c.g;
+  return fmt("\n      第２制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α2=%5.2f[1/s]",
+             c.v[11][0], c.v[11][1]) +
+         fmt("\nHybrid%c", c.s.hybrid) +
+         fmt("\n固有振動数fn1=%5.2f[Hz], 第２時定数の逆数α1=%5.2f[1/s]", g.omega1 / PI2, g.alpha1) +
+         fmt("\n固有振動数fn2=%5.2f[Hz], 第２時定数の逆数α2=%5.2f[1/s]", g.omega2 / PI2, g.alpha2);
+}
+
+// (3-1) The kind of contour.
+std::string echocurve(const Staged& c) {
+  if (c.s.curve == 'L') return tr("\n(3-1) 直線軌道");
+  if (c.s.curve == 'C') return tr("\n(3-1) 円軌道");
+  return tr("\n(3-1) 正弦波軌道");
+}
+
+// (3-2) The contour's data [m], [s].
+std::string echoline(const Staged& c) {
+  const LineSpec& l = c.s.line;
+  return fmt("\n(3-2) 始点 P0=(%6.3f %6.3f)[m] 位置決め時間 tf=%5.2f[s]", l.x0, l.y0, l.tf) +
+         fmt("\n      終点 Pf=(%6.3f %6.3f)[m]", l.xf, l.yf);
+}
+std::string echocircle(const Staged& c) {
+  const CircleSpec& o = c.s.circle;
+  return fmt("\n(3-2) 円中心 O=(%6.3f %6.3f)[m] 半径 rr=%6.3f[m] 運動時間 tf=%5.2f[s]", o.Ox, o.Oy,
+             o.rr, o.tf);
+}
+std::string echosine(const Staged& c) {
+  const SineSpec& w = c.s.sine;
+  return fmt("\n(3-2) 始点 P0=(%6.3f %6.3f)[m] 運動時間 tf=%5.2f[s]", w.x0, w.y0, w.tf) +
+         fmt("\n      正弦波の波長 L=%6.3f[m]  振幅=%6.3f[m]", w.L, w.A);
+}
+
+// (3-3) Setting error, shown in mm; (4) commanded contact force [N].
+std::string echoerror(const Staged& c) {
+  return fmt("\n(3-3) 輪郭設置位置誤差 error=%6.3f[mm]", 1000 * c.s.seterror);
+}
+std::string echoforce(const Staged& c) {
+  return fmt("\n(4) 輪郭への指令押し付け力Fn=%6.3f[N]", c.s.Fn);
+}
+
+// ---- What an entry derives besides its own fields ----
+
+// The method's servo targets, just stored, are also the current design inputs.
+void storetargets(Staged& c) { storeservotargets(c.s, c.g, *gainspecof(c.s, c.s.hybrid)); }
+
+// The circle is run once from its right end, so it starts and ends there.
+void storecircle(Staged& c) {
+  c.p.x0 = c.p.xf = circlestart(c.s.circle)[0];
+  c.p.y0 = c.p.yf = circlestart(c.s.circle)[1];
+}
+
+// One wavelength in +X: the end lies level with the start.
+void storesine(Staged& c) {
+  c.p.x0 = c.s.sine.x0;
+  c.p.y0 = c.s.sine.y0;
+  setsineend(c.s.sine);
+  c.p.xf = c.s.sine.xf;
+  c.p.yf = c.s.sine.yf;
+}
+
+// ---- The entries of a case, in file order ----
+
+constexpr char SimSettings::*TYPE = &SimSettings::type;
+constexpr char SimSettings::*METHOD = &SimSettings::hybrid;
+constexpr char SimSettings::*CURVE = &SimSettings::curve;
+
+// An entry written on one line with the next.
+Entry sharesline(Entry e) {
+  e.end = " ";
+  return e;
+}
+
+const std::vector<Entry> ENTRIES = {
+    selection(1, "ロボットタイプ", TYPE, "ab", "a（円筒座標ロボット）または b（SCARAロボット）",
+              echotype),
+    numbers(2, "アーム長", {{"l", "l"}}, echoarma, TYPE, 'a'),
+    numbers(2, "第1アーム長と第2関節・接触子先端間距離",
+            {{"l1", "l1"}, {"J2－P間距離", "l2", Rule::Reach}}, echoarmb, TYPE, 'b'),
+    numbers(3, "ワーク質量", {{"mw", "mw"}}, echomass),
+    sharesline(numbers(4, "モータ1のパワー", {{"PW1", "PW1_%c"}}, nullptr, TYPE)),
+    numbers(5, "モータ2のパワー", {{"PW2", "PW2_%c"}}, echopowers, TYPE),
+    numbers(6, "減速機1の減速比と順伝達効率", {{"u1", "u1_%c"}, {"η1", "eta1_%c"}}, echoreducer1,
+            TYPE),
+    numbers(7, "減速機2の減速比と順伝達効率", {{"u2", "u2_%c"}, {"η2", "eta2_%c"}}, echoreducer2,
+            TYPE),
+    numbers(8, "ハンドのばね定数", {{"KH1", "KH1"}, {"KH2", "KH2"}}, echosprings),
+    selection(9, "hybrid制御方法", METHOD, "1346", "1, 3, 4, 6 のどれか", nullptr),
+    numbers(10, "第１制御系の固有振動数と第２時定数の逆数",
+            {{"fn1", "gainspec%c.omega1", Rule::Hz}, {"α1", "gainspec%c.alpha1"}}, echoloop1,
+            METHOD),
+    numbers(11, "第２制御系の固有振動数と第２時定数の逆数",
+            {{"fn2", "gainspec%c.omega2", Rule::Hz}, {"α2", "gainspec%c.alpha2"}}, echoloop2,
+            METHOD, 0, storetargets),
+    selection(12, "輪郭曲線", CURVE, "LCS", "L（直線），C（円），S（正弦波）のどれか", echocurve),
+    numbers(13, "輪郭データ",
+            {{"直線の始点 x0", "line.x0"},
+             {"直線の始点 y0", "line.y0"},
+             {"直線の終点 xf", "line.xf"},
+             {"直線の終点 yf", "line.yf", Rule::LineEnd},
+             {"位置決め時間 tf", "line.tf"}},
+            echoline, CURVE, 'L'),
+    numbers(13, "輪郭データ",
+            {{"円の中心 Ox", "circle.Ox"},
+             {"円の中心 Oy", "circle.Oy"},
+             {"半径 rr", "circle.rr"},
+             {"運動時間 tf", "circle.tf"}},
+            echocircle, CURVE, 'C', storecircle),
+    numbers(13, "輪郭データ",
+            {{"正弦波の始点 x0", "sine.x0"},
+             {"正弦波の始点 y0", "sine.y0"},
+             {"波長 L", "sine.L"},
+             {"振幅 A", "sine.A"},
+             {"運動時間 tf", "sine.tf"}},
+            echosine, CURVE, 'S', storesine),
+    numbers(14, "輪郭設置位置誤差", {{"error", "seterror"}}, echoerror),
+    numbers(15, "指令押し付け力", {{"Fn", "Fn"}}, echoforce),
+};
+
+// The settings field a number of entry e is held in, for the selections made.
+const SettingField& fieldof(const Number& n, const Entry& e, const SimSettings& s) {
+  std::string name = n.field;
+  const std::size_t at = name.find("%c");
+  if (at != std::string::npos) name.replace(at, 2, 1, s.*e.key);
+  const SettingField* f = settingfield(name);
+  if (!f) std::abort();  // a name missing from the settings table is a programming error
+  return *f;
+}
+
+// A number as the settings hold it, from the number the file gives.
+double heldof(Rule rule, double v, const SimSettings& s) {
+  if (rule == Rule::Reach) return l2ofreach(v, s.wp);
+  if (rule == Rule::Hz) return omegaofhz(v);
+  return v;
+}
+
+// The blank-separated words of a text. Some editors write a UTF-8 byte order
+// mark first: it is no word.
+std::vector<std::string> wordsof(const std::string& text) {
+  const char* blanks = " \t\r\n\v\f";
+  const std::size_t bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  std::vector<std::string> words;
+  std::size_t i = text.find_first_not_of(blanks, bom);
+  while (i != std::string::npos) {
+    std::size_t j = text.find_first_of(blanks, i);
+    words.push_back(text.substr(i, j == std::string::npos ? std::string::npos : j - i));
+    i = j == std::string::npos ? j : text.find_first_not_of(blanks, j);
+  }
+  return words;
+}
+
+// The name of a number within its entry, as messages put it.
+std::string inentry(const char* what) { return *what ? fmt("の %s ", tr(what)) : ""; }
+
+// The message for a word that does not fit, and for a missing one.
+std::string refusaltext(const Entry& e, const char* what, const std::string& found,
+                        const std::string& expected) {
+  return fmt("\nデータファイルの項目%d（%s）%sに %s があります．%sが必要です．", e.no, tr(e.name),
+             inentry(what).c_str(), quoted(found).c_str(), tr(expected).c_str());
+}
+std::string missingtext(const Entry& e, const char* what, const std::string& expected) {
+  return fmt("\nデータファイルの項目%d（%s）%sがありません（ファイルの終わり）．%sが必要です．",
+             e.no, tr(e.name), inentry(what).c_str(), tr(expected).c_str());
+}
+
 // Reads the words of a case one entry after the other and stops at the first
 // that is missing or does not fit, with the message for the user.
 class CaseReader {
  public:
-  CaseReader(const std::string& text, double wp) : wp_(wp) {
-    const char* blanks = " \t\r\n\v\f";
-    // Some editors write a UTF-8 byte order mark first: it is no word.
-    const std::size_t bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    std::size_t i = text.find_first_not_of(blanks, bom);
-    while (i != std::string::npos) {
-      std::size_t j = text.find_first_of(blanks, i);
-      words_.push_back(text.substr(i, j == std::string::npos ? std::string::npos : j - i));
-      i = j == std::string::npos ? j : text.find_first_not_of(blanks, j);
-    }
-  }
-
-  // A selection word: only its first character counts.
-  bool word(const Entry& e, const char* allowed, const char* expected, char& out) {
-    const std::string* w = next();
-    if (!w) return missing(e, "", expected);
-    // strchr also finds the terminating NUL: a word led by a NUL byte is no key.
-    if ((*w)[0] == '\0' || std::strchr(allowed, (*w)[0]) == nullptr)
-      return refuse(e, "", *w, expected);
-    out = (*w)[0];
-    return true;
-  }
-
-  // One number of an entry; `what` names it within the entry.
-  bool number(const Entry& e, const char* what, Limit limit, double& out) {
-    return take(e, what, tr(limittext(limit)), [&](double v) { return hs::within(limit, v); }, out);
-  }
-
-  // The SCARA robot's joint 2 to contact point distance: longer than the
-  // fixed arm tip to contact point distance wp.
-  bool beyondwp(const Entry& e, const char* what, double& out) {
-    return take(e, what,
-                fmt("アーム先端・接触子先端間距離 wp=%5.3f[m] より大きい有限の数値", wp_),
-                [&](double v) { return std::isfinite(v) && v > wp_; }, out);
-  }
+  CaseReader(const std::string& text, double wp) : words_(wordsof(text)), wp_(wp) {}
+  bool word(const Entry& e, char& out);
+  bool number(const Entry& e, const Number& n, Limit limit, double& out);
+  bool optional(Limit first, Limit second, double& a, double& b);
 
   // A refusal about values already read (a line whose start is its end).
   bool refuse(const Entry& e, const char* what, const std::string& found,
               const std::string& expected) {
-    error = fmt("\nデータファイルの項目%d（%s）%sに %s があります．%sが必要です．", e.no, tr(e.name),
-                within(what).c_str(), quoted(found).c_str(), tr(expected).c_str());
+    error = refusaltext(e, what, found, expected);
     return false;
-  }
-
-  // Two numbers after the last entry that fit `first` and `second`, taken
-  // together or not at all; other words there are no part of the case.
-  bool optional(Limit first, Limit second, double& a, double& b) {
-    if (next_ + 2 > words_.size()) return false;
-    double x = 0, y = 0;
-    if (!parsenumber(words_[next_], x) || !parsenumber(words_[next_ + 1], y) ||
-        !hs::within(first, x) || !hs::within(second, y))
-      return false;
-    next_ += 2;
-    a = x;
-    b = y;
-    return true;
   }
 
   std::string error;
 
  private:
-  static std::string within(const char* what) { return *what ? fmt("の %s ", tr(what)) : ""; }
-
   const std::string* next() { return next_ < words_.size() ? &words_[next_++] : nullptr; }
 
-  bool missing(const Entry& e, const char* what, const std::string& expected) {
-    error = fmt("\nデータファイルの項目%d（%s）%sがありません（ファイルの終わり）．%sが必要です．",
-                e.no, tr(e.name), within(what).c_str(), tr(expected).c_str());
-    return false;
-  }
-
+  // The next word as a number that fits, or the message why not.
   template <class Fits>
   bool take(const Entry& e, const char* what, const std::string& expected, Fits fits,
             double& out) {
     const std::string* w = next();
-    if (!w) return missing(e, what, expected);
+    if (!w) {
+      error = missingtext(e, what, expected);
+      return false;
+    }
     double v = 0;
     if (!parsenumber(*w, v) || !fits(v)) return refuse(e, what, *w, expected);
     out = v;
@@ -216,165 +419,87 @@ class CaseReader {
 
   std::vector<std::string> words_;
   std::size_t next_ = 0;
-  double wp_;
+  double wp_;  // arm tip to contact point [m]
 };
 
-// Reads and checks the entries in file order; false with r.error set at the
-// first entry that does not fit.
-bool readcase(CaseReader& r, FileCase& c) {
-  if (!r.word(ITEMTYPE, "ab", "a（円筒座標ロボット）または b（SCARAロボット）", c.type)) return false;
-  if (c.type == 'a') {
-    if (!r.number(ITEMARMA, "l", limitof("l"), c.len1)) return false;
-  } else {
-    if (!r.number(ITEMARMB, "l1", limitof("l1"), c.len1)) return false;
-    if (!r.beyondwp(ITEMARMB, "J2－P間距離", c.len2)) return false;
+// A selection word: only its first character counts.
+bool CaseReader::word(const Entry& e, char& out) {
+  const std::string* w = next();
+  if (!w) {
+    error = missingtext(e, "", e.expected);
+    return false;
   }
-  if (!r.number(ITEMMASS, "mw", limitof("mw"), c.mw)) return false;
-  if (!r.number(ITEMPOWER1, "PW1", limitof("PW1_a"), c.PW1)) return false;
-  if (!r.number(ITEMPOWER2, "PW2", limitof("PW2_a"), c.PW2)) return false;
-  if (!r.number(ITEMREDUCER1, "u1", limitof("u1_a"), c.u1)) return false;
-  if (!r.number(ITEMREDUCER1, "η1", limitof("eta1_a"), c.eta1)) return false;
-  if (!r.number(ITEMREDUCER2, "u2", limitof("u2_a"), c.u2)) return false;
-  if (!r.number(ITEMREDUCER2, "η2", limitof("eta2_a"), c.eta2)) return false;
-  if (!r.number(ITEMSPRINGS, "KH1", limitof("KH1"), c.KH1)) return false;
-  if (!r.number(ITEMSPRINGS, "KH2", limitof("KH2"), c.KH2)) return false;
-  if (!r.word(ITEMMETHOD, "1346", "1, 3, 4, 6 のどれか", c.hybrid)) return false;
-  if (!r.number(ITEMLOOP1, "fn1", limitof("gainspec1.omega1"), c.fn1)) return false;
-  if (!r.number(ITEMLOOP1, "α1", limitof("gainspec1.alpha1"), c.alpha1)) return false;
-  if (!r.number(ITEMLOOP2, "fn2", limitof("gainspec1.omega2"), c.fn2)) return false;
-  if (!r.number(ITEMLOOP2, "α2", limitof("gainspec1.alpha2"), c.alpha2)) return false;
-  if (!r.word(ITEMCURVE, "LCS", "L（直線），C（円），S（正弦波）のどれか", c.curve)) return false;
-  switch (c.curve) {
-    case 'L':
-      if (!r.number(ITEMCONTOUR, "直線の始点 x0", limitof("line.x0"), c.c[0])) return false;
-      if (!r.number(ITEMCONTOUR, "直線の始点 y0", limitof("line.y0"), c.c[1])) return false;
-      if (!r.number(ITEMCONTOUR, "直線の終点 xf", limitof("line.xf"), c.c[2])) return false;
-      if (!r.number(ITEMCONTOUR, "直線の終点 yf", limitof("line.yf"), c.c[3])) return false;
-      if (c.c[0] == c.c[2] && c.c[1] == c.c[3]) {
-        return r.refuse(ITEMCONTOUR, "直線の終点 (xf, yf)", fmt("%g %g", c.c[2], c.c[3]),
-                        "始点 (x0, y0) と異なる点");
-      }
-      if (!r.number(ITEMCONTOUR, "位置決め時間 tf", limitof("line.tf"), c.c[4])) return false;
-      break;
-    case 'C':
-      if (!r.number(ITEMCONTOUR, "円の中心 Ox", limitof("circle.Ox"), c.c[0])) return false;
-      if (!r.number(ITEMCONTOUR, "円の中心 Oy", limitof("circle.Oy"), c.c[1])) return false;
-      if (!r.number(ITEMCONTOUR, "半径 rr", limitof("circle.rr"), c.c[2])) return false;
-      if (!r.number(ITEMCONTOUR, "運動時間 tf", limitof("circle.tf"), c.c[3])) return false;
-      break;
-    default:  // 'S'
-      if (!r.number(ITEMCONTOUR, "正弦波の始点 x0", limitof("sine.x0"), c.c[0])) return false;
-      if (!r.number(ITEMCONTOUR, "正弦波の始点 y0", limitof("sine.y0"), c.c[1])) return false;
-      if (!r.number(ITEMCONTOUR, "波長 L", limitof("sine.L"), c.c[2])) return false;
-      if (!r.number(ITEMCONTOUR, "振幅 A", limitof("sine.A"), c.c[3])) return false;
-      if (!r.number(ITEMCONTOUR, "運動時間 tf", limitof("sine.tf"), c.c[4])) return false;
-      break;
-  }
-  if (!r.number(ITEMERROR, "error", limitof("seterror"), c.seterror)) return false;
-  if (!r.number(ITEMFORCE, "Fn", limitof("Fn"), c.Fn)) return false;
-  c.carried = r.optional(Limit::Positive, Limit::NonNegative, c.worklen, c.accwindow6);
-  return true;  // other words after the last entry are not part of the case
+  // strchr also finds the terminating NUL: a word led by a NUL byte is no key.
+  if ((*w)[0] == '\0' || std::strchr(e.keys, (*w)[0]) == nullptr)
+    return refuse(e, "", *w, e.expected);
+  out = (*w)[0];
+  return true;
 }
 
-// Stores a checked case and writes the echo of each group as it is stored.
-void storecase(const FileCase& c, App& app, std::string& echo) {
-  SimSettings& s = app.set;
-  ServoGains& g = app.gains;
-  ContourPath& p = app.path;
+// One number of an entry, checked against the limit of its field; the
+// SCARA robot's joint 2 to contact point must be longer than the fixed arm
+// tip to contact point distance wp.
+bool CaseReader::number(const Entry& e, const Number& n, Limit limit, double& out) {
+  if (n.rule == Rule::Reach)
+    return take(e, n.what, fmt("アーム先端・接触子先端間距離 wp=%5.3f[m] より大きい有限の数値", wp_),
+                [&](double v) { return std::isfinite(v) && v > wp_; }, out);
+  return take(e, n.what, tr(limittext(limit)), [&](double v) { return within(limit, v); }, out);
+}
 
-  s.type = c.type;
-  if (s.type == 'a') {
-    echo += fmt("\n(1-1) ロボットタイプ = %c : 円筒座標ロボット", s.type);
-    s.l = c.len1;
-    echo += fmt("\n(1-2) アーム長(アーム＋接触子)=%5.3f[m] ", s.l);
-  } else {
-    echo += fmt("\n(1-1) ロボットタイプ = %c : SCARAロボット", s.type);
-    s.l1 = c.len1;
-    s.l2 = l2ofreach(c.len2, s.wp);
-    echo += fmt("\n(1-2) アーム長=(%5.3f, %5.3f)[m] J2－P間距離=%5.3f[m]", s.l1, s.l2, s.l2 + s.wp);
+// Two numbers after the last entry that fit `first` and `second`, taken
+// together or not at all; other words there are no part of the case.
+bool CaseReader::optional(Limit first, Limit second, double& a, double& b) {
+  if (next_ + 2 > words_.size()) return false;
+  double x = 0, y = 0;
+  if (!parsenumber(words_[next_], x) || !parsenumber(words_[next_ + 1], y) ||
+      !within(first, x) || !within(second, y))
+    return false;
+  next_ += 2;
+  a = x;
+  b = y;
+  return true;
+}
+
+// Reads, checks and stores the numbers of one entry; the line's end point
+// is checked against its start as soon as both are read.
+bool readnumbers(CaseReader& r, const Entry& e, Staged& c) {
+  std::array<double, 5>& v = c.v[e.no];
+  for (std::size_t i = 0; i < e.numbers.size(); ++i) {
+    const Number& n = e.numbers[i];
+    const SettingField& f = fieldof(n, e, c.s);
+    if (!r.number(e, n, f.limit, v[i])) return false;
+    if (n.rule == Rule::LineEnd && v[i - 3] == v[i - 1] && v[i - 2] == v[i])
+      return r.refuse(e, "直線の終点 (xf, yf)", fmt("%g %g", v[i - 1], v[i]),
+                      "始点 (x0, y0) と異なる点");
+    f.field(c.s) = heldof(n.rule, v[i], c.s);
   }
-  s.mw = c.mw;
-  echo += fmt("\n(1-3) ワーク質量=%5.3f[kg] ", s.mw);
+  return true;
+}
 
-  const DriveData drive = drivedata(s, s.type);
-  double& PW1 = drive.PW1;
-  double& PW2 = drive.PW2;
-  double& u1 = drive.u1;
-  double& u2 = drive.u2;
-  double& eta1 = drive.eta1;
-  double& eta2 = drive.eta2;
-  PW1 = c.PW1;
-  PW2 = c.PW2;
-  echo += fmt("\n(1-4) モータパワー1,2=(%5.2f %5.2f)[Watt] ", PW1, PW2);
-  u1 = c.u1;
-  eta1 = c.eta1;
-  u2 = c.u2;
-  eta2 = c.eta2;
-  echo += fmt("\n(1-5) 減速比と順伝達効率 u1=%5.2f η1=%5.2f", u1, eta1);
-  echo += fmt("\n                         u2=%5.2f η2=%5.2f", u2, eta2);
-
-  s.KH1 = c.KH1;
-  s.KH2 = c.KH2;
-  echo += fmt("\n(1-6) ハンドのばね定数 KH1,KH2=(%6.2f %6.2f)", s.KH1, s.KH2);
-
-  // Servo targets: entered in Hz, held as angular frequencies, both as the
-  // current design inputs and as the method's own servo targets.
-  s.hybrid = c.hybrid;
-  echo += fmt("\n(2-1) 第１制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α1=%5.2f[1/s]", c.fn1,
-              c.alpha1);
-  echo += fmt("\n      第２制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α2=%5.2f[1/s]", c.fn2,
-              c.alpha2);
-  storeservotargets(s, g, servotargets(c.fn1, c.alpha1, c.fn2, c.alpha2));
-  echo += fmt("\nHybrid%c", s.hybrid);
-  echo += fmt("\n固有振動数fn1=%5.2f[Hz], 第２時定数の逆数α1=%5.2f[1/s]", g.omega1 / PI2, g.alpha1);
-  echo += fmt("\n固有振動数fn2=%5.2f[Hz], 第２時定数の逆数α2=%5.2f[1/s]", g.omega2 / PI2, g.alpha2);
-
-  s.curve = c.curve;
-  switch (s.curve) {
-    case 'L':
-      echo += tr("\n(3-1) 直線軌道");
-      s.line = LineSpec{c.c[0], c.c[1], c.c[2], c.c[3], c.c[4]};
-      echo += fmt("\n(3-2) 始点 P0=(%6.3f %6.3f)[m] 位置決め時間 tf=%5.2f[s]", s.line.x0, s.line.y0,
-                  s.line.tf);
-      echo += fmt("\n      終点 Pf=(%6.3f %6.3f)[m]", s.line.xf, s.line.yf);
-      break;
-    case 'C':
-      echo += tr("\n(3-1) 円軌道");
-      s.circle = CircleSpec{c.c[0], c.c[1], c.c[2], c.c[3]};
-      echo += fmt("\n(3-2) 円中心 O=(%6.3f %6.3f)[m] 半径 rr=%6.3f[m] 運動時間 tf=%5.2f[s]",
-                  s.circle.Ox, s.circle.Oy, s.circle.rr, s.circle.tf);
-      // The circle is run once from its right end, so it starts and ends there.
-      p.x0 = p.xf = circlestart(s.circle)[0];
-      p.y0 = p.yf = circlestart(s.circle)[1];
-      break;
-    default:  // 'S'
-      echo += tr("\n(3-1) 正弦波軌道");
-      s.sine.x0 = c.c[0];
-      s.sine.y0 = c.c[1];
-      s.sine.L = c.c[2];
-      s.sine.A = c.c[3];
-      s.sine.tf = c.c[4];
-      echo += fmt("\n(3-2) 始点 P0=(%6.3f %6.3f)[m] 運動時間 tf=%5.2f[s]", s.sine.x0, s.sine.y0,
-                  s.sine.tf);
-      echo += fmt("\n      正弦波の波長 L=%6.3f[m]  振幅=%6.3f[m]", s.sine.L, s.sine.A);
-      // One wavelength in +X: the end lies level with the start.
-      p.x0 = s.sine.x0;
-      p.y0 = s.sine.y0;
-      setsineend(s.sine);
-      p.xf = s.sine.xf;
-      p.yf = s.sine.yf;
-      break;
+// Reads the entries in file order into c; false with r.error set at the
+// first entry that does not fit. Other words after the last entry are not
+// part of the case, except the two carry-overs a session saves with it: the
+// work block length [m] and method 6's acceleration time [s].
+bool readcase(CaseReader& r, Staged& c) {
+  for (const Entry& e : ENTRIES) {
+    if (!applies(e, c.s)) continue;
+    if (e.keys ? !r.word(e, c.s.*e.key) : !readnumbers(r, e, c)) return false;
+    if (e.store) e.store(c);
   }
-
-  s.seterror = c.seterror;
-  echo += fmt("\n(3-3) 輪郭設置位置誤差 error=%6.3f[mm]", 1000 * s.seterror);
-  s.Fn = c.Fn;
-  echo += fmt("\n(4) 輪郭への指令押し付け力Fn=%6.3f[N]", s.Fn);
-
-  if (c.carried) {
-    s.worklen = c.worklen;
-    p.profile(s.type).ta = c.accwindow6;
+  double worklen = 0, accwindow6 = 0;
+  if (r.optional(Limit::Positive, Limit::NonNegative, worklen, accwindow6)) {
+    c.s.worklen = worklen;
+    c.p.profile(c.s.type).ta = accwindow6;
   }
+  return true;
+}
+
+// The echo of a stored case, entry by entry.
+std::string echoof(const Staged& c) {
+  std::string echo;
+  for (const Entry& e : ENTRIES)
+    if (applies(e, c.s) && e.echo) echo += e.echo(c);
+  return echo;
 }
 
 }  // namespace
@@ -414,14 +539,15 @@ bool readcasefile(const std::string& name, std::string& text, std::string& reaso
 
 bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error) {
   CaseReader reader(text, app.set.wp);
-  FileCase c;
+  Staged c{app.set, app.gains, app.path};
   if (!readcase(reader, c)) {
     if (error) *error = reader.error;
     return false;
   }
-  std::string lines;
-  storecase(c, app, lines);
-  if (echo) *echo += lines;
+  if (echo) *echo += echoof(c);
+  app.set = c.s;
+  app.gains = c.g;
+  app.path = c.p;
   return true;
 }
 
@@ -500,53 +626,35 @@ double preimage(double guess, double held, Read read) {
 
 double hzof(double omega) { return preimage(omega / PI2, omega, omegaofhz); }
 
+// A number as the file gives it, from the value the settings hold.
+double writtenof(Rule rule, double held, const SimSettings& s) {
+  if (rule == Rule::Reach)
+    return preimage(held + s.wp, held, [&s](double r) { return l2ofreach(r, s.wp); });
+  if (rule == Rule::Hz) return hzof(held);
+  return held;
+}
+
 }  // namespace
 
-// One entry (or group of entries) a line, in the reader's order.
+// One entry a line (the two motor powers share one), in the reader's order,
+// each number from the field the reader stores it in (the servo targets are
+// the method's own), then what the run on screen took over from the session,
+// for the same run.
 std::string casetext(const App& app) {
-  const SimSettings& s = app.set;
-  std::string t = fmt("%c\n", s.type);
-  if (s.type == 'a') {
-    t += num(s.l) + "\n";
-  } else {
-    const double reach = preimage(s.l2 + s.wp, s.l2, [&s](double r) { return l2ofreach(r, s.wp); });
-    t += num(s.l1) + " " + num(reach) + "\n";
+  SimSettings s = app.set;  // the settings table reaches fields of a record it may change
+  std::string t;
+  for (const Entry& e : ENTRIES) {
+    if (!applies(e, s)) continue;
+    if (e.keys) t += s.*e.key;
+    for (std::size_t i = 0; i < e.numbers.size(); ++i) {
+      const Number& n = e.numbers[i];
+      t += (i ? " " : "") + num(writtenof(n.rule, fieldof(n, e, s).field(s), s));
+    }
+    t += e.end;
   }
-  t += num(s.mw) + "\n";
-  const RobotParams rp = robotparams(s);
-  t += num(rp.PW1) + " " + num(rp.PW2) + "\n";
-  t += num(rp.u1) + " " + num(rp.eta1) + "\n";
-  t += num(rp.u2) + " " + num(rp.eta2) + "\n";
-  t += num(s.KH1) + " " + num(s.KH2) + "\n";
-  // The servo targets the next derivation designs with: the method's own.
-  const ServoGains& g = app.gains;
-  GainSpec targets{g.omega1, g.alpha1, g.omega2, g.alpha2};
-  if (const GainSpec* servo = gainspecof(s, s.hybrid)) targets = *servo;
-  t += fmt("%c\n", s.hybrid);
-  t += num(hzof(targets.omega1)) + " " + num(targets.alpha1) + "\n";
-  t += num(hzof(targets.omega2)) + " " + num(targets.alpha2) + "\n";
-  t += fmt("%c\n", s.curve);
-  switch (s.curve) {
-    case 'L':
-      t += num(s.line.x0) + " " + num(s.line.y0) + " " + num(s.line.xf) + " " + num(s.line.yf) +
-           " " + num(s.line.tf) + "\n";
-      break;
-    case 'C':
-      t += num(s.circle.Ox) + " " + num(s.circle.Oy) + " " + num(s.circle.rr) + " " +
-           num(s.circle.tf) + "\n";
-      break;
-    default:  // 'S'
-      t += num(s.sine.x0) + " " + num(s.sine.y0) + " " + num(s.sine.L) + " " + num(s.sine.A) +
-           " " + num(s.sine.tf) + "\n";
-      break;
-  }
-  t += num(s.seterror) + "\n";
-  t += num(s.Fn) + "\n";
-  // What the run on screen took over from the session, for the same run.
   t += num(app.runcase().worklen) + " " + num(app.runcase().accwindow6) + "\n";
   return t;
 }
-
 
 void savedatafile(const App& app, Console& con) {
   con.print("\n\n現在のロボット諸元・軌道をデータファイルに保存");
