@@ -1,7 +1,9 @@
 // The message catalog: the Japanese texts of the program looked up in the
 // catalog of the message language, found next to the program (a build
 // folder's locale/) or under the install prefix. The WebAssembly build has
-// no files to find a catalog in (the page has its own texts): there the
+// no files to find a catalog in: it carries the English catalog's bytes in
+// itself (englishcatalog.cpp, made from po/en.po when the module is built)
+// and looks a text up there when a thread has chosen English; otherwise the
 // texts are the program's own, and nothing looks for the program's folder.
 #include <dlfcn.h>
 #include <libintl.h>
@@ -13,6 +15,11 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#ifdef __EMSCRIPTEN__
+#include <cstdint>
+#include <string_view>
+#include <unordered_map>
+#endif
 
 #include "console/console.h"
 
@@ -21,6 +28,12 @@
 #endif
 
 namespace hs {
+
+#ifdef __EMSCRIPTEN__
+// The bytes of the English catalog's .mo file.
+extern const unsigned char englishcatalog[];
+extern const std::size_t englishcatalogsize;
+#endif
 
 namespace {
 
@@ -85,6 +98,47 @@ locale_t englishlocale() {
   }();
   return english;
 }
+#else
+// The English text of `text` in the carried catalog, or `text` itself.
+// The catalog is read once: a .mo file is a header (magic number, count,
+// offsets of the two tables of originals and translations) and tables of
+// (length, offset) pairs whose texts end with a NUL. An original's key
+// is up to its first NUL (a plural's singular), the translation its first
+// form; the header entry (the empty original) is never looked up.
+const char* englishtext(const char* text) {
+  static const std::unordered_map<std::string_view, const char*> table = [] {
+    std::unordered_map<std::string_view, const char*> t;
+    const unsigned char* mo = englishcatalog;
+    const std::size_t size = englishcatalogsize;
+    bool swapped = false;
+    auto word = [&](std::size_t at) -> std::uint32_t {
+      if (at + 4 > size) return 0;
+      const std::uint32_t w = mo[at] | mo[at + 1] << 8 | mo[at + 2] << 16 |
+                              static_cast<std::uint32_t>(mo[at + 3]) << 24;
+      return swapped ? __builtin_bswap32(w) : w;
+    };
+    const std::uint32_t magic = word(0);
+    if (magic != 0x950412de && magic != 0xde120495) return t;
+    swapped = magic == 0xde120495;
+    const std::uint32_t count = word(8), originals = word(12), translations = word(16);
+    // Entry i of a table: a text that lies within the file and ends with its NUL.
+    auto entry = [&](std::uint32_t list, std::uint32_t i) -> const char* {
+      const std::size_t at = list + 8 * std::size_t{i};
+      const std::size_t length = word(at), offset = word(at + 4);
+      if (at + 8 > size || offset + length >= size || mo[offset + length] != 0) return nullptr;
+      return reinterpret_cast<const char*>(mo + offset);
+    };
+    for (std::uint32_t i = 0; i < count; ++i) {
+      const char* original = entry(originals, i);
+      const char* translation = entry(translations, i);
+      if (original != nullptr && translation != nullptr && *original != '\0')
+        t.emplace(original, translation);
+    }
+    return t;
+  }();
+  const auto found = table.find(text);
+  return found == table.end() ? text : found->second;
+}
 #endif
 
 }  // namespace
@@ -98,7 +152,7 @@ const char* tr(const char* text) {
   while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
   if (*p == '\0') return text;
 #ifdef __EMSCRIPTEN__
-  return text;
+  return t_choice == English ? englishtext(text) : text;
 #else
   bindcatalog();
   if (t_choice == Locale) return dgettext(DOMAIN, text);

@@ -30,8 +30,9 @@ function query(withframe) {
   if (withframe && state.lang !== 'en') parts.push(`lang=${state.lang}`);
   return parts.join('&');
 }
-// The query the module reads: values as typed, not escaped.
-const casequery = () => decodeURIComponent(query(false));
+// The query the module reads: values as typed, not escaped, and the
+// language of its texts.
+const casequery = () => `${decodeURIComponent(query(false))}&lang=${state.lang}`;
 
 function writehash() {
   const h = '#' + query(true);
@@ -62,7 +63,10 @@ function translate() {
   $('play').textContent = play ? words().pause : words().play;
   for (const row of document.querySelectorAll('#fields tr'))
     row.querySelector('.limit').textContent = row.dataset[state.lang === 'ja' ? 'limitja' : 'limit'];
-  if (run) showfigures();
+  if (run) {
+    showfigures();
+    showreport();
+  }
 }
 
 function status(text) { $('status').textContent = text; }
@@ -136,10 +140,15 @@ function runcase() {
   state.frame = sim.setframe(state.frame);
   const notes = [run.unreachable && words().unreachable, run.diverged && words().diverged].filter(Boolean);
   status(notes.length ? notes.join(' ') : words().ran);
-  $('report').textContent = sim.report().replace(/^\n+/, '');
+  showreport();
   showfigures();
   draw();
   return true;
+}
+
+// The settings report of the run in the page's language.
+function showreport() {
+  $('report').textContent = sim.report(state.lang).replace(/^\n+/, '');
 }
 
 function showfigures() {

@@ -31,8 +31,8 @@ export class Simulator {
       opcount: w('hs_opcount', 'number', []),
       csv: w('hs_csv', 'string', []),
       casefile: w('hs_casefile', 'string', []),
-      report: w('hs_report', 'string', []),
-      metricstext: w('hs_metricstext', 'string', []),
+      report: w('hs_report', 'string', ['string']),
+      metricstext: w('hs_metricstext', 'string', ['string']),
     };
   }
 
@@ -42,7 +42,8 @@ export class Simulator {
   // Whether a case's entries are taken: {ok} or the refusal of run().
   check(query = '') { return JSON.parse(this.c.check(query)); }
   // Runs a case: {ok: true, laststep, dt, figures, unreachable, diverged,
-  // console} or, for a refused entry, {ok: false, field, reason, reasonja}.
+  // console} or, for a refused entry, {ok: false, field, reason, reasonja};
+  // the console text and a data file's reason in the query's lang=.
   run(query = '', casetext = '') { return JSON.parse(this.c.run(query, casetext)); }
   // The four methods on the case: {ok, rows: [{method, figures, best,
   // unreachable, diverged}], csv}.
@@ -75,6 +76,8 @@ export class Simulator {
 
   csv() { return this.c.csv(); }
   casefile() { return this.c.casefile(); }
-  report() { return this.c.report(); }
-  metricstext() { return this.c.metricstext(); }
+  // The settings report and the figures of merit of the last run as the
+  // console prints them, in lang ('en' or 'ja'; '' the texts' own, Japanese).
+  report(lang = '') { return this.c.report(lang); }
+  metricstext(lang = '') { return this.c.metricstext(lang); }
 }

@@ -70,6 +70,7 @@ struct Request {
   std::string badname;    // the entry that was refused ("" when none)
   std::string reason;     // why, in English
   std::string reasonja;   // why, in Japanese
+  std::string lang;       // the page's language ("en", "ja"; "" the texts' own)
 };
 
 // One word of the address as a whole number ("%lf" forms, nothing after it).
@@ -100,8 +101,9 @@ void selection(Request& rq, const std::string& name, const std::string& v, const
          name + " は " + list + " のどれかにしてください．");
 }
 
-// "name=value&name=value": the selections, "frame" and "lang" (the page's
-// own), and every other name a field of the settings table.
+// "name=value&name=value": the selections, "frame" (the page's own), "lang"
+// (the language of the console's texts), and every other name a field of
+// the settings table.
 Request parse(const std::string& query) {
   Request rq;
   std::size_t i = 0;
@@ -120,7 +122,9 @@ Request parse(const std::string& query) {
       selection(rq, name, value, "1346", rq.method);
     } else if (name == "contour") {
       selection(rq, name, value, "LCS", rq.contour);
-    } else if (name == "frame" || name == "lang") {
+    } else if (name == "lang") {
+      rq.lang = value;
+    } else if (name == "frame") {
       continue;
     } else if (const hs::SettingField* f = hs::settingfield(name)) {
       double v = 0;
@@ -193,6 +197,22 @@ std::string refusaljson(const std::string& name, const std::string& en, const st
          ",\"reasonja\":" + jsonstring(ja) + "}";
 }
 
+// The start-up in the language the query asks for. A data file's refusal
+// is the reason in that language and again in Japanese.
+std::string startin(hs::App& app, hs::Console& con, const Request& rq, const std::string& casetext,
+                    std::array<hs::MethodRun, 4>* compare) {
+  std::string error;
+  {
+    hs::MessageLanguage language(rq.lang);
+    error = start(app, con, rq, casetext, compare);
+  }
+  if (error.empty()) return "";
+  hs::MessageLanguage japanese("ja");
+  auto again = std::make_unique<hs::App>();
+  hs::ScriptConsole quiet("");
+  return refusaljson("file", error, start(*again, quiet, rq, casetext, nullptr));
+}
+
 std::string figuresjson(const hs::FiguresOfMerit& f) {
   std::string out = "{";
   for (const hs::FigureInfo& info : hs::FIGURES)
@@ -250,7 +270,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_check(const char* query) {
                                   : refusaljson(rq.badname, rq.reason, rq.reasonja));
 }
 
-// Runs the case named. A refused entry or data file runs nothing:
+// Runs the case named, its console text in the query's lang=. A refused
+// entry or data file runs nothing:
 // {"ok":false,"field":NAME,"reason":..,"reasonja":..}. Otherwise
 // {"ok":true,"laststep","dt","figures","unreachable","diverged","console"}.
 EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext) {
@@ -259,8 +280,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
   Session& s = session();
   auto app = std::make_unique<hs::App>();
   hs::ScriptConsole con("");
-  const std::string error = start(*app, con, rq, casetext, nullptr);
-  if (!error.empty()) return reply(refusaljson("file", error, error));
+  const std::string refused = startin(*app, con, rq, casetext, nullptr);
+  if (!refused.empty()) return reply(refused);
   s.run = std::move(app);
   s.shown = std::make_unique<hs::App>(*s.run);
   s.console = con.output();
@@ -281,8 +302,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* caset
   Session& s = session();
   auto app = std::make_unique<hs::App>();
   hs::ScriptConsole con("");
-  const std::string error = start(*app, con, rq, casetext, &s.rows);
-  if (!error.empty()) return reply(refusaljson("file", error, error));
+  const std::string refused = startin(*app, con, rq, casetext, &s.rows);
+  if (!refused.empty()) return reply(refused);
   s.compared = std::move(app);
   const auto best = hs::bestmarks(s.rows);
   std::string out = "{\"ok\":true,\"rows\":[";
@@ -353,16 +374,19 @@ EMSCRIPTEN_KEEPALIVE const char* hs_casefile() {
   return reply(session().run ? hs::casetext(*session().run) : "");
 }
 
-// The settings report of the run as the console prints it.
-EMSCRIPTEN_KEEPALIVE const char* hs_report() {
+// The settings report of the run as the console prints it, in `lang`
+// ("en", "ja"; "" or null: the texts' own, Japanese).
+EMSCRIPTEN_KEEPALIVE const char* hs_report(const char* lang) {
   if (!session().run) return reply("");
+  hs::MessageLanguage language(lang ? lang : "");
   hs::ScriptConsole con("");
   hs::printsettings(*session().run, con);
   return reply(con.output());
 }
 
-// The figures of merit as the window's 'm' prints them.
-EMSCRIPTEN_KEEPALIVE const char* hs_metricstext() {
+// The figures of merit as the window's 'm' prints them, in `lang` (as hs_report).
+EMSCRIPTEN_KEEPALIVE const char* hs_metricstext(const char* lang) {
+  hs::MessageLanguage language(lang ? lang : "");
   return reply(session().run ? hs::metricstext(*session().run) : "");
 }
 

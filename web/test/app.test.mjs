@@ -132,8 +132,10 @@ test('a data file opened, its case saved, and the page in Japanese', { skip: mis
   await page.click('#dat');
   const saved = await done;
   if (fs.existsSync(batch)) assert.equal(execFileSync(batch, [saved], { encoding: 'utf8' }), execFileSync(batch, [example], { encoding: 'utf8' }));
+  assert.doesNotMatch(await text('#report'), /[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]/);
   await page.click('#lang');
   assert.equal(await text('#run'), '実行');
+  assert.match(await text('#report'), /^現在設定している値/);
   assert.match(await page.evaluate(() => location.hash), /&lang=ja$/);
 });
 

@@ -4,7 +4,7 @@
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { createHash } from 'node:crypto';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
@@ -104,4 +104,28 @@ test('a run with a setting, its keys, picture, comparison and case file', () => 
   assert.deepEqual(cmp.rows.map((r) => r.method), ['1', '3', '4', '6']);
   if (native) close(cmp.csv, native(['--robot', 'b', '--contour', 'S', '--compare']), 'compare');
   assert.ok(sim.drawcompare().length > 1000);
+});
+
+// Japanese, Chinese characters and the full-width forms.
+const CJK = /[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]/;
+
+test('the settings report and the figures of merit in English and in Japanese', () => {
+  assert.equal(sim.run('robot=a&method=4&contour=C').ok, true);
+  const en = sim.report('en');
+  assert.ok(en.startsWith('\n\nSettings in force'), en.slice(0, 40));
+  assert.doesNotMatch(en, CJK);
+  assert.doesNotMatch(sim.metricstext('en'), CJK);
+  const ja = sim.report('ja');
+  assert.equal(ja, sim.report());
+  assert.ok(ja.startsWith('\n\n現在設定している値'));
+  assert.equal(sim.metricstext('ja'), sim.metricstext());
+  // The native program's console prints the same reports: the Japanese in
+  // the C locale, the English where an English locale is installed.
+  if (native) {
+    const console = (locale) => spawnSync(batch, ['--verbose', '--robot', 'a', '--method', '4', '--contour', 'C', '--csv', '/dev/null'],
+      { encoding: 'utf8', env: { ...process.env, LC_ALL: locale, LANGUAGE: '' } }).stderr;
+    assert.ok(console('C').includes(ja.replace(/^\n+/, '')));
+    const english = console('en_US.UTF-8');
+    if (english.includes('Settings in force')) assert.ok(english.includes(en.replace(/^\n+/, '')));
+  }
 });
