@@ -17,14 +17,14 @@ const hs::App& sinerun() {
 void BM_PngFrame(benchmark::State& state) {
   const hs::App& app = sinerun();
   for (auto _ : state)
-    benchmark::DoNotOptimize(hs::framebytes(app, app.set.nstep, hs::PictureFormat::Png));
+    benchmark::DoNotOptimize(hs::framebytes(app.run(), app.set.nstep, hs::PictureFormat::Png));
 }
 BENCHMARK(BM_PngFrame)->Unit(benchmark::kMillisecond);
 
 void BM_GifWholeRun(benchmark::State& state) {
   const hs::App& app = sinerun();
   size_t bytes = 0;
-  for (auto _ : state) bytes = hs::gifbytes(app).size();
+  for (auto _ : state) bytes = hs::gifbytes(app.run()).size();
   state.counters["frames"] = app.set.nstep + 1;
   state.counters["bytes"] = static_cast<double>(bytes);
 }
@@ -40,7 +40,7 @@ void BM_ComparePng(benchmark::State& state) {
   const hs::App& app = sinerun();
   const auto rows = hs::comparemethods(app.runcase());
   for (auto _ : state)
-    benchmark::DoNotOptimize(hs::comparebytes(app, rows, hs::PictureFormat::Png));
+    benchmark::DoNotOptimize(hs::comparebytes(app.set, rows, hs::PictureFormat::Png));
 }
 BENCHMARK(BM_ComparePng)->Unit(benchmark::kMillisecond);
 

@@ -269,13 +269,13 @@ void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
   const std::string path = pathof(pathobj);
   const int frame = frameobj.is_none() ? laststep() : frameof(frameobj, rows());
   writeorraise([&](std::string* error) {
-    return hs::writeframe(hs::appof(*run_), frame, format, path, error);
+    return hs::writeframe(*run_, frame, format, path, error);
   });
 }
 
 void Run::savegif(const py::object& pathobj) const {
   const std::string path = pathof(pathobj);
-  writeorraise([&](std::string* error) { return hs::writegif(hs::appof(*run_), path, error); });
+  writeorraise([&](std::string* error) { return hs::writegif(*run_, path, error); });
 }
 
 class Simulator {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/settingfields.h"
+#include "view/displaystate.h"
 
 using namespace hs;
 
@@ -39,13 +40,10 @@ TEST(SetDefaultsTest, InstallsBothRobotsAndLeavesRobotBMethodSixSine) {
   EXPECT_EQ(s.nstep, 200);
   EXPECT_DOUBLE_EQ(s.workoff, 0.12);
   EXPECT_DOUBLE_EQ(s.worklen, 0.15);
-  EXPECT_DOUBLE_EQ(app->disp.origin[0], -0.5);
   EXPECT_EQ(fmt("%5.3f (%5.3f, %5.3f) %5.3f %3.0f %3.0f %5.3f", s.l, s.l1, s.l2 + s.wp, s.mw, s.PW2_b,
                 s.u1_a, s.eta2_b),
             "0.700 (0.500, 0.500) 1.000 200 100 0.600");
   EXPECT_EQ(fmt("%6.2f %6.2f %6.3f %5.3f", s.KH1, s.KH2, s.Fn, 1000 * s.seterror), "500.00 500.00 10.000 5.000");
-  EXPECT_DOUBLE_EQ(app->disp.jointr1, 0.0375);
-  EXPECT_DOUBLE_EQ(app->disp.jointr2, 0.0225);
   // Links of both robots are derived; the motors are placeholders (zero) so far.
   EXPECT_NEAR(app->model.a.marm, 2.0487, 5e-5);
   EXPECT_NEAR(app->model.b.m1, 2.9865, 5e-5);
@@ -98,7 +96,7 @@ TEST(DeriveTest, CompletesTheModelForTheChosenSelections) {
   EXPECT_NEAR(app->path.profile('a').vmax, 0.08333, 5e-6);
   EXPECT_NEAR(app->model.a.jeq1, 1.4708e-4, 5e-9);
   EXPECT_NEAR(app->gains.of('a').posgain1.Kp, 986.9604 * app->model.a.jeq1, 1e-7);
-  EXPECT_EQ(app->disp.errlabel, "05[mm]");
+  EXPECT_EQ(seterrlabel(app->set.seterror), "05[mm]");  // the label the window draws
   EXPECT_NEAR(app->model.b.jeq1, 2.3162e-4, 5e-9);  // robot b kept
   EXPECT_EQ(con.output(), "");
 }

@@ -81,14 +81,10 @@ TEST(CompareMethods, RowsOfAFreshCaseAreItsSingleRuns) {
 
 TEST(CompareMethods, LeavesTheApplicationStateAsItWas) {
   auto app = shown('b', '3', 'C');
-  app->disp.frame = 57;
-  app->disp.zoom = 2.0;
   const std::vector<unsigned char> before = bytes(*app);
-  const std::string label = app->disp.errlabel;
   const auto rows = comparemethods(app->runcase());
-  // Settings, model, gains, path, control memory, both histories, display.
+  // Settings, model, gains, path, control memory, both histories.
   EXPECT_TRUE(bytes(*app) == before);
-  EXPECT_EQ(app->disp.errlabel, label);
   EXPECT_EQ(rows[1].method, app->set.hybrid);
 }
 

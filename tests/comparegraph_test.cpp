@@ -24,7 +24,7 @@ const Drawn& comparison() {
     Drawn d;
     const auto app = selectedcase('a', '1', 'C');
     d.rows = comparemethods(app->runcase());
-    drawcompare(d.rec, *app, d.rows);
+    drawcompare(d.rec, app->set, d.rows);
     return d;
   }();
   return d;

@@ -1,4 +1,4 @@
-#include "console/displaystate.h"
+#include "view/displaystate.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +8,25 @@
 
 using namespace hs;
 
-TEST(DisplayDefaultsTest, StartUpLayoutKeepsJointRadii) {
+TEST(DisplayDefaultsTest, StartUpLayoutAndJointRadii) {
   DisplayState d;
   d.zoom = 2.5;
   d.frame = 17;
-  d.jointr1 = 0.0375;
+  d.jointr1 = 0.05;
   setdisplaydefaults(d);
   EXPECT_EQ(fmt("%g %d %g %g (%g,%g) (%g,%g) %g (%g,%g) (%g,%g) %g %g", d.zoom, d.frame, d.errmag, d.grapherrmag,
                 d.origin[0], d.origin[1], d.posgraph[0], d.posgraph[1], d.posheight, d.forcegraph[0],
                 d.forcegraph[1], d.torquegraph[0], d.torquegraph[1], d.graphwidth, d.graphhalf),
             "1 0 10 10 (-0.5,-0.3) (0.4,0.5) 0.4 (0.4,0.1) (0.4,-0.3) 0.5 0.25");
-  EXPECT_EQ(d.errlabel, "00[mm]");
+  // The joint radii: 0.075 of the SCARA robot's default arm lengths.
   EXPECT_DOUBLE_EQ(d.jointr1, 0.0375);
+  EXPECT_DOUBLE_EQ(d.jointr2, 0.0225);
+  const DisplayState fresh;
+  EXPECT_DOUBLE_EQ(fresh.jointr1, 0.0375);
+  EXPECT_DOUBLE_EQ(fresh.jointr2, 0.0225);
 }
 
 TEST(SetErrLabelTest, WholeMillimetresTruncated) {
-  DisplayState d;
   const struct {
     double e;
     const char* label;
@@ -32,11 +35,9 @@ TEST(SetErrLabelTest, WholeMillimetresTruncated) {
                {0.123, "123[mm]"}, {0.1, "100[mm]"},    {1e300, "***[mm]"},
                {std::numeric_limits<double>::quiet_NaN(), "***[mm]"}};
   for (const auto& c : cases) {
-    seterrlabel(c.e, d);
-    EXPECT_EQ(d.errlabel, c.label) << c.e;
+    EXPECT_EQ(seterrlabel(c.e), c.label) << c.e;
   }
   for (int mm = 0; mm < 100; ++mm) {  // every whole value entered in mm
-    seterrlabel(mm / 1000.0, d);
-    EXPECT_EQ(d.errlabel, fmt("%02d[mm]", mm));
+    EXPECT_EQ(seterrlabel(mm / 1000.0), fmt("%02d[mm]", mm));
   }
 }

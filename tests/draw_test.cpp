@@ -137,7 +137,7 @@ TEST(Links, CylindricalArmEndsWpShortOfTheContactPoint) {
 // ---- Hand ----
 
 struct HandFixture : ::testing::Test {
-  std::unique_ptr<App> app = makeapp('b');
+  std::unique_ptr<testing_graphics::ShownApp> app = makeapp('b');
   Recorder rec;
   const double a = 0.7;
   const Pair u{std::cos(0.7), std::sin(0.7)};

@@ -1,18 +1,44 @@
 // An App with the start-up values the pictures depend on, filled in by hand
-// so the drawing tests need neither the derivation nor a simulation run.
+// so the drawing tests need neither the derivation nor a simulation run; its
+// run on screen is made of those fields, and the window's display state
+// comes with it.
 #pragma once
 
 #include <cmath>
 #include <memory>
 
 #include "console/app.h"
+#include "engine/case.h"
+#include "engine/run.h"
 #include "view/canvas.h"
+#include "view/displaystate.h"
 
 namespace hs {
 namespace testing_graphics {
 
-inline std::unique_ptr<App> makeapp(char type = 'b', char curve = 'S') {
-  auto app = std::make_unique<App>();
+// A hand-built App and the display state of the window showing it.
+struct ShownApp : App {
+  DisplayState disp;
+};
+
+// The run of app's current fields: its model made of them (no derivation),
+// its history the one of the run on screen.
+inline Run runof(const App& app) {
+  Run r;
+  r.model = std::make_shared<const Model>(
+      Model{caseof(app.set, app.path), app.set, app.model, app.path, app.gains, {}});
+  r.hist = app.history();
+  return r;
+}
+
+// Gives the run on screen the model of app's current fields (after a test
+// has changed them), keeping its history.
+inline void setrun(App& app) {
+  app.runs[typeindex(app.set.type)].model = runof(app).model;
+}
+
+inline std::unique_ptr<ShownApp> makeapp(char type = 'b', char curve = 'S') {
+  auto app = std::make_unique<ShownApp>();
   SimSettings& s = app->set;
   s.type = type;
   s.hybrid = '6';
@@ -42,8 +68,7 @@ inline std::unique_ptr<App> makeapp(char type = 'b', char curve = 'S') {
     r->T2max = 1.0;
   }
   app->history().resize(s.nstep);
-  app->disp.jointr1 = 0.075 * 0.5;
-  app->disp.jointr2 = 0.075 * 0.3;
+  setrun(*app);
   return app;
 }
 

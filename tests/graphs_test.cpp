@@ -11,6 +11,7 @@ namespace hs {
 namespace {
 
 using testing_graphics::makeapp;
+using testing_graphics::runof;
 
 constexpr double EPS = 1e-9;
 
@@ -89,7 +90,7 @@ TEST(TimeAxes, RunsOfTenSecondsAndMoreShowTheWholeNumber) {
 // ---- Position graph ----
 
 struct GraphFixture : ::testing::Test {
-  std::unique_ptr<App> app = makeapp('b', 'S');
+  std::unique_ptr<testing_graphics::ShownApp> app = makeapp('b', 'S');
   Recorder rec;
   RunHistory& h() { return app->history(); }
   void SetUp() override {
@@ -104,9 +105,9 @@ struct GraphFixture : ::testing::Test {
 };
 
 TEST_F(GraphFixture, FrameZeroShowsNoCurve) {
-  drawposgraph(rec, *app, 0);
-  drawforcegraph(rec, *app, 0);
-  drawtorquegraph(rec, *app, 0);
+  drawposgraph(rec, runof(*app), app->disp, 0);
+  drawforcegraph(rec, runof(*app), app->disp, 0);
+  drawtorquegraph(rec, runof(*app), app->disp, 0);
   EXPECT_TRUE(curves(rec, RED, 3.2).empty());
   EXPECT_TRUE(curves(rec, BLACK, 3.2).empty());
   EXPECT_TRUE(curves(rec, BLUE, 1.6).empty());
@@ -123,7 +124,7 @@ TEST_F(GraphFixture, FrameZeroShowsNoCurve) {
 }
 
 TEST_F(GraphFixture, CurvesGrowWithTheFrame) {
-  drawposgraph(rec, *app, 5);
+  drawposgraph(rec, runof(*app), app->disp, 5);
   EXPECT_EQ(curves(rec, RED, 3.2).size(), 5u);
   EXPECT_EQ(curves(rec, BLACK, 3.2).size(), 5u);
   EXPECT_EQ(curves(rec, BLUE, 1.6).size(), 10u);
@@ -135,7 +136,7 @@ TEST_F(GraphFixture, PositionRangeFillsTheHeight) {
   const Pair r = posrange(h(), 200);
   EXPECT_NEAR(r[0], 0.2 + 0.003 * 199, EPS);
   EXPECT_NEAR(r[1], 0.2, EPS);
-  drawposgraph(rec, *app, 199);
+  drawposgraph(rec, runof(*app), app->disp, 199);
   const auto tipx = curves(rec, RED, 3.2);
   ASSERT_EQ(tipx.size(), 199u);
   EXPECT_NEAR(tipx.front().pts[0][1], 0.5, EPS);
@@ -156,7 +157,7 @@ TEST_F(GraphFixture, PeripheralErrorOutsideItsWindowIsNotDrawn) {
   h().perierr[3] = -0.3 * 0.4;
   h().perierr[4] = 0.1;
   h().perierr[5] = 0.39;
-  drawposgraph(rec, *app, 5);
+  drawposgraph(rec, runof(*app), app->disp, 5);
   const auto y = rec.find(Primitive::Lines, YELLOW);
   ASSERT_EQ(y.size(), 1u);  // only step 4 -> 5
   EXPECT_NEAR(y[0].pts[0][0], 0.4 + 4 * 0.0025, EPS);
@@ -166,7 +167,7 @@ TEST_F(GraphFixture, PeripheralErrorOutsideItsWindowIsNotDrawn) {
 
 TEST_F(GraphFixture, PeripheralErrorIsMagnifiedTenTimes) {
   h().perierr[1] = 0.001;
-  drawposgraph(rec, *app, 1);
+  drawposgraph(rec, runof(*app), app->disp, 1);
   const double k = 0.4 / (0.003 * 199);
   EXPECT_NEAR(rec.find(Primitive::Lines, YELLOW)[0].pts[1][1], 0.5 + k * 10 * 0.001, 1e-12);
 }
@@ -176,7 +177,7 @@ TEST_F(GraphFixture, PeripheralErrorIsMagnifiedTenTimes) {
 TEST_F(GraphFixture, ForceEqualToFnLiesOnTheBlueLine) {
   app->set.Fn = 7.3;
   for (int i = 0; i <= 200; ++i) h().force[i] = {7.3, 0};
-  drawforcegraph(rec, *app, 3);
+  drawforcegraph(rec, runof(*app), app->disp, 3);
   const auto blue = rec.find(Primitive::Lines, BLUE);
   ASSERT_EQ(blue.size(), 2u);  // motion-end marker and command level
   const double ycmd = blue[1].pts[0][1];
@@ -187,7 +188,7 @@ TEST_F(GraphFixture, ForceEqualToFnLiesOnTheBlueLine) {
   // Force error x5 on the same scale.
   h().forceerr[1] = 7.3 / 5;
   rec.forget();
-  drawforcegraph(rec, *app, 1);
+  drawforcegraph(rec, runof(*app), app->disp, 1);
   EXPECT_NEAR(rec.find(Primitive::Lines, YELLOW)[0].pts[1][1], 0.35, 1e-12);
 }
 
@@ -197,7 +198,7 @@ TEST_F(GraphFixture, TorqueAtTheLimitIsDrawnBeyondItIsNot) {
   app->model.b.T1max = 2.3;
   double t1[] = {0.5, 2.3, 2.3, 2.5, 2.3, 1.0};
   for (int i = 0; i < 6; ++i) h().torque[i] = {t1[i], 0.0};
-  drawtorquegraph(rec, *app, 5);
+  drawtorquegraph(rec, runof(*app), app->disp, 5);
   const auto red = curves(rec, RED, 3.2);
   // Segments 0-1, 1-2 drawn (on the line), 2-3 and 3-4 not, 4-5 drawn again.
   ASSERT_EQ(red.size(), 3u);
@@ -213,7 +214,7 @@ TEST_F(GraphFixture, TorqueAtTheLimitIsDrawnBeyondItIsNot) {
 
 TEST_F(GraphFixture, NegativeLimitIsInsideToo) {
   for (int i = 0; i < 3; ++i) h().torque[i] = {-2.0, -2.0};
-  drawtorquegraph(rec, *app, 2);
+  drawtorquegraph(rec, runof(*app), app->disp, 2);
   EXPECT_EQ(curves(rec, RED, 3.2).size(), 2u);
   EXPECT_EQ(curves(rec, BLACK, 3.2).size(), 2u);
 }
@@ -230,9 +231,9 @@ TEST_F(GraphFixture, ZeroRangeZeroForceZeroLimitStayFinite) {
   app->set.Fn = 0;
   app->model.b.T1max = 0;
   app->model.b.T2max = 0;
-  drawposgraph(rec, *app, 200);
-  drawforcegraph(rec, *app, 200);
-  drawtorquegraph(rec, *app, 200);
+  drawposgraph(rec, runof(*app), app->disp, 200);
+  drawforcegraph(rec, runof(*app), app->disp, 200);
+  drawtorquegraph(rec, runof(*app), app->disp, 200);
   EXPECT_TRUE(allfinite(rec));
   // The curves are still there, on a finite scale; axes kept.
   EXPECT_EQ(curves(rec, BLACK, 3.2).size(), 400u);  // tip Y and T2
@@ -246,8 +247,8 @@ TEST_F(GraphFixture, ZeroRangeZeroForceZeroLimitStayFinite) {
 TEST_F(GraphFixture, DivergedStepsLeaveGapsNotNaN) {
   h().tippos[3] = {NAN, NAN};
   h().force[3] = {INFINITY, 0};
-  drawposgraph(rec, *app, 6);
-  drawforcegraph(rec, *app, 6);
+  drawposgraph(rec, runof(*app), app->disp, 6);
+  drawforcegraph(rec, runof(*app), app->disp, 6);
   EXPECT_TRUE(allfinite(rec));
 }
 

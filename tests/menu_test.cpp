@@ -10,6 +10,9 @@
 #include "console/menu.h"
 #include "console/startup.h"
 #include "driver_testutil.h"
+#include "view/canvas.h"
+#include "view/displaystate.h"
+#include "view/frame.h"
 
 namespace hs {
 namespace {
@@ -34,8 +37,8 @@ bool endswith(const std::string& text, const std::string& tail) {
 }
 
 // A started application: defaults installed, robot a, method 1, the line,
-// derived and run as start-up leaves it; the display moved away from its reset state
-// so the closing step of the menu can be seen.
+// derived and run as start-up leaves it; the window's display moved away from
+// its reset state so the step that closes the menu can be seen.
 class MenuTest : public ::testing::Test {
  protected:
   void SetUp() override { start('a', '1', 'L'); }
@@ -44,18 +47,23 @@ class MenuTest : public ::testing::Test {
     app = std::make_unique<App>();
     ScriptConsole con("");
     ASSERT_TRUE(startup(*app, con, selections(type, hybrid, curve)));
-    app->disp.zoom = 2.5;
-    app->disp.errmag = 3.0;
-    app->disp.frame = 77;
+    disp.zoom = 2.5;
+    disp.errmag = 3.0;
+    disp.frame = 77;
   }
 
-  // Runs one menu command as the window hands it over and returns the text.
+  // Runs one menu command as the window hands it over (its key table and
+  // keyboard) and returns the text. '0' is no menu key of the window: the
+  // start-up's pass hands it to the menu itself.
   std::string run(char key, const std::string& script) {
-    app->set.menukey = key;
-    if (key == 'a' || key == 'b') app->set.type = key;
-    if (key == 'L' || key == 'C' || key == 'S') app->set.curve = key;
     con = std::make_unique<ScriptConsole>(script);
-    keymenu(*app, *con);
+    viawindow = key != '0';
+    if (viawindow) {
+      EXPECT_EQ(keyboard(*app, disp, *con, rec, static_cast<unsigned char>(key)), KeyAction::Menu);
+    } else {
+      app->set.menukey = key;
+      keymenu(*app, *con);
+    }
     return con->output();
   }
 
@@ -65,13 +73,17 @@ class MenuTest : public ::testing::Test {
     EXPECT_EQ(out.rfind(kKeyList, 0), 0u) << "the key list comes first";
     EXPECT_EQ(count(out, kReportHeader), 2);
     EXPECT_TRUE(endswith(out, kClosing));
-    EXPECT_EQ(app->disp.zoom, 1.0);
-    EXPECT_EQ(app->disp.errmag, 10.0);
-    EXPECT_EQ(app->disp.frame, 0);
+    if (!viawindow) return;
+    EXPECT_EQ(disp.zoom, 1.0);
+    EXPECT_EQ(disp.errmag, 10.0);
+    EXPECT_EQ(disp.frame, 0);
   }
 
   std::unique_ptr<App> app;
   std::unique_ptr<ScriptConsole> con;
+  DisplayState disp;
+  Recorder rec;
+  bool viawindow = false;
 };
 
 // ---- the edge cases a user meets with the listed commands ----
@@ -202,7 +214,7 @@ TEST_F(MenuTest, UnreachableCircleIsReportedInTheGroupAndTheRunStillHappens) {
   EXPECT_LT(report, out.find("(3-3) 物体設置誤差"));
   EXPECT_TRUE(has(out, "位置(x,y)=( 1.100  0.000)"));
   EXPECT_TRUE(endswith(out, kClosing));
-  EXPECT_EQ(app->disp.frame, 0);
+  EXPECT_EQ(disp.frame, 0);
 }
 
 TEST_F(MenuTest, SettingErrorEnteredInMillimetres) {

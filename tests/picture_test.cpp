@@ -23,10 +23,11 @@ namespace hs {
 namespace {
 
 // A default case after the menu's first run, as the window shows it.
-const App& run() {
+const App& started() {
   static std::unique_ptr<App> app = defaultrun('b', '6', 'S');
   return *app;
 }
+const Run& run() { return started().run(); }
 
 // A scratch folder, removed when the tests end.
 struct Scratch {
@@ -166,10 +167,10 @@ TEST(PictureTest, PdfIsOnePageOf800By800) {
 // The GIF played to each image: every image drawn over the ones before,
 // its transparent pixels leaving them as they were.
 TEST(PictureTest, GifHasEveryStepAtRealTimeAndEndsLikeThePngs) {
-  const App& app = run();
+  const App& app = started();
   const std::string path = tmpdir() + "/run.gif";
   std::string error;
-  ASSERT_TRUE(writegif(app, path, &error)) << error;
+  ASSERT_TRUE(writegif(app.run(), path, &error)) << error;
   int err = 0;
   GifFileType* gif = DGifOpenFileName(path.c_str(), &err);
   ASSERT_NE(gif, nullptr);
@@ -212,8 +213,8 @@ TEST(PictureTest, GifHasEveryStepAtRealTimeAndEndsLikeThePngs) {
   }
   DGifCloseFile(gif, &err);
   int w, h;
-  EXPECT_TRUE(first == pngpixels(framebytes(app, 0, PictureFormat::Png), &w, &h));
-  EXPECT_TRUE(screen == pngpixels(framebytes(app, app.set.nstep, PictureFormat::Png), &w, &h));
+  EXPECT_TRUE(first == pngpixels(framebytes(app.run(), 0, PictureFormat::Png), &w, &h));
+  EXPECT_TRUE(screen == pngpixels(framebytes(app.run(), app.set.nstep, PictureFormat::Png), &w, &h));
 }
 
 TEST(PictureTest, AFileThatCannotBeWrittenGivesItsNameAndReason) {

@@ -190,9 +190,10 @@ TEST_P(RandomCases, RunEndsFiniteAndReportsUnreachableOnce) {
     // The picture of the first, a middle and the last step: finite points
     // and no "nan" in a label.
     for (int frame : {0, app->set.nstep / 2, app->set.nstep}) {
-      app->disp.frame = frame;
+      DisplayState disp;
+      disp.frame = frame;
       Recorder rec;
-      display(*app, rec);
+      display(*app, disp, rec);
       for (const Primitive& p : rec.prims()) {
         for (const Pair& pt : p.pts) ASSERT_TRUE(finite(pt)) << "frame " << frame << " " << p.text;
         EXPECT_EQ(p.text.find("nan"), std::string::npos) << "frame " << frame;

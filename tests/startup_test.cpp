@@ -9,6 +9,7 @@
 #include "console/datafile.h"
 #include "console/report.h"
 #include "driver_testutil.h"
+#include "view/displaystate.h"
 
 namespace hs {
 namespace {
@@ -126,8 +127,10 @@ TEST(StartUp, ScaraMethodThreeCircleRunsTheFirstPass) {
   // Nothing changes in the '0' pass: both reports show the same state.
   EXPECT_EQ(con.output(), kTitle + kType + "\nb" + kMethod + "\n3" + kCurve + "\nC" + kKeyList + report + report +
                               "\ncalcontrol()終わり" + kToWindow);
-  EXPECT_EQ(app->disp.frame, 0);
-  EXPECT_EQ(app->disp.zoom, 1.0);
+  // The window then shows the run from its first step, unzoomed.
+  const DisplayState shown;
+  EXPECT_EQ(shown.frame, 0);
+  EXPECT_EQ(shown.zoom, 1.0);
 }
 
 TEST(StartUp, SineRunIsFramedByTheCalculatingMessages) {

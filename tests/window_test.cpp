@@ -16,6 +16,7 @@ namespace {
 using testing_graphics::centroid;
 using testing_graphics::makeapp;
 using testing_graphics::radius;
+using testing_graphics::setrun;
 
 constexpr double EPS = 1e-9;
 
@@ -34,37 +35,37 @@ struct SilentConsole : Console {
 
 TEST(KeyTable, StepStopsAtTheLastOutputStep) {
   auto app = makeapp();
-  EXPECT_EQ(keytable(*app, 's'), KeyAction::Redraw);
+  EXPECT_EQ(keytable(*app, app->disp, 's'), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 1);
   app->disp.frame = 200;
-  EXPECT_EQ(keytable(*app, 's'), KeyAction::Redraw);
+  EXPECT_EQ(keytable(*app, app->disp, 's'), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 200);
   // More steps asked than the run recorded: 's' stops where the arrows do.
   app->set.nstep = 600;
-  keytable(*app, 's');
+  keytable(*app, app->disp, 's');
   EXPECT_EQ(app->disp.frame, 200);
-  EXPECT_EQ(keytable(*app, '0'), KeyAction::Redraw);
+  EXPECT_EQ(keytable(*app, app->disp, '0'), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 0);
   EXPECT_EQ(app->set.menukey, '0');
 }
 
 TEST(KeyTable, ZoomOutThreeTimesAndInThreeTimesRestoresZoom) {
   auto app = makeapp();
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(keytable(*app, 'w'), KeyAction::Redraw);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(keytable(*app, app->disp, 'w'), KeyAction::Redraw);
   EXPECT_NEAR(app->disp.zoom, 0.729, 1e-12);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(keytable(*app, 'W'), KeyAction::Redraw);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(keytable(*app, app->disp, 'W'), KeyAction::Redraw);
   EXPECT_NEAR(app->disp.zoom, 1.0, 1e-12);
 }
 
 TEST(KeyTable, SelectionKeysChangeRobotAndContourBeforeTheMenu) {
   auto app = makeapp('b', 'S');
   app->disp.frame = 57;
-  EXPECT_EQ(keytable(*app, 'a'), KeyAction::Menu);
+  EXPECT_EQ(keytable(*app, app->disp, 'a'), KeyAction::Menu);
   EXPECT_EQ(app->set.type, 'a');
   EXPECT_EQ(app->set.menukey, 'a');
   EXPECT_EQ(app->disp.frame, 0);
   app->disp.frame = 9;
-  EXPECT_EQ(keytable(*app, 'C'), KeyAction::Menu);
+  EXPECT_EQ(keytable(*app, app->disp, 'C'), KeyAction::Menu);
   EXPECT_EQ(app->set.curve, 'C');
   EXPECT_EQ(app->set.type, 'a');
   EXPECT_EQ(app->disp.frame, 0);
@@ -75,10 +76,10 @@ TEST(KeyTable, GroupKeysAndFileKeyRunTheMenuWithoutChangingSelections) {
     auto app = makeapp('b', 'L');
     app->disp.frame = 12;
     app->disp.zoom = 0.81;
-    EXPECT_EQ(keytable(*app, k), KeyAction::Menu) << k;
+    EXPECT_EQ(keytable(*app, app->disp, k), KeyAction::Menu) << k;
     EXPECT_EQ(app->set.menukey, static_cast<char>(k));
     EXPECT_EQ(app->disp.frame, 0);
-    EXPECT_EQ(app->disp.zoom, 0.81);  // the menu's closing step resets it
+    EXPECT_EQ(app->disp.zoom, 0.81);  // the keyboard resets it after the menu
     EXPECT_EQ(app->set.type, 'b');
     EXPECT_EQ(app->set.curve, 'L');
   }
@@ -87,10 +88,10 @@ TEST(KeyTable, GroupKeysAndFileKeyRunTheMenuWithoutChangingSelections) {
 TEST(KeyTable, EscapeQuitsOtherKeysOnlyStoreTheKey) {
   auto app = makeapp();
   app->disp.frame = 5;
-  EXPECT_EQ(keytable(*app, 27), KeyAction::Quit);
-  EXPECT_EQ(keytable(*app, 'x'), KeyAction::Stored);
+  EXPECT_EQ(keytable(*app, app->disp, 27), KeyAction::Quit);
+  EXPECT_EQ(keytable(*app, app->disp, 'x'), KeyAction::Stored);
   EXPECT_EQ(app->set.menukey, 'x');
-  EXPECT_EQ(keytable(*app, 'A'), KeyAction::Stored);  // case-sensitive
+  EXPECT_EQ(keytable(*app, app->disp, 'A'), KeyAction::Stored);  // case-sensitive
   EXPECT_EQ(app->set.type, 'b');
   EXPECT_EQ(app->disp.frame, 5);
 }
@@ -99,10 +100,10 @@ TEST(KeyTable, DrawingKeysRedrawAtOnce) {
   auto app = makeapp();
   SilentConsole con;
   Recorder rec;
-  EXPECT_EQ(keyboard(*app, con, rec, 's'), KeyAction::Redraw);
+  EXPECT_EQ(keyboard(*app, app->disp, con, rec, 's'), KeyAction::Redraw);
   EXPECT_EQ(rec.cleared(), 1);
   EXPECT_EQ(rec.presented(), 1);
-  EXPECT_EQ(keyboard(*app, con, rec, 'x'), KeyAction::Stored);
+  EXPECT_EQ(keyboard(*app, app->disp, con, rec, 'x'), KeyAction::Stored);
   EXPECT_EQ(rec.presented(), 1);
   EXPECT_TRUE(con.out.empty());
 }
@@ -110,7 +111,7 @@ TEST(KeyTable, DrawingKeysRedrawAtOnce) {
 // ---- Frame composition ----
 
 struct FrameFixture : ::testing::Test {
-  std::unique_ptr<App> app = makeapp('b', 'S');
+  std::unique_ptr<testing_graphics::ShownApp> app = makeapp('b', 'S');
   Recorder rec;
   RunHistory& h() { return app->history(); }
   void SetUp() override {
@@ -121,7 +122,8 @@ struct FrameFixture : ::testing::Test {
       h().poserr[i] = {0.0, 0.002};
       h().force[i] = {10, 0};
     }
-    app->disp.errlabel = "05[mm]";
+    app->set.seterror = 0.005;
+    setrun(*app);
   }
   // Index of the first primitive satisfying pred, or -1.
   template <class F>
@@ -135,7 +137,8 @@ struct FrameFixture : ::testing::Test {
 
 TEST_F(FrameFixture, TitleLegendAndSettingErrorLabel) {
   app->set.hybrid = '3';
-  display(*app, rec);
+  setrun(*app);
+  display(*app, app->disp, rec);
   struct T { const char* text; float x, y; };
   for (const T& t : {T{"Robot motion-force hybrid control   1 grid=(0.1, 0.1)[m]", -0.95f, 0.95f},
                      T{"(b) SCARA robot", -0.95f, 0.90f}, T{"Hybrid control 3", -0.88f, 0.85f},
@@ -156,14 +159,15 @@ TEST_F(FrameFixture, TitleLegendAndSettingErrorLabel) {
 
 TEST_F(FrameFixture, CylindricalRobotTitle) {
   app->set.type = 'a';
-  display(*app, rec);
+  setrun(*app);
+  display(*app, app->disp, rec);
   EXPECT_NE(rec.findtext("(a) cylindrical coordinate robot"), nullptr);
   EXPECT_EQ(rec.findtext("(b) SCARA robot"), nullptr);
 }
 
 TEST_F(FrameFixture, PointsTraceAndMaskAtTheShownStep) {
   app->disp.frame = 30;
-  display(*app, rec);
+  display(*app, app->disp, rec);
   std::vector<Primitive> trace, green, white;
   for (const Primitive& p : rec.prims()) {
     if (p.kind != Primitive::Polygon || p.pts.size() != 120 || std::fabs(radius(p) - 0.008) > 1e-6)
@@ -195,7 +199,7 @@ TEST_F(FrameFixture, PointsTraceAndMaskAtTheShownStep) {
 }
 
 TEST_F(FrameFixture, FrameZeroHasNoCurvesAndOneTracePoint) {
-  display(*app, rec);
+  display(*app, app->disp, rec);
   int curves = 0;
   for (const Primitive& p : rec.prims())
     if (p.kind == Primitive::Lines && (p.width == 3.2 || p.width == 1.6)) ++curves;
@@ -208,14 +212,14 @@ TEST_F(FrameFixture, FrameZeroHasNoCurvesAndOneTracePoint) {
 
 TEST_F(FrameFixture, FirstFrameMakesTheModelUseTheDrawnWorkBlock) {
   app->set.worklen = 0.15;
-  display(*app, rec);
+  display(*app, app->disp, rec);
   EXPECT_EQ(app->set.worklen, 0.14);
 }
 
 TEST_F(FrameFixture, StepKeyRedrawsTheNextStep) {
   SilentConsole con;
-  keyboard(*app, con, rec, 's');
-  keyboard(*app, con, rec, 's');
+  keyboard(*app, app->disp, con, rec, 's');
+  keyboard(*app, app->disp, con, rec, 's');
   int trace = 0;
   for (const Primitive& p : rec.find(Primitive::Polygon, RED))
     trace += p.pts.size() == 120 && std::fabs(radius(p) - 0.008) < 1e-6;
@@ -225,7 +229,7 @@ TEST_F(FrameFixture, StepKeyRedrawsTheNextStep) {
 
 TEST_F(FrameFixture, StepLineInTheBottomLeftCornerOfTheRobotView) {
   app->disp.frame = 40;
-  display(*app, rec);
+  display(*app, app->disp, rec);
   const Primitive* p = rec.findtext("t = 1.60 s  (40/200)");
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(p->font, Font::Helvetica12);
@@ -238,16 +242,16 @@ TEST_F(FrameFixture, StepLineInTheBottomLeftCornerOfTheRobotView) {
             }));
   rec.forget();
   SilentConsole con;
-  specialkeyboard(*app, rec, SpecialKey::End);
+  specialkeyboard(*app, app->disp, rec, SpecialKey::End);
   EXPECT_NE(rec.findtext("t = 8.00 s  (200/200)"), nullptr);
   rec.forget();
-  specialkeyboard(*app, rec, SpecialKey::Home);
+  specialkeyboard(*app, app->disp, rec, SpecialKey::Home);
   EXPECT_NE(rec.findtext("t = 0.00 s  (0/200)"), nullptr);
 }
 
 TEST_F(FrameFixture, ZoomedOutRobotMovesTowardsTheCentre) {
   SilentConsole con;
-  keyboard(*app, con, rec, 'w');
+  keyboard(*app, app->disp, con, rec, 'w');
   const auto base = [&] {
     for (const Primitive& p : rec.find(Primitive::Polygon, RED))
       if (p.pts.size() == 120 && std::fabs(radius(p) - 0.9 * 0.7 * 0.0375) < 1e-6) return centroid(p);
@@ -262,24 +266,24 @@ TEST_F(FrameFixture, ZoomedOutRobotMovesTowardsTheCentre) {
 TEST(Playback, SpacePlaysAndPausesFromTheShownStep) {
   auto app = makeapp();
   app->disp.frame = 40;
-  EXPECT_EQ(keytable(*app, ' '), KeyAction::Play);
+  EXPECT_EQ(keytable(*app, app->disp, ' '), KeyAction::Play);
   EXPECT_TRUE(app->disp.play.playing);
   EXPECT_EQ(app->disp.frame, 40);
   EXPECT_EQ(app->set.menukey, ' ');
   const int chain = app->disp.play.chain;
-  EXPECT_EQ(keytable(*app, ' '), KeyAction::Stored);
+  EXPECT_EQ(keytable(*app, app->disp, ' '), KeyAction::Stored);
   EXPECT_FALSE(app->disp.play.playing);
   EXPECT_EQ(app->disp.frame, 40);
   // Playing again starts a new timer chain: ticks still pending from the
   // old one are dropped.
-  EXPECT_EQ(keytable(*app, ' '), KeyAction::Play);
+  EXPECT_EQ(keytable(*app, app->disp, ' '), KeyAction::Play);
   EXPECT_GT(app->disp.play.chain, chain);
 }
 
 TEST(Playback, SpaceAtTheLastStepPlaysAgainFromTheStart) {
   auto app = makeapp();
   app->disp.frame = 200;
-  EXPECT_EQ(keytable(*app, ' '), KeyAction::Play);
+  EXPECT_EQ(keytable(*app, app->disp, ' '), KeyAction::Play);
   EXPECT_EQ(app->disp.frame, 0);
   EXPECT_TRUE(app->disp.play.playing);
 }
@@ -299,8 +303,8 @@ TEST(Playback, StepResetAndMenuKeysPauseFirstZoomAndHelpDoNot) {
                      K{'x', KeyAction::Stored, 40, true}, K{27, KeyAction::Quit, 40, true}}) {
     auto app = makeapp();
     app->disp.frame = 40;
-    keytable(*app, ' ');
-    EXPECT_EQ(keytable(*app, k.key), k.act) << k.key;
+    keytable(*app, app->disp, ' ');
+    EXPECT_EQ(keytable(*app, app->disp, k.key), k.act) << k.key;
     EXPECT_EQ(app->disp.frame, k.frame) << k.key;
     EXPECT_EQ(app->disp.play.playing, k.playing) << k.key;
   }
@@ -310,26 +314,26 @@ TEST(Playback, ArrowsStepBackAndForthPausingAndStopAtBothEnds) {
   auto app = makeapp();
   app->set.menukey = 'k';
   app->disp.frame = 1;
-  keytable(*app, ' ');
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Left), KeyAction::Redraw);
+  keytable(*app, app->disp, ' ');
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Left), KeyAction::Redraw);
   EXPECT_FALSE(app->disp.play.playing);
   EXPECT_EQ(app->disp.frame, 0);
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Left), KeyAction::Redraw);
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Left), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 0) << "back stops at step 0";
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Right), KeyAction::Redraw);
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Right), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 1);
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::End), KeyAction::Redraw);
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::End), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 200);
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Right), KeyAction::Redraw);
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Right), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 200) << "forward stops at the last step";
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Left), KeyAction::Redraw);
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Left), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 199);
-  keytable(*app, ' ');
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Home), KeyAction::Redraw);
+  keytable(*app, app->disp, ' ');
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Home), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 0);
   EXPECT_FALSE(app->disp.play.playing);
-  keytable(*app, ' ');
-  EXPECT_EQ(specialkeytable(*app, SpecialKey::Other), KeyAction::Stored);
+  keytable(*app, app->disp, ' ');
+  EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Other), KeyAction::Stored);
   EXPECT_TRUE(app->disp.play.playing) << "an unused special key changes nothing";
   EXPECT_EQ(app->set.menukey, ' ');
 }
@@ -383,16 +387,16 @@ TEST(PlayTimer, StopsAtTheLastStep) {
 TEST(PlayTimer, TicksOfAnOldChainOrAfterPauseDoNothing) {
   auto app = makeapp();
   Recorder rec;
-  keytable(*app, ' ');
+  keytable(*app, app->disp, ' ');
   const int old = app->disp.play.chain;
-  EXPECT_EQ(playtimer(*app, rec, old, 1.0), 40);
-  keytable(*app, ' ');  // pause
-  EXPECT_EQ(playtimer(*app, rec, old, 1.04), -1);
-  keytable(*app, ' ');  // play again: a new chain
-  EXPECT_EQ(playtimer(*app, rec, old, 1.05), -1);
+  EXPECT_EQ(playtimer(*app, app->disp, rec, old, 1.0), 40);
+  keytable(*app, app->disp, ' ');  // pause
+  EXPECT_EQ(playtimer(*app, app->disp, rec, old, 1.04), -1);
+  keytable(*app, app->disp, ' ');  // play again: a new chain
+  EXPECT_EQ(playtimer(*app, app->disp, rec, old, 1.05), -1);
   EXPECT_EQ(app->disp.frame, 0);
-  EXPECT_EQ(playtimer(*app, rec, app->disp.play.chain, 2.0), 40);
-  EXPECT_EQ(playtimer(*app, rec, app->disp.play.chain, 2.04), 40);
+  EXPECT_EQ(playtimer(*app, app->disp, rec, app->disp.play.chain, 2.0), 40);
+  EXPECT_EQ(playtimer(*app, app->disp, rec, app->disp.play.chain, 2.04), 40);
   EXPECT_EQ(app->disp.frame, 1);
   EXPECT_EQ(rec.presented(), 1);
 }
@@ -403,7 +407,7 @@ TEST(ConsoleKeys, QuestionMarkPrintsTheKeyListThenTheNewKeys) {
   auto app = makeapp();
   SilentConsole con;
   Recorder rec;
-  EXPECT_EQ(keyboard(*app, con, rec, '?'), KeyAction::Help);
+  EXPECT_EQ(keyboard(*app, app->disp, con, rec, '?'), KeyAction::Help);
   EXPECT_EQ(rec.presented(), 0);
   EXPECT_EQ(con.out.rfind(testutil::kKeyList, 0), 0u);
   EXPECT_EQ(con.out.substr(testutil::kKeyList.size()),
@@ -433,9 +437,9 @@ TEST(ConsoleKeys, PictureAndFigureKeysNeitherMoveNorPause) {
     SilentConsole con;
     Recorder rec;
     app->disp.frame = 40;
-    keytable(*app, ' ');
+    keytable(*app, app->disp, ' ');
     const bool picture = k.key == 'p' || k.key == 'v';
-    EXPECT_EQ(picture ? keyboard(*app, con, rec, k.key) : keytable(*app, k.key), k.act) << k.key;
+    EXPECT_EQ(picture ? keyboard(*app, app->disp, con, rec, k.key) : keytable(*app, app->disp, k.key), k.act) << k.key;
     EXPECT_EQ(app->disp.frame, 40) << k.key;
     EXPECT_TRUE(app->disp.play.playing) << k.key;
     EXPECT_EQ(app->set.menukey, static_cast<char>(k.key));
@@ -447,16 +451,18 @@ TEST(ConsoleKeys, PictureAndFigureKeysNeitherMoveNorPause) {
 
 const char* const kBackToWindow = "\n\n     描画画面へ　　　　　";
 
-std::vector<unsigned char> bytes(const App& app) {
-  const auto* p = reinterpret_cast<const unsigned char*>(&app);
-  return {p, p + sizeof app};
+template <class T>
+std::vector<unsigned char> bytes(const T& value) {
+  const auto* p = reinterpret_cast<const unsigned char*>(&value);
+  return {p, p + sizeof value};
 }
 
 TEST(ConsoleKeys, SmallMPrintsTheFiguresOfTheRunOnScreen) {
   auto app = defaultrun('a', '1', 'C');
+  DisplayState disp;
   SilentConsole con;
   Recorder rec;
-  EXPECT_EQ(keyboard(*app, con, rec, 'm'), KeyAction::Metrics);
+  EXPECT_EQ(keyboard(*app, disp, con, rec, 'm'), KeyAction::Metrics);
   EXPECT_EQ(con.out, metricstext(*app) + kBackToWindow);
   EXPECT_NE(con.out.find("\n\n制御結果の評価　円筒座標ロボット　hybrid1　円"), std::string::npos);
   EXPECT_EQ(rec.presented(), 0);
@@ -465,21 +471,22 @@ TEST(ConsoleKeys, SmallMPrintsTheFiguresOfTheRunOnScreen) {
 TEST(ConsoleKeys, CapitalMComparesTheMethodsAndLeavesTheStateByteForByte) {
   // A run of method 3 on screen at step 57 while playing, zoomed.
   auto app = defaultrun('b', '3', 'C');
-  app->disp.frame = 57;
-  app->disp.zoom = 0.81;
-  keytable(*app, ' ');
+  DisplayState disp;
+  disp.frame = 57;
+  disp.zoom = 0.81;
+  keytable(*app, disp, ' ');
   const std::string expected = comparetext(*app, comparemethods(app->runcase())) + kBackToWindow;
   // Every key is stored as the pending menu key; apart from that the key
   // changes nothing: settings, model, gains, path, control memory, both
   // run histories and the display.
   app->set.menukey = 'M';
   const std::vector<unsigned char> before = bytes(*app);
-  const std::string label = app->disp.errlabel;
+  const std::vector<unsigned char> shown = bytes(disp);
   SilentConsole con;
   Recorder rec;
-  EXPECT_EQ(keyboard(*app, con, rec, 'M'), KeyAction::Compare);
+  EXPECT_EQ(keyboard(*app, disp, con, rec, 'M'), KeyAction::Compare);
   EXPECT_TRUE(bytes(*app) == before);
-  EXPECT_EQ(app->disp.errlabel, label);
+  EXPECT_TRUE(bytes(disp) == shown);
   EXPECT_EQ(con.out, expected);
   EXPECT_NE(con.out.find("\n  hybrid3"), std::string::npos);
   EXPECT_NE(con.out.find(" ←現在"), std::string::npos);

@@ -26,14 +26,18 @@
 namespace hs {
 namespace {
 
-// The SCARA sine case of method 6 after its first run, at step 100.
-const App& run() {
-  static std::unique_ptr<App> app = [] {
-    auto a = defaultrun('b', '6', 'S');
-    a->disp.frame = 100;
-    return a;
+// The SCARA sine case of method 6 after its first run, shown at step 100.
+const Run& run() {
+  static std::unique_ptr<App> app = defaultrun('b', '6', 'S');
+  return app->run();
+}
+const DisplayState& shown() {
+  static const DisplayState d = [] {
+    DisplayState s;
+    s.frame = 100;
+    return s;
   }();
-  return *app;
+  return d;
 }
 
 // A fresh scratch folder per test, removed at its end.
@@ -67,32 +71,36 @@ std::string savedline(const char* kind, const std::string& path) {
 }
 
 TEST(PictureName, RobotMethodContourAndStepThenTheTryNumber) {
-  auto app = std::make_unique<App>(run());
-  EXPECT_EQ(picturename(*app, WindowPicture::Frame, 0), "hybridsim-b6S-100.png");
-  EXPECT_EQ(picturename(*app, WindowPicture::Frame, 2), "hybridsim-b6S-100-2.png");
-  EXPECT_EQ(picturename(*app, WindowPicture::Movie, 0), "hybridsim-b6S.gif");
-  EXPECT_EQ(picturename(*app, WindowPicture::Movie, 1), "hybridsim-b6S-1.gif");
-  app->set.type = 'a';
-  app->set.hybrid = '3';
-  app->set.curve = 'L';
-  app->disp.frame = 0;
-  EXPECT_EQ(picturename(*app, WindowPicture::Frame, 0), "hybridsim-a3L-0.png");
-  app->history().resize(200);  // robot a's last run
-  app->disp.frame = 999;  // held to the last step, as the window shows it
-  EXPECT_EQ(shownstep(*app), 200);
-  EXPECT_EQ(picturename(*app, WindowPicture::Frame, 0), "hybridsim-a3L-200.png");
+  DisplayState d = shown();
+  EXPECT_EQ(picturename(run(), d, WindowPicture::Frame, 0), "hybridsim-b6S-100.png");
+  EXPECT_EQ(picturename(run(), d, WindowPicture::Frame, 2), "hybridsim-b6S-100-2.png");
+  EXPECT_EQ(picturename(run(), d, WindowPicture::Movie, 0), "hybridsim-b6S.gif");
+  EXPECT_EQ(picturename(run(), d, WindowPicture::Movie, 1), "hybridsim-b6S-1.gif");
+  // A run of robot a, method 3, the line, with no steps yet.
+  Model m = *run().model;
+  m.set.type = 'a';
+  m.set.hybrid = '3';
+  m.set.curve = 'L';
+  hs::Run a;
+  a.model = std::make_shared<const Model>(m);
+  d.frame = 0;
+  EXPECT_EQ(picturename(a, d, WindowPicture::Frame, 0), "hybridsim-a3L-0.png");
+  a.hist.resize(200);  // robot a's last run
+  d.frame = 999;  // held to the last step, as the window shows it
+  EXPECT_EQ(shownstep(a, d), 200);
+  EXPECT_EQ(picturename(a, d, WindowPicture::Frame, 0), "hybridsim-a3L-200.png");
 }
 
 TEST(SavePicture, ThePngOfTheShownStepNeverOverAnExistingFile) {
   Folder f;
-  const std::string png = framebytes(run(), 100, PictureFormat::Png);
-  EXPECT_EQ(savepicture(run(), WindowPicture::Frame, f.dir),
+  const std::string png = framebytes(run(), 100, PictureFormat::Png, shown());
+  EXPECT_EQ(savepicture(run(), shown(), WindowPicture::Frame, f.dir),
             savedline("描画画面", f.dir + "/hybridsim-b6S-100.png"));
   // A file of a later name already there is skipped, not replaced.
   std::ofstream(f.dir + "/hybridsim-b6S-100-1.png") << "mine";
-  EXPECT_EQ(savepicture(run(), WindowPicture::Frame, f.dir),
+  EXPECT_EQ(savepicture(run(), shown(), WindowPicture::Frame, f.dir),
             savedline("描画画面", f.dir + "/hybridsim-b6S-100-2.png"));
-  EXPECT_EQ(savepicture(run(), WindowPicture::Frame, f.dir),
+  EXPECT_EQ(savepicture(run(), shown(), WindowPicture::Frame, f.dir),
             savedline("描画画面", f.dir + "/hybridsim-b6S-100-3.png"));
   EXPECT_EQ(f.files(), (std::vector<std::string>{"hybridsim-b6S-100-1.png", "hybridsim-b6S-100-2.png",
                                                  "hybridsim-b6S-100-3.png", "hybridsim-b6S-100.png"}))
@@ -111,8 +119,8 @@ TEST(SavePicture, ThePngOfTheShownStepNeverOverAnExistingFile) {
 TEST(SavePicture, TheGifOfTheRunAndTwoSavesAtOnceGetTwoNames) {
   Folder f;
   std::string line[2];
-  std::thread other([&] { line[1] = savepicture(run(), WindowPicture::Movie, f.dir); });
-  line[0] = savepicture(run(), WindowPicture::Movie, f.dir);
+  std::thread other([&] { line[1] = savepicture(run(), shown(), WindowPicture::Movie, f.dir); });
+  line[0] = savepicture(run(), shown(), WindowPicture::Movie, f.dir);
   other.join();
   std::sort(line, line + 2);
   EXPECT_EQ(line[0], savedline("アニメーション", f.dir + "/hybridsim-b6S-1.gif"));
@@ -128,7 +136,7 @@ TEST(SavePicture, TheGifOfTheRunAndTwoSavesAtOnceGetTwoNames) {
 TEST(SavePicture, AFolderThatCannotTakeTheFileGivesTheNameAndTheReason) {
   Folder f;
   const std::string missing = f.dir + "/no/such";
-  EXPECT_EQ(savepicture(run(), WindowPicture::Frame, missing),
+  EXPECT_EQ(savepicture(run(), shown(), WindowPicture::Frame, missing),
             "\n描画画面をファイル " + missing +
                 "/hybridsim-b6S-100.png に保存できません（No such file or directory）．");
   // A folder without write permission; root writes anywhere it may, but
@@ -142,7 +150,7 @@ TEST(SavePicture, AFolderThatCannotTakeTheFileGivesTheNameAndTheReason) {
   const int probe = open((locked + "/probe").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
   ASSERT_LT(probe, 0) << locked << " takes files";
   const std::string reason = reasonof(errno);
-  EXPECT_EQ(savepicture(run(), WindowPicture::Frame, locked),
+  EXPECT_EQ(savepicture(run(), shown(), WindowPicture::Frame, locked),
             "\n描画画面をファイル " + locked + "/hybridsim-b6S-100.png に保存できません（" + reason + "）．");
   for (const std::string& name : f.files())
     EXPECT_EQ(name, "locked") << "left behind";

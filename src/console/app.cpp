@@ -7,31 +7,16 @@
 namespace hs {
 
 App appof(const Model& m) {
-  // The joint drawing radii follow the SCARA robot's default lengths.
-  static const Case defaults = defaultcase();
   App app;
-  setdisplaydefaults(app.disp);
-  app.disp.jointr1 = 0.075 * defaults.set.l1;
-  app.disp.jointr2 = 0.075 * defaults.set.l2;
   app.set = m.set;
   app.model = m.robots;
   app.path = m.path;
   app.gains = m.gains;
-  seterrlabel(app.set.seterror, app.disp);
   return app;
 }
 
-App appof(const Run& r) {
-  App app = appof(*r.model);
-  app.runs[typeindex(app.set.type)] = r;
-  return app;
-}
-
-// Display defaults, run constants and the fixed dimensions of the carried work.
-void installconstants(App& app) {
-  setdisplaydefaults(app.disp);
-  installrunconstants(app.set);
-}
+// Run constants and the fixed dimensions of the carried work.
+void installconstants(App& app) { installrunconstants(app.set); }
 
 void sethanddimensions(SimSettings& s) {
   s.wp = HANDWP;
@@ -56,12 +41,9 @@ void checkpathends(const App& app, Console& con, char type) {
     reportunreachable(con, probe, end[0], end[1]);
 }
 
-// Default installation; the SCARA robot's joint drawing radii follow its
-// default lengths once, and path ends out of reach are reported one by one.
+// Default installation; path ends out of reach are reported one by one.
 void setdefaults(App& app, Console& con) {
   const auto unreachable = installdefaults(app.set, app.model, app.gains, app.path);
-  app.disp.jointr1 = 0.075 * app.set.l1;
-  app.disp.jointr2 = 0.075 * app.set.l2;
   for (const auto& [type, end] : unreachable) {
     SimSettings probe = app.set;
     probe.type = type;
@@ -69,12 +51,10 @@ void setdefaults(App& app, Console& con) {
   }
 }
 
-// Full derivation for the current selections and the setting-error label
-// the window shows; path ends out of reach are reported one by one, each
-// waiting for a key.
+// Full derivation for the current selections; path ends out of reach are
+// reported one by one, each waiting for a key.
 void derive(App& app, Console& con, KeyWaits waits) {
   const std::vector<Pair> out = calmodel(app.set, app.model, app.gains, app.path);
-  seterrlabel(app.set.seterror, app.disp);
   for (const Pair& p : out) reportunreachable(con, app.set, p[0], p[1], waits);
 }
 

@@ -8,7 +8,6 @@
 #include "engine/control/hybrid.h"
 #include "console/console.h"
 #include "engine/settings.h"
-#include "console/displaystate.h"
 #include "engine/model/robotmodel.h"
 #include "engine/model/simrun.h"
 #include "engine/run.h"
@@ -21,7 +20,6 @@ struct App {
   ContourPath path;         // derived
   ServoGains gains;         // derived
   Run runs[2];              // the last run of each robot type
-  DisplayState disp;        // window state
   RunModel runmodel() const { return RunModel{set, model, path, gains}; }
   // The last run of the current robot type: the one on screen.
   const Run& run() const { return runs[typeindex(set.type)]; }
@@ -33,12 +31,10 @@ struct App {
   Case runcase() const { return run().model ? run().model->source : caseof(set, path); }
 };
 
-// The state that shows model m as the window shows it after the menu's
-// rerun (first frame, unzoomed), with no run yet; with run r, showing r.
+// The state of model m as the menu's rerun leaves it, with no run yet.
 App appof(const Model& m);
-App appof(const Run& r);
 
-// Start-up steps 1-2: display defaults, run constants, fixed work dimensions.
+// Start-up steps 1-2: run constants, fixed work dimensions.
 void installconstants(App& app);
 // Default installation of both robots, all servo specs and all contours.
 void setdefaults(App& app, Console& con);

@@ -366,7 +366,7 @@ Group force(App& app, Console& con) {
 }
 
 // The common end of every command: derive everything again, report, run
-// the simulation and show the new run from its first frame.
+// the simulation; the window then shows the new run from its first frame.
 void rerun(App& app, Console& con) {
   derive(app, con);
   printsettings(app, con);
@@ -374,9 +374,6 @@ void rerun(App& app, Console& con) {
   runsimulation(app, con);
   if (app.set.curve == 'S') con.print("     計算終了");
   con.print("\n\n     描画画面へ　　　　　");
-  app.disp.zoom = 1.0;
-  app.disp.errmag = 10.0;
-  app.disp.frame = 0;
 }
 
 // The 'a' / 'b' commands: the window has already switched the robot; ask

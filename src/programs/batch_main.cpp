@@ -457,17 +457,17 @@ int main(int argc, char** argv) {
     const std::string csv = hs::comparecsv(rows);
     status = finitestatus(csv, comparestatus(rows));
     ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
-      return hs::writecompare(app, rows, f, path, error);
+      return hs::writecompare(app.set, rows, f, path, error);
     });
     ok = writecsv(rq.csv, csv) && ok;
   } else {
     status = runstatus(app.lastrun());
     const int frame = rq.frame < 0 ? app.set.nstep : rq.frame;
     ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
-      return hs::writeframe(app, frame, f, path, error);
+      return hs::writeframe(app.run(), frame, f, path, error);
     });
     std::string error;
-    if (!rq.gif.empty()) ok = written(hs::writegif(app, rq.gif, &error), error) && ok;
+    if (!rq.gif.empty()) ok = written(hs::writegif(app.run(), rq.gif, &error), error) && ok;
     // The CSV asked for: the figures or the history.
     if (rq.metrics || !anyoutput || !rq.csv.empty()) {
       const std::string csv = rq.metrics ? hs::metricscsv(app) : hs::historycsv(app);

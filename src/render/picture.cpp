@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "console/safefile.h"
@@ -23,15 +22,6 @@
 namespace hs {
 
 namespace {
-
-// The composition reads the shown step from the display state and records
-// the hand dimensions in the settings as it draws: it works on a private
-// copy so the caller's state is left as it was.
-std::unique_ptr<App> stage(const App& app) { return std::make_unique<App>(app); }
-
-int clampframe(const App& app, int frame) {
-  return app.history().clamp(frame);
-}
 
 cairo_status_t appendbytes(void* closure, const unsigned char* data, unsigned int len) {
   static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), len);
@@ -52,10 +42,10 @@ std::vector<std::string> drawon(cairo_surface_t* surface, Draw draw) {
   return texts;
 }
 
-// The window's picture of one step of the run, on the staged copy.
-void showstep(Canvas& cv, App& copy, int frame) {
-  copy.disp.frame = clampframe(copy, frame);
-  display(copy, cv);
+// The window's picture of one step of the run; d's step is the one shown.
+void showstep(Canvas& cv, const Run& run, DisplayState& d, int frame) {
+  d.frame = run.hist.clamp(frame);
+  showframe(cv, run, d);
 }
 
 std::string xmlescape(const std::string& s) {
@@ -221,18 +211,18 @@ std::string picturebytes(PictureFormat format, Draw draw) {
 
 }  // namespace
 
-std::string framebytes(const App& app, int frame, PictureFormat format) {
-  std::unique_ptr<App> copy = stage(app);
-  return picturebytes(format, [&](Canvas& cv) { showstep(cv, *copy, frame); });
+std::string framebytes(const Run& run, int frame, PictureFormat format, const DisplayState& d) {
+  DisplayState shown = d;
+  return picturebytes(format, [&](Canvas& cv) { showstep(cv, run, shown, frame); });
 }
 
-std::string comparebytes(const App& app, const std::array<MethodRun, 4>& rows,
+std::string comparebytes(const SimSettings& s, const std::array<MethodRun, 4>& rows,
                          PictureFormat format) {
-  return picturebytes(format, [&](Canvas& cv) { drawcompare(cv, app, rows); });
+  return picturebytes(format, [&](Canvas& cv) { drawcompare(cv, s, rows); });
 }
 
-std::string gifbytes(const App& app) {
-  std::unique_ptr<App> copy = stage(app);
+std::string gifbytes(const Run& run, const DisplayState& d) {
+  DisplayState shown = d;
   std::string out;
   int err = 0;
   GifFileType* gif = EGifOpen(&out, gifout, &err);
@@ -257,9 +247,9 @@ std::string gifbytes(const App& app) {
   Quantiser q;
   const size_t npx = static_cast<size_t>(PICTUREPX) * PICTUREPX;
   std::vector<uint8_t> cur(npx), prev(npx);
-  const int last = clampframe(app, app.set.nstep);
+  const int last = run.model ? run.hist.clamp(run.model->set.nstep) : 0;
   for (int f = 0; ok && f <= last; ++f) {
-    drawon(img, [&](Canvas& cv) { showstep(cv, *copy, f); });
+    drawon(img, [&](Canvas& cv) { showstep(cv, run, shown, f); });
     quantise(img, q, cur);
     ok = putstep(gif, cur, f > 0 ? &prev : nullptr);
     cur.swap(prev);
@@ -270,18 +260,18 @@ std::string gifbytes(const App& app) {
   return ok ? out : std::string();
 }
 
-bool writeframe(const App& app, int frame, PictureFormat format, const std::string& path,
+bool writeframe(const Run& run, int frame, PictureFormat format, const std::string& path,
                 std::string* error) {
-  return writefile(path, framebytes(app, frame, format), error);
+  return writefile(path, framebytes(run, frame, format), error);
 }
 
-bool writecompare(const App& app, const std::array<MethodRun, 4>& rows, PictureFormat format,
-                  const std::string& path, std::string* error) {
-  return writefile(path, comparebytes(app, rows, format), error);
+bool writecompare(const SimSettings& s, const std::array<MethodRun, 4>& rows,
+                  PictureFormat format, const std::string& path, std::string* error) {
+  return writefile(path, comparebytes(s, rows, format), error);
 }
 
-bool writegif(const App& app, const std::string& path, std::string* error) {
-  return writefile(path, gifbytes(app), error);
+bool writegif(const Run& run, const std::string& path, std::string* error) {
+  return writefile(path, gifbytes(run), error);
 }
 
 }  // namespace hs

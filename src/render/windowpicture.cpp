@@ -49,31 +49,32 @@ int claimname(const std::string& tmp, const std::string& path) {
 
 }  // namespace
 
-int shownstep(const App& app) { return app.history().clamp(app.disp.frame); }
+int shownstep(const Run& run, const DisplayState& d) { return run.hist.clamp(d.frame); }
 
-std::string picturename(const App& app, WindowPicture what, int n) {
-  const SimSettings& s = app.set;
+std::string picturename(const Run& run, const DisplayState& d, WindowPicture what, int n) {
+  const SimSettings s = run.model ? run.model->set : SimSettings();
   std::string name = fmt("hybridsim-%c%c%c", s.type, s.hybrid, s.curve);
-  if (what == WindowPicture::Frame) name += fmt("-%d", shownstep(app));
+  if (what == WindowPicture::Frame) name += fmt("-%d", shownstep(run, d));
   if (n > 0) name += fmt("-%d", n);
   return name + (what == WindowPicture::Frame ? ".png" : ".gif");
 }
 
-std::string savepicture(const App& app, WindowPicture what, const std::string& folder) {
+std::string savepicture(const Run& run, const DisplayState& d, WindowPicture what,
+                        const std::string& folder) {
   const bool movie = what == WindowPicture::Movie;
   const std::string bytes =
-      movie ? gifbytes(app) : framebytes(app, shownstep(app), PictureFormat::Png);
+      movie ? gifbytes(run, d) : framebytes(run, shownstep(run, d), PictureFormat::Png, d);
   // The temporary file lies in the same folder, so the link cannot cross
   // file systems; the process id and a count keep every save's file apart.
   static std::atomic<unsigned> saves{0};
-  std::string path = infolder(folder, picturename(app, what, 0));
+  std::string path = infolder(folder, picturename(run, d, what, 0));
   const std::string tmp = path + fmt(".%ld-%u.tmp", static_cast<long>(::getpid()), saves++);
   std::string reason;
   bool saved = writefilesafely(tmp, bytes, &reason);
   if (saved) {
     int err = EEXIST;
     for (int n = 0; n < MAXTRIES && err == EEXIST; ++n) {
-      path = infolder(folder, picturename(app, what, n));
+      path = infolder(folder, picturename(run, d, what, n));
       err = claimname(tmp, path);
     }
     ::unlink(tmp.c_str());

@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "console/app.h"
+#include "engine/run.h"
+#include "view/displaystate.h"
 
 namespace hs {
 
@@ -17,17 +18,19 @@ enum class WindowPicture {
 
 // The output step the window shows: the display's frame held to 0 .. the
 // last step of the run.
-int shownstep(const App& app);
+int shownstep(const Run& run, const DisplayState& d);
 
 // The file name of try n: n = 0 has no number ("hybridsim-b6S-100.png",
 // "hybridsim-b6S.gif"), later tries add it ("hybridsim-b6S-100-1.png",
 // "hybridsim-b6S-2.gif").
-std::string picturename(const App& app, WindowPicture what, int n);
+// Robot, method and contour are the run's, the step the shown one.
+std::string picturename(const Run& run, const DisplayState& d, WindowPicture what, int n);
 
-// Writes the picture into `folder` ("" for the current folder) under the
-// first picturename not taken and returns the console line naming the file,
-// or the one saying why it could not be written. The file appears complete
-// or not at all; app is only read.
-std::string savepicture(const App& app, WindowPicture what, const std::string& folder = "");
+// Writes the picture of run as the display state d shows it into `folder`
+// ("" for the current folder) under the first picturename not taken and
+// returns the console line naming the file, or the one saying why it could
+// not be written. The file appears complete or not at all.
+std::string savepicture(const Run& run, const DisplayState& d, WindowPicture what,
+                        const std::string& folder = "");
 
 }  // namespace hs

@@ -120,10 +120,10 @@ void table(Canvas& cv, const std::array<MethodRun, 4>& rows) {
 
 }  // namespace
 
-void drawcompare(Canvas& cv, const App& app, const std::array<MethodRun, 4>& rows) {
+void drawcompare(Canvas& cv, const SimSettings& s, const std::array<MethodRun, 4>& rows) {
   cv.clear();
-  const char* robot = app.set.type == 'a' ? "(a) cylindrical coordinate robot" : "(b) SCARA robot";
-  const char* contour = app.set.curve == 'L' ? "line" : app.set.curve == 'C' ? "circle" : "sine";
+  const char* robot = s.type == 'a' ? "(a) cylindrical coordinate robot" : "(b) SCARA robot";
+  const char* contour = s.curve == 'L' ? "line" : s.curve == 'C' ? "circle" : "sine";
   cv.text(-0.95f, 0.93f, Font::Helvetica18,
           std::string("Hybrid control methods compared: ") + robot + ", " + contour);
   legend(cv, rows);

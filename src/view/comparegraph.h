@@ -5,8 +5,8 @@
 
 #include <array>
 
-#include "console/app.h"
 #include "console/compare.h"
+#include "engine/settings.h"
 #include "view/canvas.h"
 
 namespace hs {
@@ -14,8 +14,8 @@ namespace hs {
 // Colour of each row of the comparison (methods 1, 3, 4, 6 in row order).
 extern const std::array<Rgba, 4> COMPARECOLOURS;
 
-// One complete comparison picture of rows, made on the case of app (robot
-// and contour named in the title). Clears the canvas and presents it.
-void drawcompare(Canvas& cv, const App& app, const std::array<MethodRun, 4>& rows);
+// One complete comparison picture of rows, made on the case with settings s
+// (robot and contour named in the title). Clears the canvas and presents it.
+void drawcompare(Canvas& cv, const SimSettings& s, const std::array<MethodRun, 4>& rows);
 
 }  // namespace hs

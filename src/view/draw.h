@@ -6,7 +6,7 @@
 
 #include "engine/settings.h"
 #include "view/canvas.h"
-#include "console/displaystate.h"
+#include "view/displaystate.h"
 #include "engine/model/robotmodel.h"
 
 namespace hs {

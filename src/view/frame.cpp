@@ -36,22 +36,21 @@ void play(DisplayState& d) {
 
 }  // namespace
 
-KeyAction keytable(App& app, unsigned char key) {
+KeyAction keytable(App& app, DisplayState& d, unsigned char key) {
   app.set.menukey = static_cast<char>(key);
-  DisplayState& d = app.disp;
   switch (key) {
     case 'a':
     case 'b':
       app.set.type = static_cast<char>(key);  // the menu and the next run use this robot
       pause(d);
-      app.disp.frame = 0;
+      d.frame = 0;
       return KeyAction::Menu;
     case 'L':
     case 'C':
     case 'S':
       app.set.curve = static_cast<char>(key);
       pause(d);
-      app.disp.frame = 0;
+      d.frame = 0;
       return KeyAction::Menu;
     case 'k':
     case 'h':
@@ -60,15 +59,15 @@ KeyAction keytable(App& app, unsigned char key) {
     case 'f':
     case 'r':  // the title offers it: re-read the robot data file
       pause(d);
-      app.disp.frame = 0;
+      d.frame = 0;
       return KeyAction::Menu;
     case 's':
       pause(d);
-      app.disp.frame = app.history().clamp(app.disp.frame + 1);
+      d.frame = app.history().clamp(d.frame + 1);
       return KeyAction::Redraw;
     case '0':
       pause(d);
-      app.disp.frame = 0;
+      d.frame = 0;
       return KeyAction::Redraw;
     case ' ':
       if (d.play.playing) {
@@ -94,10 +93,10 @@ KeyAction keytable(App& app, unsigned char key) {
     case 'M':
       return KeyAction::Compare;
     case 'w':
-      app.disp.zoom *= 0.9;
+      d.zoom *= 0.9;
       return KeyAction::Redraw;
     case 'W':
-      app.disp.zoom /= 0.9;
+      d.zoom /= 0.9;
       return KeyAction::Redraw;
     case 27:
       return KeyAction::Quit;
@@ -106,8 +105,7 @@ KeyAction keytable(App& app, unsigned char key) {
   }
 }
 
-KeyAction specialkeytable(App& app, SpecialKey key) {
-  DisplayState& d = app.disp;
+KeyAction specialkeytable(const App& app, DisplayState& d, SpecialKey key) {
   const int last = laststep(app);
   switch (key) {
     case SpecialKey::Right: d.frame = app.history().clamp(d.frame + 1); break;
@@ -120,11 +118,17 @@ KeyAction specialkeytable(App& app, SpecialKey key) {
   return KeyAction::Redraw;
 }
 
-KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key) {
-  const KeyAction act = keytable(app, key);
-  // After the menu the old picture stays until the next repaint.
-  if (act == KeyAction::Menu) keymenu(app, con);
-  if (act == KeyAction::Redraw || act == KeyAction::Play) display(app, cv);
+KeyAction keyboard(App& app, DisplayState& d, Console& con, Canvas& cv, unsigned char key) {
+  const KeyAction act = keytable(app, d, key);
+  // The menu's new run is shown from its first step, unzoomed; the old
+  // picture stays until the next repaint.
+  if (act == KeyAction::Menu) {
+    keymenu(app, con);
+    d.zoom = 1.0;
+    d.errmag = 10.0;
+    d.frame = 0;
+  }
+  if (act == KeyAction::Redraw || act == KeyAction::Play) display(app, d, cv);
   if (act == KeyAction::Help) printkeyhelp(con);
   if (act == KeyAction::Save) savedatafile(app, con);
   // The figures are read from the run on screen; the comparison runs on
@@ -136,9 +140,9 @@ KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key) {
   return act;
 }
 
-KeyAction specialkeyboard(App& app, Canvas& cv, SpecialKey key) {
-  const KeyAction act = specialkeytable(app, key);
-  if (act == KeyAction::Redraw) display(app, cv);
+KeyAction specialkeyboard(App& app, DisplayState& d, Canvas& cv, SpecialKey key) {
+  const KeyAction act = specialkeytable(app, d, key);
+  if (act == KeyAction::Redraw) display(app, d, cv);
   return act;
 }
 
@@ -172,13 +176,12 @@ PlayTick playtick(const Playback& play, int frame, int last, double dt, double n
   return t;
 }
 
-int playtimer(App& app, Canvas& cv, int chain, double now) {
-  DisplayState& d = app.disp;
+int playtimer(App& app, DisplayState& d, Canvas& cv, int chain, double now) {
   if (chain != d.play.chain) return -1;
   const PlayTick t = playtick(d.play, d.frame, laststep(app), app.set.dt, now);
   d.play = t.play;
   d.frame = t.frame;
-  if (t.redraw) display(app, cv);
+  if (t.redraw) display(app, d, cv);
   return t.delayms;
 }
 
@@ -192,16 +195,16 @@ void drawtext(Canvas& cv, float x, float y, Font font, const std::string& text) 
   cv.text(x, y, font, text);
 }
 
-void drawtitle(Canvas& cv, const App& app) {
+void drawtitle(Canvas& cv, const SimSettings& s) {
   const Font f = Font::Helvetica18;
   drawtext(cv, -0.95f, 0.95f, f, "Robot motion-force hybrid control   1 grid=(0.1, 0.1)[m]");
-  if (app.set.type == 'a') drawtext(cv, -0.95f, 0.90f, f, "(a) cylindrical coordinate robot");
-  if (app.set.type == 'b') drawtext(cv, -0.95f, 0.90f, f, "(b) SCARA robot");
-  const char h = app.set.hybrid;
+  if (s.type == 'a') drawtext(cv, -0.95f, 0.90f, f, "(a) cylindrical coordinate robot");
+  if (s.type == 'b') drawtext(cv, -0.95f, 0.90f, f, "(b) SCARA robot");
+  const char h = s.hybrid;
   if (h == '1' || h == '3' || h == '4' || h == '6')
     drawtext(cv, -0.88f, 0.85f, f, std::string("Hybrid control ") + h);
   drawtext(cv, -0.88f, 0.80f, f, "Workpiece setting error=");
-  drawtext(cv, -0.35f, 0.80f, f, app.disp.errlabel);
+  drawtext(cv, -0.35f, 0.80f, f, seterrlabel(s.seterror));
 }
 
 void drawlegend(Canvas& cv) {
@@ -211,24 +214,34 @@ void drawlegend(Canvas& cv) {
   drawtext(cv, -0.88f, 0.65f, f, "black point : position without deflection");
 }
 
-void display(App& app, Canvas& cv) {
-  DisplayState& d = app.disp;
+void display(App& app, const DisplayState& d, Canvas& cv) {
+  sethanddimensions(app.set);
+  showframe(cv, app.run(), d);
+}
+
+void showframe(Canvas& cv, const Run& run, const DisplayState& d) {
   beginframe(cv);
-  drawtitle(cv, app);
+  if (!run.model) {
+    endframe(cv);
+    return;
+  }
+  // The robot is drawn with its hand, whose dimensions the drawing takes
+  // (the payload's work block 0.14 m long).
+  SimSettings s = run.model->set;
+  sethanddimensions(s);
+  const RobotModel& robots = run.model->robots;
+  drawtitle(cv, s);
   drawlegend(cv);
   drawgrid(cv, {d.zoom * d.origin[0], d.zoom * d.origin[1]}, 0, 20, 0.1 * d.zoom, 0.1 * d.zoom);
-  drawworkpiece(cv, app.set, app.path, d);
-  const char type = app.set.type;
+  drawworkpiece(cv, s, run.model->path, d);
+  const char type = s.type;
   if (type == 'a' || type == 'b') {
-    const RunHistory& h = app.history();
-    const int f = app.history().clamp(d.frame);
-    // The robot is drawn with its hand, whose dimensions the settings take
-    // from here on (the payload's work block becomes 0.14 m long).
-    sethanddimensions(app.set);
+    const RunHistory& h = run.hist;
+    const int f = h.clamp(d.frame);
     if (type == 'a')
-      drawrobota(cv, app.set, app.model, d, h.motorpos[f], h.tippos[f]);
+      drawrobota(cv, s, robots, d, h.motorpos[f], h.tippos[f]);
     else
-      drawrobotb(cv, app.set, app.model, d, h.motorpos[f], h.tippos[f]);
+      drawrobotb(cv, s, robots, d, h.motorpos[f], h.tippos[f]);
     // Green: the command displaced by the magnified control error (command
     // minus actual); white: the command; red: the tip's path so far.
     const Pair& c = h.cmdpos[f];
@@ -241,11 +254,11 @@ void display(App& app, Canvas& cv) {
     // Where the animation is: time and output step, small, in the bottom
     // left corner of the robot view, below anything the robots reach.
     drawtext(cv, -0.95f, -0.96f, Font::Helvetica12,
-             fmt("t = %.2f s  (%d/%d)", f * app.set.dt, f, app.set.nstep));
+             fmt("t = %.2f s  (%d/%d)", f * s.dt, f, s.nstep));
   }
-  drawposgraph(cv, app, d.frame);
-  drawforcegraph(cv, app, d.frame);
-  drawtorquegraph(cv, app, d.frame);
+  drawposgraph(cv, run, d, d.frame);
+  drawforcegraph(cv, run, d, d.frame);
+  drawtorquegraph(cv, run, d, d.frame);
   endframe(cv);
 }
 

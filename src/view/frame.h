@@ -1,12 +1,14 @@
 // What the window shows and how its keys act, apart from the toolkit: the
-// GLUT callbacks in window.cpp only hand these the App, the Console and a
-// GL canvas, and tests hand them a Recorder.
+// GLUT callbacks in window.cpp only hand these the App, the window's display
+// state, the Console and a GL canvas, and tests hand them a Recorder.
 #pragma once
 
 #include <string>
 
 #include "console/app.h"
+#include "engine/run.h"
 #include "view/canvas.h"
+#include "view/displaystate.h"
 
 namespace hs {
 
@@ -33,16 +35,17 @@ enum class SpecialKey { Left, Right, Home, End, Other };
 
 // The key table: stores the key as the pending menu key and updates type,
 // curve, frame, zoom and playback as the key asks. Draws nothing.
-KeyAction keytable(App& app, unsigned char key);
+KeyAction keytable(App& app, DisplayState& d, unsigned char key);
 // The arrows, Home and End: pause, then one step back / forward, the first /
 // the last step. Not a menu key: menukey stays. Draws nothing.
-KeyAction specialkeytable(App& app, SpecialKey key);
-// keytable, then runs the menu, redraws, prints the key list, saves the
-// case or prints the figures of merit as asked. Quit, starting the timer and
-// writing picture files are left to the caller.
-KeyAction keyboard(App& app, Console& con, Canvas& cv, unsigned char key);
+KeyAction specialkeytable(const App& app, DisplayState& d, SpecialKey key);
+// keytable, then runs the menu (after which the new run is shown from its
+// first step, unzoomed, error magnified 10 times), redraws, prints the key
+// list, saves the case or prints the figures of merit as asked. Quit,
+// starting the timer and writing picture files are left to the caller.
+KeyAction keyboard(App& app, DisplayState& d, Console& con, Canvas& cv, unsigned char key);
 // specialkeytable, then redraws as asked.
-KeyAction specialkeyboard(App& app, Canvas& cv, SpecialKey key);
+KeyAction specialkeyboard(App& app, DisplayState& d, Canvas& cv, SpecialKey key);
 
 // The last output step of the run (the shown step runs 0 .. laststep).
 int laststep(const App& app);
@@ -59,18 +62,25 @@ struct PlayTick {
 // `last`, where playing stops. Late ticks skip steps, so the animation keeps
 // to real time. A paused playback does nothing.
 PlayTick playtick(const Playback& play, int frame, int last, double dt, double now);
-// The tick of timer chain `chain` on the app: playtick, then the new step
-// drawn. Returns the wait before the next tick [ms], or -1 when the chain
-// ends (playback paused, restarted as another chain, or at the last step).
-int playtimer(App& app, Canvas& cv, int chain, double now);
+// The tick of timer chain `chain` on the app's display state d: playtick,
+// then the new step drawn. Returns the wait before the next tick [ms], or -1
+// when the chain ends (playback paused, restarted as another chain, or at
+// the last step).
+int playtimer(App& app, DisplayState& d, Canvas& cv, int chain, double now);
 
-// One complete frame of the shown output step.
-void display(App& app, Canvas& cv);
+// The window's display step: the settings take the hand's dimensions (later
+// derivations use them), then the run on screen is drawn at d.frame.
+void display(App& app, const DisplayState& d, Canvas& cv);
+// One complete frame of run at output step d.frame (held to its steps); the
+// hand is drawn with its own dimensions. A run without a model draws an
+// empty frame.
+void showframe(Canvas& cv, const Run& run, const DisplayState& d);
 void beginframe(Canvas& cv);
 void endframe(Canvas& cv);
 void drawtext(Canvas& cv, float x, float y, Font font, const std::string& text);
-// Title lines of the left panel: program, robot, method, setting error.
-void drawtitle(Canvas& cv, const App& app);
+// Title lines of the left panel: program, robot, method, setting error, as
+// settings s have them.
+void drawtitle(Canvas& cv, const SimSettings& s);
 // Legend of the three points.
 void drawlegend(Canvas& cv);
 

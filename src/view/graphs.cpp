@@ -46,9 +46,10 @@ void labels(Canvas& cv, const Pair& O, std::initializer_list<Label> list) {
 }
 
 // Axes of one graph of the panel (the run's time span) with its labels.
-void graphframe(Canvas& cv, const App& app, int mode, const Pair& O, double height,
-                       std::initializer_list<Label> list) {
-  drawtimeaxes(cv, mode, O, app.set.dt, app.set.nstep, app.disp.graphwidth, height, app.path.tf);
+void graphframe(Canvas& cv, const Run& run, const DisplayState& d, int mode, const Pair& O,
+                double height, std::initializer_list<Label> list) {
+  const Model& m = *run.model;
+  drawtimeaxes(cv, mode, O, m.set.dt, m.set.nstep, d.graphwidth, height, m.path.tf);
   labels(cv, O, list);
 }
 
@@ -96,13 +97,12 @@ Pair posrange(const RunHistory& h, int nstep) {
   return {mx, mn};
 }
 
-void drawposgraph(Canvas& cv, const App& app, int frame) {
-  const SimSettings& st = app.set;
-  const DisplayState& d = app.disp;
-  const RunHistory& h = app.history();
+void drawposgraph(Canvas& cv, const Run& run, const DisplayState& d, int frame) {
+  const SimSettings& st = run.model->set;
+  const RunHistory& h = run.hist;
   const double x0 = d.posgraph[0], y0 = d.posgraph[1];
   const double height = d.posheight;
-  graphframe(cv, app, 0, d.posgraph, height + 0.05,
+  graphframe(cv, run, d, 0, d.posgraph, height + 0.05,
              {{0.05, -0.05, Font::Helvetica18, "Position X(red),Y(black)"},
               {0.1, 0.15, Font::Helvetica12, "yellow:10*peripheral positon error"},
               {-0.1, height - 0.05, Font::Helvetica18, "X,Y[m]"}});
@@ -139,13 +139,12 @@ void drawposgraph(Canvas& cv, const App& app, int frame) {
   }
 }
 
-void drawforcegraph(Canvas& cv, const App& app, int frame) {
-  const SimSettings& st = app.set;
-  const DisplayState& d = app.disp;
-  const RunHistory& h = app.history();
+void drawforcegraph(Canvas& cv, const Run& run, const DisplayState& d, int frame) {
+  const SimSettings& st = run.model->set;
+  const RunHistory& h = run.hist;
   const double x0 = d.forcegraph[0], y0 = d.forcegraph[1];
   const double half = d.graphhalf;
-  graphframe(cv, app, 0, d.forcegraph, half + 0.05,
+  graphframe(cv, run, d, 0, d.forcegraph, half + 0.05,
              {{0.1, -0.05, Font::Helvetica18, "Contact force"},
               {0.1, 0.1, Font::Helvetica12, "yellow:5*force error"},
               {-0.05, -0.02, Font::Helvetica18, "0"},
@@ -172,14 +171,13 @@ void drawforcegraph(Canvas& cv, const App& app, int frame) {
   }
 }
 
-void drawtorquegraph(Canvas& cv, const App& app, int frame) {
-  const SimSettings& st = app.set;
-  const DisplayState& d = app.disp;
-  const RunHistory& h = app.history();
-  const RobotData& r = app.model.of(st.type);
+void drawtorquegraph(Canvas& cv, const Run& run, const DisplayState& d, int frame) {
+  const SimSettings& st = run.model->set;
+  const RunHistory& h = run.hist;
+  const RobotData& r = run.model->robots.of(st.type);
   const double x0 = d.torquegraph[0], y0 = d.torquegraph[1];
   const double half = d.graphhalf, w = d.graphwidth;
-  graphframe(cv, app, 1, d.torquegraph, half + 0.05,
+  graphframe(cv, run, d, 1, d.torquegraph, half + 0.05,
              {{0.1, -0.05, Font::Helvetica18, "Motor torque"},
               {-0.05, -0.02, Font::Helvetica18, "0"},
               {-0.1, half - 0.05, Font::Helvetica18, "T[Nm]"}});

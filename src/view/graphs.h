@@ -2,8 +2,9 @@
 // and motor torques, drawn from step 0 up to the shown frame.
 #pragma once
 
-#include "console/app.h"
+#include "engine/run.h"
 #include "view/canvas.h"
+#include "view/displaystate.h"
 
 namespace hs {
 
@@ -17,8 +18,10 @@ void drawtimeaxes(Canvas& cv, int mode, const Pair& O, double dt, int nstep, dou
 // (max, min) of tip and command X and Y over steps 0 .. nstep-1.
 Pair posrange(const RunHistory& h, int nstep);
 
-void drawposgraph(Canvas& cv, const App& app, int frame);
-void drawforcegraph(Canvas& cv, const App& app, int frame);
-void drawtorquegraph(Canvas& cv, const App& app, int frame);
+// The graphs of run (which has a model) from step 0 up to frame, laid out
+// as d has them.
+void drawposgraph(Canvas& cv, const Run& run, const DisplayState& d, int frame);
+void drawforcegraph(Canvas& cv, const Run& run, const DisplayState& d, int frame);
+void drawtorquegraph(Canvas& cv, const Run& run, const DisplayState& d, int frame);
 
 }  // namespace hs

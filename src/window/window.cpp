@@ -31,8 +31,10 @@ namespace hs {
 namespace {
 
 // The App and Console are main's; the callbacks reach them through these.
+// The display state (zoom, shown step, playback) is the window's own.
 App* gapp = nullptr;
 Console* gcon = nullptr;
+DisplayState gdisp;
 GlCanvas gcanvas;
 bool titleset = false;
 
@@ -60,7 +62,7 @@ bool setutf8title() {
 
 void displaycb() {
   if (!titleset) titleset = setutf8title();
-  display(*gapp, gcanvas);
+  display(*gapp, gdisp, gcanvas);
 }
 
 void reshapecb(int width, int height) {
@@ -82,7 +84,7 @@ double wallclock() {
 
 // Between ticks the event loop sleeps until the next timer is due.
 void timercb(int chain) {
-  const int ms = playtimer(*gapp, gcanvas, chain, wallclock());
+  const int ms = playtimer(*gapp, gdisp, gcanvas, chain, wallclock());
   if (ms >= 0) glutTimerFunc(static_cast<unsigned>(ms), timercb, chain);
 }
 
@@ -108,15 +110,15 @@ bool consolehadcontrol(KeyAction act) {
 }
 
 void keyboardcb(unsigned char key, int, int) {
-  const KeyAction act = keyboard(*gapp, *gcon, gcanvas, key);
+  const KeyAction act = keyboard(*gapp, gdisp, *gcon, gcanvas, key);
   if (act == KeyAction::Quit) {
     restoreterminal();
     std::exit(0);
   }
-  if (act == KeyAction::Play) glutTimerFunc(0, timercb, gapp->disp.play.chain);
+  if (act == KeyAction::Play) glutTimerFunc(0, timercb, gdisp.play.chain);
   // Pictures go into the current folder; the console says which file.
-  if (act == KeyAction::Picture) gcon->print(savepicture(*gapp, WindowPicture::Frame));
-  if (act == KeyAction::Movie) gcon->print(savepicture(*gapp, WindowPicture::Movie));
+  if (act == KeyAction::Picture) gcon->print(savepicture(gapp->run(), gdisp, WindowPicture::Frame));
+  if (act == KeyAction::Movie) gcon->print(savepicture(gapp->run(), gdisp, WindowPicture::Movie));
   if (consolehadcontrol(act)) dropqueuedkeys();
 }
 
@@ -129,7 +131,7 @@ void specialcb(int key, int, int) {
     case GLUT_KEY_END: k = SpecialKey::End; break;
     default: break;
   }
-  specialkeyboard(*gapp, gcanvas, k);
+  specialkeyboard(*gapp, gdisp, gcanvas, k);
 }
 
 // Closing the window from the window manager ends the program like escape.

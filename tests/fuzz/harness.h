@@ -63,14 +63,19 @@ inline void dialogue(const std::uint8_t* data, std::size_t size) {
   if (!startup(*app, con)) return;
   checkhistory(*app);
   Recorder rec;
+  DisplayState disp;
   for (int pass = 0; pass < 2; ++pass) {
     const int key = con.readkey();
     if (key < 0) break;
-    if (keytable(*app, static_cast<unsigned char>(key)) == KeyAction::Menu) {
+    if (keytable(*app, disp, static_cast<unsigned char>(key)) == KeyAction::Menu) {
       keymenu(*app, con);
       checkhistory(*app);
+      // The new run from its first step, unzoomed, as the keyboard shows it.
+      disp.zoom = 1.0;
+      disp.errmag = 10.0;
+      disp.frame = 0;
     }
-    display(*app, rec);
+    display(*app, disp, rec);
   }
 }
 

@@ -28,9 +28,9 @@ int write(const hs::App& app, int step, const std::string& path) {
   std::string error;
   bool ok;
   if (endswith(path, ".gif"))
-    ok = hs::writegif(app, path, &error);
+    ok = hs::writegif(app.run(), path, &error);
   else
-    ok = hs::writeframe(app, step, endswith(path, ".svg")   ? hs::PictureFormat::Svg
+    ok = hs::writeframe(app.run(), step, endswith(path, ".svg")   ? hs::PictureFormat::Svg
                                    : endswith(path, ".pdf") ? hs::PictureFormat::Pdf
                                                             : hs::PictureFormat::Png,
                         path, &error);
@@ -50,10 +50,10 @@ int compare(const hs::App& app, int step, const std::string& shotpath) {
   cairo_t* cr = cairo_create(mine);
   std::vector<hs::CairoCanvas::Box> boxes;
   {
-    auto copy = std::make_unique<hs::App>(app);
-    copy->disp.frame = step;
+    hs::DisplayState d;
+    d.frame = step;
     hs::CairoCanvas cv(cr);
-    hs::display(*copy, cv);
+    hs::showframe(cv, app.run(), d);
     boxes = cv.textboxes();
   }
   cairo_destroy(cr);

@@ -151,7 +151,7 @@ Request parse(const std::string& query) {
 
 struct Session {
   std::unique_ptr<hs::App> run;    // right after the last run, as the batch program leaves it
-  std::unique_ptr<hs::App> shown;  // a copy the pictures are drawn on (drawing records into it)
+  hs::DisplayState disp;           // zoom and shown step of its picture
   std::string console;             // the console text of the start-up and run
   std::unique_ptr<hs::App> compared;  // the case of the last comparison, as chosen
   std::array<hs::MethodRun, 4> rows;
@@ -283,7 +283,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
   const std::string refused = startin(*app, con, rq, casetext, nullptr);
   if (!refused.empty()) return reply(refused);
   s.run = std::move(app);
-  s.shown = std::make_unique<hs::App>(*s.run);
+  s.disp = hs::DisplayState();
   s.console = con.output();
   const hs::FiguresOfMerit fig = s.run->run().figures();
   return reply("{\"ok\":true,\"robot\":\"" + std::string(1, s.run->set.type) + "\",\"method\":\"" +
@@ -326,24 +326,24 @@ EMSCRIPTEN_KEEPALIVE int hs_key(int key) {
   static const hs::SpecialKey SPECIAL[] = {hs::SpecialKey::Left, hs::SpecialKey::Right,
                                            hs::SpecialKey::Home, hs::SpecialKey::End};
   if (key >= 1 && key <= 4)
-    hs::specialkeytable(*s.shown, SPECIAL[key - 1]);
+    hs::specialkeytable(*s.run, s.disp, SPECIAL[key - 1]);
   else if (key == 's' || key == '0' || key == 'w' || key == 'W')
-    hs::keytable(*s.shown, static_cast<unsigned char>(key));
-  return s.shown->disp.frame;
+    hs::keytable(*s.run, s.disp, static_cast<unsigned char>(key));
+  return s.disp.frame;
 }
 
 // Shows output step `frame` (held to 0 .. the last step); returns it.
 EMSCRIPTEN_KEEPALIVE int hs_setframe(int frame) {
   Session& s = session();
   if (!s.run) return 0;
-  s.shown->disp.frame = std::max(0, std::min(frame, hs::laststep(*s.shown)));
-  return s.shown->disp.frame;
+  s.disp.frame = std::max(0, std::min(frame, hs::laststep(*s.run)));
+  return s.disp.frame;
 }
 
 // The zoom of the robot drawing [window units per metre].
-EMSCRIPTEN_KEEPALIVE double hs_zoom() { return session().run ? session().shown->disp.zoom : 1; }
+EMSCRIPTEN_KEEPALIVE double hs_zoom() { return session().run ? session().disp.zoom : 1; }
 EMSCRIPTEN_KEEPALIVE void hs_setzoom(double zoom) {
-  if (session().run && zoom > 0) session().shown->disp.zoom = zoom;
+  if (session().run && zoom > 0) session().disp.zoom = zoom;
 }
 
 // Draws the window's picture of the shown step; the operations are then at
@@ -351,14 +351,14 @@ EMSCRIPTEN_KEEPALIVE void hs_setzoom(double zoom) {
 EMSCRIPTEN_KEEPALIVE void hs_draw() {
   Session& s = session();
   s.canvas.clear();
-  if (s.run) hs::display(*s.shown, s.canvas);
+  if (s.run) hs::showframe(s.canvas, s.run->run(), s.disp);
 }
 
 // Draws the comparison picture of the last hs_compare.
 EMSCRIPTEN_KEEPALIVE void hs_drawcompare() {
   Session& s = session();
   s.canvas.clear();
-  if (s.compared) hs::drawcompare(s.canvas, *s.compared, s.rows);
+  if (s.compared) hs::drawcompare(s.canvas, s.compared->set, s.rows);
 }
 
 EMSCRIPTEN_KEEPALIVE const double* hs_ops() { return session().canvas.ops().data(); }

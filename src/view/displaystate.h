@@ -30,16 +30,16 @@ struct DisplayState {
   Pair torquegraph{0.4, -0.3};
   double graphwidth = 0.5;
   double graphhalf = 0.25;
-  // Drawing radii of the joint circles [m], fixed at start-up.
-  double jointr1 = 0, jointr2 = 0;
-  // Setting-error label drawn after "Workpiece setting error=".
-  std::string errlabel = "00[mm]";
+  // Drawing radii of the joint circles [m]: 0.075 of the SCARA robot's
+  // default arm lengths (0.5 m, 0.3 m), whatever arm is drawn.
+  double jointr1 = 0.075 * 0.5, jointr2 = 0.075 * 0.3;
   Playback play;
 };
 
 // Installs the display defaults of start-up.
 void setdisplaydefaults(DisplayState& d);
-// Rewrites the setting-error label from seterror [m]: whole millimetres, truncated.
-void seterrlabel(double seterror, DisplayState& d);
+// The setting-error label drawn after "Workpiece setting error=", from
+// seterror [m]: whole millimetres, truncated.
+std::string seterrlabel(double seterror);
 
 }  // namespace hs

@@ -1,13 +1,13 @@
 // Display state defaults and the setting-error label (pure, no drawing).
-#include "console/displaystate.h"
+#include "view/displaystate.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace hs {
 
-// Start-up values of the window state and the graph layout. The joint
-// drawing radii are left alone: the default installation sets them.
+// Start-up values of the window state, the graph layout and the joint
+// drawing radii.
 void setdisplaydefaults(DisplayState& d) {
   d.zoom = 1.0;
   d.frame = 0;
@@ -20,23 +20,22 @@ void setdisplaydefaults(DisplayState& d) {
   d.torquegraph = {0.4, -0.3};
   d.graphwidth = 0.5;
   d.graphhalf = 0.25;
-  d.errlabel = "00[mm]";
+  d.jointr1 = 0.075 * 0.5;
+  d.jointr2 = 0.075 * 0.3;
 }
 
 // The setting error in whole millimetres, truncated toward zero: two digits
 // (tens, units) for 0 .. 99 mm; outside that range the full signed number.
-void seterrlabel(double seterror, DisplayState& d) {
+std::string seterrlabel(double seterror) {
   const double mm = 1000.0 * seterror;
   if (!std::isfinite(mm) || std::fabs(mm) >= 1e9) {
-    d.errlabel = "***[mm]";
-    return;
+    return "***[mm]";
   }
   const long tens = static_cast<long>(100.0 * seterror);
   const long units = static_cast<long>(mm - 10.0 * tens);
   if (tens >= 0 && tens <= 9 && units >= 0 && units <= 9) {
     const char digits[] = "0123456789";
-    d.errlabel = std::string{digits[tens], digits[units]} + "[mm]";
-    return;
+    return std::string{digits[tens], digits[units]} + "[mm]";
   }
   const long whole = static_cast<long>(mm);
   char buf[32];
@@ -44,7 +43,7 @@ void seterrlabel(double seterror, DisplayState& d) {
     std::snprintf(buf, sizeof buf, "-%02ld[mm]", -whole);
   else
     std::snprintf(buf, sizeof buf, "%ld[mm]", whole);
-  d.errlabel = buf;
+  return buf;
 }
 
 }  // namespace hs
