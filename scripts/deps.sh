@@ -38,8 +38,8 @@ SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 # Locale names compared as locale -a lists them (en_US.utf8 for en_US.UTF-8).
 canon() { tr 'A-Z' 'a-z' | tr -d -- '-'; }
-for spec in "ja_JP SHIFT_JIS ja_JP.SJIS" "en_US UTF-8 en_US.UTF-8"; do
-  read -r input charset name <<<"$spec"
+for wanted in "ja_JP SHIFT_JIS ja_JP.SJIS" "en_US UTF-8 en_US.UTF-8"; do
+  read -r input charset name <<<"$wanted"
   if ! locale -a 2>/dev/null | canon | grep -qx "$(printf '%s' "$name" | canon)"; then
     $SUDO localedef -f "$charset" -i "$input" "$name" 2>/dev/null || true
   fi
