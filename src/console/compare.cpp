@@ -20,7 +20,6 @@ MethodRun runmethod(const Case& c, char method) {
   const Run run = simulate(derive(k));
   MethodRun r;
   r.method = method;
-  r.unreachableends = static_cast<int>(run.model->pathends.size());
   r.rep = run.report;
   r.fig = run.figures();
   // The two error histories the comparison picture overlays.

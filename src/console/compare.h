@@ -19,17 +19,16 @@ constexpr std::array<char, 4> COMPAREMETHODS{'1', '3', '4', '6'};
 struct MethodRun {
   char method = 0;         // control method '1', '3', '4' or '6'
   FiguresOfMerit fig;      // figures of its run
-  RunReport rep;           // how its run ended (unreachable point, divergence)
-  int unreachableends = 0; // path ends the robot cannot reach [-]
+  RunReport rep;           // how its run ended: its diagnostics, path ends included
   double dt = 0;                 // output interval of the run [s]
   double tf = 0;                 // end of the commanded motion [s]
   std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
   std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
 
   // True when the run left the reachable area (a path end or a commanded
-  // point) or diverged: its figures mean nothing, so it is marked and wins
-  // no column.
-  bool failed() const { return unreachableends > 0 || !rep.ok(); }
+  // point), diverged or gave figures that are not numbers: its figures mean
+  // nothing, so it is marked and wins no column.
+  bool failed() const { return !rep.ok(); }
 };
 
 // True when one of the rows is a failed run.

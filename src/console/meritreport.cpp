@@ -119,7 +119,7 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
     t += tr("\n  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
   // A run that met an unreachable point or diverged has figures without meaning.
   for (const MethodRun& r : rows) {
-    if (r.unreachableends > 0 || r.rep.unreachable())
+    if (r.rep.unreachable())
       t += fmt("\n!!! hybrid%c: 手先の届かない指令点がありました．この結果は意味を持ちません．",
                r.method);
     if (const Diagnostic* d = r.rep.find(DiagCode::diverged))

@@ -39,6 +39,13 @@ std::string folderof(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// The same file or folder behind two names that exist.
+bool sameinode(const std::string& a, const std::string& b) {
+  struct stat sa, sb;
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 // The file a name finally stands for: symbolic links are followed (a link
 // relative to the folder it lies in), so that the link stays a link and
 // what it points to is written. 0, or ELOOP for a cycle of links.
@@ -112,6 +119,13 @@ bool writefilesafely(const std::string& name, const std::string& text, std::stri
   }
   if (err != 0 && reason) *reason = reasonof(err);
   return err == 0;
+}
+
+bool samefile(const std::string& a, const std::string& b) {
+  if (a == b || sameinode(a, b)) return true;
+  const std::string da = folderof(a), db = folderof(b);
+  const std::string na = a.substr(da.size()), nb = b.substr(db.size());
+  return !na.empty() && na == nb && sameinode(da.empty() ? "." : da, db.empty() ? "." : db);
 }
 
 }  // namespace hs

@@ -17,4 +17,8 @@ std::string reasonof(int err);
 // *reason says why.
 bool writefilesafely(const std::string& name, const std::string& text, std::string* reason);
 
+// True when two names are one file: the same name, an existing file reached
+// by both, or one name in one folder (./y and y, before y exists).
+bool samefile(const std::string& a, const std::string& b);
+
 }  // namespace hs

@@ -7,6 +7,10 @@ namespace hs {
 
 Robot robotof(char type) { return type == 'a' ? Robot::a : Robot::b; }
 
+char keyof(Robot r) { return r == Robot::a ? 'a' : 'b'; }
+char keyof(Method m) { return "1346"[static_cast<int>(m)]; }
+char keyof(Contour c) { return "LCS"[static_cast<int>(c)]; }
+
 Method methodof(char hybrid) {
   switch (hybrid) {
     case '1': return Method::hybrid1;

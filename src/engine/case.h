@@ -21,6 +21,10 @@ enum class Contour { line, circle, sine };
 Robot robotof(char type);
 Method methodof(char hybrid);
 Contour contourof(char curve);
+// The keys of the enums.
+char keyof(Robot r);
+char keyof(Method m);
+char keyof(Contour c);
 
 struct Case {
   Robot robot = Robot::b;

@@ -27,28 +27,15 @@ const Base& base() {
   return b;
 }
 
-char typekey(Robot r) { return r == Robot::a ? 'a' : 'b'; }
-
-char methodkey(Method m) {
-  switch (m) {
-    case Method::hybrid1: return '1';
-    case Method::hybrid3: return '3';
-    case Method::hybrid4: return '4';
-    default: return '6';
-  }
-}
-
-char curvekey(Contour c) { return c == Contour::line ? 'L' : c == Contour::circle ? 'C' : 'S'; }
-
 }  // namespace
 
 Model derive(const Case& c) {
   const Base& b = base();
   Model m{c, c.set, b.robots, b.path, b.gains, {}};
   SimSettings& s = m.set;
-  s.type = typekey(c.robot);
-  s.hybrid = methodkey(c.method);
-  s.curve = curvekey(c.contour);
+  s.type = keyof(c.robot);
+  s.hybrid = keyof(c.method);
+  s.curve = keyof(c.contour);
   // The two values the session carried over: the drawn work block, and the
   // acceleration time method 6 keeps from an earlier trajectory.
   s.worklen = c.worklen;

@@ -10,8 +10,6 @@
 // ever awaited.
 #include <CLI/CLI.hpp>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -27,6 +25,7 @@
 #include "console/datafile.h"
 #include "console/historycsv.h"
 #include "console/meritreport.h"
+#include "console/safefile.h"
 #include "engine/settingfields.h"
 #include "console/startup.h"
 #include "render/picture.h"
@@ -188,29 +187,6 @@ CLI::Validator filename(bool dash) {
       "");
 }
 
-// The same file or folder behind two names that exist.
-bool sameinode(const std::string& a, const std::string& b) {
-  struct stat sa, sb;
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
-
-// A name's folder ("." for a bare name) and its last part.
-std::pair<std::string, std::string> splitname(const std::string& name) {
-  const std::size_t slash = name.find_last_of('/');
-  if (slash == std::string::npos) return {".", name};
-  return {slash == 0 ? "/" : name.substr(0, slash), name.substr(slash + 1)};
-}
-
-// True when two output names are one file: the same name, an existing file
-// reached by both, or one name in one folder (./y and y, before y exists).
-bool samefile(const std::string& a, const std::string& b) {
-  if (a == b || sameinode(a, b)) return true;
-  const auto [da, na] = splitname(a);
-  const auto [db, nb] = splitname(b);
-  return !na.empty() && na == nb && sameinode(da, db);
-}
-
 // Everything the command line asks.
 struct Request {
   std::string casefile;
@@ -303,7 +279,7 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   for (std::size_t i = 0; i < std::size(outputs); ++i)
     for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
       const std::string &a = *outputs[i].second, &b = *outputs[j].second;
-      if (!a.empty() && !b.empty() && a != "-" && b != "-" && samefile(a, b))
+      if (!a.empty() && !b.empty() && a != "-" && b != "-" && hs::samefile(a, b))
         return wrong(std::string(outputs[i].first) + " and " + outputs[j].first +
                      " name the same file " + b);
     }
@@ -390,7 +366,7 @@ int finitestatus(const std::string& csv, int status) {
 int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   int status = 0;
   for (const hs::MethodRun& r : rows) {
-    if (r.rep.unreachable() || r.unreachableends > 0)
+    if (r.rep.unreachable())
       std::fprintf(stderr, "hybridsim-batch: method %c: the path left the reachable area\n", r.method);
     if (const hs::Diagnostic* d = r.rep.find(hs::DiagCode::diverged))
       std::fprintf(stderr, "hybridsim-batch: method %c: the run diverged at t = %g s\n", r.method,

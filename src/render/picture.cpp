@@ -247,7 +247,7 @@ std::string gifbytes(const Run& run, const DisplayState& d) {
   Quantiser q;
   const size_t npx = static_cast<size_t>(PICTUREPX) * PICTUREPX;
   std::vector<uint8_t> cur(npx), prev(npx);
-  const int last = run.model ? run.hist.clamp(run.model->set.nstep) : 0;
+  const int last = run.hist.laststep();
   for (int f = 0; ok && f <= last; ++f) {
     drawon(img, [&](Canvas& cv) { showstep(cv, run, shown, f); });
     quantise(img, q, cur);

@@ -119,7 +119,6 @@ int RunHistory::clamp(int step) const { return std::max(0, std::min(step, lastst
 
 int laststepof(int nstep) { return std::max(0, nstep); }
 
-int clampstep(int step, int nstep) { return std::max(0, std::min(step, laststepof(nstep))); }
 
 const Diagnostic* finddiagnostic(const Diagnostics& d, DiagCode code) {
   for (const Diagnostic& x : d)

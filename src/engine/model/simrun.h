@@ -33,8 +33,6 @@ struct RunHistory {
 
 // The last output step a run of nstep steps writes: nstep, never below 0.
 int laststepof(int nstep);
-// Output step `step` held to the steps 0 .. laststepof(nstep).
-int clampstep(int step, int nstep);
 
 // How a run ended: its diagnostics in the order met, and the last output
 // step it wrote.
