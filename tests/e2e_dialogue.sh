@@ -47,7 +47,7 @@ start_xvfb() {
   local d i
   for d in $(seq 91 160); do
     if [ -e "/tmp/.X$d-lock" ] || [ -e "/tmp/.X11-unix/X$d" ]; then continue; fi
-    Xvfb ":$d" -screen 0 1024x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$d" -screen 0 1024x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xpid=$!
     for i in $(seq 100); do
       if DISPLAY=":$d" xdpyinfo >/dev/null 2>&1; then

@@ -44,7 +44,7 @@ done
 [ -x "$bin" ] || fail "no program at $bin"
 
 # A private X server on a free display number.
-Xvfb -displayfd 5 -screen 0 1024x1024x24 -nolisten tcp 5>"$work/display" 2>/dev/null &
+Xvfb -displayfd 5 -screen 0 1024x1024x24 -nolisten tcp -noreset 5>"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"

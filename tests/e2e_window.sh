@@ -46,6 +46,7 @@ start() {
   done
   if [ -z "$WIN" ]; then
     tail -n 20 "$TMP/out"
+    kill -0 "$XPID" 2>/dev/null || echo "the X server $DISPLAY has ended: $(cat "$TMP/xvfb.log")"
     echo "FAIL: no window with 'r:file' in its title"
     exit 1
   fi

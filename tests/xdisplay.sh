@@ -4,8 +4,11 @@
 # TMP (a scratch folder: windowscript makes one); it sets XPID and DISPLAY
 # and builds $TMP/wmclose. The caller kills $XPID when it ends (windowscript's
 # clean-up does).
+# -noreset: without it the server resets whenever its last client leaves, and
+# a program connecting just then (while xdotool polls for its window) can be
+# turned away with "failed to open display".
 startdisplay() {
-  Xvfb -displayfd 3 -screen 0 1024x900x24 -nolisten tcp 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x900x24 -nolisten tcp -noreset 3>"$TMP/display" >"$TMP/xvfb.log" 2>&1 &
   XPID=$!
   for _ in $(seq 100); do [ -s "$TMP/display" ] && break; sleep 0.1; done
   [ -s "$TMP/display" ] || { cat "$TMP/xvfb.log"; echo "FAIL: Xvfb did not start"; return 1; }
