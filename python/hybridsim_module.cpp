@@ -282,17 +282,7 @@ class Simulator {
  public:
   // The start-up up to the point where the batch program's first run
   // begins: `choose` stores the case (selections or a case file).
-  explicit Simulator(const hs::Chooser& choose) {
-    hs::ScriptConsole con("");
-    // The one start-up sequence, stopped once the case is chosen: the case
-    // every run and the method comparison start from.
-    auto app = std::make_unique<hs::App>();
-    hs::startup(*app, con, [&choose](hs::App& a, hs::Console& c) {
-      choose(a, c);
-      return false;
-    });
-    case_ = hs::caseof(app->set, app->path);
-  }
+  explicit Simulator(const hs::Chooser& choose) { hs::startcase(choose, case_); }
 
   static std::unique_ptr<Simulator> make(const py::object& robot, const py::object& method,
                                          const py::object& contour) {

@@ -66,6 +66,24 @@ bool startup(App& app, Console& con, const Chooser& choose) {
   return true;
 }
 
+bool startcase(const Chooser& choose, Case& c) {
+  ScriptConsole con("");
+  App app;
+  bool chosen = false;
+  startup(app, con, [&](App& a, Console& cn) {
+    chosen = choose(a, cn);
+    return false;
+  });
+  if (chosen) c = caseof(app.set, app.path);
+  return chosen;
+}
+
+void applycase(App& app, const Case& c) {
+  app.set = c.set;
+  app.set.worklen = c.worklen;
+  app.path.profile(app.set.type).ta = c.accwindow6;
+}
+
 bool startup(App& app, Console& con, const std::string& casefile) {
   return startup(app, con, [&](App& a, Console& c) { return startdialogue(a, c, casefile); });
 }

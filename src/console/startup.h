@@ -18,6 +18,16 @@ using Chooser = std::function<bool(App& app, Console& con)>;
 // derivation, report, the first run). False when `choose` gave up.
 bool startup(App& app, Console& con, const Chooser& choose);
 
+// The case the start-up runs first when `choose` stores the selections or a
+// case file: the start-up stopped once the case is chosen, its console text
+// dropped. False (c untouched) when `choose` gave up. Every client without a
+// user at the keys starts from it.
+bool startcase(const Chooser& choose, Case& c);
+
+// A chooser step of its own: case c as the current selections, settings and
+// carry-overs of app (what loading its file would store).
+void applycase(App& app, const Case& c);
+
 // Start-up with the start dialogue (everything before the window). Returns
 // false when input ended during the start dialogue (the caller ends the
 // program with a message and a non-zero status).

@@ -397,31 +397,31 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // The case, then the settings by name; the comparison runs here, on the
-  // state each single run of a method would start from (before the
-  // derivation and rerun of the start-up), and needs nothing after it.
-  std::array<hs::MethodRun, 4> rows;
-  bool refused = false;
-  const hs::Chooser selected =
-      hs::selections(rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0]);
-  hs::startup(app, con, [&](hs::App& a, hs::Console& c) {
-    c.print("\n\nロボットの制御シミュレーション");
-    if (rq.casefile.empty()) {
-      selected(a, c);
-    } else {
-      std::string echo, error;
-      if (!hs::loadcase(text, a, &echo, &error)) {
-        con.error(error);
-        refused = true;
-        return false;
-      }
-      c.print(echo);
+  // The case first: the selections or the file, then the settings by name.
+  hs::Case c;
+  std::string echo, error;
+  const bool chosen = hs::startcase([&](hs::App& a, hs::Console& cn) {
+    if (rq.casefile.empty())
+      return hs::selections(rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0])(a, cn);
+    return hs::loadcase(text, a, &echo, &error);
+  }, c);
+  for (const NamedValue& nv : rq.named) nv.field->field(c.set) = nv.value;
+
+  // The console's start-up, from that case: a refusal after the title, the
+  // file's echo, and the first run unless the methods are compared.
+  hs::startup(app, con, [&](hs::App& a, hs::Console& cn) {
+    cn.print("\n\nロボットの制御シミュレーション");
+    if (!chosen) {
+      con.error(error);
+      return false;
     }
-    for (const NamedValue& nv : rq.named) nv.field->field(a.set) = nv.value;
-    if (rq.compare) rows = hs::comparemethods(hs::caseof(a.set, a.path));
+    cn.print(echo);
+    hs::applycase(a, c);
     return !rq.compare;
   });
-  if (refused) return 1;
+  if (!chosen) return 1;
+  std::array<hs::MethodRun, 4> rows;
+  if (rq.compare) rows = hs::comparemethods(c);
   con.print("\n");
   if (!rq.compare) con.tellrun(app.set, app.lastrun());
 
