@@ -78,6 +78,14 @@ bool startcase(const Chooser& choose, Case& c) {
   return chosen;
 }
 
+bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
+                std::string* echo, std::string* error) {
+  return startcase([&](App& a, Console& con) {
+    if (casetext.empty()) return selections(type, hybrid, curve)(a, con);
+    return loadcase(casetext, a, echo, error);
+  }, c);
+}
+
 void applycase(App& app, const Case& c) {
   app.set = c.set;
   app.set.worklen = c.worklen;

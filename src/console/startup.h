@@ -24,6 +24,12 @@ bool startup(App& app, Console& con, const Chooser& choose);
 // user at the keys starts from it.
 bool startcase(const Chooser& choose, Case& c);
 
+// The case of a case file's text (its echo appended to *echo), or with no
+// text the case of the three selection keys. False with the reader's
+// refusal in *error.
+bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
+                std::string* echo, std::string* error);
+
 // A chooser step of its own: case c as the current selections, settings and
 // carry-overs of app (what loading its file would store).
 void applycase(App& app, const Case& c);

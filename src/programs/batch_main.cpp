@@ -400,11 +400,8 @@ int main(int argc, char** argv) {
   // The case first: the selections or the file, then the settings by name.
   hs::Case c;
   std::string echo, error;
-  const bool chosen = hs::startcase([&](hs::App& a, hs::Console& cn) {
-    if (rq.casefile.empty())
-      return hs::selections(rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0])(a, cn);
-    return hs::loadcase(text, a, &echo, &error);
-  }, c);
+  const bool chosen = hs::choosecase(text, rq.robot[0], rq.method.empty() ? '6' : rq.method[0],
+                                     rq.contour[0], c, &echo, &error);
   for (const NamedValue& nv : rq.named) nv.field->field(c.set) = nv.value;
 
   // The console's start-up, from that case: a refusal after the title, the

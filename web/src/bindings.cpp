@@ -174,21 +174,18 @@ const char* reply(std::string text) {
 // Returns "" or the data file's refusal.
 std::string start(hs::App& app, hs::Console& con, const Request& rq, const std::string& casetext,
                   std::array<hs::MethodRun, 4>* compare) {
-  std::string error;
-  const hs::Chooser selected = hs::selections(rq.robot, rq.method, rq.contour);
-  hs::startup(app, con, [&](hs::App& a, hs::Console& c) {
-    c.print("\n\nロボットの制御シミュレーション");
-    if (casetext.empty()) {
-      selected(a, c);
-    } else {
-      std::string echo;
-      if (!hs::loadcase(casetext, a, &echo, &error)) return false;
-      c.print(echo);
-    }
-    for (const Named& n : rq.named) n.field->field(a.set) = n.value;
-    if (compare) *compare = hs::comparemethods(hs::caseof(a.set, a.path));
+  hs::Case c;
+  std::string echo, error;
+  const bool chosen = hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error);
+  for (const Named& n : rq.named) n.field->field(c.set) = n.value;
+  hs::startup(app, con, [&](hs::App& a, hs::Console& cn) {
+    cn.print("\n\nロボットの制御シミュレーション");
+    if (!chosen) return false;
+    cn.print(echo);
+    hs::applycase(a, c);
     return !compare;
   });
+  if (chosen && compare) *compare = hs::comparemethods(c);
   return error;
 }
 
@@ -234,29 +231,20 @@ extern "C" {
 // {"ok":true,"robot":..,"fields":[{"name","unit","limit","limitja","value"}]}.
 EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casetext) {
   const Request rq = parse(query);
-  auto app = std::make_unique<hs::App>();
-  hs::ScriptConsole con("");
-  std::string error;
-  hs::startup(*app, con, [&](hs::App& a, hs::Console&) {
-    if (*casetext) {
-      std::string echo;
-      if (!hs::loadcase(casetext, a, &echo, &error)) return false;
-    } else {
-      hs::selections(rq.robot, rq.method, rq.contour)(a, con);
-    }
-    for (const Named& n : rq.named) n.field->field(a.set) = n.value;
-    return false;
-  });
+  hs::Case c = hs::defaultcase();
+  std::string echo, error;
+  if (hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error))
+    for (const Named& n : rq.named) n.field->field(c.set) = n.value;
   std::string out = "{\"ok\":" + jsonbool(error.empty() && rq.badname.empty()) +
-                    ",\"robot\":\"" + app->set.type + "\",\"method\":\"" + app->set.hybrid +
-                    "\",\"contour\":\"" + app->set.curve + "\",\"fields\":[";
+                    ",\"robot\":\"" + c.set.type + "\",\"method\":\"" + c.set.hybrid +
+                    "\",\"contour\":\"" + c.set.curve + "\",\"fields\":[";
   bool first = true;
   for (const hs::SettingField& f : hs::settingfields()) {
     out += std::string(first ? "" : ",") + "{\"name\":" + jsonstring(f.name) +
            ",\"unit\":" + jsonstring(f.unit) + ",\"limit\":" + jsonstring(hs::limitwords(f.limit)) +
            ",\"limitja\":" + jsonstring(hs::limittext(f.limit)) +
            ",\"description\":" + jsonstring(hs::description(f)) +
-           ",\"value\":" + jsonnumber(f.field(app->set)) + "}";
+           ",\"value\":" + jsonnumber(f.field(c.set)) + "}";
     first = false;
   }
   return reply(out + "]}");
