@@ -19,6 +19,11 @@
 
 namespace hs {
 
+void handback(Console& con) {
+  if (con.beforehandback) con.beforehandback();
+  con.print("\n\n     描画画面へ　　　　　");
+}
+
 std::string fmt(const char* format, ...) {
   const char* text = tr(format);
   char small[512];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -77,7 +78,14 @@ class Console {
   // Text as typed (in the terminal's character set) converted to UTF-8, for
   // echoing what was read; the bytes themselves are what a file name opens.
   virtual std::string inputtext(const std::string& typed) const { return typed; }
+  // What the window does the moment the console hands control back, before
+  // it says so (it drops the keys pressed meanwhile); nothing by default.
+  std::function<void()> beforehandback;
 };
+
+// The closing line of every console turn the window handed over ("back to
+// the window"), after beforehandback: a key pressed once it shows counts.
+void handback(Console& con);
 
 // Said at every key wait that asks no question of its own, so that the
 // wait does not look like a hang.

@@ -676,7 +676,7 @@ void savedatafile(const App& app, Console& con) {
     con.print(fmt("\nファイル %s に保存しました．", shown.c_str()));
   else
     con.print(fmt("\nファイル %s に保存できません（%s）．", shown.c_str(), reason.c_str()));
-  con.print("\n\n     描画画面へ　　　　　");
+  handback(con);
 }
 
 }  // namespace hs

@@ -373,7 +373,7 @@ void rerun(App& app, Console& con) {
   if (app.set.curve == 'S') con.print("\n     只今計算中．．．．．．．");
   runsimulation(app, con);
   if (app.set.curve == 'S') con.print("     計算終了");
-  con.print("\n\n     描画画面へ　　　　　");
+  handback(con);
 }
 
 // The 'a' / 'b' commands: the window has already switched the robot; ask

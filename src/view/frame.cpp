@@ -136,7 +136,7 @@ KeyAction keyboard(App& app, DisplayState& d, Console& con, Canvas& cv, unsigned
   if (act == KeyAction::Metrics) printmetrics(app, con);
   if (act == KeyAction::Compare) printcompare(app, con);
   if (act == KeyAction::Metrics || act == KeyAction::Compare)
-    con.print("\n\n     描画画面へ　　　　　");
+    handback(con);
   return act;
 }
 

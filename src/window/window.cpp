@@ -90,7 +90,9 @@ void timercb(int chain) {
 
 // Keys pressed while the console had the program (a menu, a file name, a
 // comparison) wait in the frozen window's queue; they were meant for no
-// prompt, so they are dropped instead of being acted on afterwards.
+// prompt, so they are dropped instead of being acted on afterwards. The
+// console drops them just before it says it hands back, so that a key
+// pressed once that shows is kept.
 void dropqueuedkeys() {
 #ifdef HYBRIDSIM_HAVE_X11
   Display* dpy = glXGetCurrentDisplay();
@@ -103,12 +105,6 @@ void dropqueuedkeys() {
 #endif
 }
 
-// The actions after which the console says "back to the window".
-bool consolehadcontrol(KeyAction act) {
-  return act == KeyAction::Menu || act == KeyAction::Save || act == KeyAction::Metrics ||
-         act == KeyAction::Compare;
-}
-
 void keyboardcb(unsigned char key, int, int) {
   const KeyAction act = keyboard(*gapp, gdisp, *gcon, gcanvas, key);
   if (act == KeyAction::Quit) {
@@ -119,7 +115,6 @@ void keyboardcb(unsigned char key, int, int) {
   // Pictures go into the current folder; the console says which file.
   if (act == KeyAction::Picture) gcon->print(savepicture(gapp->run(), gdisp, WindowPicture::Frame));
   if (act == KeyAction::Movie) gcon->print(savepicture(gapp->run(), gdisp, WindowPicture::Movie));
-  if (consolehadcontrol(act)) dropqueuedkeys();
 }
 
 void specialcb(int key, int, int) {
@@ -159,6 +154,7 @@ bool displayavailable() {
 void startgraphics(App& app, Console& con, int argc, char** argv) {
   gapp = &app;
   gcon = &con;
+  con.beforehandback = dropqueuedkeys;
   std::atexit(restoreatexit);
   glutInitWindowSize(800, 800);
   glutInit(&argc, argv);
