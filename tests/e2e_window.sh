@@ -37,25 +37,12 @@ start() {
   ) &
   exec 4>"$TMP/in"
   printf '%s' "$1" >&4
-  WIN=""
-  for _ in $(seq 600); do
-    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
-    [ -n "$WIN" ] && break
-    [ -s "$TMP/rc" ] && break
-    sleep 0.2
-  done
-  if [ -z "$WIN" ]; then
+  if ! awaitwindow; then
     tail -n 20 "$TMP/out"
     kill -0 "$XPID" 2>/dev/null || echo "the X server $DISPLAY has ended: $(cat "$TMP/xvfb.log")"
-    echo "FAIL: no window with 'r:file' in its title"
+    echo "FAIL: no window with 'r:file' in its title, on the screen and painted"
     exit 1
   fi
-  # Without a window manager the toolkit's default position is (-1, -1):
-  # put the window fully on the screen so pixels match window coordinates.
-  xdotool windowmove "$WIN" 0 0
-  # Keys go to the window under the pointer (no window manager).
-  xdotool mousemove --window "$WIN" 400 400
-  sleep 1
 }
 # Waits for the program to end; prints its exit status.
 finish() {
