@@ -192,11 +192,11 @@ run() {
     fail "$name: the program ended before its window was closed (status $status): $(head -c 400 "$work/$name.err")"
     return
   fi
-  # The window opens after the console output; close it as a user would.
-  sleep 1
+  # The window opens after the console output; once it is on the screen and
+  # has the keyboard focus, close it as a user would.
   wid=$(DISPLAY="$display" timeout 20 xdotool search --sync --onlyvisible --name '.' 2>/dev/null | head -1)
   if [ -n "$wid" ]; then
-    DISPLAY="$display" timeout 5 xdotool windowfocus "$wid" >/dev/null 2>&1
+    DISPLAY="$display" timeout 20 xdotool windowfocus --sync "$wid" >/dev/null 2>&1
     DISPLAY="$display" timeout 5 xdotool key Escape >/dev/null 2>&1
   fi
   for i in $(seq 100); do

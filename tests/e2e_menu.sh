@@ -20,6 +20,9 @@ out="$work/console.txt"
 err="$work/stderr.txt"
 xvfb_pid=
 sim_pid=
+# The shared wait for the window (its fail and ok are replaced below).
+TMP=$work
+. "$src/tests/xdisplay.sh"
 
 fail() {
   echo "FAIL: $*" >&2
@@ -83,14 +86,12 @@ shot() { import -window "$wid" "$work/$1.png" || fail "screenshot $1"; }
 # Takes screenshots until the check (a command run on the shot's name)
 # holds; the window may still be working through the keys pressed.
 shotuntil() {
-  local name=$1
+  local name=$1 end=$((SECONDS + 30))
   shift
-  for _ in $(seq 40); do
-    shot "$name"
-    "$@" "$name" && return 0
-    sleep 0.25
+  until shot "$name" && "$@" "$name"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
   done
-  return 1
 }
 
 # Pure red pixels in a box of the last screenshot named.
@@ -109,13 +110,9 @@ waitfor "curve="
 say "L"
 waitfor "$closing" 1
 
-wid=$(timeout 20 xdotool search --sync --onlyvisible --name 'r:file' | head -n1)
-[ -n "$wid" ] || fail "the window did not appear"
-# Without a window manager the toolkit places the window at (-1, -1): put it
-# fully on the screen and the pointer inside it.
-xdotool windowmove "$wid" 0 0
-xdotool mousemove --window "$wid" 400 400
-sleep 0.5
+# On the screen at (0, 0), the pointer over it, its first picture painted.
+awaitwindow || fail "the window did not appear"
+wid=$WIN
 
 # 2. Contact force through 'f'.
 press f
@@ -129,8 +126,9 @@ last_report=$(awk 'BEGIN{RS="現在設定している値"} END{print}' "$out")
 grep -q -F "Fn=20.000[N]" <<<"$last_report" || fail "the report does not show Fn=20.000[N]"
 
 # The window keeps the old picture until a drawing key: '0' shows step 0.
-press 0
-sleep 0.5
+# '?' after it only prints the key list: once printed, '0' has been handled.
+press 0 question
+waitfor "その他のキー"
 shot robot_a
 
 # Step to near the end of the run: 190 of 200 output steps (x = 0.875).

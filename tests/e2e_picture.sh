@@ -11,7 +11,7 @@ SRC=$(cd "$2" && pwd)
 PROG="$BUILD/hybridsim"
 TOOL="$BUILD/picture_tool"
 
-for tool in Xvfb xdotool import c++; do
+for tool in Xvfb xdotool import convert c++; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed for this test"; exit 1; }
 done
 [ -x "$PROG" ] && [ -x "$TOOL" ] || { echo "FAIL: $PROG or $TOOL not built"; exit 1; }
@@ -28,29 +28,18 @@ windowshot() {
   echo $! >"$TMP/pid"
   exec 4>"$TMP/in"
   printf '%s' "$1" >&4
-  WIN=""
-  for _ in $(seq 600); do
-    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
-    [ -n "$WIN" ] && break
-    sleep 0.2
-  done
-  [ -n "$WIN" ] || { tail -n 20 "$TMP/out"; echo "FAIL: no window"; exit 1; }
-  xdotool windowmove "$WIN" 0 0
-  xdotool mousemove --window "$WIN" 400 400
-  sleep 1
-  xdotool key 0
-  if [ "$3" -gt 0 ]; then
-    # shellcheck disable=SC2046
-    xdotool key --delay 10 $(yes s | head -n "$3")
-  fi
-  # The keys queue up: wait until two captures a second apart agree.
-  sleep 1
+  awaitwindow || { tail -n 20 "$TMP/out"; echo "FAIL: no window"; exit 1; }
+  # The keys queue up; '?' after them only prints the key list, and once it
+  # is printed they have all been handled. Then two captures in a row agree.
+  # shellcheck disable=SC2046
+  xdotool key --delay 10 0 $(yes s | head -n "$3") question
+  for _ in $(seq 300); do grep -q 'その他のキー' "$TMP/out" && break; sleep 0.1; done
   import -window "$WIN" "png:$TMP/$2.png"
-  for _ in $(seq 30); do
-    sleep 1
+  for _ in $(seq 100); do
     import -window "$WIN" "png:$TMP/again.png"
     cmp -s "$TMP/$2.png" "$TMP/again.png" && break
     mv "$TMP/again.png" "$TMP/$2.png"
+    sleep 0.2
   done
   xdotool key Escape
   for _ in $(seq 50); do kill -0 "$(cat "$TMP/pid")" 2>/dev/null || break; sleep 0.1; done

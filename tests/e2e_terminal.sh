@@ -13,7 +13,7 @@ BUILD=$(cd "$1" && pwd)
 SRC=$(cd "$2" && pwd)
 PROG="$BUILD/hybridsim"
 
-for tool in Xvfb xdotool script stty pgrep c++; do
+for tool in Xvfb xdotool import convert script stty pgrep c++; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is needed for this test"; exit 1; }
 done
 [ -x "$PROG" ] || { echo "FAIL: $PROG not built"; exit 1; }
@@ -73,20 +73,6 @@ awaitkey() {
   done
   return 1
 }
-# Waits for the window and puts it on the screen under the pointer.
-awaitwindow() {
-  WIN=""
-  for _ in $(seq 600); do
-    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
-    [ -n "$WIN" ] && break
-    [ -s "$TMP/rc" ] && break
-    sleep 0.2
-  done
-  [ -n "$WIN" ] || return 1
-  xdotool windowmove "$WIN" 0 0
-  xdotool mousemove --window "$WIN" 400 400
-  sleep 1
-}
 # Waits for the end; checks the exit status and that the mode is the one before.
 finish() {
   local name=$1 want=$2 rc
@@ -108,14 +94,23 @@ finish() {
   fi
 }
 # Waits until the console reads a line again (the terminal back in line mode).
+# Typed ahead, a line still reaches the entry it is meant for: the program
+# neither flushes the terminal nor drops a line it has not read.
 awaitline() {
   local tty
   tty=$(cat "$TMP/tty")
   for _ in $(seq 600); do
-    stty -F "$tty" -a 2>/dev/null | grep -q -- ' icanon' && { sleep 0.3; return 0; }
+    stty -F "$tty" -a 2>/dev/null | grep -q -- ' icanon' && return 0
     [ -s "$TMP/rc" ] && return 1
     sleep 0.1
   done
+  return 1
+}
+# How often the console has said "back to the window", and the wait (at most
+# 30 s) until it has said so $1 times.
+closings() { grep -o '描画画面へ　' "$TMP/out" | wc -l; }
+awaitclosings() {
+  for _ in $(seq 300); do [ "$(closings)" -ge "$1" ] && return 0; [ -s "$TMP/rc" ] && return 1; sleep 0.1; done
   return 1
 }
 # The start dialogue typed key by key (the answer to the file question, 'n'
@@ -208,6 +203,7 @@ fi
 # terminal again and takes the force typed there.
 start
 if dialogue; then
+  n0=$(closings)
   xdotool key e
   awaitkey && printf 'y' >&4
   awaitline && printf '\004' >&4
@@ -217,7 +213,7 @@ if dialogue; then
   else
     fail "Ctrl-D: no key awaited after it"
   fi
-  sleep 1
+  awaitclosings $((n0 + 1)) || fail "Ctrl-D: the menu did not hand back to the window"
   xdotool key f
   if awaitkey; then
     printf 'y' >&4
@@ -225,7 +221,7 @@ if dialogue; then
   else
     fail "Ctrl-D: the menu of the next window key does not wait for a key"
   fi
-  sleep 2
+  awaitclosings $((n0 + 2)) || fail "Ctrl-D: the menu of the next window key did not hand back to the window"
   tr -d '\r' <"$TMP/out" | grep -q 'Fn= 9.000\[N\]' && ok "Ctrl-D: the next menu takes its number" ||
     fail "Ctrl-D: the force typed after it was not taken"
   tr -d '\r' <"$TMP/out" | grep -q '設置誤差(X正方向ずれ) e =  5.000\[mm\]' ||

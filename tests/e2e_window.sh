@@ -37,25 +37,12 @@ start() {
   ) &
   exec 4>"$TMP/in"
   printf '%s' "$1" >&4
-  WIN=""
-  for _ in $(seq 600); do
-    WIN=$(xdotool search --name 'r:file' 2>/dev/null | head -n1)
-    [ -n "$WIN" ] && break
-    [ -s "$TMP/rc" ] && break
-    sleep 0.2
-  done
-  if [ -z "$WIN" ]; then
+  if ! awaitwindow; then
     tail -n 20 "$TMP/out"
     kill -0 "$XPID" 2>/dev/null || echo "the X server $DISPLAY has ended: $(cat "$TMP/xvfb.log")"
-    echo "FAIL: no window with 'r:file' in its title"
+    echo "FAIL: no window with 'r:file' in its title, on the screen and painted"
     exit 1
   fi
-  # Without a window manager the toolkit's default position is (-1, -1):
-  # put the window fully on the screen so pixels match window coordinates.
-  xdotool windowmove "$WIN" 0 0
-  # Keys go to the window under the pointer (no window manager).
-  xdotool mousemove --window "$WIN" 400 400
-  sleep 1
 }
 # Waits for the program to end; prints its exit status.
 finish() {
@@ -64,8 +51,15 @@ finish() {
   rm -f "$TMP/pid"
   if [ -s "$TMP/rc" ]; then cat "$TMP/rc"; else echo "still running"; fi
 }
-key() { xdotool key "$@"; sleep 0.4; }
+key() { xdotool key "$@"; }
 shot() { import -window "$WIN" "png:$TMP/$1.png"; }
+# Takes the shot $1 until the test ($2, run by eval) holds on it, at most
+# 30 s: the keys pressed before it may still be on their way. The checks
+# after it decide.
+awaitshot() {
+  local end=$((SECONDS + 30))
+  until shot "$1" && eval "$2"; do [ "$SECONDS" -lt "$end" ] || return 1; sleep 0.1; done
+}
 # "r g b" of one pixel.
 pix() {
   convert "$TMP/$1.png" -crop "1x1+$2+$3" -depth 8 txt:- |
@@ -105,7 +99,7 @@ esac
 
 # Frame 0 as first shown (a key that only redraws makes sure it is painted).
 key 0
-shot f0
+awaitshot f0 'redat f0 200 520'
 is_white f0 780 780 && is_white f0 370 790 && ok "white background" || fail "background $(pix f0 780 780) / $(pix f0 370 790)"
 redat f0 200 520 && ok "red base disc at (200, 520)" || fail "no red at the base: $(pix f0 200 520)"
 # Time axes of the three graphs (y = 0.5, 0.1, -0.3) and their value axes (x = 0.4).
@@ -117,29 +111,29 @@ for y in 120 300 560; do
 done
 g0=$(reds f0 563 60 197 130)
 [ "$g0" -eq 0 ] && ok "no curve at frame 0" || fail "$g0 red pixels in the position graph at frame 0"
+l0=$(reds f0 0 0 540 800)
 
 # Step the animation: the red tip curve appears and grows.
 for _ in 1 2 3 4 5; do key s; done
-shot f5
+awaitshot f5 '[ "$(reds f5 563 60 197 130)" -gt 0 ]'
 g5=$(reds f5 563 60 197 130)
 for _ in $(seq 20); do key s; done
-shot f25
+awaitshot f25 '[ "$(reds f25 563 60 197 130)" -gt "$g5" ] && [ "$(reds f25 0 0 540 800)" -gt "$l0" ]'
 g25=$(reds f25 563 60 197 130)
 [ "$g5" -gt 0 ] && [ "$g25" -gt "$g5" ] && ok "red curve grows with s ($g0, $g5, $g25)" ||
   fail "red curve does not grow: $g0, $g5, $g25"
-l0=$(reds f0 0 0 540 800)
 l25=$(reds f25 0 0 540 800)
 [ "$l25" -gt "$l0" ] && ok "red trace grows in the robot view ($l0 -> $l25)" || fail "robot view red $l0 -> $l25"
 
 # Zoom out: the base moves towards the centre, to 0.9 x (-0.5, -0.3).
 key w
-shot zw
+awaitshot zw 'redat zw 220 508 && ! redat zw 200 520'
 redat zw 220 508 && ! redat zw 200 520 && ok "w moves the base to (220, 508)" || fail "after w: $(pix zw 220 508) / $(pix zw 200 520)"
 key W
-shot zW
+awaitshot zW 'redat zW 200 520'
 redat zW 200 520 && ok "W brings the base back" || fail "after W: $(pix zW 200 520)"
 key 0
-shot back0
+awaitshot back0 '[ "$(reds back0 563 60 197 130)" -eq 0 ]'
 gb=$(reds back0 563 60 197 130)
 [ "$gb" -eq 0 ] && ok "0 goes back to frame 0" || fail "$gb red pixels in the position graph after 0"
 
@@ -170,6 +164,9 @@ waitclosings $((n0 + 1)) && grep -q "ファイル $SAVED に保存しました�
 # is dropped: the '?' next is answered with no second prompt before it.
 count() { grep -o "$1" "$TMP/out" | wc -l; }
 waitcount() { for _ in $(seq 300); do [ "$(count "$1")" -ge "$2" ] && return 0; sleep 0.2; done; return 1; }
+# Presses the keys and then '?', which only prints the key list: once the
+# list is printed the keys before it have been handled.
+handled() { local h; h=$(count 'その他のキー'); xdotool key "$@" question; waitcount 'その他のキー' $((h + 1)); }
 n0=$(closings); p0=$(count 'ファイル名入力'); h0=$(count 'その他のキー')
 xdotool key r && waitcount 'ファイル名入力' $((p0 + 1)) && xdotool key r && printf '\n' >&4
 waitclosings $((n0 + 1)) && xdotool key question
@@ -188,7 +185,7 @@ waitclosings $((n0 + 2)) || fail "no rerun after the second f"
 grep -q '旧 Fn=12.00\[N\]' "$TMP/out" && ok "the window's f changed Fn through the console" ||
   fail "Fn 12 not shown: $(grep -o '旧 Fn=[^[]*' "$TMP/out" | tail -n1)"
 for _ in 1 2 3 4 5 6; do key s; done
-shot menu1
+awaitshot menu1 '[ "$(reds menu1 563 60 197 130)" -gt 0 ]'
 g1=$(reds menu1 563 60 197 130)
 [ "$g1" -gt 0 ] && ok "window steps the new run" || fail "no curve after the menu and s"
 
@@ -215,13 +212,14 @@ start '' "$SAVED"
 grep -q "読み込んだファイル名 = $SAVED" "$TMP/out" && ! grep -q 'ロボットの選択   a:' "$TMP/out" &&
   ok "hybridsim CASEFILE starts with the case" || fail "case file not read: $(head -c 400 "$TMP/out")"
 key 0
-shot p0
-key space
+awaitshot p0 'redat p0 200 520'
+handled space
+# These sleeps measure playing and idling over real time, not a wait for an event.
 sleep 1.5
 shot p1
 sleep 1
 shot p2
-key space
+handled space
 shot p3
 t0=$(cputicks)
 sleep 2
@@ -237,18 +235,17 @@ q3=$(reds p3 563 60 197 130); q4=$(reds p4 563 60 197 130)
 [ "$(changed p0 p2 20 770 160 30)" -gt 0 ] && ok "the step line changes with the step" ||
   fail "the step line does not change"
 key Left
-shot p5
+awaitshot p5 '[ "$(changed p4 p5 20 770 160 30)" -gt 0 ]'
 q5=$(reds p5 563 60 197 130)
 # One step back: the step line and the curves' ends change, the curves stay.
 [ "$q5" -le "$q4" ] && [ "$q5" -gt 0 ] && [ "$(changed p4 p5 20 770 160 30)" -gt 0 ] &&
   [ "$(changed p4 p5 540 0 260 800)" -gt 0 ] && ok "Left steps back ($q4 -> $q5)" || fail "Left: $q4 -> $q5"
 key Home
-shot p6
+awaitshot p6 '[ "$(reds p6 563 60 197 130)" -eq 0 ]'
 q6=$(reds p6 563 60 197 130)
 [ "$q6" -eq 0 ] && [ "$(changed p0 p6 0 0 800 800)" -eq 0 ] && ok "Home shows step 0 again" ||
   fail "Home: $q6 red pixels, $(changed p0 p6 0 0 800 800) pixels differ from step 0"
-key space
-sleep 0.5
+handled space
 key Escape
 rc=$(finish)
 [ "$rc" = 0 ] && ok "escape while playing ends with status 0" || fail "escape while playing: $rc"

@@ -1,6 +1,6 @@
 # Shared by the end-to-end scripts that need a window: a private X display
-# and the window manager's close request, and the scaffold of a window
-# script. Source it after SRC (the source dir) is set. startdisplay needs
+# and the window manager's close request, the wait for the program's window,
+# and the scaffold of a window script. Source it after SRC (the source dir) is set. startdisplay needs
 # TMP (a scratch folder: windowscript makes one); it sets XPID and DISPLAY
 # and builds $TMP/wmclose. The caller kills $XPID when it ends (windowscript's
 # clean-up does).
@@ -14,6 +14,33 @@ startdisplay() {
   [ -s "$TMP/display" ] || { cat "$TMP/xvfb.log"; echo "FAIL: Xvfb did not start"; return 1; }
   export DISPLAY=":$(head -n1 "$TMP/display")"
   c++ -O1 -o "$TMP/wmclose" "$SRC/tests/wmclose.cpp" -lX11 || { echo "FAIL: cannot build wmclose"; return 1; }
+}
+
+# Waits for the program's window to be on the screen (at most 2 minutes, or
+# until $TMP/rc says the program ended) and sets WIN; then puts it at (0, 0)
+# so that its pixels match window coordinates (without a window manager the
+# toolkit's default position is (-1, -1)) and the pointer inside it (keys go
+# to the window under the pointer), and waits (at most 30 s) until the
+# server has the pointer over it and its first picture shows (the red time
+# axis of the position graph at (572, 200)). False if any of it never comes.
+awaitwindow() {
+  local end
+  WIN=""
+  for _ in $(seq 600); do
+    WIN=$(xdotool search --onlyvisible --name 'r:file' 2>/dev/null | head -n1)
+    [ -n "$WIN" ] && break
+    [ -s "$TMP/rc" ] && return 1
+    sleep 0.2
+  done
+  [ -n "$WIN" ] || return 1
+  xdotool windowmove --sync "$WIN" 0 0
+  xdotool mousemove --window "$WIN" 400 400
+  end=$((SECONDS + 30))
+  until xdotool getmouselocation | grep -q "window:$WIN\$" && import -window "$WIN" "png:$TMP/painted.png" &&
+      convert "$TMP/painted.png" -crop 5x5+570+198 -depth 8 txt:- | grep -q '(255,0,0)'; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.1
+  done
 }
 
 # The scaffold of a window script: the scratch folder TMP, the failure count
