@@ -73,6 +73,22 @@ int writethrough(const std::string& path, const std::string& text) {
   return err;
 }
 
+// The process's umask, read where the system shows it, so that no other
+// thread creates a file in the instant the mask would be set to 0 to read it.
+mode_t currentumask() {
+  if (std::FILE* f = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, f)) found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(f);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
 // A regular file (or a new one) is written to a temporary file in its
 // folder and renamed over it, so it is either the old file or complete.
 int writereplacing(const std::string& path, const std::string& text, const struct stat* old) {
@@ -81,9 +97,7 @@ int writereplacing(const std::string& path, const std::string& text, const struc
   if (old) {
     mode = old->st_mode & 07777;
   } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
+    mode = 0666 & ~currentumask();
   }
   // The temporary name is short and fixed in length, so any name the
   // folder allows can be written; lying in the same folder, the rename
