@@ -15,6 +15,12 @@ App appof(const Model& m) {
   return app;
 }
 
+void applycase(App& app, const Case& c) {
+  app.set = c.set;
+  app.set.worklen = c.worklen;
+  app.path.profile(app.set.type).ta = c.accwindow6;
+}
+
 // Run constants and the fixed dimensions of the carried work.
 void installconstants(App& app) { installrunconstants(app.set); }
 
@@ -32,13 +38,10 @@ void reportunreachable(Console& con, const SimSettings& s, double x, double y, K
   con.readkey();
 }
 
-// Reachability of the current path's start and end for robot `type`; the
-// joint values are not kept.
-void checkpathends(const App& app, Console& con, char type) {
-  SimSettings probe = app.set;
-  probe.type = type;
-  for (const Pair& end : unreachableends(app.set, app.path, type))
-    reportunreachable(con, probe, end[0], end[1]);
+// Reachability of path p's start and end for the robot of s; the joint
+// values are not kept.
+void checkpathends(const SimSettings& s, const ContourPath& p, Console& con) {
+  for (const Pair& end : unreachableends(s, p, s.type)) reportunreachable(con, s, end[0], end[1]);
 }
 
 // Default installation; path ends out of reach are reported one by one.

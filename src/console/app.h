@@ -31,6 +31,11 @@ struct App {
   Case runcase() const { return run().model ? run().model->source : caseof(set, path); }
 };
 
+// Stores case c as the current selections, settings and carry-overs of app,
+// as loading its file would (the derived model is left to the next
+// derivation): the menu's rerun and every start from a case.
+void applycase(App& app, const Case& c);
+
 // The state of model m as the menu's rerun leaves it, with no run yet.
 App appof(const Model& m);
 
@@ -44,9 +49,9 @@ void setdefaults(App& app, Console& con);
 enum class KeyWaits { yes, no };
 // calmodel for the current selections, reporting unreachable path ends.
 void derive(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
-// Reachability of the current path's start and end for robot `type`, each
+// Reachability of path p's start and end for the robot of settings s, each
 // point out of reach reported at once; the joint values are not kept.
-void checkpathends(const App& app, Console& con, char type);
+void checkpathends(const SimSettings& s, const ContourPath& p, Console& con);
 // Prints the two unreachable-point lines and waits for one key.
 void reportunreachable(Console& con, const SimSettings& s, double x, double y,
                        KeyWaits waits = KeyWaits::yes);

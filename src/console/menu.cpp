@@ -30,6 +30,14 @@ enum class Group {
   Rerun,          // derive, report, simulate
 };
 
+// One pass of the menu: the case it edits, taken from the session when the
+// pass starts, and the session, whose derived model the groups report from
+// until the rerun applies the case and runs it.
+struct Pass {
+  App& app;
+  Case c;
+};
+
 void printlines(Console& con, std::initializer_list<const char*> lines) {
   for (const char* line : lines) con.print(line);
 }
@@ -178,8 +186,8 @@ const char* checksine(const double* v) {
 }
 
 // (1-6) Hand spring constants.
-Group springs(App& app, Console& con) {
-  SimSettings& s = app.set;
+Group springs(Pass& p, Console& con) {
+  SimSettings& s = p.c.set;
   Group next;
   if (!askchange(con, fmt("\n(1-6) ハンドばね定数　旧(KH1,KH2)=(%7.2f %7.2f)[N/m]", s.KH1, s.KH2),
                  "\n(1-6) ハンドばね定数変更？：y  変更しない：z  以下全て変更しない : n  ",
@@ -195,8 +203,8 @@ Group springs(App& app, Console& con) {
 
 // (2-1) Control method. The new method's servo targets are loaded only by
 // the next gain design, so (2-2) still shows the previous method's values.
-Group method(App& app, Console& con) {
-  SimSettings& s = app.set;
+Group method(Pass& p, Console& con) {
+  SimSettings& s = p.c.set;
   Group next;
   if (!askchange(con, fmt("\n(2-1) hybrid制御方法　旧 hybrid%c ", s.hybrid),
                  "\n(2-1) hybrid制御方法変更？：y  変更しない：z  以下全て変更しない : n  ",
@@ -210,14 +218,17 @@ Group method(App& app, Console& con) {
   });
   int sel = selectkey(con, fmt("\n(2-1) 旧 hybrid%c →　変更 1,3,4,6 のどれか　sgn=", s.hybrid),
                       "1346", "\n    !! 制御方法は 1, 3, 4, 6 のどれかのキーを押してください．");
-  if (sel >= 0) s.hybrid = static_cast<char>(sel);
+  if (sel >= 0) {
+    s.hybrid = static_cast<char>(sel);
+    p.c.method = methodof(s.hybrid);
+  }
   return Group::Gains;
 }
 
 // (2-2) Servo targets: natural frequency and alpha of both control loops,
 // damping ratios fixed at 1. Shown and entered in Hz, held in rad/s.
-Group gains(App& app, Console& con) {
-  ServoGains& g = app.gains;
+Group gains(Pass& p, Console& con) {
+  ServoGains& g = p.app.gains;
   double fn1 = g.omega1 / PI2, fn2 = g.omega2 / PI2;
   Group next;
   if (!askchange(con,
@@ -239,9 +250,9 @@ Group gains(App& app, Console& con) {
   readvalues(con,
              fmt("   第２制御系 旧fn2=%6.3f[Hz], α2=%6.3f[1/s]  fn2 α2=", fn2, g.alpha2), 2,
              loop2, "fn2 α2 の2つの数値", checkloop);
-  storeservotargets(app.set, g, servotargets(loop1[0], loop1[1], loop2[0], loop2[1]));
+  storeservotargets(p.c.set, g, servotargets(loop1[0], loop1[1], loop2[0], loop2[1]));
   g.zeta1 = g.zeta2 = 1.0;
-  designgains(app.set, app.model, g);
+  designgains(p.c.set, p.app.model, g);
   return Group::Contour;
 }
 
@@ -255,8 +266,8 @@ const char* curvename(char curve) {
 }
 
 // (3-2) Contour kind.
-Group contour(App& app, Console& con) {
-  SimSettings& s = app.set;
+Group contour(Pass& p, Console& con) {
+  SimSettings& s = p.c.set;
   Group next;
   if (!askchange(con, fmt("\n(3-2) 物体輪郭　旧 %c ", s.curve) + curvename(s.curve),
                  "\n(3-2) 物体輪郭変更？：y  変更しない：z  以下全て変更しない : n  ",
@@ -264,24 +275,27 @@ Group contour(App& app, Console& con) {
     return next;
   int sel = selectkey(con, "\n      入力 L,C,S のどれか　sgn=", "LCS",
                       "\n    !! 輪郭は L, C, S のどれかのキーを押してください．");
-  if (sel >= 0) s.curve = static_cast<char>(sel);
+  if (sel >= 0) {
+    s.curve = static_cast<char>(sel);
+    p.c.contour = contourof(s.curve);
+  }
   return Group::ContourParams;
 }
 
 // Makes the contour the current path and checks that the current robot can
 // reach its start and end; an unreachable end is reported and the menu
 // carries on (the user can enter other values in a later command).
-void checkpath(App& app, Console& con) {
-  setpath(app.set, app.path);
-  checkpathends(app, con, app.set.type);
-  settrajectory(app.set, app.path);
+void checkpath(Pass& p, Console& con) {
+  setpath(p.c.set, p.app.path);
+  checkpathends(p.c.set, p.app.path, con);
+  settrajectory(p.c.set, p.app.path);
 }
 
 // (3-2-x) Geometry and time of the current contour. Only 'y' enters new
 // numbers; 'n' reruns; 'z' leaves the path alone; any other key keeps the
 // numbers but still makes the contour the current path.
-Group contourparams(App& app, Console& con) {
-  SimSettings& s = app.set;
+Group contourparams(Pass& p, Console& con) {
+  SimSettings& s = p.c.set;
   const char* question = nullptr;
   switch (s.curve) {
     case 'L':
@@ -335,13 +349,13 @@ Group contourparams(App& app, Console& con) {
         break;
     }
   }
-  checkpath(app, con);
+  checkpath(p, con);
   return Group::SetError;
 }
 
 // (3-3) Workpiece setting error, entered in mm, held in m.
-Group seterror(App& app, Console& con) {
-  SimSettings& s = app.set;
+Group seterror(Pass& p, Console& con) {
+  SimSettings& s = p.c.set;
   Group next;
   if (!askchange(con, fmt("\n(3-3) 物体設置誤差　旧 seterror=%5.2f[mm]", 1000 * s.seterror),
                  "\n(3-3) 設置誤差変更？：y  変更しない：z  以下全て変更しない : n ",
@@ -355,8 +369,8 @@ Group seterror(App& app, Console& con) {
 
 // (3-4) Commanded normal contact force, the last group: 'z' and 'n' both
 // end the chain.
-Group force(App& app, Console& con) {
-  SimSettings& s = app.set;
+Group force(Pass& p, Console& con) {
+  SimSettings& s = p.c.set;
   con.print(fmt("\n(3-4) 接触力（法線力）　旧 Fn=%5.2f[N]", s.Fn));
   int key = answer(con, "\n(3-4) 接触力変更？：y  変更しない：n  ");
   if (key == 'n' || key == 'z') return Group::Rerun;
@@ -365,9 +379,11 @@ Group force(App& app, Console& con) {
   return Group::Rerun;
 }
 
-// The common end of every command: derive everything again, report, run
-// the simulation; the window then shows the new run from its first frame.
-void rerun(App& app, Console& con) {
+// The common end of every command: the case edited becomes the session's,
+// derived again, reported and run; the window then shows the new run from
+// its first frame.
+void rerun(App& app, const Case& c, Console& con) {
+  applycase(app, c);
   derive(app, con);
   printsettings(app, con);
   if (app.set.curve == 'S') con.print("\n     只今計算中．．．．．．．");
@@ -409,24 +425,25 @@ void keymenu(App& app, Console& con) {
   printsettings(app, con);
   if (app.set.menukey == 'r') {
     readdatafile(app, con);
-    rerun(app, con);
+    rerun(app, caseof(app.set, app.path), con);
     return;
   }
   // The chain: each group returns the group that follows it.
+  Pass p{app, caseof(app.set, app.path)};
   Group g = entrygroup(app, con);
   while (g != Group::Rerun) {
     switch (g) {
-      case Group::Springs: g = springs(app, con); break;
-      case Group::Method: g = method(app, con); break;
-      case Group::Gains: g = gains(app, con); break;
-      case Group::Contour: g = contour(app, con); break;
-      case Group::ContourParams: g = contourparams(app, con); break;
-      case Group::SetError: g = seterror(app, con); break;
-      case Group::Force: g = force(app, con); break;
+      case Group::Springs: g = springs(p, con); break;
+      case Group::Method: g = method(p, con); break;
+      case Group::Gains: g = gains(p, con); break;
+      case Group::Contour: g = contour(p, con); break;
+      case Group::ContourParams: g = contourparams(p, con); break;
+      case Group::SetError: g = seterror(p, con); break;
+      case Group::Force: g = force(p, con); break;
       case Group::Rerun: break;
     }
   }
-  rerun(app, con);
+  rerun(app, p.c, con);
 }
 
 // The window's own keys beyond the menu's list: playback, saving the case,

@@ -86,12 +86,6 @@ bool choosecase(const std::string& casetext, char type, char hybrid, char curve,
   }, c);
 }
 
-void applycase(App& app, const Case& c) {
-  app.set = c.set;
-  app.set.worklen = c.worklen;
-  app.path.profile(app.set.type).ta = c.accwindow6;
-}
-
 bool startup(App& app, Console& con, const std::string& casefile) {
   return startup(app, con, [&](App& a, Console& c) { return startdialogue(a, c, casefile); });
 }

@@ -30,10 +30,6 @@ bool startcase(const Chooser& choose, Case& c);
 bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
                 std::string* echo, std::string* error);
 
-// Stores case c as the current selections, settings and carry-overs of app,
-// as loading its file would: the step of a chooser that starts from a case.
-void applycase(App& app, const Case& c);
-
 // Start-up with the start dialogue (everything before the window). Returns
 // false when input ended during the start dialogue (the caller ends the
 // program with a message and a non-zero status).
