@@ -406,10 +406,8 @@ class Simulator {
     }
     py::dict d;
     for (const hs::MethodRun& r : rows) {
-      hs::SimSettings set = case_.set;
-      set.hybrid = r.method;
       py::dict row = figuresdict(r.fig);
-      row["ok"] = diagnosticsof(set, r.rep).ok;
+      row["ok"] = !r.failed();
       row["unreachable"] = r.rep.unreachable();
       row["diverged"] = r.rep.diverged();
       d[py::str(std::string(1, r.method))] = row;

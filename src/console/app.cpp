@@ -15,12 +15,6 @@ App appof(const Model& m) {
   return app;
 }
 
-void applycase(App& app, const Case& c) {
-  app.set = c.set;
-  app.set.worklen = c.worklen;
-  app.path.profile(app.set.type).ta = c.accwindow6;
-}
-
 // Run constants and the fixed dimensions of the carried work.
 void installconstants(App& app) { installrunconstants(app.set); }
 

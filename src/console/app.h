@@ -31,11 +31,6 @@ struct App {
   Case runcase() const { return run().model ? run().model->source : caseof(set, path); }
 };
 
-// Stores case c as the current selections, settings and carry-overs of app,
-// as loading its file would (the derived model is left to the next
-// derivation): the menu's rerun and every start from a case.
-void applycase(App& app, const Case& c);
-
 // The state of model m as the menu's rerun leaves it, with no run yet.
 App appof(const Model& m);
 

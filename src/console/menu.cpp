@@ -383,7 +383,7 @@ Group force(Pass& p, Console& con) {
 // derived again, reported and run; the window then shows the new run from
 // its first frame.
 void rerun(App& app, const Case& c, Console& con) {
-  applycase(app, c);
+  storecase(c, app.set, app.path);
   derive(app, con);
   printsettings(app, con);
   if (app.set.curve == 'S') con.print("\n     只今計算中．．．．．．．");

@@ -12,6 +12,9 @@ namespace hs {
 
 namespace {
 
+// The first line of every session's console text.
+constexpr const char TITLE[] = "\n\nロボットの制御シミュレーション";
+
 // Asks one selection question until one of the listed keys comes, and echoes
 // each key at the start of the next line. A key outside the list is not
 // stored: the question is asked again. False at end of input.
@@ -34,7 +37,7 @@ bool choose(Console& con, const char* prompt, const char* listed, char& field) {
 bool startdialogue(App& app, Console& con, const std::string& casefile) {
   SimSettings& s = app.set;
   const char* const question = "\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ";
-  con.print("\n\nロボットの制御シミュレーション");
+  con.print(TITLE);
   if (!casefile.empty()) {
     con.print(question);
     if (readnameddatafile(app, con, casefile)) return true;
@@ -84,6 +87,16 @@ bool choosecase(const std::string& casetext, char type, char hybrid, char curve,
     if (casetext.empty()) return selections(type, hybrid, curve)(a, con);
     return loadcase(casetext, a, echo, error);
   }, c);
+}
+
+void startup(App& app, Console& con, const Case* c, const std::string& echo, bool run) {
+  startup(app, con, [&](App& a, Console& cn) {
+    cn.print(TITLE);
+    if (!c) return false;
+    cn.print(echo);
+    storecase(*c, a.set, a.path);
+    return run;
+  });
 }
 
 bool startup(App& app, Console& con, const std::string& casefile) {

@@ -30,6 +30,11 @@ bool startcase(const Chooser& choose, Case& c);
 bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
                 std::string* echo, std::string* error);
 
+// The start-up the console shows for a case chosen beforehand (choosecase):
+// the title, then the case file's echo and case c stored, and with `run`
+// the first run. With no case (its file refused) it stops after the title.
+void startup(App& app, Console& con, const Case* c, const std::string& echo, bool run);
+
 // Start-up with the start dialogue (everything before the window). Returns
 // false when input ended during the start dialogue (the caller ends the
 // program with a message and a non-zero status).

@@ -35,6 +35,17 @@ Case caseof(const SimSettings& s, const ContourPath& p) {
   return c;
 }
 
+void storecase(const Case& c, SimSettings& s, ContourPath& p) {
+  s = c.set;
+  s.type = keyof(c.robot);
+  s.hybrid = keyof(c.method);
+  s.curve = keyof(c.contour);
+  // The two values the session carried over: the drawn work block, and the
+  // acceleration time method 6 keeps from an earlier trajectory.
+  s.worklen = c.worklen;
+  p.profile(s.type).ta = c.accwindow6;
+}
+
 void installrunconstants(SimSettings& s) {
   s.dt = 0.04;
   s.nstep = 200;

@@ -43,6 +43,9 @@ struct Case {
 
 // The case a derivation from s and the path p so far would run.
 Case caseof(const SimSettings& s, const ContourPath& p);
+// The other way: case c stored as settings s (its selections as keys) and
+// its carry-overs into s and path p, as a derivation of it starts.
+void storecase(const Case& c, SimSettings& s, ContourPath& p);
 
 // The run constants (nstep 200, dt 0.04 s) and fixed work dimensions.
 void installrunconstants(SimSettings& s);

@@ -31,16 +31,9 @@ const Base& base() {
 
 Model derive(const Case& c) {
   const Base& b = base();
-  Model m{c, c.set, b.robots, b.path, b.gains, {}};
-  SimSettings& s = m.set;
-  s.type = keyof(c.robot);
-  s.hybrid = keyof(c.method);
-  s.curve = keyof(c.contour);
-  // The two values the session carried over: the drawn work block, and the
-  // acceleration time method 6 keeps from an earlier trajectory.
-  s.worklen = c.worklen;
-  m.path.profile(s.type).ta = c.accwindow6;
-  for (const Pair& end : calmodel(s, m.robots, m.gains, m.path))
+  Model m{c, {}, b.robots, b.path, b.gains, {}};
+  storecase(c, m.set, m.path);
+  for (const Pair& end : calmodel(m.set, m.robots, m.gains, m.path))
     m.pathends.push_back({Severity::error, DiagCode::pathend, 0, {end[0], end[1]}});
   return m;
 }

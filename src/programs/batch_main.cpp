@@ -406,17 +406,11 @@ int main(int argc, char** argv) {
 
   // The console's start-up, from that case: a refusal after the title, the
   // file's echo, and the first run unless the methods are compared.
-  hs::startup(app, con, [&](hs::App& a, hs::Console& cn) {
-    cn.print("\n\nロボットの制御シミュレーション");
-    if (!chosen) {
-      con.error(error);
-      return false;
-    }
-    cn.print(echo);
-    hs::applycase(a, c);
-    return !rq.compare;
-  });
-  if (!chosen) return 1;
+  hs::startup(app, con, chosen ? &c : nullptr, echo, !rq.compare);
+  if (!chosen) {
+    con.error(error);
+    return 1;
+  }
   std::array<hs::MethodRun, 4> rows;
   if (rq.compare) rows = hs::comparemethods(c);
   con.print("\n");

@@ -178,13 +178,7 @@ std::string start(hs::App& app, hs::Console& con, const Request& rq, const std::
   std::string echo, error;
   const bool chosen = hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error);
   for (const Named& n : rq.named) n.field->field(c.set) = n.value;
-  hs::startup(app, con, [&](hs::App& a, hs::Console& cn) {
-    cn.print("\n\nロボットの制御シミュレーション");
-    if (!chosen) return false;
-    cn.print(echo);
-    hs::applycase(a, c);
-    return !compare;
-  });
+  hs::startup(app, con, chosen ? &c : nullptr, echo, !compare);
   if (chosen && compare) *compare = hs::comparemethods(c);
   return error;
 }
