@@ -353,19 +353,21 @@ class Simulator {
     return sim;
   }
 
+  // By a field name or a servo name (fn1, fn2 [Hz], alpha1, alpha2 [1/s]
+  // of the chosen method).
   double get(const std::string& name) {
-    const hs::SettingField& f = field(name);
     std::lock_guard<std::mutex> lock(mutex_);
-    return f.field(case_.set);
+    double v = 0;
+    if (!hs::getnamed(case_, name, &v)) throw py::key_error("no setting named " + name);
+    return v;
   }
 
   // A value the table refuses leaves the setting as it is.
   void set(const std::string& name, double value) {
-    const hs::SettingField& f = field(name);
-    const std::string refused = hs::refusal(f, value);
-    if (!refused.empty()) throw py::value_error(refused);
     std::lock_guard<std::mutex> lock(mutex_);
-    f.field(case_.set) = value;
+    if (!hs::getnamed(case_, name, nullptr)) throw py::key_error("no setting named " + name);
+    std::string refused;
+    if (!hs::setnamed(case_, name, value, &refused)) throw py::value_error(refused);
   }
 
   py::dict settings() {
@@ -651,7 +653,8 @@ PYBIND11_MODULE(_core, m) {
                   "The case of a robot data file. Raises ValueError with the reader's message\n"
                   "when the file cannot be read or does not hold a valid case.")
       .def("__getitem__", &Simulator::get, py::arg("name"),
-           "The value of a setting in SI units as stored; KeyError for an unknown name.")
+           "The value of a setting in SI units as stored; fn1, fn2 [Hz] and alpha1, alpha2\n"
+           "[1/s] name the chosen method's servo targets. KeyError for an unknown name.")
       .def("__setitem__", &Simulator::set, py::arg("name"), py::arg("value"),
            "Stores a setting for the next run. KeyError for an unknown name; ValueError with\n"
            "the reason for a value the menu or data file would refuse (NaN, a zero spring,\n"

@@ -116,6 +116,20 @@ grep -q 'nosuch' <(run "${sel[@]}" --set nosuch=1; cat "$work/err.txt") || fail 
 run "${sel[@]}" --set KH1=0 >/dev/null
 grep -q 'KH1 = 0 refused: it must be a finite number > 0 \[N/m\]' "$work/err.txt" || fail "refused KH1: reason not given"
 
+# The servo names: fn2 [Hz] is the chosen method's omega2 = 2 pi fn2 with the
+# stored 2 pi, bit for bit; alpha1 its alpha1; a refused fn2 names Hz.
+m3=(--robot b --method 3 --contour C)
+omega=$(python3 -c 'print(repr(6.28318530317958 * 12.5))')
+run "${m3[@]}" --set fn2=12.5 --set alpha1=3 --csv "$work/fn.csv" >/dev/null
+run "${m3[@]}" --set "gainspec3.omega2=$omega" --set gainspec3.alpha1=3 --csv "$work/omega.csv" >/dev/null
+cmp -s "$work/fn.csv" "$work/omega.csv" || fail "fn2=12.5 is not omega2=$omega"
+run "${m3[@]}" --csv "$work/plain.csv" >/dev/null
+cmp -s "$work/fn.csv" "$work/plain.csv" && fail "fn2=12.5 changed nothing"
+run "${sel[@]}" --set "gainspec3.omega2=$omega" --csv "$work/m6.csv" >/dev/null
+cmp -s "$work/m6.csv" "$work/default.csv" || fail "method 3's omega2 changed a method 6 run"
+run "${sel[@]}" --set fn2=0 >/dev/null
+grep -q 'fn2 = 0 refused: it must be a finite number > 0 \[Hz\]' "$work/err.txt" || fail "refused fn2: $(cat "$work/err.txt")"
+
 # An output that cannot be written: one line naming it, status 1, nothing
 # left behind; the outputs that can be written are.
 status=$(run "${sel[@]}" --png missing/f.png --svg f.svg)

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/case.h"
+#include "engine/control/gains.h"
+
 namespace hs {
 
 namespace {
@@ -119,12 +122,74 @@ const char* limitwords(Limit limit) {
   return "";
 }
 
-std::string refusal(const SettingField& f, double v) {
-  if (within(f.limit, v)) return "";
+namespace {
+
+// "NAME = V refused: it must be <limit> [UNIT]".
+std::string refusaltext(const char* name, const char* unit, Limit limit, double v) {
   char value[32];
   std::snprintf(value, sizeof value, "%.17g", v);
-  return std::string(f.name) + " = " + value + " refused: it must be " +
-         limitwords(f.limit) + " [" + f.unit + "]";
+  return std::string(name) + " = " + value + " refused: it must be " + limitwords(limit) +
+         " [" + unit + "]";
+}
+
+const std::vector<ServoName> SERVONAMES = {
+    {"fn1", "Hz", Limit::Positive, &GainSpec::omega1, true},
+    {"alpha1", "1/s", Limit::NonNegative, &GainSpec::alpha1, false},
+    {"fn2", "Hz", Limit::Positive, &GainSpec::omega2, true},
+    {"alpha2", "1/s", Limit::NonNegative, &GainSpec::alpha2, false},
+};
+
+const ServoName* servoname(const std::string& name) {
+  for (const ServoName& s : SERVONAMES)
+    if (name == s.name) return &s;
+  return nullptr;
+}
+
+}  // namespace
+
+std::string refusal(const SettingField& f, double v) {
+  if (within(f.limit, v)) return "";
+  return refusaltext(f.name, f.unit, f.limit, v);
+}
+
+const std::vector<ServoName>& servonames() { return SERVONAMES; }
+
+// A table field as stored; a servo name in the chosen method's GainSpec, a
+// frequency converted with the stored 2 pi as the menu converts it.
+bool setnamed(Case& c, const std::string& name, double v, std::string* why) {
+  if (const SettingField* f = settingfield(name)) {
+    if (!within(f->limit, v)) {
+      if (why) *why = refusaltext(f->name, f->unit, f->limit, v);
+      return false;
+    }
+    f->field(c.set) = v;
+    return true;
+  }
+  if (const ServoName* s = servoname(name)) {
+    const double stored = s->hz ? omegaofhz(v) : v;
+    if (!within(s->limit, v) || !within(s->limit, stored)) {
+      if (why) *why = refusaltext(s->name, s->unit, s->limit, v);
+      return false;
+    }
+    gainspecof(c.set, keyof(c.method))->*(s->member) = stored;
+    return true;
+  }
+  if (why) *why = "no setting named " + name;
+  return false;
+}
+
+bool getnamed(const Case& c, const std::string& name, double* v) {
+  double value = 0;
+  if (const SettingField* f = settingfield(name)) {
+    value = f->field(const_cast<SimSettings&>(c.set));
+  } else if (const ServoName* s = servoname(name)) {
+    const double stored = gainspecof(c.set, keyof(c.method))->*(s->member);
+    value = s->hz ? stored / PI2 : stored;
+  } else {
+    return false;
+  }
+  if (v) *v = value;
+  return true;
 }
 
 namespace {

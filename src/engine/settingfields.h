@@ -11,6 +11,8 @@
 
 namespace hs {
 
+struct Case;
+
 // What a number must satisfy (every limit also requires a finite number).
 enum class Limit {
   Finite,       // coordinates, amplitude, setting error, force
@@ -47,5 +49,27 @@ const char* limitwords(Limit limit);
 // Why the value v is refused for field f ("KH1 = 0 refused: it must be a
 // finite number > 0 [N/m]"); empty when it is within the limit.
 std::string refusal(const SettingField& f, double v);
+
+// One of the names the chosen method's servo targets go by, in the units the
+// settings report shows: fn1, fn2 [Hz] (fn = omega / 2 pi with the stored
+// 2 pi) and alpha1, alpha2 [1/s].
+struct ServoName {
+  const char* name;        // "fn1", "alpha1", "fn2", "alpha2"
+  const char* unit;        // "Hz" or "1/s"
+  Limit limit;             // what an entered value must satisfy
+  double GainSpec::*member;  // the target it names in the method's GainSpec
+  bool hz;                 // entered in Hz, stored as omega = 2 pi fn [rad/s]
+};
+// The four servo target names, in the order the report shows them.
+const std::vector<ServoName>& servonames();
+
+// A setting of case c by any name a client gives it: a field of the table
+// (in its unit as stored) or one of the servo names of c's method. Every
+// client (batch --set/--vary, Python, the web form) sets and reads named
+// settings through these two. setnamed leaves c as it is and gives the
+// reason when the name is unknown ("no setting named X") or the value is
+// refused; getnamed is false for an unknown name.
+bool setnamed(Case& c, const std::string& name, double v, std::string* why);
+bool getnamed(const Case& c, const std::string& name, double* v);
 
 }  // namespace hs

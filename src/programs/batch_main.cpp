@@ -127,27 +127,28 @@ class UsageFormatter : public CLI::Formatter {
 
 // One setting given by name on the command line, checked against the table.
 struct NamedValue {
-  const hs::SettingField* field = nullptr;
-  double value = 0;  // in the field's unit as stored (SI)
+  std::string name;  // a field of the table or a servo name (fn1, alpha1, fn2, alpha2)
+  double value = 0;  // in the name's unit (the field's as stored; Hz or 1/s for a servo name)
 };
 
-// Reads "NAME=VALUE" against the settings table, the value as a menu entry
+// Reads "NAME=VALUE" against the setting names, the value as a menu entry
 // reads a number (and nothing else: no blank around it); the reason when
-// refused.
+// refused. The check is that of setnamed on a scratch case: the limits do
+// not depend on the case.
 std::string parsenamed(const std::string& arg, NamedValue* out) {
   const std::size_t eq = arg.find('=');
   if (eq == std::string::npos) return hs::echoed(arg) + ": not NAME=VALUE";
   const std::string name = arg.substr(0, eq), text = arg.substr(eq + 1);
-  const hs::SettingField* f = hs::settingfield(name);
-  if (!f)
+  hs::Case scratch;
+  if (!hs::getnamed(scratch, name, nullptr))
     return hs::echoed(arg) + ": no setting named " + hs::echoed(name) +
            " (--list-settings lists them)";
   double v = 0;
   if (!hs::wholenumber(text, v))
     return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
-  const std::string refused = hs::refusal(*f, v);
-  if (!refused.empty()) return refused;
-  if (out) *out = NamedValue{f, v};
+  std::string refused;
+  if (!hs::setnamed(scratch, name, v, &refused)) return refused;
+  if (out) *out = NamedValue{name, v};
   return "";
 }
 
@@ -241,7 +242,8 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
       ->excludes(gif)
       ->excludes(frame);
   cli.add_option("--set", rq.sets, "set a setting by name after the case, in its stored SI unit\n"
-                                   "(repeatable; --list-settings lists the names)")
+                                   "(repeatable; --list-settings lists the names); fn1, fn2 [Hz]\n"
+                                   "and alpha1, alpha2 [1/s] name the method's servo targets")
       ->type_name("NAME=VALUE")
       ->expected(1)
       ->allow_extra_args(false)
@@ -402,7 +404,7 @@ int main(int argc, char** argv) {
   std::string echo, error;
   const bool chosen = hs::choosecase(text, rq.robot[0], rq.method.empty() ? '6' : rq.method[0],
                                      rq.contour[0], c, &echo, &error);
-  for (const NamedValue& nv : rq.named) nv.field->field(c.set) = nv.value;
+  for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
 
   // The console's start-up, from that case: a refusal after the title, the
   // file's echo, and the first run unless the methods are compared.

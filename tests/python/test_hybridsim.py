@@ -97,6 +97,19 @@ def test_setting_changes_the_next_run_and_the_report():
     assert run.messages == "\ncalcontrol()終わり"
 
 
+def test_servo_names_are_the_methods_targets_in_hz():
+    sim = hybridsim.Simulator(robot="b", method=3, contour="C")
+    assert sim["fn2"] == sim["gainspec3.omega2"] / 6.28318530317958 == 20.0
+    sim["fn2"] = 12.5
+    sim["alpha1"] = 3.0
+    assert sim["gainspec3.omega2"] == 6.28318530317958 * 12.5 and sim["gainspec3.alpha1"] == 3.0
+    assert sim.run().csv() == batch("--robot", "b", "--method", "3", "--contour", "C",
+                                    "--set", "fn2=12.5", "--set", "alpha1=3")
+    with pytest.raises(ValueError, match=r"fn1 = 0 refused.*\[Hz\]"):
+        sim["fn1"] = 0.0
+    assert sim["gainspec6.omega2"] == hybridsim.Simulator()["fn2"] * 6.28318530317958
+
+
 def test_unreachable_path_is_told_in_the_messages():
     sim = hybridsim.Simulator(robot="b", method="6", contour="L")
     sim["line.xf"] = 2.0
