@@ -25,7 +25,6 @@
 #include <utility>
 #include <vector>
 
-#include "console/app.h"
 #include "console/compare.h"
 #include "console/console.h"
 #include "console/datafile.h"
@@ -36,6 +35,7 @@
 #include "console/startup.h"
 #include "render/picture.h"
 #include "engine/model/metrics.h"
+#include "engine/run.h"
 
 namespace py = pybind11;
 
@@ -280,9 +280,8 @@ void Run::savegif(const py::object& pathobj) const {
 
 class Simulator {
  public:
-  // The start-up up to the point where the batch program's first run
-  // begins: `choose` stores the case (selections or a case file).
-  explicit Simulator(const hs::Chooser& choose) { hs::startcase(choose, case_); }
+  // A simulator whose next run is case c's first.
+  explicit Simulator(const hs::Case& c) : case_(c) {}
 
   static std::unique_ptr<Simulator> make(const py::object& robot, const py::object& method,
                                          const py::object& contour) {
@@ -339,18 +338,14 @@ class Simulator {
     if (!hs::readcasefile(path, text, reason))
       throw py::value_error(hs::escapebytes(path + ": " + reason));
     std::string error;
-    std::unique_ptr<Simulator> sim;
+    hs::Case c;
+    bool read = false;
     {
       py::gil_scoped_release nogil;
-      sim = std::make_unique<Simulator>([&](hs::App& a, hs::Console& c) {
-        std::string echo;
-        if (!hs::loadcase(text, a, &echo, &error)) return false;
-        c.print(echo);
-        return true;
-      });
+      read = hs::readcase(text, hs::defaultcase(), c, nullptr, &error);
     }
-    if (!error.empty()) throw py::value_error(trimlines(error));
-    return sim;
+    if (!read) throw py::value_error(trimlines(error));
+    return std::make_unique<Simulator>(c);
   }
 
   // By a field name or a servo name (fn1, fn2 [Hz], alpha1, alpha2 [1/s]
@@ -382,9 +377,8 @@ class Simulator {
     hs::MessageLanguage language(langof(lang));
     py::gil_scoped_release nogil;
     std::lock_guard<std::mutex> lock(mutex_);
-    const hs::App derived = hs::appof(hs::derive(case_));
     hs::ScriptConsole con("");
-    hs::printsettings(derived, con);
+    hs::printsettings(hs::derive(case_), con);
     return con.output();
   }
 
@@ -436,13 +430,11 @@ class Simulator {
     const char hybrid = method.is_none() ? 0 : selectionof(method, "method", "1346", true);
     const char curve = contour.is_none() ? 0 : selectionof(contour, "contour", "LCS", false);
     py::gil_scoped_release nogil;
-    return std::make_unique<Simulator>([&](hs::App& a, hs::Console&) {
-      if (type) a.set.type = type;
-      if (hybrid) a.set.hybrid = hybrid;
-      if (curve) a.set.curve = curve;
-      for (const auto& fv : values) fv.first->field(a.set) = fv.second;
-      return true;
-    });
+    hs::Case c = hs::defaultcase();
+    hs::select(c, type ? type : c.set.type, hybrid ? hybrid : c.set.hybrid,
+               curve ? curve : c.set.curve);
+    for (const auto& fv : values) fv.first->field(c.set) = fv.second;
+    return std::make_unique<Simulator>(c);
   }
 
   static const hs::SettingField& field(const std::string& name) {

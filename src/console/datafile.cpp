@@ -480,7 +480,7 @@ bool readnumbers(CaseReader& r, const Entry& e, Staged& c) {
 // first entry that does not fit. Other words after the last entry are not
 // part of the case, except the two carry-overs a session saves with it: the
 // work block length [m] and method 6's acceleration time [s].
-bool readcase(CaseReader& r, Staged& c) {
+bool readentries(CaseReader& r, Staged& c) {
   for (const Entry& e : ENTRIES) {
     if (!applies(e, c.s)) continue;
     if (e.keys ? !r.word(e, c.s.*e.key) : !readnumbers(r, e, c)) return false;
@@ -537,14 +537,34 @@ bool readcasefile(const std::string& name, std::string& text, std::string& reaso
   return true;
 }
 
-bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error) {
-  CaseReader reader(text, app.set.wp);
-  Staged c{app.set, app.gains, app.path};
-  if (!readcase(reader, c)) {
+namespace {
+
+// Reads the case of `text` over staged values c; false with the refusal in
+// *error, else the echo appended to *echo.
+bool readstaged(const std::string& text, Staged& c, std::string* echo, std::string* error) {
+  CaseReader reader(text, c.s.wp);
+  if (!readentries(reader, c)) {
     if (error) *error = reader.error;
     return false;
   }
   if (echo) *echo += echoof(c);
+  return true;
+}
+
+}  // namespace
+
+bool readcase(const std::string& text, const Case& from, Case& out, std::string* echo,
+              std::string* error) {
+  Staged c;
+  storecase(from, c.s, c.p);
+  if (!readstaged(text, c, echo, error)) return false;
+  out = caseof(c.s, c.p);
+  return true;
+}
+
+bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error) {
+  Staged c{app.set, app.gains, app.path};
+  if (!readstaged(text, c, echo, error)) return false;
   app.set = c.s;
   app.gains = c.g;
   app.path = c.p;

@@ -23,7 +23,14 @@ FileRead readdatafile(App& app, Console& con);
 // opened or read ("Is a directory" for a folder) or exceeds 1 MB.
 bool readcasefile(const std::string& name, std::string& text, std::string& reason);
 
-// Reads and checks one case from text. On success stores it into app and
+// Reads and checks one case from text over case `from` (what the file does
+// not hold, such as the other robot's data, stays as `from` has it). On
+// success the case read is in `out` and the echo lines are appended to
+// *echo; on failure `out` is untouched and *error names the entry.
+bool readcase(const std::string& text, const Case& from, Case& out, std::string* echo,
+              std::string* error);
+
+// The same read into the session: on success stores the case into app and
 // appends the echo lines to *echo; on failure leaves app unchanged and sets
 // *error to the message naming the entry. Used by readdatafile and the
 // batch runner.

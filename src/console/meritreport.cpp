@@ -143,6 +143,10 @@ std::string metricscsv(const App& app) {
   return metricscsv(app.set.hybrid, figuresofmerit(app.history(), app.set, app.model));
 }
 
+std::string metricscsv(const Run& r) {
+  return metricscsv(r.model ? r.model->set.hybrid : '6', r.figures());
+}
+
 std::string comparecsv(const std::array<MethodRun, 4>& rows) {
   std::string header = csvheader();
   std::string csv = header.insert(header.size() - 1, ",failed");

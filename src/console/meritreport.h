@@ -48,6 +48,8 @@ void printcompare(const App& app, Console& con);
 std::string metricscsv(char method, const FiguresOfMerit& f);
 // The same for the run on screen, under its method.
 std::string metricscsv(const App& app);
+// The same of run r, under the method it ran.
+std::string metricscsv(const Run& r);
 // CSV of the comparison: the same header and one row per method, in row
 // order, with a last column `failed` (1 for a failed run, else 0).
 std::string comparecsv(const std::array<MethodRun, 4>& rows);

@@ -171,19 +171,24 @@ void commonsection(const SimSettings& s, const ContourPath& p, Console& con) {
 
 }  // namespace
 
-void printsettings(const App& app, Console& con) {
-  const SimSettings& s = app.set;
+void printsettings(const SimSettings& s, const ServoGains& g, const ContourPath& p, Console& con) {
   con.print("\n\n現在設定している値");
   if (s.type == 'a' || s.type == 'b') {
     robotsection(s, con);
     methodline(s, con);
     if (s.hybrid == '1' || s.hybrid == '4') {
-      jointsection(s, app.gains, con);
+      jointsection(s, g, con);
     } else if (s.hybrid == '3' || s.hybrid == '6') {
-      tasksection(s, app.gains, con);
+      tasksection(s, g, con);
     }
   }
-  commonsection(s, app.path, con);
+  commonsection(s, p, con);
+}
+
+void printsettings(const Model& m, Console& con) { printsettings(m.set, m.gains, m.path, con); }
+
+void printsettings(const App& app, Console& con) {
+  printsettings(app.set, app.gains, app.path, con);
 }
 
 }  // namespace hs

@@ -5,6 +5,11 @@
 
 namespace hs {
 
+// The report of settings s with the gains g designed and the path p made
+// from them.
+void printsettings(const SimSettings& s, const ServoGains& g, const ContourPath& p, Console& con);
+// The same of a derived model, and of the session's current derivation.
+void printsettings(const Model& m, Console& con);
 void printsettings(const App& app, Console& con);
 
 }  // namespace hs

@@ -7,6 +7,7 @@
 
 #include "console/datafile.h"
 #include "console/menu.h"
+#include "console/report.h"
 
 namespace hs {
 
@@ -69,24 +70,36 @@ bool startup(App& app, Console& con, const Chooser& choose) {
   return true;
 }
 
-bool startcase(const Chooser& choose, Case& c) {
-  ScriptConsole con("");
-  App app;
-  bool chosen = false;
-  startup(app, con, [&](App& a, Console& cn) {
-    chosen = choose(a, cn);
-    return false;
-  });
-  if (chosen) c = caseof(app.set, app.path);
-  return chosen;
-}
-
 bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
                 std::string* echo, std::string* error) {
-  return startcase([&](App& a, Console& con) {
-    if (casetext.empty()) return selections(type, hybrid, curve)(a, con);
-    return loadcase(casetext, a, echo, error);
-  }, c);
+  if (!casetext.empty()) return readcase(casetext, defaultcase(), c, echo, error);
+  c = defaultcase();
+  select(c, type, hybrid, curve);
+  return true;
+}
+
+// The text follows the interactive start-up step by step: the derivation
+// after the choice reports the path ends out of reach, the menu's pass of
+// key '0' prints the key list and the report, and its rerun derives again
+// (the same ends), reports and runs. Every key wait finds no key.
+void showstartup(Console& con, const std::string& echo, const Run* run) {
+  con.print(TITLE);
+  con.print(echo);
+  if (!run) return;
+  const Model& m = *run->model;
+  const auto pathends = [&] {
+    for (const Diagnostic& d : m.pathends) reportunreachable(con, m.set, d.values[0], d.values[1]);
+  };
+  pathends();
+  printkeylist(con);
+  printsettings(m, con);
+  pathends();
+  printsettings(m, con);
+  const bool sine = m.set.curve == 'S';
+  if (sine) con.print("\n     只今計算中．．．．．．．");
+  tellrun(con, m.set, run->report, KeyWaits::yes, "\ncalcontrol()終わり");
+  if (sine) con.print("     計算終了");
+  handback(con);
 }
 
 void startup(App& app, Console& con, const Case* c, const std::string& echo, bool run) {

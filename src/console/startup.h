@@ -18,15 +18,10 @@ using Chooser = std::function<bool(App& app, Console& con)>;
 // derivation, report, the first run). False when `choose` gave up.
 bool startup(App& app, Console& con, const Chooser& choose);
 
-// The case the start-up runs first when `choose` stores the selections or a
-// case file: the start-up stopped once the case is chosen, its console text
-// dropped. False (c untouched) when `choose` gave up. Every client without a
-// user at the keys starts from it.
-bool startcase(const Chooser& choose, Case& c);
-
 // The case of a case file's text (its echo appended to *echo), or with no
-// text the case of the three selection keys. False with the reader's
-// refusal in *error.
+// text the case of the three selection keys, each on the defaults. False
+// with the reader's refusal in *error. Every client without a user at the
+// keys starts from it.
 bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
                 std::string* echo, std::string* error);
 
@@ -34,6 +29,13 @@ bool choosecase(const std::string& casetext, char type, char hybrid, char curve,
 // the title, then the case file's echo and case c stored, and with `run`
 // the first run. With no case (its file refused) it stops after the title.
 void startup(App& app, Console& con, const Case* c, const std::string& echo, bool run);
+
+// The console text of the start-up from a chosen case to its first run
+// `run` as a session at the console shows it, made from the run alone: the
+// title, the case file's echo, then the menu's first pass and the run's
+// messages. With no run (a refused file, or a comparison instead of the
+// run) it stops after the echo.
+void showstartup(Console& con, const std::string& echo, const Run* run);
 
 // Start-up with the start dialogue (everything before the window). Returns
 // false when input ended during the start dialogue (the caller ends the

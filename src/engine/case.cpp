@@ -166,15 +166,13 @@ std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m
   return unreachable;
 }
 
-Case defaultcase() {
-  SimSettings s;
-  RobotModel m;
-  ServoGains g;
-  ContourPath p;
-  installrunconstants(s);
-  installdefaults(s, m, g, p);
-  calmodel(s, m, g, p);
-  return caseof(s, p);
+void select(Case& c, char type, char hybrid, char curve) {
+  c.robot = robotof(type);
+  c.method = methodof(hybrid);
+  c.contour = contourof(curve);
+  c.set.type = keyof(c.robot);
+  c.set.hybrid = keyof(c.method);
+  c.set.curve = keyof(c.contour);
 }
 
 }  // namespace hs

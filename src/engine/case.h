@@ -56,7 +56,10 @@ std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m
                                                    ContourPath& p);
 
 // The case every session starts from before its selections: run constants,
-// defaults and the first derivation. Needs no console.
+// defaults and the first derivation. Made once per process; needs no console.
 Case defaultcase();
+// Case c with robot `type`, method `hybrid` and contour `curve` (keys as
+// the dialogue takes them) chosen, all else as it was.
+void select(Case& c, char type, char hybrid, char curve);
 
 }  // namespace hs

@@ -29,6 +29,10 @@ const Base& base() {
 
 }  // namespace
 
+// The first derivation leaves the defaults' settings and path as they are,
+// so the case of the defaults is that of the first derivation.
+Case defaultcase() { return caseof(base().set, base().path); }
+
 Model derive(const Case& c) {
   const Base& b = base();
   Model m{c, {}, b.robots, b.path, b.gains, {}};

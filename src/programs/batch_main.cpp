@@ -3,11 +3,11 @@
 // pandas); options ask for pictures of the run, its figures of merit, the
 // four control methods side by side, or settings changed by name.
 //
-// The run goes through the interactive start-up (defaults, derivation, the
-// case file or the three selections, the settings given by name,
-// derivation, the menu's first rerun). Standard error shows its warnings
-// and errors; with --verbose it shows the whole console text. No key is
-// ever awaited.
+// The case is the case file or the three selections on the defaults, with
+// the settings given by name on top; it is derived and run once. Standard
+// error shows the run's warnings and errors; with --verbose it shows the
+// console text an interactive start-up of the same case prints, made from
+// the run. No key is ever awaited.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "console/app.h"
 #include "console/compare.h"
 #include "console/console.h"
 #include "console/datafile.h"
@@ -28,6 +27,7 @@
 #include "console/safefile.h"
 #include "engine/settingfields.h"
 #include "console/startup.h"
+#include "engine/run.h"
 #include "render/picture.h"
 
 namespace {
@@ -162,14 +162,13 @@ std::string shortest(double v) {
 }
 
 // The settings table with the start-up default of each field, as CSV.
-std::string settingscsv(hs::App& app, hs::Console& con) {
-  hs::installconstants(app);
-  hs::setdefaults(app, con);
+std::string settingscsv() {
+  hs::SimSettings defaults = hs::defaultcase().set;
   // The descriptions hold commas: quoted as CSV quotes a field.
   std::string out = "name,unit,limit,default,description\n";
   for (const hs::SettingField& f : hs::settingfields())
     out += hs::fmt("%s,%s,%s,%s,\"%s\"\n", f.name, f.unit, hs::limitwords(f.limit),
-                   shortest(f.field(app.set)).c_str(), hs::description(f).c_str());
+                   shortest(f.field(defaults)).c_str(), hs::description(f).c_str());
   return out;
 }
 
@@ -378,71 +377,74 @@ int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   return status;
 }
 
+// The four methods on case c: their figures as CSV, and the pictures asked.
+int comparerun(const Request& rq, const hs::Case& c) {
+  const std::array<hs::MethodRun, 4> rows = hs::comparemethods(c);
+  const std::string csv = hs::comparecsv(rows);
+  const int status = finitestatus(csv, comparestatus(rows));
+  bool ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
+    return hs::writecompare(c.set, rows, f, path, error);
+  });
+  ok = writecsv(rq.csv, csv) && ok;
+  return ok ? status : 1;
+}
+
+// The run of case c: the outputs asked, by default its history as CSV.
+int singlerun(const Request& rq, const hs::Run& run) {
+  int status = runstatus(run.report);
+  const int frame = rq.frame < 0 ? run.model->set.nstep : rq.frame;
+  bool ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
+    return hs::writeframe(run, frame, f, path, error);
+  });
+  std::string error;
+  if (!rq.gif.empty()) ok = written(hs::writegif(run, rq.gif, &error), error) && ok;
+  const bool pictures = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() || !rq.gif.empty();
+  if (rq.metrics || !rq.csv.empty() || !pictures) {
+    const std::string csv = rq.metrics ? hs::metricscsv(run) : hs::historycsv(run);
+    status = finitestatus(csv, status);
+    ok = writecsv(rq.csv, csv) && ok;
+  }
+  return ok ? status : 1;
+}
+
 }  // namespace
 
+// The case of the file or the selections on the defaults, the settings by
+// name on top, then one derivation and one run (or the four methods).
 int main(int argc, char** argv) {
   g_args.assign(argv + 1, argv + argc);
-  static hs::App app;  // large run histories: keep them off the stack
   // Parse everything before any work so that wrong arguments cost nothing;
   // the run's last output step bounds --frame.
-  hs::installconstants(app);
+  hs::SimSettings constants;
+  hs::installrunconstants(constants);
   Request rq;
-  const int parsed = parseargs(argc, argv, app.set.nstep, rq);
+  const int parsed = parseargs(argc, argv, constants.nstep, rq);
   if (parsed >= 0) return parsed;
-
-  BatchConsole con(rq.verbose);
-  if (rq.listsettings) return writecsv("-", settingscsv(app, con)) ? 0 : 1;
+  if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
 
   std::string text, reason;
   if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, text, reason)) {
     complain(rq.casefile + ": " + reason);
     return 1;
   }
-
-  // The case first: the selections or the file, then the settings by name.
+  BatchConsole con(rq.verbose);
   hs::Case c;
   std::string echo, error;
-  const bool chosen = hs::choosecase(text, rq.robot[0], rq.method.empty() ? '6' : rq.method[0],
-                                     rq.contour[0], c, &echo, &error);
-  for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
-
-  // The console's start-up, from that case: a refusal after the title, the
-  // file's echo, and the first run unless the methods are compared.
-  hs::startup(app, con, chosen ? &c : nullptr, echo, !rq.compare);
-  if (!chosen) {
+  if (!hs::choosecase(text, rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0], c,
+                      &echo, &error)) {
+    if (rq.verbose) hs::showstartup(con, "", nullptr);
     con.error(error);
     return 1;
   }
-  std::array<hs::MethodRun, 4> rows;
-  if (rq.compare) rows = hs::comparemethods(c);
-  con.print("\n");
-  if (!rq.compare) con.tellrun(app.set, app.lastrun());
-
-  const bool anyoutput = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() ||
-                         !rq.gif.empty() || !rq.csv.empty() || rq.metrics || rq.compare;
-  bool ok = true;
-  int status = 0;
+  for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
   if (rq.compare) {
-    const std::string csv = hs::comparecsv(rows);
-    status = finitestatus(csv, comparestatus(rows));
-    ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
-      return hs::writecompare(app.set, rows, f, path, error);
-    });
-    ok = writecsv(rq.csv, csv) && ok;
-  } else {
-    status = runstatus(app.lastrun());
-    const int frame = rq.frame < 0 ? app.set.nstep : rq.frame;
-    ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
-      return hs::writeframe(app.run(), frame, f, path, error);
-    });
-    std::string error;
-    if (!rq.gif.empty()) ok = written(hs::writegif(app.run(), rq.gif, &error), error) && ok;
-    // The CSV asked for: the figures or the history.
-    if (rq.metrics || !anyoutput || !rq.csv.empty()) {
-      const std::string csv = rq.metrics ? hs::metricscsv(app) : hs::historycsv(app);
-      status = finitestatus(csv, status);
-      ok = writecsv(rq.csv, csv) && ok;
-    }
+    if (rq.verbose) hs::showstartup(con, echo, nullptr);
+    con.print("\n");
+    return comparerun(rq, c);
   }
-  return ok ? status : 1;
+  const hs::Run run = hs::simulate(hs::derive(c));
+  if (rq.verbose) hs::showstartup(con, echo, &run);
+  con.print("\n");
+  con.tellrun(run.model->set, run.report);
+  return singlerun(rq, run);
 }
