@@ -1,57 +1,117 @@
 // The page: a case chosen by its selections, a robot data file and the
-// settings form, run in the WebAssembly module and shown as the window
-// shows it, with the window's playback and keys. The address names the
-// case and the step shown (#robot=b&method=6&contour=S&frame=100&Fn=15) and
-// follows every change, so it can be sent as a link to that picture.
-import { load } from './hybridsim.js';
+// settings form, run in the WebAssembly module (in a worker, worker.js) and
+// shown as the window shows it, with the window's playback and keys. The
+// address is the case: every setting that differs from the defaults of the
+// robot, method and contour, and the step shown
+// (#robot=b&method=6&contour=S&frame=100&Fn=15). What is on screen is
+// always the case in the fields: a value applies when it changes, a refused
+// value or link greys the picture with the reason, and of the runs asked
+// only the newest finished is drawn.
 import { paint } from './webcanvas.js';
 import { TEXTS, FIGUREUNITS } from './texts.js';
 
 const $ = (id) => document.getElementById(id);
-const sim = await load(window.createHybridsim);
+const NAMES = ['robot', 'method', 'contour'];
+const TYPING = 300;  // pause in typing after which a value applies [ms]
 
-const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, casetext: '', casename: '', lang: 'en' };
-let defaults = {};  // setting name -> value of the case before any entry
-let run = null;     // the last run (hs_run's answer), null when none is shown
-let play = null;    // {start [ms], startframe} while playing
+const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, lang: 'en', casetext: '', casename: '' };
+let defaults = {};     // setting name -> its value in the robot, method and contour chosen
+let drawn = null;      // the run on screen: {id, snap (the case it ran, as state), answer}
+let refusal = null;    // why the case in the fields is not run: {field, reason, reasonja}
+let play = null;       // {start [ms], startframe} while playing
+let opening = '';      // the address being opened, set on the body once shown
 // Read by the benchmark: time from navigation to the first picture, pictures
-// drawn, steps skipped while playing, time spent drawing [ms].
-const timing = { firstpicture: null, frames: 0, skipped: 0, drawms: 0 };
-window.hybridsim = { sim, state, timing };
+// drawn, steps skipped while playing, time spent drawing [ms], and when the
+// last picture was drawn.
+const timing = { firstpicture: null, lastpicture: null, frames: 0, skipped: 0, drawms: 0 };
 
 const words = () => TEXTS[state.lang];
 
+// ---- The simulator's worker: calls answered by promise ----
+
+const engine = {
+  worker: null, next: 1, waiting: new Map(),
+  start() {
+    this.worker = new Worker('worker.js');
+    this.worker.onerror = (e) => status(`${words().failed} ${e.message}`);
+    this.worker.onmessage = (e) => {
+      const done = this.waiting.get(e.data.id);
+      this.waiting.delete(e.data.id);
+      done?.(e.data);
+    };
+  },
+  // A trapped module answers nothing right any more: a new worker takes over.
+  restart() {
+    this.worker.terminate();
+    for (const [id, done] of this.waiting) done({ id, superseded: true });
+    this.waiting.clear();
+    this.start();
+  },
+  call(op, args = {}) {
+    const id = this.next++;
+    return new Promise((resolve) => {
+      this.waiting.set(id, resolve);
+      this.worker.postMessage({ id, op, ...args });
+    });
+  },
+};
+engine.start();
+
 // ---- The address ----
 
-function query(withframe) {
-  const parts = [`robot=${state.robot}`, `method=${state.method}`, `contour=${state.contour}`];
-  if (withframe) parts.push(`frame=${state.frame}`);
-  for (const [name, text] of Object.entries(state.values)) parts.push(`${name}=${encodeURIComponent(text)}`);
-  if (withframe && state.lang !== 'en') parts.push(`lang=${state.lang}`);
+// The address of the case s (the page's by default).
+function query(withframe, s = state) {
+  const parts = NAMES.map((n) => `${n}=${s[n]}`);
+  if (withframe) parts.push(`frame=${s.frame}`);
+  for (const [name, text] of Object.entries(s.values)) parts.push(`${name}=${encodeURIComponent(text)}`);
+  if (withframe && s.lang !== 'en') parts.push(`lang=${s.lang}`);
   return parts.join('&');
 }
+const snapshot = () => ({ ...state, values: { ...state.values } });
 // The query the module reads: values as typed, not escaped, and the
 // language of its texts.
-const casequery = () => `${decodeURIComponent(query(false))}&lang=${state.lang}`;
+const casequery = () => [...NAMES.map((n) => `${n}=${state[n]}`),
+  ...Object.entries(state.values).map(([n, v]) => `${n}=${v}`), `lang=${state.lang}`].join('&');
 
 function writehash() {
   const h = '#' + query(true);
   if (location.hash !== h) history.replaceState(null, '', h);
 }
 
-function readhash() {
-  state.values = {};
-  state.frame = 0;
-  for (const item of location.hash.replace(/^#/, '').split('&')) {
+// A link read as the case it names, or refused at the first entry that is
+// not one: {robot, method, contour, frame, lang, values, refusal}.
+function readlink(hash) {
+  const link = { robot: 'b', method: '6', contour: 'S', frame: 0, lang: 'en', values: {}, refusal: null };
+  const refuse = (field, reason, reasonja) => { link.refusal ??= { field, reason, reasonja }; };
+  for (const item of hash.replace(/^#/, '').split('&')) {
     if (!item) continue;
     const eq = item.indexOf('=');
-    const name = eq < 0 ? item : item.slice(0, eq);
-    const value = eq < 0 ? '' : decodeURIComponent(item.slice(eq + 1));
-    if (name === 'robot' || name === 'method' || name === 'contour') state[name] = value;
-    else if (name === 'frame') state.frame = Math.max(0, parseInt(value, 10) || 0);
-    else if (name === 'lang') state.lang = value === 'ja' ? 'ja' : 'en';
-    else state.values[name] = value;
+    let name, value;
+    try {
+      name = decodeURIComponent(eq < 0 ? item : item.slice(0, eq));
+      value = eq < 0 ? '' : decodeURIComponent(item.slice(eq + 1));
+    } catch {
+      refuse(name ?? 'address', `"${item}" refused: a % must be followed by two hexadecimal digits`,
+        `"${item}" の % の後は2桁の16進数にしてください．`);
+      continue;
+    }
+    if (value.includes('&') || value.includes('=')) {
+      refuse(name, `${name} = "${value}" refused: an escaped & or = inside a value`,
+        `${name} の値に & や = を入れることはできません．`);
+    } else if (NAMES.includes(name)) {
+      link[name] = value;
+    } else if (name === 'frame') {
+      if (/^[0-9]{1,9}$/.test(value)) link.frame = Number(value);
+      else refuse('frame', `frame = "${value}" refused: it must be an output step (0, 1, 2, …)`,
+        'frame は出力ステップ (0, 1, 2, …) にしてください．');
+    } else if (name === 'lang') {
+      if (value === 'en' || value === 'ja') link.lang = value;
+      else refuse('lang', `lang = "${value}" refused: the languages are en and ja`, 'lang は en か ja にしてください．');
+    } else {
+      link.values[name] = value;
+    }
   }
+  return link;
 }
 
 // ---- Texts ----
@@ -61,112 +121,214 @@ function translate() {
   for (const el of document.querySelectorAll('[data-text]')) el.textContent = words()[el.dataset.text];
   $('lang').textContent = words().switch;
   $('play').textContent = play ? words().pause : words().play;
-  for (const row of document.querySelectorAll('#fields tr'))
+  for (const row of document.querySelectorAll('#fields tr, #others tr'))
     row.querySelector('.limit').textContent = row.dataset[state.lang === 'ja' ? 'limitja' : 'limit'];
-  if (run) {
-    showfigures();
-    showreport();
-  }
+  showrefusal();
+  if (drawn) showfigures();
 }
 
 function status(text) { $('status').textContent = text; }
 
-// ---- The settings form ----
+// ---- The settings form: the chosen robot's, method's and contour's first ----
 
-function buildform() {
-  for (const id of ['robot', 'method', 'contour']) $(id).value = state[id];
-  const table = sim.fields(`robot=${state.robot}&method=${state.method}&contour=${state.contour}`, state.casetext);
+// Whether a setting belongs to the robot, method and contour chosen.
+function ofcase(name) {
+  const dot = name.indexOf('.');
+  if (dot >= 0) {
+    const group = name.slice(0, dot);
+    return group === `gainspec${state.method}` ||
+      group === { L: 'line', C: 'circle', S: 'sine' }[state.contour];
+  }
+  if (/_[ab]$/.test(name)) return name.endsWith(`_${state.robot}`);
+  if (name === 'l') return state.robot === 'a';
+  if (name === 'l1' || name === 'l2') return state.robot === 'b';
+  return true;
+}
+
+function buildform(table) {
+  for (const id of NAMES) $(id).value = state[id];
   defaults = {};
-  const body = $('fields');
-  body.replaceChildren();
+  const own = $('fields'), others = $('others');
+  own.replaceChildren();
+  others.replaceChildren();
   for (const f of table.fields) {
     defaults[f.name] = String(f.value);
+    if (state.values[f.name] === defaults[f.name]) delete state.values[f.name];
     const row = document.createElement('tr');
     Object.assign(row.dataset, { limit: f.limit, limitja: f.limitja });
-    row.innerHTML = '<td><label></label></td><td><input inputmode="decimal"><span class="error" role="alert"></span></td>' +
-      '<td></td><td class="limit"></td><td></td>';
+    row.innerHTML = '<th><label></label><small class="meaning"></small></th><td><input inputmode="decimal" autocomplete="off">' +
+      '<span class="error" role="alert"></span></td><td></td><td class="limit"></td>';
     const input = row.querySelector('input');
     input.id = input.name = f.name;
     row.querySelector('label').htmlFor = f.name;
     row.querySelector('label').textContent = f.name;
     row.cells[2].textContent = f.unit;
-    row.cells[4].textContent = f.description;
+    row.querySelector('.meaning').textContent = f.description;
     input.value = state.values[f.name] ?? defaults[f.name];
-    input.addEventListener('change', () => enter(input));
-    input.addEventListener('keydown', (e) => { if (e.key === 'Enter') { e.preventDefault(); enter(input); runcase(); } });
-    body.appendChild(row);
+    let typing = null;
+    input.addEventListener('input', () => {
+      clearTimeout(typing);
+      typing = setTimeout(() => enter(input), TYPING);
+    });
+    input.addEventListener('change', () => { clearTimeout(typing); enter(input); });
+    input.addEventListener('keydown', (e) => {
+      if (e.key === 'Enter') { e.preventDefault(); clearTimeout(typing); enter(input); }
+    });
+    (ofcase(f.name) ? own : others).appendChild(row);
   }
   translate();
 }
 
 // An entry: kept in the address when it differs from the case's value,
-// checked at once and shown at its field when refused.
+// and run at once.
 function enter(input) {
   if (input.value === defaults[input.name]) delete state.values[input.name];
   else state.values[input.name] = input.value;
-  writehash();
-  showrefusal(sim.check(casequery()));
+  changed();
 }
 
-function showrefusal(answer) {
+// ---- Runs: the newest asked, one at a time in the worker ----
+
+let wanted = 0;       // the id of the newest run asked
+let running = false;  // a run is in the worker
+let again = false;    // the case changed while it ran
+
+// The case in the fields changed: the address follows, and it runs.
+function changed() {
+  writehash();
+  if (compared !== casequery()) $('comparison').hidden = true;
+  asked();
+}
+
+function asked() {
+  wanted = engine.next;
+  if (running) {
+    again = true;
+    return;
+  }
+  running = true;
+  const q = casequery(), snap = snapshot();
+  engine.call('run', { query: q, casetext: state.casetext, frame: state.frame, lang: state.lang }).then((reply) => {
+    running = false;
+    const newest = reply.id >= wanted;
+    if (again) {
+      again = false;
+      asked_();
+    }
+    if (reply.superseded) return;
+    if (reply.error) return failed(reply.error);
+    if (!reply.answer.ok) {
+      if (newest) refuse(reply.answer);
+      return;
+    }
+    if (drawn && reply.id < drawn.id) return;
+    take(reply, snap);
+  });
+}
+const asked_ = () => asked();
+
+// The module trapped (or the worker failed): a new one, and the case again.
+let failures = 0;
+function failed(why) {
+  status(`${words().failed} ${why}`);
+  markstale(`${words().failed} ${why}`);
+  engine.restart();
+  if (++failures < 2) asked();
+}
+
+// A run answered: drawn, its figures and report shown, and the address
+// the case it ran. A data file's case becomes the settings it holds.
+function take(reply, snap) {
+  failures = 0;
+  const run = reply.answer;
+  if (reply.file) {
+    state.values = reply.file.values;
+    state.casetext = '';
+    Object.assign(state, { robot: run.robot, method: run.method, contour: run.contour });
+    buildform(reply.file.table);
+    snap = snapshot();
+  }
+  drawn = { id: reply.id, snap, answer: run };
+  refusal = null;
+  state.frame = reply.frame;
+  $('step').max = run.laststep;
+  $('report').textContent = reply.report.replace(/^\n+/, '');
+  const current = reply.id >= wanted && !running;
+  const notes = [run.unreachable && words().unreachable, run.diverged && words().diverged].filter(Boolean);
+  status(current ? (notes.length ? notes.join(' ') : words().ran) : words().running);
+  showrefusal();
+  showfigures();
+  paintpicture(reply);
+  if (current) done();
+}
+
+// The address being opened has been shown (for its tests and the benchmark).
+function done() {
+  if (opening) document.body.dataset.opened = opening;
+  opening = '';
+}
+
+function refuse(answer) {
+  refusal = answer;
+  showrefusal();
+  done();
+}
+
+// A refusal at its place (a setting's field, a selection, the file, the
+// step, the language), and the picture and figures greyed with the reason.
+function showrefusal() {
   for (const el of document.querySelectorAll('.error')) el.textContent = '';
   for (const el of document.querySelectorAll('[aria-invalid]')) el.removeAttribute('aria-invalid');
-  if (answer.ok) return false;
-  const reason = state.lang === 'ja' ? answer.reasonja : answer.reason;
-  const field = document.getElementById(answer.field);
+  if (!refusal) {
+    $('view').classList.remove('stale');
+    $('stale').textContent = '';
+    for (const id of ['png', 'csv', 'dat', 'comparebutton']) $(id).disabled = false;
+    return;
+  }
+  const reason = state.lang === 'ja' ? refusal.reasonja : refusal.reason;
+  const place = { frame: 'step', file: 'file', lang: 'lang' }[refusal.field] || refusal.field;
+  const field = document.getElementById(place);
   if (field) {
     field.setAttribute('aria-invalid', 'true');
-    const at = field.parentElement.querySelector('.error');
+    const at = field.parentElement.querySelector('.error') || field.closest('label')?.querySelector('.error');
     if (at) at.textContent = reason;
   }
   status(`${words().refused} ${reason}`);
-  return true;
+  markstale(`${words().refused} ${reason}`);
 }
 
-// ---- Runs ----
-
-function runcase() {
-  pause();
-  const answer = sim.run(casequery(), state.casetext);
-  if (showrefusal(answer)) {
-    run = null;
-    return false;
-  }
-  run = answer;
-  $('comparison').hidden = true;
-  Object.assign(state, { robot: run.robot, method: run.method, contour: run.contour });
-  for (const id of ['robot', 'method', 'contour']) $(id).value = state[id];
-  $('step').max = run.laststep;
-  state.frame = sim.setframe(state.frame);
-  const notes = [run.unreachable && words().unreachable, run.diverged && words().diverged].filter(Boolean);
-  status(notes.length ? notes.join(' ') : words().ran);
-  showreport();
-  showfigures();
-  draw();
-  return true;
-}
-
-// The settings report of the run in the page's language.
-function showreport() {
-  $('report').textContent = sim.report(state.lang).replace(/^\n+/, '');
+function markstale(reason) {
+  $('view').classList.add('stale');
+  $('stale').textContent = reason;
+  for (const id of ['png', 'csv', 'dat', 'comparebutton']) $(id).disabled = true;
 }
 
 function showfigures() {
-  const rows = Object.entries(run.figures).map(([name, v]) =>
+  const rows = Object.entries(drawn.answer.figures).map(([name, v]) =>
     `<tr><th>${name}</th><td>${v === null ? 'NaN' : v.toPrecision(6)}</td><td>${FIGUREUNITS[name]}</td></tr>`);
   $('figures').innerHTML = rows.join('');
 }
 
-function compare() {
-  const answer = sim.compare(casequery(), state.casetext);
-  if (showrefusal(answer)) return;
+// ---- Compare: the four methods on the case in the fields ----
+
+let compared = '';  // the case query of the comparison shown
+
+async function compare() {
+  const q = casequery();
+  const reply = await engine.call('compare', { query: q, casetext: state.casetext });
+  if (reply.error) return failed(reply.error);
+  if (!reply.answer || q !== casequery()) return;  // the case changed meanwhile
+  const answer = reply.answer;
+  if (!answer.ok) return refuse(answer);
+  compared = q;
   const names = Object.keys(answer.rows[0].figures);
   const head = `<tr><th>${words().method_}</th>${names.map((n) => `<th>${n} [${FIGUREUNITS[n]}]</th>`).join('')}</tr>`;
   const body = answer.rows.map((r) => `<tr><th>${r.method}${r.unreachable || r.diverged ? ' !!' : ''}</th>` +
     names.map((n, k) => `<td${r.best[k] ? ' class="best"' : ''}>${r.figures[n] === null ? 'NaN' : r.figures[n].toPrecision(4)}${r.best[k] ? ' *' : ''}</td>`).join('') + '</tr>');
   $('comparetable').innerHTML = head + body.join('') + `<caption>${words().best}</caption>`;
   $('comparison').hidden = false;
-  paintcanvas($('comparepicture'), sim.drawcompare());
+  paintcanvas($('comparepicture'), reply.ops);
+  $('comparison').scrollIntoView({ behavior: 'smooth', block: 'start' });
 }
 
 // ---- The picture ----
@@ -182,59 +344,71 @@ function paintcanvas(canvas, ops) {
   paint(ctx, ops);
 }
 
-function draw() {
-  if (!run) return;
+let lastops = null;  // the operations of the picture on screen
+function paintpicture(reply) {
   const begin = performance.now();
-  paintcanvas($('picture'), sim.draw());
+  lastops = reply.ops;
+  paintcanvas($('picture'), reply.ops);
   ++timing.frames;
   timing.drawms += performance.now() - begin;
-  if (timing.firstpicture === null) timing.firstpicture = performance.now();
+  timing.lastpicture = performance.now();
+  if (timing.firstpicture === null) timing.firstpicture = timing.lastpicture;
+  state.frame = drawn.frame = reply.frame;
   $('step').value = state.frame;
-  $('stepline').textContent = `t = ${(state.frame * run.dt).toFixed(2)} s  (${state.frame}/${run.laststep})`;
+  $('stepline').textContent = `t = ${(state.frame * drawn.answer.dt).toFixed(2)} s  (${state.frame}/${drawn.answer.laststep})`;
   // While playing, the address takes the step where the playback stops.
-  if (!play) writehash();
+  if (!play && !refusal) writehash();
 }
 
-function show(frame) {
-  state.frame = sim.setframe(frame);
-  draw();
+// A step of the run on screen (or a window key on it), drawn when the
+// worker still holds that run.
+let stepping = false;
+async function show(args) {
+  if (!drawn) return;
+  stepping = true;
+  const reply = await engine.call(args.key ? 'key' : 'frame', args);
+  stepping = false;
+  if (reply.error) return failed(reply.error);
+  if (drawn && reply.runid === drawn.id) paintpicture(reply);
 }
 
 // ---- Playback in real time: one output step every dt of wall time ----
 
-function pause() {
+function pause(write = true) {
   play = null;
-  writehash();
+  if (write && !refusal && drawn) writehash();
   $('play').textContent = words().play;
 }
 
-function startplay() {
-  if (!run) return;
-  if (state.frame >= run.laststep) show(0);  // played out: again from the start
+async function startplay() {
+  if (!drawn) return;
+  if (state.frame >= drawn.answer.laststep) await show({ frame: 0 });  // played out: again from the start
   play = { start: performance.now(), startframe: state.frame };
   $('play').textContent = words().pause;
-  setTimeout(tick, run.dt * 1000);
+  setTimeout(tick, drawn.answer.dt * 1000);
 }
 
 // The step due dt of wall time per step after the start, drawn, and the
 // timer set for the next one; a late tick skips steps, so the playback
 // keeps to real time.
-function tick() {
-  if (!play || !run) return;
-  const now = performance.now();
-  const due = Math.min(run.laststep, play.startframe + Math.floor((now - play.start) / (run.dt * 1000)));
-  if (due !== state.frame) {
+async function tick() {
+  if (!play || !drawn) return;
+  const dt = drawn.answer.dt * 1000, last = drawn.answer.laststep;
+  const due = Math.min(last, play.startframe + Math.floor((performance.now() - play.start) / dt));
+  if (due !== state.frame && !stepping) {
     timing.skipped += Math.max(0, due - state.frame - 1);
-    show(due);
+    await show({ frame: due });
   }
-  if (due >= run.laststep) pause();
-  else setTimeout(tick, Math.max(0, play.start + (due + 1 - play.startframe) * run.dt * 1000 - performance.now()));
+  if (!play) return;
+  if (due >= last) pause();
+  else setTimeout(tick, Math.max(0, play.start + (due + 1 - play.startframe) * dt - performance.now()));
 }
 
-// The window's keys.
+// The window's keys (not while a button, a field or a link has the focus:
+// Space and Enter press a focused button).
 const KEYS = new Set(['ArrowLeft', 'ArrowRight', 'Home', 'End', 's', '0', 'w', 'W']);
 document.addEventListener('keydown', (e) => {
-  if (e.target.closest('input, select, textarea') || e.ctrlKey || e.metaKey || e.altKey || !run) return;
+  if (e.target.closest('input, select, textarea, button, a, summary') || e.ctrlKey || e.metaKey || e.altKey || !drawn) return;
   if (e.key === ' ') {
     e.preventDefault();
     if (play) pause();
@@ -242,12 +416,17 @@ document.addEventListener('keydown', (e) => {
   } else if (KEYS.has(e.key)) {
     e.preventDefault();
     pause();
-    state.frame = sim.key(e.key);
-    draw();
+    show({ key: e.key });
   }
 });
+// The same keys as buttons, for touch screens.
+for (const b of document.querySelectorAll('[data-key]'))
+  b.addEventListener('click', () => {
+    pause();
+    show({ key: b.dataset.key });
+  });
 
-// ---- Downloads ----
+// ---- Downloads: only of the run on screen while it is the case in the fields ----
 
 function download(name, blob) {
   const a = document.createElement('a');
@@ -259,40 +438,66 @@ function download(name, blob) {
   setTimeout(() => URL.revokeObjectURL(a.href), 10000);
 }
 const casename = () => `hybridsim-${state.robot}${state.method}${state.contour}`;
+const current = () => Boolean(drawn && !refusal && drawn.id >= wanted && !running &&
+  query(false, drawn.snap) === query(false));
 
 $('png').addEventListener('click', () => {
-  if (!run) return;
+  if (!current()) return;
   const canvas = document.createElement('canvas');
   canvas.width = canvas.height = 800;
-  paint(canvas.getContext('2d'), sim.draw());
+  paint(canvas.getContext('2d'), lastops);
   canvas.toBlob((blob) => download(`${casename()}-${state.frame}.png`, blob), 'image/png');
 });
-$('csv').addEventListener('click', () => run && download(`${casename()}.csv`, new Blob([sim.csv()], { type: 'text/csv' })));
-$('dat').addEventListener('click', () => run && download(`${casename()}.dat`, new Blob([sim.casefile()], { type: 'text/plain' })));
+async function text(op, name, type) {
+  if (!current()) return;
+  const id = drawn.id, reply = await engine.call(op);
+  if (reply.runid === id) download(name, new Blob([reply.text], { type }));
+}
+$('csv').addEventListener('click', () => text('csv', `${casename()}.csv`, 'text/csv'));
+$('dat').addEventListener('click', () => text('casefile', `${casename()}.dat`, 'text/plain'));
+$('copylink').addEventListener('click', async () => {
+  try {
+    await navigator.clipboard.writeText(location.href);
+    status(words().copied);
+  } catch {
+    status(`${words().copyby} ${location.href}`);
+  }
+});
 
 // ---- The case: selections, data file, address ----
 
-for (const id of ['robot', 'method', 'contour'])
-  $(id).addEventListener('change', () => {
+async function settable() {
+  const reply = await engine.call('fields', { query: NAMES.map((n) => `${n}=${state[n]}`).join('&'), casetext: '' });
+  if (reply.error) return failed(reply.error), false;
+  if (!reply.answer?.fields) return reply.answer && refuse(reply.answer), false;
+  buildform(reply.answer);  // a refused selection is refused with its reason by the run
+  return true;
+}
+
+for (const id of NAMES)
+  $(id).addEventListener('change', async () => {
     state[id] = $(id).value;
     state.casetext = '';  // a selection leaves the file's case
     state.casename = '';
     $('filename').textContent = '';
     state.frame = 0;
-    buildform();
-    runcase();
+    if (await settable()) changed();
   });
 
+const FILELIMIT = 1 << 20;  // the largest robot data file read [bytes]
 async function openfile(file) {
-  state.casetext = await file.text();
+  pause();
   state.casename = file.name;
+  $('filename').textContent = `${words().fromfile}: ${file.name}`;
+  if (file.size > FILELIMIT) {
+    // Refused unread, as the batch program refuses it.
+    state.casetext = '';
+    return refuse({ field: 'file', reason: `${file.name}: ${words().toolarge}`, reasonja: `${file.name}: ${TEXTS.ja.toolarge}` });
+  }
+  state.casetext = await file.text();
   state.values = {};
   state.frame = 0;
-  $('filename').textContent = `${words().fromfile}: ${file.name}`;
-  const table = sim.fields('', state.casetext);
-  Object.assign(state, { robot: table.robot, method: table.method, contour: table.contour });
-  buildform();
-  runcase();
+  changed();
 }
 $('file').addEventListener('change', () => $('file').files[0] && openfile($('file').files[0]));
 $('drop').addEventListener('dragover', (e) => e.preventDefault());
@@ -301,30 +506,50 @@ $('drop').addEventListener('drop', (e) => {
   if (e.dataTransfer.files[0]) openfile(e.dataTransfer.files[0]);
 });
 
-$('run').addEventListener('click', runcase);
+$('run').addEventListener('click', () => { pause(); asked(); });
 $('comparebutton').addEventListener('click', compare);
 $('play').addEventListener('click', () => (play ? pause() : startplay()));
 $('step').addEventListener('input', () => {
   pause();
-  show(Number($('step').value));
+  show({ frame: Number($('step').value) });
 });
-$('lang').addEventListener('click', () => {
+$('lang').addEventListener('click', async () => {
   state.lang = state.lang === 'en' ? 'ja' : 'en';
   translate();
-  writehash();
+  if (drawn) drawn.snap.lang = state.lang;
+  if (!refusal && drawn) writehash();
+  const reply = await engine.call('report', { lang: state.lang });
+  if (!reply.error) $('report').textContent = reply.text.replace(/^\n+/, '');
 });
-window.addEventListener('resize', draw);
+window.addEventListener('resize', () => lastops && paintcanvas($('picture'), lastops));
 
-// A link opens its case at its step; so does an address edited by hand.
-function openhash() {
-  const asked = location.hash;
-  readhash();
-  state.casetext = '';
-  const frame = state.frame;
-  buildform();
-  state.frame = frame;
-  if (runcase()) show(frame);
-  document.body.dataset.opened = asked;  // the address this page has opened, for its tests
+// A link opens exactly its case at its step, nothing of the case before;
+// so does an address edited by hand. A bad link runs nothing.
+async function openhash() {
+  pause(false);  // the address is already the link's
+  opening = location.hash;
+  const link = readlink(location.hash);
+  Object.assign(state, { robot: link.robot, method: link.method, contour: link.contour, frame: link.frame,
+    lang: link.lang, values: link.values, casetext: '', casename: '' });
+  $('filename').textContent = '';
+  $('comparison').hidden = true;
+  if (link.refusal) {
+    wanted = engine.next;  // a run still coming is not of this case
+    translate();
+    return refuse(link.refusal);
+  }
+  if (await settable()) asked();
 }
 window.addEventListener('hashchange', openhash);
+
+// What the page presents: the address of the run on screen, whether the
+// case in the fields is taken, the figures on screen, the pinned runs and
+// whether what is shown is the case in the fields.
+window.hybridsim = {
+  state, timing, engine,
+  shown: () => ({
+    query: drawn ? query(true, { ...drawn.snap, frame: drawn.frame }) : '', ok: !refusal, figures: drawn ? { ...drawn.answer.figures } : null,
+    pinned: [], current: current(),
+  }),
+};
 openhash();

@@ -15,7 +15,20 @@ const KEYCODES = { ArrowLeft: 1, ArrowRight: 2, Home: 3, End: 4, s: 115, 0: 48, 
 export class Simulator {
   constructor(module) {
     this.module = module;
-    const w = (name, ret, args) => module.cwrap(name, ret, args);
+    // String arguments are copied to the heap, not the stack (cwrap's
+    // way), so that a text of any size reaches the module's own checks.
+    const w = (name, ret, args) => {
+      const f = module.cwrap(name, ret, args.map((a) => (a === 'string' ? 'number' : a)));
+      if (!args.includes('string')) return f;
+      return (...values) => {
+        const held = values.map((v, k) => (args[k] === 'string' ? this.heapstring(v) : v));
+        try {
+          return f(...held);
+        } finally {
+          held.forEach((p, k) => args[k] === 'string' && module._free(p));
+        }
+      };
+    };
     this.c = {
       fields: w('hs_fields', 'string', ['string', 'string']),
       check: w('hs_check', 'string', ['string']),
@@ -34,6 +47,16 @@ export class Simulator {
       report: w('hs_report', 'string', ['string']),
       metricstext: w('hs_metricstext', 'string', ['string']),
     };
+  }
+
+  // A copy of the text s in the module's heap, NUL-terminated (to be freed).
+  heapstring(s) {
+    const text = String(s ?? '');
+    const size = this.module.lengthBytesUTF8(text) + 1;
+    const at = this.module._malloc(size);
+    if (!at) throw new Error(`no memory for a text of ${size} bytes`);
+    this.module.stringToUTF8(text, at, size);
+    return at;
   }
 
   // The settings table with the values of the case: {ok, robot, method,

@@ -15,7 +15,10 @@ export const TEXTS = {
     report: 'Settings report', loading: 'Loading the simulator…', ran: 'Run done', refused: 'Not run:',
     unreachable: 'A commanded point is out of the robot\'s reach: the run means nothing.',
     diverged: 'The integration diverged and the run was cut short.', best: '* the best of each column',
-    fromfile: 'case from the file', method_: 'method',
+    fromfile: 'case from the file', method_: 'method', copylink: 'Copy link', zoomout: 'zoom −', zoomin: 'zoom +',
+    reset: 'reset', others: 'Settings of the other robot, methods and contours', running: 'Running…',
+    failed: 'The simulator failed and was restarted:', copied: 'Link copied.', copyby: 'Copy this link:',
+    toolarge: 'larger than 1 MB (not a robot data file)',
   },
   ja: {
     title: '2関節アームの位置・力ハイブリッド制御', switch: 'English',
@@ -30,7 +33,10 @@ export const TEXTS = {
     report: '現在設定している値', loading: 'シミュレータを読み込み中…', ran: '実行しました',
     refused: '実行しません:', unreachable: '指令点がロボットの届く範囲外です．',
     diverged: '積分が発散したため途中で打ち切りました．', best: '* 各列で最良', fromfile: 'ファイルのケース',
-    method_: '制御方法',
+    method_: '制御方法', copylink: 'リンクをコピー', zoomout: '縮小', zoomin: '拡大', reset: '初期へ',
+    others: 'ほかのロボット・制御方法・輪郭曲線の設定', running: '実行中…',
+    failed: 'シミュレータが異常終了したため再起動しました:', copied: 'リンクをコピーしました．', copyby: 'このリンクをコピーしてください:',
+    toolarge: '1 MB を超えています（ロボットデータファイルではありません）',
   },
 };
 

@@ -147,6 +147,10 @@ Request parse(const std::string& query) {
   return rq;
 }
 
+// What a robot data file or an address may hold at most, as the batch
+// program reads a file [bytes]; anything larger is refused before parsing.
+constexpr std::size_t INPUTLIMIT = 1 << 20;
+
 // ---- The state of the page ----
 
 struct Session {
@@ -204,6 +208,23 @@ std::string startin(hs::App& app, hs::Console& con, const Request& rq, const std
   return refusaljson("file", error, start(*again, quiet, rq, casetext, nullptr));
 }
 
+// The refusal of a data file's text or an address over the limit ("" when
+// both are within it).
+std::string oversize(const std::string& query, const std::string& casetext) {
+  if (casetext.size() > INPUTLIMIT) {
+    const char* text = "1 MB を超えています（ロボットデータファイルではありません）";
+    std::string en;
+    {
+      hs::MessageLanguage english("en");
+      en = hs::tr(text);
+    }
+    return refusaljson("file", en, text);
+  }
+  if (query.size() > INPUTLIMIT)
+    return refusaljson("address", "the address is larger than 1 MB", "アドレスが 1 MB を超えています．");
+  return "";
+}
+
 std::string figuresjson(const hs::FiguresOfMerit& f) {
   std::string out = "{";
   for (const hs::FigureInfo& info : hs::FIGURES)
@@ -224,6 +245,8 @@ extern "C" {
 // data file's values, and the named settings on top):
 // {"ok":true,"robot":..,"fields":[{"name","unit","limit","limitja","value"}]}.
 EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casetext) {
+  const std::string big = oversize(query, casetext);
+  if (!big.empty()) return reply(big);
   const Request rq = parse(query);
   hs::Case c = hs::defaultcase();
   std::string echo, error;
@@ -247,6 +270,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
 // Whether the address's entries are taken, running nothing: {"ok":true} or
 // the refusal of hs_run.
 EMSCRIPTEN_KEEPALIVE const char* hs_check(const char* query) {
+  const std::string big = oversize(query, "");
+  if (!big.empty()) return reply(big);
   const Request rq = parse(query);
   return reply(rq.badname.empty() ? "{\"ok\":true}"
                                   : refusaljson(rq.badname, rq.reason, rq.reasonja));
@@ -257,6 +282,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_check(const char* query) {
 // {"ok":false,"field":NAME,"reason":..,"reasonja":..}. Otherwise
 // {"ok":true,"laststep","dt","figures","unreachable","diverged","console"}.
 EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext) {
+  const std::string big = oversize(query, casetext);
+  if (!big.empty()) return reply(big);
   const Request rq = parse(query);
   if (!rq.badname.empty()) return reply(refusaljson(rq.badname, rq.reason, rq.reasonja));
   Session& s = session();
@@ -279,6 +306,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
 // them: {"ok":true,"rows":[{"method","figures","best":[..],"unreachable",
 // "diverged"}],"csv":..}; its picture is left for hs_drawcompare.
 EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* casetext) {
+  const std::string big = oversize(query, casetext);
+  if (!big.empty()) return reply(big);
   const Request rq = parse(query);
   if (!rq.badname.empty()) return reply(refusaljson(rq.badname, rq.reason, rq.reasonja));
   Session& s = session();

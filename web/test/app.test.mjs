@@ -3,7 +3,10 @@
 // playback advances, a refused entry is shown at its field, the CSV
 // downloaded is the pinned one, the picture matches the native PNG, a case
 // picked with the selects runs, the window's keys step and zoom, and a dense
-// screen gets a canvas of its own pixel density.
+// screen gets a canvas of its own pixel density. What is shown is the case
+// in the fields: a value left with Tab runs the batch program's figures, a
+// refused value or link greys the picture, a file's case is its link, no
+// input's size traps the page; the layout fits a laptop and a phone.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { spawn, execFileSync } from 'node:child_process';
@@ -57,9 +60,21 @@ after(async () => {
   if (downloads) fs.rmSync(downloads, { recursive: true, force: true });
 });
 
-async function open(hash) {
-  await page.goto(`${url}#${hash}`);
-  await page.waitForFunction((h) => document.body.dataset.opened === h, {}, `#${hash}`);
+async function open(hash, on = page) {
+  await on.goto(`${url}#${hash}`);
+  await on.waitForFunction((h) => document.body.dataset.opened === h, {}, `#${hash}`);
+}
+// Waits until the page presents the case of the address `query` as current.
+const settled = (query, on = page) => on.waitForFunction((q) => {
+  const s = window.hybridsim?.shown();
+  return s && s.current && s.query === q;
+}, {}, query);
+const shown = (on = page) => on.evaluate(() => window.hybridsim.shown());
+// The figures of merit hybridsim-batch computes for the case of these options.
+function metrics(args) {
+  const [head, row] = execFileSync(batch, [...args, '--metrics'], { encoding: 'utf8' }).trim().split('\n');
+  const values = row.split(',').slice(1).map((v) => (v === 'nan' ? null : Number(v)));
+  return Object.fromEntries(head.split(',').slice(1).map((n, k) => [n, values[k]]));
 }
 const text = (selector) => page.$eval(selector, (e) => e.textContent);
 
@@ -75,19 +90,21 @@ test('a link opens its case at its step, and playing advances the step', { skip:
   await page.waitForFunction(() => Number(document.getElementById('step').value) >= 5);
   await page.keyboard.press(' ');
   await page.click('#comparebutton');
-  assert.equal(await page.$$eval('#comparetable tr', (rows) => rows.length), 5);
+  await page.waitForFunction(() => document.querySelectorAll('#comparetable tr').length === 5);
 });
 
 test('a refused entry is shown at its field and nothing runs', { skip: missing || false }, async () => {
   await open('robot=b&method=6&contour=S');
   await page.$eval('#KH1', (e) => { e.value = '0'; });
   await page.type('#KH1', '\n');
+  await page.waitForFunction(() => document.querySelector('#KH1 + .error').textContent);
   const reason = 'KH1 = 0 refused: it must be a finite number > 0 [N/m]';
   assert.equal(await page.$eval('#KH1 + .error', (e) => e.textContent), reason);
   assert.match(await text('#status'), /Not run:/);
   assert.match(await page.evaluate(() => location.hash), /KH1=0/);
   await open('robot=b&method=6&contour=S&KH2=-1');
   assert.match(await page.$eval('#KH2 + .error', (e) => e.textContent), /KH2 = -1 refused/);
+  assert.equal((await shown()).current, false);
 });
 
 test('the CSV downloaded is the pinned run; the picture is the native one', { skip: missing || false }, async (t) => {
@@ -127,7 +144,7 @@ test('a data file opened, its case saved, and the page in Japanese', { skip: mis
   await open('robot=a&method=1&contour=L');
   const example = path.join(root, 'examples', 'robot_b_circle.dat');
   await (await page.$('#file')).uploadFile(example);
-  await page.waitForFunction(() => document.getElementById('contour').value === 'C');
+  await page.waitForFunction(() => document.getElementById('contour').value === 'C' && window.hybridsim.shown().current);
   const done = page.downloaded();
   await page.click('#dat');
   const saved = await done;
@@ -135,7 +152,7 @@ test('a data file opened, its case saved, and the page in Japanese', { skip: mis
   assert.doesNotMatch(await text('#report'), /[\u3000-\u30ff\u4e00-\u9fff\uff00-\uffef]/);
   await page.click('#lang');
   assert.equal(await text('#run'), '実行');
-  assert.match(await text('#report'), /^現在設定している値/);
+  await page.waitForFunction(() => /^現在設定している値/.test(document.getElementById('report').textContent));
   assert.match(await page.evaluate(() => location.hash), /&lang=ja$/);
 });
 
@@ -144,19 +161,24 @@ test('a case picked and run, the window keys, a sharp picture on a dense screen'
   await page.select('#robot', 'a');
   await page.select('#method', '4');
   await page.select('#contour', 'L');
-  await page.click('#run');
-  await page.waitForFunction(() => /robot=a&method=4&contour=L/.test(location.hash));
+  await settled('robot=a&method=4&contour=L&frame=0');
+  await page.click('#picture');  // the keys go to the picture, not the select
   assert.equal(await text('#stepline'), 't = 0.00 s  (0/200)');
   const picture = () => page.$eval('#picture', (c) => c.toDataURL());
   const first = await picture();
   const steps = [['End', '200/200'], ['s', '200/200'], ['Home', '0/200'], ['s', '1/200'], ['ArrowRight', '2/200'], ['0', '0/200']];
   for (const [key, shown] of steps) {
     await page.keyboard.press(key);
-    assert.ok((await text('#stepline')).endsWith(`(${shown})`), `${key}: ${await text('#stepline')}`);
+    await page.waitForFunction((s) => document.getElementById('stepline').textContent.endsWith(`(${s})`), {}, shown);
   }
+  const drawn = () => page.evaluate(() => window.hybridsim.timing.frames);
+  let frames = await drawn();
   await page.keyboard.press('w');
+  await page.waitForFunction((n) => window.hybridsim.timing.frames > n, {}, frames);
   assert.notEqual(await picture(), first, 'w zooms');
-  await page.keyboard.press('W');
+  frames = await drawn();
+  await page.click('[data-key="W"]');  // the key's button
+  await page.waitForFunction((n) => window.hybridsim.timing.frames > n, {}, frames);
   assert.equal(await picture(), first, 'W zooms back');
   // On a screen of twice the pixel density the canvas holds twice as many
   // pixels in each direction as it takes on the page.
@@ -165,4 +187,94 @@ test('a case picked and run, the window keys, a sharp picture on a dense screen'
   const [width, shown] = await page.$eval('#picture', (c) => [c.width, c.clientWidth]);
   await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
   assert.equal(width, 2 * Math.round(shown));
+});
+
+test('a value left with Tab is run: the figures are the batch program\'s, Compare runs the same case', { skip: missing || false }, async () => {
+  await open('robot=b&method=6&contour=S');
+  // A value typed over the field's and the field left with Tab.
+  const retype = async (name, value) => {
+    await page.$eval(`[name="${name}"]`, (e) => { e.focus(); e.select(); });
+    await page.keyboard.type(value);
+    await page.keyboard.press('Tab');
+  };
+  await retype('Fn', '20');
+  await settled('robot=b&method=6&contour=S&frame=0&Fn=20');
+  const s = await shown();
+  assert.equal(s.ok, true);
+  // The module's maths library leaves the last bits of a run apart from the native one's.
+  if (fs.existsSync(batch))
+    for (const [name, want] of Object.entries(metrics(['--robot', 'b', '--method', '6', '--contour', 'S', '--set', 'Fn=20'])))
+      assert.ok(Math.abs(s.figures[name] - want) <= 1e-8 * Math.abs(want), `${name}: ${s.figures[name]} vs ${want}`);
+  await page.click('#comparebutton');
+  await page.waitForFunction(() => !document.getElementById('comparison').hidden);
+  const row6 = await page.$$eval('#comparetable tr:last-child td', (cells) => cells.map((c) => Number(c.textContent.replace(' *', ''))));
+  assert.equal(row6[0], Number(s.figures.frms.toPrecision(4)));
+  // A refused value greys the picture and the figures with the reason.
+  await retype('KH1', '0');
+  await page.waitForFunction(() => document.getElementById('view').classList.contains('stale'));
+  assert.deepEqual([(await shown()).ok, (await shown()).current], [false, false]);
+  assert.match(await text('#stale'), /KH1 = 0 refused/);
+  assert.equal(await page.$eval('#comparison', (e) => e.hidden), true);
+  // Space and Enter on a focused button press it rather than play.
+  await page.focus('#lang');
+  await page.keyboard.press(' ');
+  assert.equal(await text('#run'), '実行');
+  await page.keyboard.press('Enter');
+  assert.equal(await text('#run'), 'Run');
+  assert.equal(await text('#play'), 'Play');
+});
+
+test('links are the case: a file\'s case in a fresh tab and in an open one; bad links refused at their place', { skip: missing || false }, async () => {
+  const edited = path.join(downloads, 'stiffer.dat');
+  fs.writeFileSync(edited, fs.readFileSync(path.join(root, 'examples', 'robot_b_circle.dat'), 'latin1').replace('500 500', '700 450'));
+  await open('robot=a&method=1&contour=L');
+  await (await page.$('#file')).uploadFile(edited);
+  await page.waitForFunction(() => window.hybridsim.shown().current && /contour=C/.test(location.hash));
+  const file = await shown();
+  assert.match(file.query, /^robot=b&method=6&contour=C&frame=0&KH1=700&KH2=450$/);
+  assert.equal(`#${file.query}`, await page.evaluate(() => location.hash));
+  const fresh = await browser.newPage();
+  await open(file.query, fresh);
+  assert.deepEqual(await shown(fresh), file);
+  await fresh.close();
+  // In a tab with other edits, the link gives its case and nothing of them.
+  await open('robot=b&method=6&contour=S&frame=7&KH1=1234&KH2=99');
+  await page.evaluate((q) => { location.hash = q; }, file.query);
+  await settled(file.query);
+  assert.deepEqual(await shown(), file);
+  assert.notEqual(await page.$eval('#KH2', (e) => e.value), '99');
+  const BAD = [
+    ['robot=b&Fn=%zz', '#status', /"Fn=%zz" refused: a % must be followed/],
+    ['robot=b&Fn=5%26robot%3Da', '#Fn + .error', /an escaped & or = inside a value/],
+    ['robot=b&frame=abc', '#controls .error', /frame = "abc" refused/],
+    ['robot=b&frame=999', '#controls .error', /frame = 999 refused: the run's output steps are 0 to 200/],
+    ['robot=b&lang=xx', 'header .error', /lang = "xx" refused/],
+    ['robot=b&nosuch=1', '#status', /no setting named nosuch/],
+    ['robot=c', '#robot + .error', /robot must be one of a, b/],
+  ];
+  for (const [hash, place, reason] of BAD) {
+    await page.evaluate((h) => { location.hash = h; }, hash);
+    await page.waitForFunction((h) => document.body.dataset.opened === `#${h}`, {}, hash);
+    assert.match(await text(place), reason, hash);
+    const s = await shown();
+    assert.deepEqual([s.ok, s.current, s.query], [false, false, file.query], hash);
+    assert.equal(await page.$eval('#csv', (b) => b.disabled), true);
+  }
+});
+
+test('a 5 MB file and a 2 MB address are refused, then a good case runs', { skip: missing || false }, async () => {
+  const big = path.join(downloads, 'photo.jpg');
+  fs.writeFileSync(big, Buffer.alloc(5 << 20, 0xff));
+  await open('robot=b&method=6&contour=S');
+  await (await page.$('#file')).uploadFile(big);
+  await page.waitForFunction(() => /larger than 1 MB/.test(document.getElementById('stale').textContent));
+  assert.equal(await text('#drop .error'), 'photo.jpg: larger than 1 MB (not a robot data file)');
+  await page.select('#robot', 'a');
+  await settled('robot=a&method=6&contour=S&frame=0');
+  const long = `robot=b&Fn=${'1'.repeat(2 << 20)}`;
+  await page.evaluate((h) => { location.hash = h; }, long);
+  await page.waitForFunction(() => document.getElementById('view').classList.contains('stale'));
+  assert.match(await text('#status'), /larger than 1 MB/);
+  await page.evaluate(() => { location.hash = 'robot=a&method=3&contour=L&frame=5'; });
+  await settled('robot=a&method=3&contour=L&frame=5');
 });

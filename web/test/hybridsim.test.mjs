@@ -86,6 +86,17 @@ test('the settings table and refused entries', () => {
   assert.equal(sim.run('nosuch=1').field, 'nosuch');
 });
 
+test('no input of any size traps the module: 5 MB files and a 2 MB address refused, then a run', () => {
+  const big = 'x'.repeat(5 << 20);
+  for (const answer of [sim.run('', big), sim.compare('', big), sim.fields('', big)])
+    assert.deepEqual([answer.field, answer.reason], ['file', 'larger than 1 MB (not a robot data file)']);
+  assert.equal(sim.run(`Fn=${'1'.repeat(2 << 20)}`).field, 'address');
+  assert.equal(sim.check(`${'y'.repeat(2 << 20)}=1`).field, 'address');
+  // Just under the limit: read as a file, refused as one.
+  assert.equal(sim.run('', `${'#'.repeat((1 << 20) - 1)}\n`).field, 'file');
+  assert.equal(sim.run('robot=a&method=1&contour=L').ok, true);
+});
+
 test('a run with a setting, its keys, picture, comparison and case file', () => {
   const run = sim.run('robot=b&method=6&contour=S&Fn=15');
   assert.equal(run.laststep, 200);
