@@ -656,12 +656,16 @@ double writtenof(Rule rule, double held, const SimSettings& s) {
 
 }  // namespace
 
+std::string casetext(const App& app) { return casetext(app.set, app.runcase()); }
+
+std::string casetext(const Run& r) { return casetext(r.model->set, r.model->source); }
+
 // One entry a line (the two motor powers share one), in the reader's order,
 // each number from the field the reader stores it in (the servo targets are
 // the method's own), then what the run on screen took over from the session,
-// for the same run.
-std::string casetext(const App& app) {
-  SimSettings s = app.set;  // the settings table reaches fields of a record it may change
+// for the same run. (The settings table reaches fields of a record it may
+// change: s is a copy.)
+std::string casetext(SimSettings s, const Case& carried) {
   std::string t;
   for (const Entry& e : ENTRIES) {
     if (!applies(e, s)) continue;
@@ -672,7 +676,7 @@ std::string casetext(const App& app) {
     }
     t += e.end;
   }
-  t += num(app.runcase().worklen) + " " + num(app.runcase().accwindow6) + "\n";
+  t += num(carried.worklen) + " " + num(carried.accwindow6) + "\n";
   return t;
 }
 

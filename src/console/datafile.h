@@ -46,6 +46,10 @@ bool readnameddatafile(App& app, Console& con, const std::string& name);
 // The current robot's case as a data file in the reader's order, every
 // number written so that the reader gets back the same double.
 std::string casetext(const App& app);
+// The same of the case run r ran (which has a model).
+std::string casetext(const Run& r);
+// Settings s as a data file, then the carry-overs of case `carried`.
+std::string casetext(SimSettings s, const Case& carried);
 
 
 // The window's 'o': asks for a file name on the console, asks before

@@ -83,9 +83,10 @@ std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& row
   return best;
 }
 
-std::string metricstext(const App& app) {
-  const SimSettings& s = app.set;
-  const FiguresOfMerit f = figuresofmerit(app.history(), s, app.model);
+namespace {
+
+// The figures f of a run with settings s, one line a figure.
+std::string metricstext(const SimSettings& s, const FiguresOfMerit& f) {
   std::string t = fmt("\n\n制御結果の評価　%s　hybrid%c　%s", robotname(s.type), s.hybrid,
                       contourname(s.curve));
   t += "\n  (" + settledrange(f) + fmt(",  全体 = ステップ 0〜%d)", f.last);
@@ -94,6 +95,14 @@ std::string metricstext(const App& app) {
          fmt("=%11.6f[%s]", f.*fi.value, fi.unit);
   return t;
 }
+
+}  // namespace
+
+std::string metricstext(const App& app) {
+  return metricstext(app.set, figuresofmerit(app.history(), app.set, app.model));
+}
+
+std::string metricstext(const Run& r) { return metricstext(r.model->set, r.figures()); }
 
 std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
   const SimSettings& s = app.set;

@@ -35,6 +35,8 @@ std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& row
 
 // The figures of the run on screen: robot, method, contour and one line a figure.
 std::string metricstext(const App& app);
+// The same of run r (which has a model).
+std::string metricstext(const Run& r);
 // The comparison table of rows for the case of app.
 std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows);
 

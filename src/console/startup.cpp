@@ -102,16 +102,6 @@ void showstartup(Console& con, const std::string& echo, const Run* run) {
   handback(con);
 }
 
-void startup(App& app, Console& con, const Case* c, const std::string& echo, bool run) {
-  startup(app, con, [&](App& a, Console& cn) {
-    cn.print(TITLE);
-    if (!c) return false;
-    cn.print(echo);
-    storecase(*c, a.set, a.path);
-    return run;
-  });
-}
-
 bool startup(App& app, Console& con, const std::string& casefile) {
   return startup(app, con, [&](App& a, Console& c) { return startdialogue(a, c, casefile); });
 }

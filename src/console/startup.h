@@ -25,11 +25,6 @@ bool startup(App& app, Console& con, const Chooser& choose);
 bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
                 std::string* echo, std::string* error);
 
-// The start-up the console shows for a case chosen beforehand (choosecase):
-// the title, then the case file's echo and case c stored, and with `run`
-// the first run. With no case (its file refused) it stops after the title.
-void startup(App& app, Console& con, const Case* c, const std::string& echo, bool run);
-
 // The console text of the start-up from a chosen case to its first run
 // `run` as a session at the console shows it, made from the run alone: the
 // title, the case file's echo, then the menu's first pass and the run's

@@ -62,13 +62,10 @@ KeyAction keytable(App& app, DisplayState& d, unsigned char key) {
       d.frame = 0;
       return KeyAction::Menu;
     case 's':
-      pause(d);
-      d.frame = app.history().clamp(d.frame + 1);
-      return KeyAction::Redraw;
     case '0':
-      pause(d);
-      d.frame = 0;
-      return KeyAction::Redraw;
+    case 'w':
+    case 'W':
+      return stepkey(app.history(), d, key);
     case ' ':
       if (d.play.playing) {
         pause(d);
@@ -92,12 +89,6 @@ KeyAction keytable(App& app, DisplayState& d, unsigned char key) {
       return KeyAction::Metrics;
     case 'M':
       return KeyAction::Compare;
-    case 'w':
-      d.zoom *= 0.9;
-      return KeyAction::Redraw;
-    case 'W':
-      d.zoom /= 0.9;
-      return KeyAction::Redraw;
     case 27:
       return KeyAction::Quit;
     default:
@@ -105,17 +96,41 @@ KeyAction keytable(App& app, DisplayState& d, unsigned char key) {
   }
 }
 
-KeyAction specialkeytable(const App& app, DisplayState& d, SpecialKey key) {
-  const int last = laststep(app);
+KeyAction stepkey(const RunHistory& h, DisplayState& d, unsigned char key) {
   switch (key) {
-    case SpecialKey::Right: d.frame = app.history().clamp(d.frame + 1); break;
-    case SpecialKey::Left: d.frame = app.history().clamp(d.frame - 1); break;
+    case 's':
+      pause(d);
+      d.frame = h.clamp(d.frame + 1);
+      return KeyAction::Redraw;
+    case '0':
+      pause(d);
+      d.frame = 0;
+      return KeyAction::Redraw;
+    case 'w':
+      d.zoom *= 0.9;
+      return KeyAction::Redraw;
+    case 'W':
+      d.zoom /= 0.9;
+      return KeyAction::Redraw;
+    default:
+      return KeyAction::Stored;
+  }
+}
+
+KeyAction specialkeytable(const RunHistory& h, DisplayState& d, SpecialKey key) {
+  switch (key) {
+    case SpecialKey::Right: d.frame = h.clamp(d.frame + 1); break;
+    case SpecialKey::Left: d.frame = h.clamp(d.frame - 1); break;
     case SpecialKey::Home: d.frame = 0; break;
-    case SpecialKey::End: d.frame = last; break;
+    case SpecialKey::End: d.frame = h.laststep(); break;
     case SpecialKey::Other: return KeyAction::Stored;
   }
   pause(d);
   return KeyAction::Redraw;
+}
+
+KeyAction specialkeytable(const App& app, DisplayState& d, SpecialKey key) {
+  return specialkeytable(app.history(), d, key);
 }
 
 KeyAction keyboard(App& app, DisplayState& d, Console& con, Canvas& cv, unsigned char key) {

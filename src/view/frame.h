@@ -36,8 +36,13 @@ enum class SpecialKey { Left, Right, Home, End, Other };
 // The key table: stores the key as the pending menu key and updates type,
 // curve, frame, zoom and playback as the key asks. Draws nothing.
 KeyAction keytable(App& app, DisplayState& d, unsigned char key);
+// The keys that only step and zoom the picture of run history h: 's' one
+// step on, '0' the first step (both pausing), 'w' / 'W' zoom out / in;
+// Stored for any other key. Draws nothing.
+KeyAction stepkey(const RunHistory& h, DisplayState& d, unsigned char key);
 // The arrows, Home and End: pause, then one step back / forward, the first /
 // the last step. Not a menu key: menukey stays. Draws nothing.
+KeyAction specialkeytable(const RunHistory& h, DisplayState& d, SpecialKey key);
 KeyAction specialkeytable(const App& app, DisplayState& d, SpecialKey key);
 // keytable, then runs the menu (after which the new run is shown from its
 // first step, unzoomed, error magnified 10 times), redraws, prints the key

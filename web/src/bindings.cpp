@@ -2,7 +2,7 @@
 // JavaScript module (hybridsim.js) calls with strings and numbers. A case is
 // named as in the page's address ("robot=b&method=6&contour=S&Fn=15"),
 // optionally on top of a robot data file's text, and goes through the same
-// start-up as hybridsim-batch, so a run here is the batch program's run and
+// case path as hybridsim-batch, so a run here is the batch program's run and
 // its CSV the same bytes. Texts come back as JSON (UTF-8); pictures as the
 // operation list of the browser's canvas (webcanvas.h).
 //
@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "console/app.h"
 #include "console/compare.h"
 #include "console/console.h"
 #include "console/datafile.h"
@@ -27,6 +26,7 @@
 #include "console/report.h"
 #include "console/startup.h"
 #include "engine/model/metrics.h"
+#include "engine/run.h"
 #include "engine/settingfields.h"
 #include "view/comparegraph.h"
 #include "view/frame.h"
@@ -154,10 +154,10 @@ constexpr std::size_t INPUTLIMIT = 1 << 20;
 // ---- The state of the page ----
 
 struct Session {
-  std::unique_ptr<hs::App> run;    // right after the last run, as the batch program leaves it
+  hs::Run run;                     // the last run (no model before the first)
   hs::DisplayState disp;           // zoom and shown step of its picture
   std::string console;             // the console text of the start-up and run
-  std::unique_ptr<hs::App> compared;  // the case of the last comparison, as chosen
+  std::unique_ptr<hs::Case> compared;  // the case of the last comparison, as chosen
   std::array<hs::MethodRun, 4> rows;
   hs::WebCanvas canvas;
   std::string reply;               // the last text handed out
@@ -172,19 +172,22 @@ const char* reply(std::string text) {
   return session().reply.c_str();
 }
 
-// The start-up of the case: a data file's text (or the selections), then
-// the settings by name. With `compare` the four methods run on the chosen
-// state and start-up stops there, as with hybridsim-batch --compare.
-// Returns "" or the data file's refusal.
-std::string start(hs::App& app, hs::Console& con, const Request& rq, const std::string& casetext,
-                  std::array<hs::MethodRun, 4>* compare) {
-  hs::Case c;
+// The case named: a data file's text (or the selections), then the
+// settings by name, as hybridsim-batch forms it. Without `compare` it is
+// derived and run into *run, its console text into con; with it the four
+// methods run on the case instead. Returns "" or the data file's refusal.
+std::string start(hs::Case& c, hs::Run* run, hs::Console& con, const Request& rq,
+                  const std::string& casetext, std::array<hs::MethodRun, 4>* compare) {
   std::string echo, error;
-  const bool chosen = hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error);
+  if (!hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error)) return error;
   for (const Named& n : rq.named) n.field->field(c.set) = n.value;
-  hs::startup(app, con, chosen ? &c : nullptr, echo, !compare);
-  if (chosen && compare) *compare = hs::comparemethods(c);
-  return error;
+  if (compare) {
+    *compare = hs::comparemethods(c);
+    return "";
+  }
+  *run = hs::simulate(hs::derive(c));
+  hs::showstartup(con, echo, run);
+  return "";
 }
 
 std::string refusaljson(const std::string& name, const std::string& en, const std::string& ja) {
@@ -194,18 +197,19 @@ std::string refusaljson(const std::string& name, const std::string& en, const st
 
 // The start-up in the language the query asks for. A data file's refusal
 // is the reason in that language and again in Japanese.
-std::string startin(hs::App& app, hs::Console& con, const Request& rq, const std::string& casetext,
-                    std::array<hs::MethodRun, 4>* compare) {
+std::string startin(hs::Case& c, hs::Run* run, hs::Console& con, const Request& rq,
+                    const std::string& casetext, std::array<hs::MethodRun, 4>* compare) {
   std::string error;
   {
     hs::MessageLanguage language(rq.lang);
-    error = start(app, con, rq, casetext, compare);
+    error = start(c, run, con, rq, casetext, compare);
   }
   if (error.empty()) return "";
   hs::MessageLanguage japanese("ja");
-  auto again = std::make_unique<hs::App>();
-  hs::ScriptConsole quiet("");
-  return refusaljson("file", error, start(*again, quiet, rq, casetext, nullptr));
+  hs::Case again;
+  std::string echo, ja;
+  hs::choosecase(casetext, rq.robot, rq.method, rq.contour, again, &echo, &ja);
+  return refusaljson("file", error, ja);
 }
 
 // The refusal of a data file's text or an address over the limit ("" when
@@ -287,18 +291,19 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
   const Request rq = parse(query);
   if (!rq.badname.empty()) return reply(refusaljson(rq.badname, rq.reason, rq.reasonja));
   Session& s = session();
-  auto app = std::make_unique<hs::App>();
+  hs::Case c;
+  hs::Run run;
   hs::ScriptConsole con("");
-  const std::string refused = startin(*app, con, rq, casetext, nullptr);
+  const std::string refused = startin(c, &run, con, rq, casetext, nullptr);
   if (!refused.empty()) return reply(refused);
-  s.run = std::move(app);
+  s.run = std::move(run);
   s.disp = hs::DisplayState();
   s.console = con.output();
-  const hs::FiguresOfMerit fig = s.run->run().figures();
-  return reply("{\"ok\":true,\"robot\":\"" + std::string(1, s.run->set.type) + "\",\"method\":\"" +
-               s.run->set.hybrid + "\",\"contour\":\"" + s.run->set.curve + "\",\"laststep\":" +
-               std::to_string(hs::laststep(*s.run)) + ",\"dt\":" + jsonnumber(s.run->set.dt) +
-               ",\"figures\":" + figuresjson(fig) + "," + reportjson(s.run->lastrun()) +
+  const hs::SimSettings& set = s.run.model->set;
+  return reply("{\"ok\":true,\"robot\":\"" + std::string(1, set.type) + "\",\"method\":\"" +
+               set.hybrid + "\",\"contour\":\"" + set.curve + "\",\"laststep\":" +
+               std::to_string(s.run.laststep()) + ",\"dt\":" + jsonnumber(set.dt) +
+               ",\"figures\":" + figuresjson(s.run.figures()) + "," + reportjson(s.run.report) +
                ",\"console\":" + jsonstring(s.console) + "}");
 }
 
@@ -311,11 +316,11 @@ EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* caset
   const Request rq = parse(query);
   if (!rq.badname.empty()) return reply(refusaljson(rq.badname, rq.reason, rq.reasonja));
   Session& s = session();
-  auto app = std::make_unique<hs::App>();
+  auto c = std::make_unique<hs::Case>();
   hs::ScriptConsole con("");
-  const std::string refused = startin(*app, con, rq, casetext, &s.rows);
+  const std::string refused = startin(*c, nullptr, con, rq, casetext, &s.rows);
   if (!refused.empty()) return reply(refused);
-  s.compared = std::move(app);
+  s.compared = std::move(c);
   const auto best = hs::bestmarks(s.rows);
   std::string out = "{\"ok\":true,\"rows\":[";
   for (std::size_t i = 0; i < s.rows.size(); ++i) {
@@ -333,28 +338,28 @@ EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* caset
 // the output step shown.
 EMSCRIPTEN_KEEPALIVE int hs_key(int key) {
   Session& s = session();
-  if (!s.run) return 0;
+  if (!s.run.model) return 0;
   static const hs::SpecialKey SPECIAL[] = {hs::SpecialKey::Left, hs::SpecialKey::Right,
                                            hs::SpecialKey::Home, hs::SpecialKey::End};
   if (key >= 1 && key <= 4)
-    hs::specialkeytable(*s.run, s.disp, SPECIAL[key - 1]);
-  else if (key == 's' || key == '0' || key == 'w' || key == 'W')
-    hs::keytable(*s.run, s.disp, static_cast<unsigned char>(key));
+    hs::specialkeytable(s.run.hist, s.disp, SPECIAL[key - 1]);
+  else if (key >= 0 && key < 256)
+    hs::stepkey(s.run.hist, s.disp, static_cast<unsigned char>(key));
   return s.disp.frame;
 }
 
 // Shows output step `frame` (held to 0 .. the last step); returns it.
 EMSCRIPTEN_KEEPALIVE int hs_setframe(int frame) {
   Session& s = session();
-  if (!s.run) return 0;
-  s.disp.frame = std::max(0, std::min(frame, hs::laststep(*s.run)));
+  if (!s.run.model) return 0;
+  s.disp.frame = std::max(0, std::min(frame, s.run.laststep()));
   return s.disp.frame;
 }
 
 // The zoom of the robot drawing [window units per metre].
-EMSCRIPTEN_KEEPALIVE double hs_zoom() { return session().run ? session().disp.zoom : 1; }
+EMSCRIPTEN_KEEPALIVE double hs_zoom() { return session().run.model ? session().disp.zoom : 1; }
 EMSCRIPTEN_KEEPALIVE void hs_setzoom(double zoom) {
-  if (session().run && zoom > 0) session().disp.zoom = zoom;
+  if (session().run.model && zoom > 0) session().disp.zoom = zoom;
 }
 
 // Draws the window's picture of the shown step; the operations are then at
@@ -362,7 +367,7 @@ EMSCRIPTEN_KEEPALIVE void hs_setzoom(double zoom) {
 EMSCRIPTEN_KEEPALIVE void hs_draw() {
   Session& s = session();
   s.canvas.clear();
-  if (s.run) hs::showframe(s.canvas, s.run->run(), s.disp);
+  if (s.run.model) hs::showframe(s.canvas, s.run, s.disp);
 }
 
 // Draws the comparison picture of the last hs_compare.
@@ -377,28 +382,28 @@ EMSCRIPTEN_KEEPALIVE int hs_opcount() { return static_cast<int>(session().canvas
 
 // The history as CSV, the bytes hybridsim-batch writes for the case.
 EMSCRIPTEN_KEEPALIVE const char* hs_csv() {
-  return reply(session().run ? hs::historycsv(*session().run) : "");
+  return reply(session().run.model ? hs::historycsv(session().run) : "");
 }
 
 // The case as a robot data file (what the window's 'o' saves).
 EMSCRIPTEN_KEEPALIVE const char* hs_casefile() {
-  return reply(session().run ? hs::casetext(*session().run) : "");
+  return reply(session().run.model ? hs::casetext(session().run) : "");
 }
 
 // The settings report of the run as the console prints it, in `lang`
 // ("en", "ja"; "" or null: the texts' own, Japanese).
 EMSCRIPTEN_KEEPALIVE const char* hs_report(const char* lang) {
-  if (!session().run) return reply("");
+  if (!session().run.model) return reply("");
   hs::MessageLanguage language(lang ? lang : "");
   hs::ScriptConsole con("");
-  hs::printsettings(*session().run, con);
+  hs::printsettings(*session().run.model, con);
   return reply(con.output());
 }
 
 // The figures of merit as the window's 'm' prints them, in `lang` (as hs_report).
 EMSCRIPTEN_KEEPALIVE const char* hs_metricstext(const char* lang) {
   hs::MessageLanguage language(lang ? lang : "");
-  return reply(session().run ? hs::metricstext(*session().run) : "");
+  return reply(session().run.model ? hs::metricstext(session().run) : "");
 }
 
 }  // extern "C"
