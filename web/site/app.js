@@ -76,6 +76,7 @@ const casequery = () => [...NAMES.map((n) => `${n}=${state[n]}`),
 function writehash() {
   const h = '#' + query(true);
   if (location.hash !== h) history.replaceState(null, '', h);
+  $('printlink').href = $('printlink').textContent = location.href;
 }
 
 // A link read as the case it names, or refused at the first entry that is
@@ -145,38 +146,85 @@ function ofcase(name) {
   return true;
 }
 
+// The settings a lab varies, with a slider on a sensible range [min, max,
+// step] in the setting's unit: the contact force, the hand springs, the
+// setting error, the chosen method's loop targets and the motion time.
+function sliderrange(name) {
+  if (name === 'Fn') return [0, 40, 0.5];
+  if (name === 'KH1' || name === 'KH2') return [50, 5000, 50];
+  if (name === 'seterror') return [-0.02, 0.02, 0.0005];
+  if (name === 'fn1' || name === 'fn2') return [0.5, 40, 0.1];
+  if (name === `gainspec${state.method}.alpha1` || name === `gainspec${state.method}.alpha2`) return [0, 50, 0.5];
+  if (/^(line|circle|sine)\.tf$/.test(name) && ofcase(name)) return [1, 20, 0.1];
+  return null;
+}
+
+// One setting's row: its name and meaning, its field (named by the
+// setting's name), a slider for the ones a lab varies, unit and limit.
+function settingrow(f) {
+  defaults[f.name] = String(f.value);
+  if (state.values[f.name] === defaults[f.name]) delete state.values[f.name];
+  const row = document.createElement('tr');
+  Object.assign(row.dataset, { limit: f.limit, limitja: f.limitja });
+  row.innerHTML = '<th><label></label><small class="meaning"></small><small class="note"></small></th>' +
+    '<td><input inputmode="decimal" autocomplete="off"><span class="error" role="alert"></span></td><td></td><td class="limit"></td>';
+  const input = row.querySelector('input');
+  input.id = input.name = f.name;
+  row.querySelector('label').htmlFor = f.name;
+  row.querySelector('label').textContent = f.name;
+  row.cells[2].textContent = f.unit;
+  if (f.description) row.querySelector('.meaning').textContent = f.description;
+  else row.querySelector('.meaning').dataset.text = f.name;
+  if (f.name === 'seterror' && state.method === '6') row.querySelector('.note').dataset.text = 'noeffect6';
+  input.value = state.values[f.name] ?? defaults[f.name];
+  let typing = null;
+  input.addEventListener('input', () => {
+    clearTimeout(typing);
+    typing = setTimeout(() => enter(input), TYPING);
+  });
+  input.addEventListener('change', () => { clearTimeout(typing); enter(input); });
+  input.addEventListener('keydown', (e) => {
+    if (e.key === 'Enter') { e.preventDefault(); clearTimeout(typing); enter(input); }
+  });
+  const range = sliderrange(f.name);
+  if (range) {
+    const slider = document.createElement('input');
+    Object.assign(slider, { type: 'range', min: range[0], max: range[1], step: range[2], value: input.value });
+    slider.dataset.for = f.name;
+    slider.setAttribute('aria-label', f.name);
+    slider.addEventListener('input', () => {
+      input.value = slider.value;
+      enter(input);
+    });
+    input.addEventListener('change', () => { slider.value = input.value; });
+    input.nextElementSibling.after(slider);  // after the field's error
+  }
+  return row;
+}
+
 function buildform(table) {
   for (const id of NAMES) $(id).value = state[id];
   defaults = {};
   const own = $('fields'), others = $('others');
   own.replaceChildren();
   others.replaceChildren();
-  for (const f of table.fields) {
-    defaults[f.name] = String(f.value);
-    if (state.values[f.name] === defaults[f.name]) delete state.values[f.name];
-    const row = document.createElement('tr');
-    Object.assign(row.dataset, { limit: f.limit, limitja: f.limitja });
-    row.innerHTML = '<th><label></label><small class="meaning"></small></th><td><input inputmode="decimal" autocomplete="off">' +
-      '<span class="error" role="alert"></span></td><td></td><td class="limit"></td>';
-    const input = row.querySelector('input');
-    input.id = input.name = f.name;
-    row.querySelector('label').htmlFor = f.name;
-    row.querySelector('label').textContent = f.name;
-    row.cells[2].textContent = f.unit;
-    row.querySelector('.meaning').textContent = f.description;
-    input.value = state.values[f.name] ?? defaults[f.name];
-    let typing = null;
-    input.addEventListener('input', () => {
-      clearTimeout(typing);
-      typing = setTimeout(() => enter(input), TYPING);
-    });
-    input.addEventListener('change', () => { clearTimeout(typing); enter(input); });
-    input.addEventListener('keydown', (e) => {
-      if (e.key === 'Enter') { e.preventDefault(); clearTimeout(typing); enter(input); }
-    });
-    (ofcase(f.name) ? own : others).appendChild(row);
-  }
+  // The chosen method's loop targets in Hz first, by the names the
+  // settings report gives them.
+  for (const f of table.servo || []) if (f.unit === 'Hz') own.appendChild(settingrow(f));
+  for (const f of table.fields) (ofcase(f.name) ? own : others).appendChild(settingrow(f));
   translate();
+}
+
+// The values of the case as run, in the fields not being entered (a loop
+// target in Hz also changes its field in rad/s).
+function showvalues(table) {
+  for (const f of [...table.fields, ...(table.servo || [])]) {
+    const input = document.getElementById(f.name);
+    if (!input || input === document.activeElement || f.name in state.values) continue;
+    input.value = String(f.value);
+    const slider = document.querySelector(`[data-for="${CSS.escape(f.name)}"]`);
+    if (slider && slider !== document.activeElement) slider.value = input.value;
+  }
 }
 
 // An entry: kept in the address when it differs from the case's value,
@@ -253,6 +301,7 @@ function take(reply, snap) {
   state.frame = reply.frame;
   $('step').max = run.laststep;
   $('report').textContent = reply.report.replace(/^\n+/, '');
+  if (reply.table?.fields) showvalues(reply.table);
   const current = reply.id >= wanted && !running;
   const notes = [run.unreachable && words().unreachable, run.diverged && words().diverged].filter(Boolean);
   status(current ? (notes.length ? notes.join(' ') : words().ran) : words().running);
@@ -520,6 +569,11 @@ $('lang').addEventListener('click', async () => {
   if (!refusal && drawn) writehash();
   const reply = await engine.call('report', { lang: state.lang });
   if (!reply.error) $('report').textContent = reply.text.replace(/^\n+/, '');
+});
+$('picture').addEventListener('click', () => {
+  if (!matchMedia('(max-width: 900px)').matches) return;
+  $('frame').classList.toggle('big');
+  if (lastops) paintcanvas($('picture'), lastops);
 });
 window.addEventListener('resize', () => lastops && paintcanvas($('picture'), lastops));
 

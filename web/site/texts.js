@@ -18,7 +18,10 @@ export const TEXTS = {
     fromfile: 'case from the file', method_: 'method', copylink: 'Copy link', zoomout: 'zoom −', zoomin: 'zoom +',
     reset: 'reset', others: 'Settings of the other robot, methods and contours', running: 'Running…',
     failed: 'The simulator failed and was restarted:', copied: 'Link copied.', copyby: 'Copy this link:',
-    toolarge: 'larger than 1 MB (not a robot data file)',
+    toolarge: 'larger than 1 MB (not a robot data file)', caselink: 'The case as a link:',
+    fn1: 'the chosen method\'s loop 1 target natural frequency (its omega1 = 2π fn1)',
+    fn2: 'the chosen method\'s loop 2 target natural frequency (its omega2 = 2π fn2)',
+    noeffect6: 'No effect under method 6: it does not use the setting error.',
   },
   ja: {
     title: '2関節アームの位置・力ハイブリッド制御', switch: 'English',
@@ -36,7 +39,10 @@ export const TEXTS = {
     method_: '制御方法', copylink: 'リンクをコピー', zoomout: '縮小', zoomin: '拡大', reset: '初期へ',
     others: 'ほかのロボット・制御方法・輪郭曲線の設定', running: '実行中…',
     failed: 'シミュレータが異常終了したため再起動しました:', copied: 'リンクをコピーしました．', copyby: 'このリンクをコピーしてください:',
-    toolarge: '1 MB を超えています（ロボットデータファイルではありません）',
+    toolarge: '1 MB を超えています（ロボットデータファイルではありません）', caselink: 'このケースのリンク:',
+    fn1: '選んだ制御方法のループ1の目標固有振動数 (omega1 = 2π fn1)',
+    fn2: '選んだ制御方法のループ2の目標固有振動数 (omega2 = 2π fn2)',
+    noeffect6: '制御方法6ではこの設定誤差は使われません (効果なし)．',
   },
 };
 

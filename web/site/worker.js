@@ -50,7 +50,7 @@ const OPS = {
       });
     }
     const frame = sim.setframe(m.frame);
-    const reply = { id: m.id, answer, frame, report: sim.report(m.lang) };
+    const reply = { id: m.id, answer, frame, report: sim.report(m.lang), table: sim.fields(m.query, m.casetext) };
     if (m.casetext) reply.file = differences(sim, answer, m.query, m.casetext);
     picture(sim, reply);
   },

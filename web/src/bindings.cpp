@@ -59,9 +59,23 @@ std::string jsonbool(bool b) { return b ? "true" : "false"; }
 // ---- The case as the address names it ----
 
 struct Named {
-  const hs::SettingField* field;
-  double value;  // in the field's unit
+  std::string name;  // a field of the table or a servo target's name (fn1, alpha1, ...)
+  double value;      // in the unit of that name
 };
+
+// The limit of a name a setting goes by; false for an unknown name.
+bool limitofname(const std::string& name, hs::Limit& limit) {
+  if (const hs::SettingField* f = hs::settingfield(name)) {
+    limit = f->limit;
+    return true;
+  }
+  for (const hs::ServoName& s : hs::servonames())
+    if (name == s.name) {
+      limit = s.limit;
+      return true;
+    }
+  return false;
+}
 
 // What the address asks: the three selections and the settings by name.
 struct Request {
@@ -126,19 +140,21 @@ Request parse(const std::string& query) {
       rq.lang = value;
     } else if (name == "frame") {
       continue;
-    } else if (const hs::SettingField* f = hs::settingfield(name)) {
+    } else if (hs::Limit limit; limitofname(name, limit)) {
       double v = 0;
       if (!wholenumber(value, v)) {
         refuse(rq, name, name + " = \"" + hs::escapebytes(value) + "\" refused: not a number",
                name + " = \"" + hs::escapebytes(value) + "\" は数値として読めません．");
         continue;
       }
-      const std::string why = hs::refusal(*f, v);
-      if (!why.empty()) {
-        refuse(rq, name, why, name + " は" + hs::limittext(f->limit) + "にしてください．");
+      // The limits are the same for every case: checked on the default one.
+      hs::Case scratch = hs::defaultcase();
+      std::string why;
+      if (!hs::setnamed(scratch, name, v, &why)) {
+        refuse(rq, name, why, name + " は" + hs::limittext(limit) + "にしてください．");
         continue;
       }
-      rq.named.push_back({f, v});
+      rq.named.push_back({name, v});
     } else {
       refuse(rq, name, "no setting named " + hs::escapebytes(name),
              hs::escapebytes(name) + " という設定はありません．");
@@ -180,7 +196,7 @@ std::string start(hs::Case& c, hs::Run* run, hs::Console& con, const Request& rq
                   const std::string& casetext, std::array<hs::MethodRun, 4>* compare) {
   std::string echo, error;
   if (!hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error)) return error;
-  for (const Named& n : rq.named) n.field->field(c.set) = n.value;
+  for (const Named& n : rq.named) hs::setnamed(c, n.name, n.value, nullptr);
   if (compare) {
     *compare = hs::comparemethods(c);
     return "";
@@ -247,7 +263,9 @@ extern "C" {
 
 // The settings table with the values of the case named (its defaults, a
 // data file's values, and the named settings on top):
-// {"ok":true,"robot":..,"fields":[{"name","unit","limit","limitja","value"}]}.
+// {"ok":true,"robot":..,"fields":[{"name","unit","limit","limitja","value"}],
+// "servo":[..]}, "servo" the chosen method's servo targets by their names
+// (fn1, alpha1, fn2, alpha2) in the same form.
 EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casetext) {
   const std::string big = oversize(query, casetext);
   if (!big.empty()) return reply(big);
@@ -255,7 +273,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
   hs::Case c = hs::defaultcase();
   std::string echo, error;
   if (hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error))
-    for (const Named& n : rq.named) n.field->field(c.set) = n.value;
+    for (const Named& n : rq.named) hs::setnamed(c, n.name, n.value, nullptr);
   std::string out = "{\"ok\":" + jsonbool(error.empty() && rq.badname.empty()) +
                     ",\"robot\":\"" + c.set.type + "\",\"method\":\"" + c.set.hybrid +
                     "\",\"contour\":\"" + c.set.curve + "\",\"fields\":[";
@@ -267,6 +285,14 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
            ",\"description\":" + jsonstring(hs::description(f)) +
            ",\"value\":" + jsonnumber(f.field(c.set)) + "}";
     first = false;
+  }
+  out += "],\"servo\":[";
+  for (const hs::ServoName& s : hs::servonames()) {
+    double v = 0;
+    hs::getnamed(c, s.name, &v);
+    out += std::string(out.back() == '[' ? "" : ",") + "{\"name\":" + jsonstring(s.name) +
+           ",\"unit\":" + jsonstring(s.unit) + ",\"limit\":" + jsonstring(hs::limitwords(s.limit)) +
+           ",\"limitja\":" + jsonstring(hs::limittext(s.limit)) + ",\"value\":" + jsonnumber(v) + "}";
   }
   return reply(out + "]}");
 }

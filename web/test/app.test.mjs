@@ -278,3 +278,53 @@ test('a 5 MB file and a 2 MB address are refused, then a good case runs', { skip
   await page.evaluate(() => { location.hash = 'robot=a&method=3&contour=L&frame=5'; });
   await settled('robot=a&method=3&contour=L&frame=5');
 });
+
+test('live tuning: a slider drag reruns and redraws; a loop target in Hz goes by its name', { skip: missing || false }, async () => {
+  await open('robot=b&method=6&contour=L');
+  assert.match(await text('#seterror ~ .note, #fields tr:has(#seterror) .note'), /No effect under method 6/);
+  const slider = await page.$('[data-for="Fn"]');
+  await slider.scrollIntoView();
+  const box = await slider.boundingBox();
+  const before = (await shown()).figures.frms;
+  await page.mouse.move(box.x + 2, box.y + box.height / 2);
+  await page.mouse.down();
+  for (let k = 1; k <= 5; ++k) await page.mouse.move(box.x + box.width * k / 10, box.y + box.height / 2);
+  await page.mouse.up();
+  const fn = await page.$eval('#Fn', (e) => e.value);
+  await settled(`robot=b&method=6&contour=L&frame=0&Fn=${fn}`);
+  assert.notEqual((await shown()).figures.frms, before);
+  if (fs.existsSync(batch)) assert.ok(Math.abs((await shown()).figures.frms - metrics(['--robot', 'b', '--method', '6', '--contour', 'L', '--set', `Fn=${fn}`]).frms) < 1e-9);
+  // fn1 [Hz] sets the method's omega1 [rad/s]: the field shows 2 pi fn1 (the engine's own 2 pi).
+  await page.$eval('[data-for="fn1"]', (s) => { s.value = '8'; s.dispatchEvent(new Event('input')); });
+  await settled(`robot=b&method=6&contour=L&frame=0&Fn=${fn}&fn1=8`);
+  const omega1 = await page.$eval('[name="gainspec6.omega1"]', (e) => e.value);
+  assert.ok(Math.abs(Number(omega1) / (16 * Math.PI) - 1) < 1e-8, omega1);
+});
+
+test('the layout: a laptop sees picture, Play, step and figures at once; a phone nothing too wide; print is one page', { skip: missing || false }, async () => {
+  const shots = process.env.HYBRIDSIM_BINARY_DIR ? path.join(process.env.HYBRIDSIM_BINARY_DIR, 'web-shots') : downloads;
+  fs.mkdirSync(shots, { recursive: true });
+  try {
+    await page.setViewport({ width: 1366, height: 768 });
+    await open('robot=b&method=6&contour=S&frame=100');
+    const out = await page.$$eval('#picture, #play, #step, #figures', (els) =>
+      els.filter((e) => { const r = e.getBoundingClientRect(); return r.bottom > innerHeight || r.right > innerWidth; }).map((e) => e.id));
+    assert.deepEqual(out, []);
+    await page.screenshot({ path: path.join(shots, 'laptop-1366x768.png') });
+    await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+    await open('robot=a&method=3&contour=C&frame=50');
+    await page.click('#comparebutton');
+    await page.waitForFunction(() => !document.getElementById('comparison').hidden);
+    assert.equal(await page.evaluate(() => document.documentElement.scrollWidth), 390);
+    const small = await page.$$eval('button, select, input, summary', (els) => els.filter((e) => e.offsetParent &&
+      e.getBoundingClientRect().height < 40).map((e) => e.id || e.textContent));
+    assert.deepEqual(small, []);
+    await page.waitForFunction(() => Math.abs(document.getElementById('comparison').getBoundingClientRect().top) < 50);
+    await page.screenshot({ path: path.join(shots, 'phone-390x844.png') });
+    const pdf = await page.pdf({ format: 'A4' });
+    assert.equal(Buffer.from(pdf).toString('latin1').match(/\/Type\s*\/Page\b/g).length, 1, 'one A4 page');
+    fs.writeFileSync(path.join(shots, 'print-a4.pdf'), pdf);
+  } finally {
+    await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
+  }
+});
