@@ -75,11 +75,6 @@ class BatchConsole : public hs::Console {
     if (words.output().empty()) return;
     out_->print(words.output().substr(1) + "\n");
   }
-  // A refusal of the case: on its own lines, also when not verbose.
-  void error(const std::string& text) {
-    const std::size_t start = text.find_first_not_of('\n');
-    out_->print(verbose_ ? "\n" + text + "\n" : text.substr(start == std::string::npos ? 0 : start) + "\n");
-  }
   int readkey() override { return -1; }
   hs::ReadStatus readnumber(double&) override { return hs::ReadStatus::End; }
   hs::ReadStatus readword(std::string&) override { return hs::ReadStatus::End; }
@@ -432,8 +427,11 @@ int main(int argc, char** argv) {
   std::string echo, error;
   if (!hs::choosecase(text, rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0], c,
                       &echo, &error)) {
+    // The refusal as every other error: one line, the program and the file named.
     if (rq.verbose) hs::showstartup(con, "", nullptr);
-    con.error(error);
+    con.print("\n");
+    const std::size_t start = error.find_first_not_of('\n');
+    complain(rq.casefile + ": " + error.substr(start == std::string::npos ? 0 : start));
     return 1;
   }
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);

@@ -189,7 +189,7 @@ def test_refused_case_files(tmp_path):
     reader = subprocess.run([BATCH, str(bad)], capture_output=True).stderr.decode().strip()
     with pytest.raises(ValueError) as err:
         hybridsim.Simulator.from_file(bad)
-    assert str(err.value) == reader and "0 より大きい" in reader
+    assert reader == f"hybridsim-batch: {bad}: {err.value}" and "0 より大きい" in reader
 
 
 def test_thread_pool_gives_the_serial_results():
