@@ -141,6 +141,8 @@ status=$(runbatch "$work/bad.dat")
 [ -s "$work/err.txt" ] || fail "bad file: no message"
 # One form for every error: the program, then the file, then the reason.
 grep -q "^hybridsim-batch: $work/bad.dat: " "$work/err.txt" || fail "bad file: $(cat "$work/err.txt")"
+: >"$work/empty.dat"
+[ "$(runbatch "$work/empty.dat")" = 1 ] || fail "empty file: not refused"
 status=$(runbatch "$work/missing.dat")
 [ "$status" = 1 ] || fail "missing file: status $status"
 grep -q 'missing.dat' "$work/err.txt" || fail "missing file: message does not name it"

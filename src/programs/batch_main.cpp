@@ -193,11 +193,28 @@ struct Request {
   std::vector<NamedValue> named;       // the same, checked
 };
 
-// Reads the command line into rq. Returns -1 to go on, or the exit status
-// (0 after --help, 2 for wrong arguments, the message and usage printed).
-int parseargs(int argc, char** argv, int nstep, Request& rq) {
-  CLI::App cli("One simulation run of the hybrid-control simulator without a window.",
-               "hybridsim-batch");
+// Two outputs into one file would leave only the last one written: the
+// message naming them, or "" when every output has a file of its own.
+std::string sameoutputs(const Request& rq) {
+  const std::pair<const char*, const std::string*> outputs[] = {
+      {"--png", &rq.png}, {"--svg", &rq.svg}, {"--pdf", &rq.pdf}, {"--gif", &rq.gif}, {"--csv", &rq.csv}};
+  for (std::size_t i = 0; i < std::size(outputs); ++i)
+    for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
+      const std::string &a = *outputs[i].second, &b = *outputs[j].second;
+      if (!a.empty() && !b.empty() && a != "-" && b != "-" && hs::samefile(a, b))
+        return std::string(outputs[i].first) + " and " + outputs[j].first + " name the same file " + b;
+    }
+  return "";
+}
+
+// The options of the command line that need a check beyond their own.
+struct Options {
+  CLI::Option *robot, *method, *contour;
+};
+
+// Declares every option and argument of the command line, read into rq;
+// --frame runs 0 .. nstep.
+Options addoptions(CLI::App& cli, int nstep, Request& rq) {
   cli.formatter(std::make_shared<UsageFormatter>());
   cli.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
   cli.add_option("CASEFILE", rq.casefile, "robot data file holding the whole case")->type_name("");
@@ -249,6 +266,15 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   // Words that are no option are kept aside, so that a misspelt option is
   // named as unknown rather than taken for something else.
   cli.allow_extras();
+  return Options{robot, method, contour};
+}
+
+// Reads the command line into rq. Returns -1 to go on, or the exit status
+// (0 after --help, 2 for wrong arguments, the message and usage printed).
+int parseargs(int argc, char** argv, int nstep, Request& rq) {
+  CLI::App cli("One simulation run of the hybrid-control simulator without a window.",
+               "hybridsim-batch");
+  const Options o = addoptions(cli, nstep, rq);
   const auto wrong = [](const std::string& what) {
     complain(what);
     std::fputs(USAGE, stderr);
@@ -267,18 +293,11 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
     if (extra.size() > 1 && extra[0] == '-') return wrong("unknown option " + extra);
     return wrong("one CASEFILE only: " + extra + " is one too many");
   }
-  for (auto* o : {robot, method, contour})
-    if (!rq.casefile.empty() && o->count() > 0) return wrong("a CASEFILE excludes " + o->get_name());
-  // Two outputs into one file would leave only the last one written.
-  const std::pair<const char*, const std::string*> outputs[] = {
-      {"--png", &rq.png}, {"--svg", &rq.svg}, {"--pdf", &rq.pdf}, {"--gif", &rq.gif}, {"--csv", &rq.csv}};
-  for (std::size_t i = 0; i < std::size(outputs); ++i)
-    for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
-      const std::string &a = *outputs[i].second, &b = *outputs[j].second;
-      if (!a.empty() && !b.empty() && a != "-" && b != "-" && hs::samefile(a, b))
-        return wrong(std::string(outputs[i].first) + " and " + outputs[j].first +
-                     " name the same file " + b);
-    }
+  for (auto* opt : {o.robot, o.method, o.contour})
+    if (!rq.casefile.empty() && opt->count() > 0)
+      return wrong("a CASEFILE excludes " + opt->get_name());
+  const std::string same = sameoutputs(rq);
+  if (!same.empty()) return wrong(same);
   if (rq.listsettings) return -1;
   const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
   if (rq.casefile.empty() && !selected)
@@ -423,10 +442,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   BatchConsole con(rq.verbose);
-  hs::Case c;
+  // An empty file is read as one (and refused), not taken for no file.
+  hs::Case c = hs::defaultcase();
   std::string echo, error;
-  if (!hs::choosecase(text, rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0], c,
-                      &echo, &error)) {
+  if (rq.casefile.empty())
+    hs::select(c, rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0]);
+  else if (!hs::readcase(text, hs::defaultcase(), c, &echo, &error)) {
     // The refusal as every other error: one line, the program and the file named.
     if (rq.verbose) hs::showstartup(con, "", nullptr);
     con.print("\n");
