@@ -136,34 +136,62 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist) {
   return calcontrol(rm, cs, hist, true);
 }
 
-RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, bool memo) {
-  RunReport rep;
-  Diagnostics& notes = rep.diagnostics;
-  MemoScope scope(cs, memo);
-  cs.unreachable_t = -1;
-  cs.unreachable_p = {0, 0};
-  // The first unreachable commanded point of the run, noted once.
+namespace {
+
+// The diagnostics of a run as its steps meet them: the first commanded
+// point out of reach, the first output step at which each motor's torque
+// stands at its limit, and a blow-up.
+struct RunNotes {
+  Diagnostics& notes;
+  const ControlState& cs;
+  const RunHistory& hist;
+  std::array<double, 2> limit;  // torque limits of motors 1, 2 [N m]
   bool unreachable = false;
-  auto checkreach = [&]() {
-    if (!unreachable && cs.unreachable_t >= 0) {
-      unreachable = true;
-      notes.push_back({Severity::error, DiagCode::unreachable, cs.unreachable_t,
-                       {cs.unreachable_p[0], cs.unreachable_p[1]}});
-    }
-  };
-  // The first output step at which each motor's torque stands at its limit.
-  const std::array<double, 2> limit{rm.robot().T1max, rm.robot().T2max};
   std::array<bool, 2> atlimit{false, false};
-  auto checktorque = [&](int i, double ti) {
+
+  void checkreach() {
+    if (unreachable || cs.unreachable_t < 0) return;
+    unreachable = true;
+    notes.push_back({Severity::error, DiagCode::unreachable, cs.unreachable_t,
+                     {cs.unreachable_p[0], cs.unreachable_p[1]}});
+  }
+  void checktorque(int i, double ti) {
     for (int j = 0; j < 2; ++j) {
       if (atlimit[j] || limit[j] <= 0 || !(std::fabs(hist.torque[i][j]) >= limit[j])) continue;
       atlimit[j] = true;
       notes.push_back({Severity::warning, DiagCode::torquelimit, ti, {j + 1.0, limit[j]}});
     }
-  };
-  auto diverged = [&](double tlast) {
-    notes.push_back({Severity::error, DiagCode::diverged, tlast, {0, 0}});
-  };
+  }
+  void diverged(double tlast) { notes.push_back({Severity::error, DiagCode::diverged, tlast, {0, 0}}); }
+};
+
+// Output step 0: the arm at rest on the command at t = 0 (this call also
+// resets the command's continuity reference for method 6), which method 6
+// takes at the path start without any deflection offset.
+SimState startstep(const RunModel& rm, ControlState& cs, RunHistory& hist, RunNotes& n) {
+  const CommandOut c = command(rm, cs, 0);
+  Pair P = c.P;
+  SimState x{c.mcmd[0], c.mcmd[1], 0, 0, 0, 0};
+  if (rm.set.hybrid == '6') {
+    P = {rm.path.x0, rm.path.y0};
+    const IkResult ik = ikine(rm.arm(), P[0], P[1], {0, 0});
+    x[0] = ik.m[0];
+    x[1] = ik.m[1];
+  }
+  n.checkreach();
+  storestep(rm, cs, hist, 0, 0, c.mcmd, P, x);
+  n.checkreach();
+  return x;
+}
+
+}  // namespace
+
+RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, bool memo) {
+  RunReport rep;
+  MemoScope scope(cs, memo);
+  cs.unreachable_t = -1;
+  cs.unreachable_p = {0, 0};
+  RunNotes n{rep.diagnostics, cs, hist, {rm.robot().T1max, rm.robot().T2max}};
 
   const SimSettings& s = rm.set;
   const int nstep = laststepof(s.nstep);
@@ -173,32 +201,19 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
   const double ta = rm.profile().ta;
   const double tf = rm.path.tf;
 
-  // Start on the command at t = 0 at rest; this call also resets the
-  // command's continuity reference for method 6.
   double t = 0;
-  CommandOut c = command(rm, cs, 0);
-  Pair P = c.P;
-  SimState x{c.mcmd[0], c.mcmd[1], 0, 0, 0, 0};
-  if (s.hybrid == '6') {
-    // Method 6 starts on the path start without any deflection offset.
-    P = {rm.path.x0, rm.path.y0};
-    const IkResult ik = ikine(rm.arm(), P[0], P[1], {0, 0});
-    x[0] = ik.m[0];
-    x[1] = ik.m[1];
-  }
-  checkreach();
-  storestep(rm, cs, hist, 0, 0, c.mcmd, P, x);
-  checkreach();
+  SimState x = startstep(rm, cs, hist, n);
   int good = 0;       // last output step whose values are sound
   double tgood = 0;   // and its time
   bool blownup = !physical(x) || !stepfinite(hist, 0);
   if (blownup) {
     zerononfinite(hist, 0);
-    diverged(0);
+    n.diverged(0);
   } else {
-    checktorque(0, 0);
+    n.checktorque(0, 0);
   }
 
+  // Each output step integrates over its sub-steps, then stores the step.
   auto deriv = [&](int j, double tj, const SimState& y) { return calderiv(rm, cs, j, tj, y); };
   double tau = 0;
   for (int i = 1; i <= nstep && !blownup; ++i) {
@@ -209,21 +224,21 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
     for (int k = 0; k < nsub && ok; ++k) {
       x = rkgill(tau, h, x, 6, deriv);
       tau = tau + h;
-      checkreach();
+      n.checkreach();
       ok = physical(x);
     }
     t = t + dt;
     if (ok) {
-      c = command(rm, cs, t);
+      const CommandOut c = command(rm, cs, t);
       storestep(rm, cs, hist, i, t, c.mcmd, c.P, x);
-      checkreach();
+      n.checkreach();
       ok = stepfinite(hist, i);
     }
     if (!ok) {
-      diverged(tgood);
+      n.diverged(tgood);
       break;
     }
-    checktorque(i, t);
+    n.checktorque(i, t);
     good = i;
     tgood = t;
   }
