@@ -83,18 +83,10 @@ void collectends(const SimSettings& s, const ContourPath& p, char type,
   for (const Pair& end : unreachableends(s, p, type)) out.push_back({type, end});
 }
 
-}  // namespace
-
-// The order matters: each robot's model is seeded while `type` names it,
-// the gains of every method are designed for both robots, and every contour
-// is prepared once. The last of each loop leaves the selections at robot b,
-// method 6, sine, and since method 6 keeps the acceleration time untouched
-// it stays 0 until another method prepares a trajectory.
-std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
-                                                   ContourPath& p) {
-  std::vector<std::pair<char, Pair>> unreachable;
-  // 1. Cylindrical robot. The motor constants are placeholders (zero)
-  //    until the first full derivation computes them.
+// Each robot's model is seeded while `type` names it. The motor constants
+// are placeholders (zero) until the first full derivation computes them.
+void installrobots(SimSettings& s, RobotModel& m) {
+  // 1. Cylindrical robot.
   s.l = 0.7;
   s.type = 'a';
   callinks(s, m);
@@ -120,8 +112,10 @@ std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m
   // 3. Hand springs.
   s.KH2 = 500.0;
   s.KH1 = s.KH2;
+}
 
-  // 4. Servo targets and gains of every method for both robots.
+// 4. Servo targets and gains of every method, designed for both robots.
+void installgains(SimSettings& s, const RobotModel& m, ServoGains& g) {
   for (const SpecDefault& d : SPECDEFAULTS) {
     s.hybrid = d.method;
     *gainspecof(s, d.method) = servotargets(d.fn1, d.alpha1, d.fn2, d.alpha2);
@@ -131,12 +125,11 @@ std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m
     s.type = 'b';
     designgains(s, m, g);
   }
+}
 
-  // 5. Contact force and setting error.
-  s.Fn = 10.0;
-  s.seterror = 0.005;
-
-  // 6. Contours: line, circle, sine, each made the current path once.
+// 6. Contours: line, circle, sine, each made the current path once and its
+// trajectory prepared for both robots; the ends out of reach are collected.
+void installcontours(SimSettings& s, ContourPath& p, std::vector<std::pair<char, Pair>>& out) {
   for (char kind : {'L', 'C', 'S'}) {
     s.curve = kind;
     switch (kind) {
@@ -156,13 +149,30 @@ std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m
         break;
     }
     setpath(s, p);
-    collectends(s, p, 'a', unreachable);
-    collectends(s, p, 'b', unreachable);
+    collectends(s, p, 'a', out);
+    collectends(s, p, 'b', out);
     s.type = 'a';
     settrajectory(s, p);
     s.type = 'b';
     settrajectory(s, p);
   }
+}
+
+}  // namespace
+
+// The order matters: the robots first, then the gains of every method for
+// both, then every contour. The last of each loop leaves the selections at
+// robot b, method 6, sine, and since method 6 keeps the acceleration time
+// untouched it stays 0 until another method prepares a trajectory.
+std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
+                                                   ContourPath& p) {
+  std::vector<std::pair<char, Pair>> unreachable;
+  installrobots(s, m);
+  installgains(s, m, g);
+  // 5. Contact force and setting error.
+  s.Fn = 10.0;
+  s.seterror = 0.005;
+  installcontours(s, p, unreachable);
   return unreachable;
 }
 
