@@ -121,30 +121,3 @@ TEST(CommandTest, UnreachablePointIsFlaggedAndNotedOnce) {
   EXPECT_DOUBLE_EQ(cs.unreachable_t, 3.9);  // the first time is kept
 }
 
-TEST(CommandTest, DeflectionIterationEndsAndStaysFiniteForAHugeDeflection) {
-  // A deflection many times the arm's reach near the base: the posture may
-  // never settle; the pass limit ends it with the last pass.
-  auto app = defaultcase('a', '1', 'L');
-  app->set.Fn = 1e4;
-  app->set.KH1 = 10;
-  app->set.KH2 = 7;
-  const RunModel rm = app->runmodel();
-  bool unr = false;
-  const Pair m = deflectioncmd(rm, {100 * 0.5, 100 * 0.01}, {0.01 * std::cos(0.5), 0.01 * std::sin(0.5)},
-                               1.0, &unr);
-  EXPECT_TRUE(std::isfinite(m[0]));
-  EXPECT_TRUE(std::isfinite(m[1]));
-  EXPECT_FALSE(unr);  // robot a reaches everything
-}
-
-TEST(CommandTest, DeflectionTargetOutOfTheScarasReach) {
-  auto app = defaultcase('b', '1', 'L');
-  const RunModel rm = app->runmodel();
-  const ArmGeometry g = rm.arm();
-  // Commanded point 1 mm inside the reach, pressed outwards by 2 cm.
-  const IkResult ik = ikine(g, 0.999, 0.0, {0, 0});
-  bool unr = false;
-  const Pair m = deflectioncmd(rm, ik.m, {0.999, 0.0}, 0.0, &unr);
-  EXPECT_TRUE(unr);
-  EXPECT_TRUE(std::isfinite(m[0]) && std::isfinite(m[1]));
-}

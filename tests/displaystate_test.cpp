@@ -9,11 +9,7 @@
 using namespace hs;
 
 TEST(DisplayDefaultsTest, StartUpLayoutAndJointRadii) {
-  DisplayState d;
-  d.zoom = 2.5;
-  d.frame = 17;
-  d.jointr1 = 0.05;
-  setdisplaydefaults(d);
+  const DisplayState d;
   EXPECT_EQ(fmt("%g %d %g %g (%g,%g) (%g,%g) %g (%g,%g) (%g,%g) %g %g", d.zoom, d.frame, d.errmag, d.grapherrmag,
                 d.origin[0], d.origin[1], d.posgraph[0], d.posgraph[1], d.posheight, d.forcegraph[0],
                 d.forcegraph[1], d.torquegraph[0], d.torquegraph[1], d.graphwidth, d.graphhalf),
@@ -21,9 +17,6 @@ TEST(DisplayDefaultsTest, StartUpLayoutAndJointRadii) {
   // The joint radii: 0.075 of the SCARA robot's default arm lengths.
   EXPECT_DOUBLE_EQ(d.jointr1, 0.0375);
   EXPECT_DOUBLE_EQ(d.jointr2, 0.0225);
-  const DisplayState fresh;
-  EXPECT_DOUBLE_EQ(fresh.jointr1, 0.0375);
-  EXPECT_DOUBLE_EQ(fresh.jointr2, 0.0225);
 }
 
 TEST(SetErrLabelTest, WholeMillimetresTruncated) {

@@ -96,7 +96,7 @@ TEST(RunTest, FollowsTheRunAlgorithmStepByStep) {
       x[1] = ik.m[1];
       P = {app->path.x0, app->path.y0};
     }
-    storestep(rm, cs, *want, 0, 0, cmd.mcmd, P, x);
+    storestep(rm, cs, *want, 0, 0, P, x);
     double tau = 0;
     int nsub = 10;
     for (int i = 1; i <= 12; ++i) {
@@ -111,7 +111,7 @@ TEST(RunTest, FollowsTheRunAlgorithmStepByStep) {
       }
       t = t + app->set.dt;
       cmd = command(rm, cs, t);
-      storestep(rm, cs, *want, i, t, cmd.mcmd, cmd.P, x);
+      storestep(rm, cs, *want, i, t, cmd.P, x);
     }
     for (int i = 0; i <= 12; ++i) EXPECT_TRUE(samestep(*got, i, *want, i)) << name(c) << " step " << i;
   }

@@ -1,28 +1,10 @@
-// Display state defaults and the setting-error label (pure, no drawing).
+// The setting-error label of the window's title (pure, no drawing).
 #include "view/displaystate.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace hs {
-
-// Start-up values of the window state, the graph layout and the joint
-// drawing radii.
-void setdisplaydefaults(DisplayState& d) {
-  d.zoom = 1.0;
-  d.frame = 0;
-  d.errmag = 10.0;
-  d.grapherrmag = 10.0;
-  d.origin = {-0.5, -0.3};
-  d.posgraph = {0.4, 0.5};
-  d.posheight = 0.4;
-  d.forcegraph = {0.4, 0.1};
-  d.torquegraph = {0.4, -0.3};
-  d.graphwidth = 0.5;
-  d.graphhalf = 0.25;
-  d.jointr1 = 0.075 * 0.5;
-  d.jointr2 = 0.075 * 0.3;
-}
 
 // The setting error in whole millimetres, truncated toward zero: two digits
 // (tens, units) for 0 .. 99 mm; outside that range the full signed number.

@@ -36,8 +36,6 @@ struct DisplayState {
   Playback play;
 };
 
-// Installs the display defaults of start-up.
-void setdisplaydefaults(DisplayState& d);
 // The setting-error label drawn after "Workpiece setting error=", from
 // seterror [m]: whole millimetres, truncated.
 std::string seterrlabel(double seterror);

@@ -124,13 +124,4 @@ CommandOut command(const RunModel& rm, ControlState& cs, double t) {
   return cs.memo->command.put(key, command134(rm, cs, t, arc, arcdot));
 }
 
-Pair deflectioncmd(const RunModel& rm, const Pair& mc, const Pair& P, double nu,
-                   bool* unreachable) {
-  bool unr = false;
-  Pair bad{};
-  const Pair m = deflectiontarget(rm, mc, P, nu, &unr, &bad);
-  if (unreachable) *unreachable = unr;
-  return m;
-}
-
 }  // namespace hs

@@ -19,9 +19,5 @@ struct CommandOut {
 
 // Reads and (method 6) writes cs.qref.
 CommandOut command(const RunModel& rm, ControlState& cs, double t);
-// Arm target beyond P by the deflection that presses with Fn along nu.
-// Sets *unreachable when an inverse kinematics pass was out of reach.
-Pair deflectioncmd(const RunModel& rm, const Pair& mc, const Pair& P, double nu,
-                   bool* unreachable);
 
 }  // namespace hs

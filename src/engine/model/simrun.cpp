@@ -87,7 +87,7 @@ int substeps(double tau, double ta, double tf, double dt) {
 }
 
 void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, double t,
-               const Pair& /*mcmd*/, const Pair& P, const SimState& x) {
+               const Pair& P, const SimState& x) {
   const Pair m{x[0], x[1]};
   hist.motorpos[i] = m;
   const ContactOut ct = contactat(rm, cs, m);
@@ -179,7 +179,7 @@ SimState startstep(const RunModel& rm, ControlState& cs, RunHistory& hist, RunNo
     x[1] = ik.m[1];
   }
   n.checkreach();
-  storestep(rm, cs, hist, 0, 0, c.mcmd, P, x);
+  storestep(rm, cs, hist, 0, 0, P, x);
   n.checkreach();
   return x;
 }
@@ -230,7 +230,7 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
     t = t + dt;
     if (ok) {
       const CommandOut c = command(rm, cs, t);
-      storestep(rm, cs, hist, i, t, c.mcmd, c.P, x);
+      storestep(rm, cs, hist, i, t, c.P, x);
       n.checkreach();
       ok = stepfinite(hist, i);
     }

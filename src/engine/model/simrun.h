@@ -57,8 +57,10 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
 // Sub-steps of the output step whose sub-step clock stands at tau: finer
 // steps near the three corners of the speed profile.
 int substeps(double tau, double ta, double tf, double dt);
-// Stores output step i.
+// Output step i at time t [s] from state x and commanded point P [m]: the
+// contact force and deflection, the control law's torques, the tip and the
+// errors against the command.
 void storestep(const RunModel& rm, ControlState& cs, RunHistory& hist, int i, double t,
-               const Pair& mcmd, const Pair& P, const SimState& x);
+               const Pair& P, const SimState& x);
 
 }  // namespace hs
