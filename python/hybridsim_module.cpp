@@ -516,6 +516,15 @@ PYBIND11_MODULE(_core, m) {
         return l;
       },
       "The settings table: (name, unit, limit, description) of every enterable setting.");
+  // The names of the chosen method's servo targets and their units.
+  m.def(
+      "_servonames",
+      [] {
+        py::list l;
+        for (const hs::ServoName& s : hs::servonames()) l.append(py::make_tuple(s.name, s.unit));
+        return l;
+      },
+      "The servo target names of the chosen method: (name, unit) of fn1, alpha1, fn2, alpha2.");
 
   py::class_<Run> run(m, "Run",
                   "One simulation run: its history (one row per output step 0 .. nstep, read-only\n"

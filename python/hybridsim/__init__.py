@@ -19,10 +19,10 @@ import sys
 import time
 from typing import NamedTuple
 
-from ._core import Diagnostic, Run, Simulator, _settingfields
+from ._core import Diagnostic, Run, Simulator, _servonames, _settingfields
 
 __all__ = ["Simulator", "Run", "Diagnostic", "SettingInfo", "settings_table", "COLUMNS",
-           "FIGURES", "FAILURES", "SELECTIONS", "figures_frame", "read_frame", "sweep",
+           "FIGURES", "FAILURES", "SELECTIONS", "SERVOS", "figures_frame", "read_frame", "sweep",
            "__version__"]
 
 # The package's version (pyproject.toml reads it from here).
@@ -87,9 +87,14 @@ def figures_frame(runs):
     return _frame([_row(run) for run in runs])
 
 
+# The chosen method's servo targets (fn1, alpha1, fn2, alpha2) and their units: grid names
+# that act under every method, and columns of a frame.
+SERVOS = dict(_servonames())
+
+
 def _units():
     """The unit of every column of a figures frame."""
-    return {**{name: "-" for name in SELECTIONS},
+    return {**{name: "-" for name in SELECTIONS}, **SERVOS,
             **{name: unit for name, unit, _, _ in _settingfields()}, **FIGURES, **FAILURES}
 
 
@@ -120,10 +125,12 @@ def read_frame(path):
 def _from_case(case):
     """The case of a dict as Run.case or a figures frame's row gives it: 'robot', 'method',
     'contour' and settings by name (those left out keep their defaults); a frame row's
-    figures and failure columns are passed over. KeyError for an unknown name, ValueError
+    figures, failure and servo target columns (fn1, fn2, alpha1, alpha2: the method's
+    gainspec columns hold the same) are passed over. KeyError for an unknown name, ValueError
     for a value the settings table refuses."""
     return _core_from_case({name: value for name, value in case.items()
-                            if name not in FIGURES and name not in FAILURES})
+                            if name not in FIGURES and name not in FAILURES
+                            and name not in SERVOS})
 
 
 _core_from_case = Simulator.from_case
@@ -233,11 +240,15 @@ def _apply(simulator, point):
     return sim
 
 
-def _row(run):
-    """One run as a row of the figures frame: its case (method as an int), figures of merit,
-    whether it means anything and the codes of its diagnostics."""
+def _row(run, simulator=None):
+    """One run as a row of the figures frame: its case (method as an int, the chosen
+    method's servo targets by their names), figures of merit, whether it means anything and
+    the codes of its diagnostics. `simulator`: the one that ran it, else made anew."""
     case = run.case
+    targets = Simulator.from_case(case) if simulator is None else simulator
     case["method"] = int(case["method"])
+    case = {**{name: case[name] for name in SELECTIONS},
+            **{name: targets[name] for name in SERVOS}, **case}
     codes = {severity: " ".join(d.code for d in run.diagnostics if d.severity == severity)
              for severity in ("error", "warning")}
     return {**case, **run.metrics, "ok": run.ok, "unreachable": run.unreachable,
@@ -246,7 +257,8 @@ def _row(run):
 
 def _batch(simulator, points):
     """The rows of a batch of grid points, run one after the other (one task of a sweep)."""
-    return [_row(_apply(simulator, point).run()) for point in points]
+    sims = [_apply(simulator, point) for point in points]
+    return [_row(sim.run(), sim) for sim in sims]
 
 
 def _workers(executor):
@@ -302,7 +314,9 @@ def sweep(case, grid, executor=None, progress=None, batch=None):
     row per point in grid order.
 
     grid: dict name -> values; the points are all combinations, the last name varying
-    fastest. A name is a setting (KH1, gainspec6.omega2, ...) or a selection: robot
+    fastest. A name is a setting (KH1, gainspec6.omega2, ...), one of the chosen method's
+    servo targets (fn1, fn2 [Hz], alpha1, alpha2 [1/s]: one grid spans methods with them)
+    or a selection: robot
     ('a', 'b'), method (1, 3, 4, 6) or contour ('L', 'C', 'S'). A refused value, an
     unknown name, or a setting that has no effect on some point's case (gainspec3.* under
     method 6, line.* on a circle) raises ValueError/KeyError before anything runs.

@@ -18,6 +18,7 @@ _Axis = Union[Iterable[Union[_Number, str]], npt.NDArray[Any]]
 __version__: str
 SELECTIONS: tuple[str, ...]
 FAILURES: dict[str, str]
+SERVOS: dict[str, str]
 TASK_SECONDS: float
 
 COLUMNS: dict[str, str]

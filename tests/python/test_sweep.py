@@ -19,14 +19,16 @@ class Refusing(concurrent.futures.Executor):
 
 def test_one_grid_spans_robots_methods_and_contours():
     sim = hybridsim.Simulator()
-    grid = {"robot": ["a", "b"], "method": [3, "6"], "contour": ["L"], "Fn": [5.0, 12.0]}
+    grid = {"robot": ["a", "b"], "method": [3, "6"], "contour": ["L"], "fn2": [15.0, 25.0]}
     with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
         frame = hybridsim.sweep(sim, grid, executor=pool, batch=3)
         assert frame.equals(hybridsim.sweep(sim, grid, executor=pool))
     assert list(frame.method) == [3, 3, 6, 6] * 2 and (frame.method == 6).sum() == 4
+    assert list(frame.fn2) == [15.0, 25.0] * 4 and frame.attrs["units"]["fn2"] == "Hz"
     for row in frame.itertuples():
         direct = hybridsim.Simulator(robot=row.robot, method=row.method, contour="L")
-        direct["Fn"] = row.Fn
+        direct["fn2"] = row.fn2
+        assert direct[f"gainspec{row.method}.omega2"] == frame[f"gainspec{row.method}.omega2"][row.Index]
         assert frame.loc[row.Index, list(hybridsim.FIGURES)].to_dict() == direct.run().metrics
     # The case's own settings of the other selections stay as they were.
     sim["KH2"] = 900.0
