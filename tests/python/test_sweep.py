@@ -111,3 +111,19 @@ def test_ctrl_c_cancels_what_has_not_started_and_raises_at_once():
     assert child.returncode == 0 and out == b"interrupted\n"
     done = int((seen + err).rsplit(b"sweep: ", 1)[1].split(b"/")[0])
     assert done < 50000
+
+
+@pytest.mark.parametrize("name", ["robot_a_circle.dat", "robot_b_sine.dat"])
+def test_a_saved_case_reads_back_to_the_same_run(name, tmp_path):
+    from test_hybridsim import SRC
+    sim = hybridsim.Simulator.from_file(os.path.join(SRC, "examples", name))
+    run = sim.run()
+    sim.save_case(tmp_path / "next.dat")
+    run.save_case(tmp_path / "run.dat")
+    again = hybridsim.Simulator.from_file(tmp_path / "run.dat")
+    assert again.run().csv() == run.csv()
+    again.save_case(tmp_path / "again.dat")
+    assert (tmp_path / "again.dat").read_bytes() == (tmp_path / "run.dat").read_bytes() \
+        == (tmp_path / "next.dat").read_bytes()
+    with pytest.raises(OSError, match="no.such"):
+        run.save_case(tmp_path / "no.such" / "x.dat")
