@@ -12,16 +12,50 @@ from setuptools.command.build_ext import build_ext
 ROOT = pathlib.Path(__file__).resolve().parent
 
 
+def _terminal():
+    """The user's terminal, which pip does not capture (None without one): the build tells
+    its progress there, the whole CMake output going to pip's log (pip -v shows it)."""
+    try:
+        return open("/dev/tty", "w")
+    except OSError:
+        return None
+
+
+def _run(command, tty):
+    """Runs a build step; its lines go to standard output, and CMake's progress ("[ 45%]")
+    to the terminal on one line."""
+    with subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          text=True, errors="replace") as step:
+        for line in step.stdout:
+            sys.stdout.write(line)
+            if tty and line.startswith("["):
+                tty.write(f"\rhybridsim: {line.strip()[:70]:<70}")
+                tty.flush()
+    if step.returncode:
+        raise subprocess.CalledProcessError(step.returncode, command)
+
+
 class CMakeBuild(build_ext):
     def build_extension(self, ext):
         build = ROOT / "build" / "pip" / f"py{sys.version_info[0]}{sys.version_info[1]}"
+        tty = _terminal()
+        note = (f"hybridsim: building the C++ module with CMake in {build} for {sys.executable}"
+                " (the first build takes a few minutes; later ones only what changed)\n")
+        sys.stdout.write(note)
+        if tty:
+            tty.write(note)
         generator = ["-G", "Ninja"] if shutil.which("ninja") else []
-        subprocess.run(["cmake", "-S", str(ROOT), "-B", str(build), *generator,
-                        "-DCMAKE_BUILD_TYPE=Release", "-DHYBRIDSIM_BENCH=OFF",
-                        f"-DHYBRIDSIM_PYTHON_EXECUTABLE={sys.executable}",
-                        *os.environ.get("CMAKE_ARGS", "").split()], check=True)
-        subprocess.run(["cmake", "--build", str(build), "--target", "hybridsim_python", "catalogs",
-                        "-j", str(os.cpu_count() or 1)], check=True)
+        try:
+            _run(["cmake", "-S", str(ROOT), "-B", str(build), *generator,
+                  "-DCMAKE_BUILD_TYPE=Release", "-DHYBRIDSIM_BENCH=OFF",
+                  f"-DHYBRIDSIM_PYTHON_EXECUTABLE={sys.executable}",
+                  *os.environ.get("CMAKE_ARGS", "").split()], tty)
+            _run(["cmake", "--build", str(build), "--target", "hybridsim_python", "catalogs",
+                  "-j", str(os.cpu_count() or 1)], tty)
+        finally:
+            if tty:
+                tty.write("\n")
+                tty.close()
         built = next((build / "python" / "hybridsim").glob("_core*.so"))
         target = pathlib.Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Sweeps the force loop's servo targets of one case and tabulates the figures of merit.
 
-    python3 examples/sweep.py [--grid N] [--threads K] [--csv FILE]
+    python3 examples/sweep.py [--grid N] [--threads K] [--csv FILE] [--batch B]
         [--robot a|b --method 1|3|4|6 --contour L|C|S | CASEFILE]
 
 (with the module installed by `pip install .`, or PYTHONPATH=build/python /usr/bin/python3).
@@ -55,9 +55,13 @@ def arguments(description, extra=None):
     ap.add_argument("--contour", default="L")
     ap.add_argument("--grid", type=int, default=3, help="values per target (grid N x N)")
     ap.add_argument("--csv", help="write the figures frame as CSV to this file")
-    args = ap.parse_args()
+    ap.add_argument("--batch", type=int, help="points per task (default: sized to the work)")
+    # Options before, between or after the positional names, as the usage shows them.
+    args = ap.parse_intermixed_args()
     if args.grid < 1:
         ap.error(f"--grid must be at least 1, not {args.grid}")
+    if args.batch is not None and args.batch < 1:
+        ap.error(f"--batch must be at least 1, not {args.batch}")
     case = ("file", args.casefile) if args.casefile else ("select", args.robot, args.method,
                                                            args.contour)
     return args, simulator(case)
@@ -78,7 +82,7 @@ def main():
     args, sim = arguments(__doc__.splitlines()[0], lambda ap: ap.add_argument(
         "--threads", type=int, default=os.cpu_count()))
     with concurrent.futures.ThreadPoolExecutor(max_workers=args.threads) as pool:
-        frame = hybridsim.sweep(sim, grid(sim, args.grid), executor=pool)
+        frame = hybridsim.sweep(sim, grid(sim, args.grid), executor=pool, batch=args.batch)
     report(frame, sim, args)
 
 

@@ -273,6 +273,17 @@ void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
   });
 }
 
+// The robot data file of a derived model's case, the same bytes as the
+// window's 'o' writes for it (carry-overs on the last line).
+void savecase(const py::object& pathobj, const hs::Model& model) {
+  const std::string path = pathof(pathobj);
+  writeorraise([&](std::string* error) {
+    if (hs::writefilesafely(path, hs::casetext(hs::appof(model)), error)) return true;
+    *error = path + ": " + *error;
+    return false;
+  });
+}
+
 void Run::savegif(const py::object& pathobj) const {
   const std::string path = pathof(pathobj);
   writeorraise([&](std::string* error) { return hs::writegif(*run_, path, error); });
@@ -415,6 +426,15 @@ class Simulator {
     lastrun().saveframe(pathobj, frameobj, format);
   }
   void savegif(const py::object& pathobj) { lastrun().savegif(pathobj); }
+  void savecasefile(const py::object& pathobj) {
+    std::optional<hs::Model> model;
+    {
+      py::gil_scoped_release nogil;
+      std::lock_guard<std::mutex> lock(mutex_);
+      model = hs::derive(case_);
+    }
+    savecase(pathobj, *model);
+  }
 
   char robot() const { return case_.set.type; }
   char method() const { return case_.set.hybrid; }
@@ -516,6 +536,15 @@ PYBIND11_MODULE(_core, m) {
         return l;
       },
       "The settings table: (name, unit, limit, description) of every enterable setting.");
+  // The names of the chosen method's servo targets and their units.
+  m.def(
+      "_servonames",
+      [] {
+        py::list l;
+        for (const hs::ServoName& s : hs::servonames()) l.append(py::make_tuple(s.name, s.unit));
+        return l;
+      },
+      "The servo target names of the chosen method: (name, unit) of fn1, alpha1, fn2, alpha2.");
 
   py::class_<Run> run(m, "Run",
                   "One simulation run: its history (one row per output step 0 .. nstep, read-only\n"
@@ -605,6 +634,12 @@ PYBIND11_MODULE(_core, m) {
             return py::make_tuple(d.T1max, d.T2max);
           },
           "The motor torque limits (T1max, T2max) [N m] of the derived model.")
+      .def(
+          "save_case", [](const Run& r, const py::object& path) { savecase(path, *r.run().model); },
+          py::arg("path"),
+          "Writes the case as run as a robot data file, the same bytes as the window's 'o'\n"
+          "writes after this run (Simulator.from_file reads it back). OSError when the file\n"
+          "cannot be written.")
       .def("save_gif", &Run::savegif, py::arg("path"),
            "Writes the run as an animated GIF, one picture per output step, playing in real\n"
            "time. OSError when the file cannot be written.")
@@ -668,6 +703,10 @@ PYBIND11_MODULE(_core, m) {
            "Each row is the first run that a Simulator started with that method and the\n"
            "same settings would make; the Simulator itself is not changed. The four\n"
            "runs go on threads of their own, without the GIL.")
+      .def("save_case", &Simulator::savecasefile, py::arg("path"),
+           "Writes the case the next run uses as a robot data file, the same bytes as the\n"
+           "window's 'o' writes for it (Simulator.from_file reads it back). OSError when the\n"
+           "file cannot be written.")
       .def("save_gif", &Simulator::savegif, py::arg("path"),
            "Writes the last run as an animated GIF, one picture per output step, playing in\n"
            "real time. RuntimeError before the first run; OSError when the file cannot be\n"

@@ -7,7 +7,8 @@ pkgs=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
       libbrotli-dev libexpat1-dev zlib1g-dev libcli11-dev fonts-liberation poppler-utils libxml2-utils
       xvfb xauth xdotool x11-utils imagemagick locales gettext clang libclang-rt-14-dev python3 procps binutils
       python3-dev pybind11-dev python3-numpy python3-pytest python3-pandas python3-matplotlib
-      python3-distributed python3-venv python3-pip python3-setuptools python3-mypy
+      python3-distributed python3-venv python3-pip python3-setuptools python3-wheel python3-mypy
+      jupyter-nbconvert python3-nbconvert python3-ipykernel jupyter-core
       emscripten ninja-build nodejs chromium)
 missing=()
 for p in "${pkgs[@]}"; do

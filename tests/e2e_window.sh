@@ -158,6 +158,13 @@ waitclosings $((n0 + 1)) && grep -q "ファイル $SAVED に保存しました�
 "$BUILD/hybridsim-batch" --robot b --method 6 --contour S >"$TMP/direct.csv" 2>/dev/null
 [ -s "$TMP/saved.csv" ] && cmp -s "$TMP/saved.csv" "$TMP/direct.csv" &&
   ok "the saved case runs again byte for byte" || fail "the saved case runs differently"
+# Python's save_case of the same run writes the same bytes as 'o'.
+if ls "$BUILD"/python/hybridsim/_core*.so >/dev/null 2>&1; then
+  PYTHONPATH="$BUILD/python" /usr/bin/python3 -c 'import sys, hybridsim
+hybridsim.Simulator(robot="b", method=6, contour="S").run().save_case(sys.argv[1])' "$TMP/py.dat" &&
+    cmp -s "$TMP/py.dat" "$SAVED" && ok "Python's save_case writes the bytes 'o' writes" ||
+    fail "Python's save_case differs from 'o': $(diff "$TMP/py.dat" "$SAVED" | head -5)"
+fi
 
 # 'r', 'r' again in the frozen window while the console asks for the file
 # name, an empty line: the prompt is cancelled saying so, and the second 'r'

@@ -13,14 +13,20 @@ import concurrent.futures
 import copy
 import html
 import itertools
+import math
 import os
 import sys
+import time
 from typing import NamedTuple
 
-from ._core import Diagnostic, Run, Simulator, _settingfields
+from ._core import Diagnostic, Run, Simulator, _servonames, _settingfields
 
 __all__ = ["Simulator", "Run", "Diagnostic", "SettingInfo", "settings_table", "COLUMNS",
-           "FIGURES", "figures_frame", "sweep"]
+           "FIGURES", "FAILURES", "SELECTIONS", "SERVOS", "figures_frame", "read_frame", "sweep",
+           "__version__"]
+
+# The package's version (pyproject.toml reads it from here).
+__version__ = "1.0.0"
 
 # The CSV's columns (to_csv, hybridsim-batch) and their units, one row per output step.
 COLUMNS = {"step": "-", "t": "s", "motor1": "rad", "motor2": "rad", "tipx": "m", "tipy": "m",
@@ -72,22 +78,63 @@ def _to_dataframe(self):
     return frame
 
 
-def _row(run):
-    """One run as a row of the figures frame: its case, figures of merit and ok."""
-    return {**run.case, **run.metrics, "ok": run.ok}
-
-
 def figures_frame(runs):
-    """Many runs as one pandas DataFrame: a row per run with its case columns (robot, method,
-    contour, every setting), its figures of merit and ok; the units of the figures in
-    df.attrs["units"]."""
+    """Many runs as one pandas DataFrame: a row per run with its case columns (robot, method
+    as an int, contour, every setting), its figures of merit, ok, unreachable, diverged and
+    the codes of its error and warning diagnostics (space-separated, '' for none); the
+    unit of every column in df.attrs["units"], the module's version in
+    df.attrs["version"]."""
     return _frame([_row(run) for run in runs])
 
 
+# The chosen method's servo targets (fn1, alpha1, fn2, alpha2) and their units: grid names
+# that act under every method, and columns of a frame.
+SERVOS = dict(_servonames())
+
+
+def _units():
+    """The unit of every column of a figures frame."""
+    return {**{name: "-" for name in SELECTIONS}, **SERVOS,
+            **{name: unit for name, unit, _, _ in _settingfields()}, **FIGURES, **FAILURES}
+
+
 def _frame(rows):
-    frame = _pandas().DataFrame(rows)
-    frame.attrs["units"] = dict(FIGURES)
+    units = _units()
+    frame = _pandas().DataFrame(rows, columns=list(units) if not rows else None)
+    frame.attrs["units"] = {name: units[name] for name in frame.columns if name in units}
+    frame.attrs["version"] = __version__
     return frame
+
+
+def read_frame(path):
+    """A figures frame saved with frame.to_csv(path, index=False), read back equal: the
+    same columns, types (method an int, errors and warnings str, '' for none) and numbers
+    (every double as written), the units in df.attrs["units"]. The version of the module
+    that ran it is not in the file: df.attrs["version"] is not set."""
+    pandas = _pandas()
+    text = {name: str for name in ("robot", "contour", "errors", "warnings")}
+    frame = pandas.read_csv(path, dtype={**text, "method": "int64"}, keep_default_na=False,
+                            na_values={name: ["", "NaN", "nan"] for name in _units()
+                                       if name not in text},
+                            float_precision="round_trip")
+    units = _units()
+    frame.attrs["units"] = {name: units[name] for name in frame.columns if name in units}
+    return frame
+
+
+def _from_case(case):
+    """The case of a dict as Run.case or a figures frame's row gives it: 'robot', 'method',
+    'contour' and settings by name (those left out keep their defaults); a frame row's
+    figures, failure and servo target columns (fn1, fn2, alpha1, alpha2: the method's
+    gainspec columns hold the same) are passed over. KeyError for an unknown name, ValueError
+    for a value the settings table refuses."""
+    return _core_from_case({name: value for name, value in case.items()
+                            if name not in FIGURES and name not in FAILURES
+                            and name not in SERVOS})
+
+
+_core_from_case = Simulator.from_case
+Simulator.from_case = staticmethod(_from_case)
 
 
 def _repr_html_(self):
@@ -140,40 +187,185 @@ Run._repr_html_ = _repr_html_
 Run.plot = _plot
 
 
-def _point(simulator, point):
-    """The row of one grid point: a copy of the case with the point's settings, run."""
-    sim = copy.copy(simulator)
+# The names of a grid that choose rather than set: a point's robot, method and contour.
+SELECTIONS = ("robot", "method", "contour")
+# What a frame tells of a run beyond its figures: whether it means anything, the two
+# failures compare() rows carry, and the codes of its error and warning diagnostics.
+FAILURES = {"ok": "-", "unreachable": "-", "diverged": "-", "errors": "-", "warnings": "-"}
+
+
+def _scope(name):
+    """The selection a setting acts under, as (selection, value), or None when it acts in
+    every case: a method's servo targets under that method, a contour's geometry under that
+    contour, a robot's arm and drive data under that robot."""
+    if name.startswith("gainspec"):
+        return "method", name[8]
+    for contour, prefix in (("L", "line."), ("C", "circle."), ("S", "sine.")):
+        if name.startswith(prefix):
+            return "contour", contour
+    if name == "l" or name.endswith("_a"):
+        return "robot", "a"
+    if name in ("l1", "l2") or name.endswith("_b"):
+        return "robot", "b"
+    return None
+
+
+def _selection(name, value):
+    """A grid's selection value as the case holds it ('a', '3', 'L'); ValueError for
+    another."""
+    text = str(int(value)) if name == "method" and not isinstance(value, str) else str(value)
+    allowed = {"robot": "ab", "method": "1346", "contour": "LCS"}[name]
+    if len(text) != 1 or text not in allowed:
+        raise ValueError(f"grid {name} = {value!r} refused: it must be one of "
+                         + ", ".join(allowed))
+    return text
+
+
+def _reselect(simulator, selections):
+    """A copy of the case with other selections: the settings of every robot, method and
+    contour stay, as the menu's selection keys keep them."""
+    case, _, carried = simulator.__getstate__()
+    sim = Simulator.__new__(Simulator)
+    sim.__setstate__(({**case, **selections}, None, carried))
+    return sim
+
+
+def _apply(simulator, point):
+    """A copy of the case with the point's selections and settings."""
+    selections = {name: point[name] for name in SELECTIONS if name in point}
+    sim = _reselect(simulator, selections) if selections else copy.copy(simulator)
     for name, value in point.items():
-        sim[name] = value
-    return _row(sim.run())
+        if name not in SELECTIONS:
+            sim[name] = value
+    return sim
 
 
-def sweep(case, grid, executor=None, progress=None):
-    """Runs `case` (a Simulator) at every point of `grid` (dict setting name -> values; the
-    points are all combinations, the last name varying fastest) on `executor`, any
-    concurrent.futures-style executor (a thread pool on every core when None; a process pool
-    or Dask's client.get_executor() as well), and returns the figures frame, a row per point
-    in grid order. Progress is shown on standard error when it is a terminal (or when
-    `progress` is True). A refused value raises before anything runs."""
+def _row(run, simulator=None):
+    """One run as a row of the figures frame: its case (method as an int, the chosen
+    method's servo targets by their names), figures of merit, whether it means anything and
+    the codes of its diagnostics. `simulator`: the one that ran it, else made anew."""
+    case = run.case
+    targets = Simulator.from_case(case) if simulator is None else simulator
+    case["method"] = int(case["method"])
+    case = {**{name: case[name] for name in SELECTIONS},
+            **{name: targets[name] for name in SERVOS}, **case}
+    codes = {severity: " ".join(d.code for d in run.diagnostics if d.severity == severity)
+             for severity in ("error", "warning")}
+    return {**case, **run.metrics, "ok": run.ok, "unreachable": run.unreachable,
+            "diverged": run.diverged, "errors": codes["error"], "warnings": codes["warning"]}
+
+
+def _batch(simulator, points):
+    """The rows of a batch of grid points, run one after the other (one task of a sweep)."""
+    sims = [_apply(simulator, point) for point in points]
+    return [_row(sim.run(), sim) for sim in sims]
+
+
+def _workers(executor):
+    """How many points an executor runs at once (its thread or process count; a Dask
+    client's threads), for sizing the batches."""
+    client = getattr(executor, "_client", None)
+    if client is not None and hasattr(client, "nthreads"):
+        try:
+            return max(1, sum(client.nthreads().values()))
+        except Exception:  # a client that cannot tell: assume the local machine
+            pass
+    return getattr(executor, "_max_workers", None) or os.cpu_count() or 1
+
+
+def _checkgrid(case, grid):
+    """The points of a grid (all combinations, the last name varying fastest), each checked
+    before anything runs: a selection it cannot take, a setting name that is unknown, a
+    value the settings table refuses, and a name with no effect on some point's case (the
+    point would repeat another) raise."""
     names = list(grid)
-    points = [dict(zip(names, values)) for values in itertools.product(*grid.values())]
+    values = {name: [_selection(name, v) if name in SELECTIONS else v for v in grid[name]]
+              for name in names}
+    for name in names:
+        scope = _scope(name) if name not in SELECTIONS else None
+        if scope is None:
+            continue
+        axis, needed = scope
+        takes = set(values[axis]) if axis in values else {getattr(case, axis)}
+        other = sorted(takes - {needed})
+        if other:
+            where = (f"the grid's {axis} takes {', '.join(other)}" if axis in values
+                     else f"the case's {axis} is {other[0]}")
+            hint = " (fn1, fn2, alpha1, alpha2 set the chosen method's targets)" \
+                if axis == "method" else ""
+            raise ValueError(f"grid name {name} refused: it has no effect under {axis} "
+                             f"{', '.join(other)} ({where}), only under {axis} {needed}{hint}")
+    points = [dict(zip(names, point)) for point in itertools.product(*values.values())]
     probe = copy.copy(case)
-    for point in points:
-        for name, value in point.items():
-            probe[name] = value
+    for name in names:
+        for value in values[name]:
+            if name not in SELECTIONS:
+                probe[name] = value
+    return points
+
+
+# A sweep's task runs about this long [s] when the caller leaves the batch size to it:
+# long against a cluster's cost per task (a few ms), short enough that Ctrl-C stops soon.
+TASK_SECONDS = 0.1
+
+
+def sweep(case, grid, executor=None, progress=None, batch=None):
+    """Runs `case` (a Simulator) at every point of `grid` and returns the figures frame, a
+    row per point in grid order.
+
+    grid: dict name -> values; the points are all combinations, the last name varying
+    fastest. A name is a setting (KH1, gainspec6.omega2, ...), one of the chosen method's
+    servo targets (fn1, fn2 [Hz], alpha1, alpha2 [1/s]: one grid spans methods with them)
+    or a selection: robot
+    ('a', 'b'), method (1, 3, 4, 6) or contour ('L', 'C', 'S'). A refused value, an
+    unknown name, or a setting that has no effect on some point's case (gainspec3.* under
+    method 6, line.* on a circle) raises ValueError/KeyError before anything runs.
+
+    executor: any concurrent.futures-style executor (a thread pool on every core when
+    None; a process pool or Dask's client.get_executor() as well). The points go to it in
+    batches of `batch` points, one task each; None sizes them from the first point's run
+    time so that a task takes about TASK_SECONDS, with at least four tasks per worker.
+    Progress is shown on standard error when it is a terminal (or when `progress` is
+    True). KeyboardInterrupt (Ctrl-C) cancels the points not yet started and raises at
+    once; the batches already running end in the background."""
+    points = _checkgrid(case, grid)
     show = sys.stderr.isatty() if progress is None else progress
     own = executor is None
     if own:
         executor = concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count())
+    rows = []
+    futures = {}
     try:
-        futures = {executor.submit(_point, case, point): k for k, point in enumerate(points)}
-        rows = [None] * len(points)
-        for done, future in enumerate(concurrent.futures.as_completed(futures), 1):
-            rows[futures[future]] = future.result()
+        if batch is None and points:
+            # The first point, run here, measures the work of one point.
+            started = time.perf_counter()
+            rows = _batch(case, points[:1])
+            each = max(time.perf_counter() - started, 1e-6)
+            spread = -(-(len(points) - 1) // (4 * _workers(executor)))
+            batch = max(1, min(math.ceil(TASK_SECONDS / each), spread))
+        elif batch is not None and (not isinstance(batch, int) or batch < 1):
+            raise ValueError(f"batch = {batch!r} refused: it must be an int >= 1")
+        first = len(rows)
+        rows += [None] * (len(points) - first)
+        for start in range(first, len(points), batch):
+            futures[executor.submit(_batch, case, points[start:start + batch])] = start
+        done = first
+        for future in concurrent.futures.as_completed(futures):
+            start = futures[future]
+            chunk = future.result()
+            rows[start:start + len(chunk)] = chunk
+            done += len(chunk)
             if show:
                 print(f"\rsweep: {done}/{len(points)} points", end="", file=sys.stderr, flush=True)
         if show:
             print(file=sys.stderr)
+    except BaseException:
+        for future in futures:
+            future.cancel()
+        if own:
+            executor.shutdown(wait=False, cancel_futures=True)
+            own = False
+        raise
     finally:
         if own:
             executor.shutdown()

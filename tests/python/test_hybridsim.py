@@ -369,3 +369,16 @@ def test_type_stubs_match_the_module(tmp_path):
                           str(allow), "--mypy-config-file", str(config)], capture_output=True,
                          text=True, cwd=tmp_path)
     assert out.returncode == 0, out.stdout
+    # A user's script with NumPy's arrays and scalars where the module takes them.
+    script = tmp_path / "study.py"
+    script.write_text(
+        "import numpy as np\nimport hybridsim\n"
+        "sim = hybridsim.Simulator(robot='a', method=np.int64(3), contour='L')\n"
+        "sim['KH1'] = np.float32(400.0)\nsim['KH2'] = np.int64(400)\n"
+        "frame = hybridsim.sweep(sim, {'KH1': np.linspace(300.0, 600.0, 3), 'robot': ['a'],\n"
+        "                              'Fn': range(5, 7)}, batch=2)\n"
+        "again = hybridsim.Simulator.from_case(frame.iloc[0].to_dict())\n"
+        "back: str = hybridsim.read_frame('f.csv').attrs['version'] + hybridsim.__version__\n")
+    out = subprocess.run([sys.executable, "-m", "mypy", "--strict", str(script)],
+                         capture_output=True, text=True, cwd=tmp_path)
+    assert out.returncode == 0, out.stdout

@@ -26,3 +26,27 @@ def test_fresh_venv_install_and_import_elsewhere(tmp_path):
     assert where.startswith(bytes(venv)) and b"site-packages" in where
     assert csv == subprocess.run([BATCH, "--robot", "b", "--method", "6", "--contour", "S"],
                                  capture_output=True, check=True).stdout
+    # A Jupyter kernel for the venv, as the docs show it, runs a notebook that imports the
+    # installed module (no PYTHONPATH): Debian's jupyter nbconvert executes it.
+    jupyter = tmp_path / "jupyter"
+    subprocess.run([venv / "bin" / "python", "-m", "ipykernel", "install", "--prefix",
+                    str(jupyter), "--name", "hybridsim-venv"], check=True, env=env,
+                   capture_output=True)
+    import nbformat
+    notebook = nbformat.v4.new_notebook(cells=[nbformat.v4.new_code_cell(
+        "import hybridsim\n"
+        "frame = hybridsim.sweep(hybridsim.Simulator(contour='L'),"
+        " {'robot': ['a', 'b'], 'fn2': [15.0]})\n"
+        "print(hybridsim.__file__, list(frame.robot), frame.frms.notna().all())")])
+    nbformat.write(notebook, str(elsewhere / "study.ipynb"))
+    subprocess.run(["jupyter", "nbconvert", "--to", "notebook", "--execute",
+                    "--ExecutePreprocessor.kernel_name=hybridsim-venv", "study.ipynb"],
+                   check=True, capture_output=True, cwd=elsewhere,
+                   env={**env, "JUPYTER_PATH": str(jupyter / "share" / "jupyter")})
+    cell = nbformat.read(str(elsewhere / "study.nbconvert.ipynb"), 4).cells[0]
+    text = cell.outputs[0]["text"]
+    assert text.startswith(str(venv)) and text.endswith("['a', 'b'] True\n")
+    # Without --no-build-isolation the build stops at once and names the flag.
+    isolated = subprocess.run([venv / "bin" / "pip", "install", "--no-index", SRC],
+                              capture_output=True, text=True, env=env, cwd=tmp_path)
+    assert isolated.returncode != 0 and "pip install --no-build-isolation ." in isolated.stderr
