@@ -425,9 +425,11 @@ class StdConsole : public Console, private InputBuffer {
       if (c < 0) ended_ = true;
       return c;
     }
-    // Whatever is left of an earlier entry's line is never the key: the key
-    // is the one pressed now.
-    dropbuffered();
+    // Keys typed ahead (what the terminal delivered beyond the lines the
+    // entries took) are answered in order, as from a pipe; the rest of an
+    // entry's own line never gets here (restofline takes it).
+    const int ahead = bufferedkey();
+    if (ahead >= 0) return ahead;
     const int c = rawkey();
     if (c == kCtrlD) return -1;  // cancels this answer only
     if (c < 0) ended_ = true;
@@ -472,6 +474,18 @@ class StdConsole : public Console, private InputBuffer {
   }
 
   static constexpr int kCtrlD = 4;
+
+  // The next non-blank byte already received, without waiting for more;
+  // -1 when none is.
+  int bufferedkey() {
+    while (pos_ < buf_.size() && isblankbyte(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
+    if (pos_ >= buf_.size()) {
+      dropbuffered();
+      return -1;
+    }
+    midline_ = true;
+    return static_cast<unsigned char>(buf_[pos_++]);
+  }
 
   // End of input on a pipe or file is final. At a terminal it is a Ctrl-D:
   // it cancels only the entry it was typed at (what was typed before it on

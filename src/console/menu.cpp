@@ -128,7 +128,11 @@ void droprest(Console& con) {
 // nothing is stored and false is returned.
 bool readvalues(Console& con, const std::string& prompt, int n, double* out,
                 const char* expected, Check check) {
+  // A prompt asked again after a refusal starts a line of its own.
+  bool refused = false;
   for (;;) {
+    if (refused && prompt.compare(0, 1, "\n") != 0) con.print("\n");
+    refused = true;
     con.print(tr(prompt));
     double v[5];
     ReadStatus st = ReadStatus::Ok;
