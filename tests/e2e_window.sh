@@ -325,6 +325,24 @@ fi
 rc=$(finish)
 [ "$rc" = 0 ] && ok "window close ends with status 0" || fail "after close: $rc"
 
+# ---- the title in English: --lang en in a Japanese locale, and a locale
+# of another language that is not installed ----
+saved_lc_all=${LC_ALL-}
+for how in "LC_ALL=ja_JP.UTF-8 --lang en" "LC_ALL=fr_FR.UTF-8"; do
+  set -- $how
+  export "$1" 2>/dev/null
+  start 'nb6S' "${@:2}"
+  export LC_ALL="$saved_lc_all" 2>/dev/null
+  english='r:file, a,b:robot, k:springs, h:hybrid method, g:gains, L,C,S:contour, e:setting error, f:Fn, W,w:zoom in/out, 0:to the start, s:step'
+  case "$(xprop -id "$WIN" _NET_WM_NAME)" in
+    *"UTF8_STRING) = \"$english\""*) ok "English title ($how)" ;;
+    *) fail "title ($how): $(xprop -id "$WIN" _NET_WM_NAME)" ;;
+  esac
+  key Escape
+  rc=$(finish)
+  [ "$rc" = 0 ] || fail "escape ($how): $rc"
+done
+
 # ---- no display: one clear message before the dialogue, status 1 ----
 out=$(env -u DISPLAY "$PROG" </dev/null 2>&1)
 rc=$?
