@@ -262,9 +262,11 @@ for how in "LC_ALL=C.UTF-8:ja" "LC_ALL=ja_JP.UTF-8:ja" "LC_ALL=fr_FR.UTF-8:en" "
   for w in "$@"; do case $w in *=*) envs+=("$w") ;; *) args+=("$w") ;; esac; done
   (cd "$work" && env -u LANGUAGE "${envs[@]}" "$exe" "${args[@]}" --robot a --method 1 --contour L \
      --verbose --csv /dev/null 2>"$work/err.txt")
-  if grep -q 'calcontrol()終わり' "$work/err.txt"; then got=ja; elif grep -q 'calcontrol() done' "$work/err.txt"; then got=en; else got=none; fi
+  if grep -q 'calcontrol()終わり' "$work/err.txt"; then got=ja; elif grep -q 'simulation done' "$work/err.txt"; then got=en; else got=none; fi
   [ "$got" = "$want" ] || fail "language with $words: $got, expected $want"
 done
+long=$("$exe" --help | awk 'length($0) > 80')
+[ -z "$long" ] || fail "--help: lines over 80 columns: $long"
 status=$(run --lang fr --robot a --method 1 --contour L)
 [ "$status" = 2 ] || fail "--lang fr: status $status"
 

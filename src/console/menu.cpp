@@ -167,7 +167,7 @@ const char* checksprings(const double* v) {
 const char* checkloop(const double* v) {
   if (within(limitof("gainspec1.omega1"), v[0]) && within(limitof("gainspec1.alpha1"), v[1]))
     return nullptr;
-  return "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，α は 0 以上 (PD制御なら 0) にしてください．";
+  return "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，\n       α は 0 以上 (PD制御なら 0) にしてください．";
 }
 
 const char* checkline(const double* v) {
