@@ -289,8 +289,9 @@ waitclosings $((n0 + 1)) && grep -q '制御結果の評価　SCARAロボット�
   grep -q '接触力誤差の実効値（整定後）.*frms *= *[0-9.]*\[N\]' "$TMP/out" &&
   ok "m printed the figures of merit" || fail "m: $(tail -c 400 "$TMP/out")"
 key M
+# (two blocks of columns: each method has a row in each)
 waitclosings $((n0 + 2)) && grep -q '制御方法の比較　SCARAロボット　正弦波曲線' "$TMP/out" &&
-  [ "$(grep -c '^  hybrid[1346] ' "$TMP/out")" = 4 ] && grep -q '^  hybrid6 .* ←現在' "$TMP/out" &&
+  [ "$(grep -c '^  hybrid[1346] ' "$TMP/out")" = 8 ] && grep -q '^  hybrid6 .* ←現在' "$TMP/out" &&
   ok "M printed the table of the four methods" || fail "M: $(tail -c 600 "$TMP/out")"
 # The window takes keys again and shows the same run as before 'M'.
 key p
