@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Collects the texts the console shows from the sources into the template
 # po/hybridsim.pot: every string literal with a character beyond ASCII in the
-# console, engine, render and program layers (the window's own title and
-# drawing texts stay as they are). With "--update" the catalogs po/*.po are
+# console, engine, render and program layers and the window's title (the
+# window's drawing texts stay as they are). With "--update" the catalogs po/*.po are
 # merged with the new template; new texts then wait there for a translation.
 #
 # Usage: po/extract.sh [--update] [OUTPUT.pot]
@@ -18,7 +18,8 @@ cd "$src"
 # fmt's first argument is a printf format, which the translation must keep.
 xgettext --extract-all --from-code=UTF-8 --language=C++ --flag=fmt:1:c-format \
   --package-name=hybridsim --no-wrap -o "$all" \
-  $(find src/console src/engine src/programs src/render -name '*.cpp' -o -name '*.h' | LC_ALL=C sort) 2>/dev/null
+  $(find src/console src/engine src/programs src/render -name '*.cpp' -o -name '*.h' | LC_ALL=C sort) \
+  src/view/frame.cpp 2>/dev/null
 # The header entry takes the places of the empty literals: those are left out.
 LC_ALL=C msggrep --msgid -E -e "$(printf '[\200-\377]')" --no-wrap "$all" 2>/dev/null |
   awk 'head && /^#:/ { next } /^$/ { head = 0 } { print }' head=1 >"$out"

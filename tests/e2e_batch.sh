@@ -88,7 +88,8 @@ grep -q 'キーによる操作選択\|描画画面へ\|ロボットタイプ\|�
 status=$(runbatch --robot b --method 6 --contour L --set KH1=1e7 --set KH2=1e7)
 [ "$status" = 3 ] || fail "diverged: status $status"
 [ "$(wc -l <"$work/out.csv")" = 202 ] || fail "diverged: history not written"
-[ "$(head -n 1 "$work/err.txt")" = '!!! 数値計算が発散したため，t=0.000[s] の後で計算を打ち切りました．以降は t=0.000[s] の値のままです．' ] ||
+[ "$(head -n 2 "$work/err.txt")" = '!!! 数値計算が発散したため，t=0.000[s] の後で計算を打ち切りました．
+    以降は t=0.000[s] の値のままです．' ] ||
   fail "diverged: stderr $(head -c 300 "$work/err.txt")"
 
 # A byte order mark before the first word is skipped.

@@ -250,6 +250,26 @@ for colour in '#0000FF' '#009900' '#FF8000' '#CC00CC'; do
   [ "${n:-0}" -gt 1000 ] || fail "comparison picture: colour $colour has ${n:-0} pixels"
 done
 
+# The language of the console text: Japanese by default and for ja_*,
+# English for a locale or LANGUAGE of another language (installed or not),
+# --lang over both; a --lang of no such language is a wrong argument.
+for how in "LC_ALL=C.UTF-8:ja" "LC_ALL=ja_JP.UTF-8:ja" "LC_ALL=fr_FR.UTF-8:en" "LC_ALL=en_US:en" \
+           "LC_ALL=ja_JP.UTF-8 LANGUAGE=de:en" "LC_ALL=C LANGUAGE=en:ja" \
+           "LC_ALL=ja_JP.UTF-8 --lang en:en" "LC_ALL=en_GB.UTF-8 --lang ja:ja"; do
+  words=${how%:*} want=${how##*:}
+  set -- $words
+  envs=() args=()
+  for w in "$@"; do case $w in *=*) envs+=("$w") ;; *) args+=("$w") ;; esac; done
+  (cd "$work" && env -u LANGUAGE "${envs[@]}" "$exe" "${args[@]}" --robot a --method 1 --contour L \
+     --verbose --csv /dev/null 2>"$work/err.txt")
+  if grep -q 'calcontrol()終わり' "$work/err.txt"; then got=ja; elif grep -q 'simulation done' "$work/err.txt"; then got=en; else got=none; fi
+  [ "$got" = "$want" ] || fail "language with $words: $got, expected $want"
+done
+long=$("$exe" --help | awk 'length($0) > 80')
+[ -z "$long" ] || fail "--help: lines over 80 columns: $long"
+status=$(run --lang fr --robot a --method 1 --contour L)
+[ "$status" = 2 ] || fail "--lang fr: status $status"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1

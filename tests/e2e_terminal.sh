@@ -5,7 +5,9 @@
 # termination request while the console waits for a key (in the start
 # dialogue, and in a menu called up from the window). Ctrl-D at a number
 # entry cancels that entry only, at the first start question it counts as
-# 'n'; an empty file name cancels; the output ends with a line break. The real program runs
+# 'n', at the robot, method or contour question it ends the program; keys
+# typed ahead are answered in order; an empty file name cancels; the output
+# ends with a line break. The real program runs
 # on a pseudo-terminal made by script(1), with a private Xvfb display.
 # Usage: e2e_terminal.sh <build dir> <source dir>
 set -u
@@ -149,6 +151,33 @@ if dialogue; then
   finish "window close" 0
 else
   fail "window close: no window"; finish "window close" 0
+fi
+
+# ---- keys typed ahead in one burst are answered in order: 'y', Enter (an
+# empty file name: the dialogue goes on) and "b3S" give robot b, method 3,
+# sine ----
+start
+if awaitkey; then
+  printf 'y\nb3S' >&4
+  if awaitwindow; then
+    tr -d '\r' <"$TMP/out" | grep -a -A1 'curve=$' | grep -qx S && grep -aq 'hybrid3' "$TMP/out" &&
+      ok "keys typed ahead are answered" || fail "typed ahead: $(head -c 900 "$TMP/out")"
+    xdotool key Escape
+  fi
+  finish "keys typed ahead" 0
+else
+  fail "typed ahead: no key awaited"; finish "keys typed ahead" 0
+fi
+
+# ---- Ctrl-D at the method question ends the program, saying so ----
+start
+if awaitkey && printf 'n' >&4 && awaitkey && printf 'b' >&4 && awaitkey; then
+  printf '\004' >&4
+  finish "Ctrl-D at the method question" 1
+  grep -q 'プログラムを終了します' "$TMP/out" && ok "Ctrl-D at the method question says the program ends" ||
+    fail "Ctrl-D at the method question: $(tail -c 200 "$TMP/out")"
+else
+  fail "Ctrl-D: no key awaited"; finish "Ctrl-D at the method question" 1
 fi
 
 # ---- Ctrl-C while the start dialogue waits for a key ----

@@ -296,8 +296,9 @@ waitclosings $((n0 + 1)) && grep -q '制御結果の評価　SCARAロボット�
   grep -q '接触力誤差の実効値（整定後）.*frms *= *[0-9.]*\[N\]' "$TMP/out" &&
   ok "m printed the figures of merit" || fail "m: $(tail -c 400 "$TMP/out")"
 key M
+# (two blocks of columns: each method has a row in each)
 waitclosings $((n0 + 2)) && grep -q '制御方法の比較　SCARAロボット　正弦波曲線' "$TMP/out" &&
-  [ "$(grep -c '^  hybrid[1346] ' "$TMP/out")" = 4 ] && grep -q '^  hybrid6 .* ←現在' "$TMP/out" &&
+  [ "$(grep -c '^  hybrid[1346] ' "$TMP/out")" = 8 ] && grep -q '^  hybrid6 .* ←現在' "$TMP/out" &&
   ok "M printed the table of the four methods" || fail "M: $(tail -c 600 "$TMP/out")"
 # The window takes keys again and shows the same run as before 'M'.
 key p
@@ -331,6 +332,24 @@ fi
 "$TMP/wmclose" "$WIN"
 rc=$(finish)
 [ "$rc" = 0 ] && ok "window close ends with status 0" || fail "after close: $rc"
+
+# ---- the title in English: --lang en in a Japanese locale, and a locale
+# of another language that is not installed ----
+saved_lc_all=${LC_ALL-}
+for how in "LC_ALL=ja_JP.UTF-8 --lang en" "LC_ALL=fr_FR.UTF-8"; do
+  set -- $how
+  export "$1" 2>/dev/null
+  start 'nb6S' "${@:2}"
+  export LC_ALL="$saved_lc_all" 2>/dev/null
+  english='r:file, a,b:robot, k:springs, h:hybrid method, g:gains, L,C,S:contour, e:setting error, f:Fn, W,w:zoom in/out, 0:to the start, s:step'
+  case "$(xprop -id "$WIN" _NET_WM_NAME)" in
+    *"UTF8_STRING) = \"$english\""*) ok "English title ($how)" ;;
+    *) fail "title ($how): $(xprop -id "$WIN" _NET_WM_NAME)" ;;
+  esac
+  key Escape
+  rc=$(finish)
+  [ "$rc" = 0 ] || fail "escape ($how): $rc"
+done
 
 # ---- no display: one clear message before the dialogue, status 1 ----
 out=$(env -u DISPLAY "$PROG" </dev/null 2>&1)

@@ -60,28 +60,37 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   rows[1].rep.diagnostics = {{Severity::error, DiagCode::diverged, 2.5, {0, 0}}};
   rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}}};
   const std::vector<std::string> lines = split(comparetext(*app, rows), '\n');
-  ASSERT_EQ(lines.size(), 12u);
+  ASSERT_EQ(lines.size(), 17u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
-  EXPECT_EQ(lines[3],
-            "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m]    pmax[m]  t1peak  "
-            "t2peak  tsat[%] ");
-  EXPECT_EQ(lines[4],
-            "  hybrid1   3.0000    6.0000   0.003000   0.006000  -0.030000   0.060000     nan  "
-            " 1.000*    3.00 ");
+  // Two blocks of columns, each row within 80 columns.
+  EXPECT_EQ(lines[3], "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m] ");
+  EXPECT_EQ(lines[4], "  hybrid1   3.0000    6.0000   0.003000   0.006000  -0.030000 ");
   // Rows 2 and 4 failed: marked, and no column's best.
-  EXPECT_EQ(lines[5],
-            "  hybrid3   1.0000    2.0000   0.001000   0.002000  -0.010000   0.020000   0.500  "
-            " 1.000     1.00  ×失敗");
-  EXPECT_EQ(lines[6],
-            "  hybrid4   2.0000*   4.0000*  0.002000*  0.004000* -0.020000*  0.040000*  0.250* "
-            " 1.000*    2.00* ←現在");
-  EXPECT_EQ(lines[7],
-            "  hybrid6   4.0000    8.0000   0.004000   0.008000   0.005000   0.080000   0.500  "
-            " 1.000     4.00  ×失敗");
-  EXPECT_EQ(lines[8], "  * : 各列の最良値（絶対値が最小の値）");
-  EXPECT_EQ(lines[9], "  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
-  EXPECT_EQ(lines[10], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
-  EXPECT_EQ(lines[11], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
+  EXPECT_EQ(lines[5], "  hybrid3   1.0000    2.0000   0.001000   0.002000  -0.010000  ×失敗");
+  EXPECT_EQ(lines[6], "  hybrid4   2.0000*   4.0000*  0.002000*  0.004000* -0.020000* ←現在");
+  EXPECT_EQ(lines[7], "  hybrid6   4.0000    8.0000   0.004000   0.008000   0.005000  ×失敗");
+  EXPECT_EQ(lines[8], "  方法      pmax[m]  t1peak  t2peak  tsat[%] ");
+  EXPECT_EQ(lines[9], "  hybrid1  0.060000     nan   1.000*    3.00 ");
+  EXPECT_EQ(lines[10], "  hybrid3  0.020000   0.500   1.000     1.00  ×失敗");
+  EXPECT_EQ(lines[11], "  hybrid4  0.040000*  0.250*  1.000*    2.00* ←現在");
+  EXPECT_EQ(lines[12], "  hybrid6  0.080000   0.500   1.000     4.00  ×失敗");
+  EXPECT_EQ(lines[13], "  * : 各列の最良値（絶対値が最小の値）");
+  EXPECT_EQ(lines[14], "  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
+  EXPECT_EQ(lines[15], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
+  EXPECT_EQ(lines[16], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
+  // Every line fits 80 terminal columns, in English too (a character from
+  // U+1100 on is counted two columns wide: the widest a terminal draws it).
+  for (const char* lang : {"ja", "en"}) {
+    MessageLanguage language(lang);
+    for (const std::string& line : split(comparetext(*app, rows), '\n')) {
+      int cols = 0;
+      for (std::size_t i = 0; i < line.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(line[i]);
+        if ((c & 0xC0) != 0x80) cols += c >= 0xE1 ? 2 : 1;
+      }
+      EXPECT_LE(cols, 80) << lang << ": " << line;
+    }
+  }
 }
 
 TEST(MeritReport, FiguresOfTheRunOnScreen) {

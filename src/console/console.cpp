@@ -425,9 +425,11 @@ class StdConsole : public Console, private InputBuffer {
       if (c < 0) ended_ = true;
       return c;
     }
-    // Whatever is left of an earlier entry's line is never the key: the key
-    // is the one pressed now.
-    dropbuffered();
+    // Keys typed ahead (what the terminal delivered beyond the lines the
+    // entries took) are answered in order, as from a pipe; the rest of an
+    // entry's own line never gets here (restofline takes it).
+    const int ahead = bufferedkey();
+    if (ahead >= 0) return ahead;
     const int c = rawkey();
     if (c == kCtrlD) return -1;  // cancels this answer only
     if (c < 0) ended_ = true;
@@ -435,13 +437,18 @@ class StdConsole : public Console, private InputBuffer {
   }
 
   ReadStatus readnumber(double& v) override {
+    afterkey_ = false;
     double x = v;
     const ReadStatus r = afterread(number(x));
     if (r == ReadStatus::Ok) v = x;
     return r;
   }
-  ReadStatus readword(std::string& w) override { return afterread(word(w)); }
+  ReadStatus readword(std::string& w) override {
+    afterkey_ = false;
+    return afterread(word(w));
+  }
   ReadStatus readline(std::string& l) override {
+    afterkey_ = false;
     std::string text;
     const ReadStatus r = afterread(line(text));
     if (r == ReadStatus::Ok) l = text;
@@ -472,6 +479,25 @@ class StdConsole : public Console, private InputBuffer {
   }
 
   static constexpr int kCtrlD = 4;
+
+  // The next non-blank byte already received, without waiting for more;
+  // -1 when none is.
+  int bufferedkey() {
+    // The rest of a line a value was read from is that entry's, never a key.
+    if (midline_ && !afterkey_) {
+      const std::size_t nl = buf_.find('\n', pos_);
+      pos_ = nl == std::string::npos ? buf_.size() : nl + 1;
+      midline_ = false;
+    }
+    while (pos_ < buf_.size() && isblankbyte(static_cast<unsigned char>(buf_[pos_]))) ++pos_;
+    if (pos_ >= buf_.size()) {
+      dropbuffered();
+      return -1;
+    }
+    midline_ = afterkey_ = true;
+    return static_cast<unsigned char>(buf_[pos_++]);
+  }
+  bool afterkey_ = false;  // the last thing read from the buffer was a key
 
   // End of input on a pipe or file is final. At a terminal it is a Ctrl-D:
   // it cancels only the entry it was typed at (what was typed before it on
@@ -532,8 +558,6 @@ void endconsoleline() {
 }
 
 std::unique_ptr<Console> makeStdConsole(std::FILE* out) {
-  // The messages follow the environment's language as well.
-  std::setlocale(LC_MESSAGES, "");
   return std::make_unique<StdConsole>(out);
 }
 

@@ -10,18 +10,16 @@
 namespace hs {
 
 // The program's texts are written in Japanese, and the Japanese text is the
-// key of its translation in the message catalog (GNU gettext, domain
-// "hybridsim", UTF-8). tr gives the text in the message language: the
-// locale's (LC_ALL, LC_MESSAGES, LANG and LANGUAGE, once a program's console
-// has taken LC_MESSAGES from the environment), or the one this thread has
-// chosen with MessageLanguage. The text itself when the catalog has none.
+// key of its translation in the English message catalog (built from
+// po/en.po). tr gives the text in the message language: the one this thread
+// has chosen with MessageLanguage, else the process's (setmessagelanguage,
+// the programs' --lang), else the environment's (localelanguage, read at
+// the first text). The text itself when the catalog has none.
 const char* tr(const char* text);
 std::string tr(const std::string& text);
 
 // The message language of this thread while the object lives: "en" for
-// English, "ja" for Japanese, empty for the locale's. English needs an
-// English locale installed (en_US.UTF-8 or en_GB.UTF-8); without one the
-// texts stay Japanese.
+// English, "ja" for Japanese, empty for the process's.
 class MessageLanguage {
  public:
   explicit MessageLanguage(const std::string& lang);
@@ -33,10 +31,15 @@ class MessageLanguage {
   int saved_;
 };
 
-// The language the environment asks for, by gettext's rules: "en" when the
-// first language of LANGUAGE that has a catalog, or else the locale of
-// LC_ALL / LC_MESSAGES / LANG, is English; "ja" otherwise (also in the C
-// locale, where LANGUAGE does not count).
+// The message language of the whole process: "en", "ja", or empty for the
+// environment's.
+void setmessagelanguage(const std::string& lang);
+
+// The language the environment asks for, "en" or "ja": the first entry of
+// LANGUAGE, else the locale of LC_ALL / LC_MESSAGES / LANG. Japanese, the
+// program's own, for a Japanese name (ja, ja_JP...), the C locale (C, POSIX,
+// C.UTF-8) and no locale at all; English for any other language, installed
+// or not. LANGUAGE does not count in the locale C or POSIX, as with gettext.
 std::string localelanguage();
 
 enum class ReadStatus {

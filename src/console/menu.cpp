@@ -128,7 +128,11 @@ void droprest(Console& con) {
 // nothing is stored and false is returned.
 bool readvalues(Console& con, const std::string& prompt, int n, double* out,
                 const char* expected, Check check) {
+  // A prompt asked again after a refusal starts a line of its own.
+  bool refused = false;
   for (;;) {
+    if (refused && prompt.compare(0, 1, "\n") != 0) con.print("\n");
+    refused = true;
     con.print(tr(prompt));
     double v[5];
     ReadStatus st = ReadStatus::Ok;
@@ -163,7 +167,7 @@ const char* checksprings(const double* v) {
 const char* checkloop(const double* v) {
   if (within(limitof("gainspec1.omega1"), v[0]) && within(limitof("gainspec1.alpha1"), v[1]))
     return nullptr;
-  return "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，α は 0 以上 (PD制御なら 0) にしてください．";
+  return "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，\n       α は 0 以上 (PD制御なら 0) にしてください．";
 }
 
 const char* checkline(const double* v) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace hs {
 
@@ -108,20 +109,25 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
   const SimSettings& s = app.set;
   std::string t = fmt("\n\n制御方法の比較　%s　%s　(%s)", robotname(s.type), contourname(s.curve),
                       settledrange(rows[0].fig).c_str());
+  // Two blocks of columns, so that a row fits 80 terminal columns: the
+  // force and position errors, then the peripheral error and the torques.
   // Column heads: each figure's name and unit, right-aligned over its value
   // (a cell is a blank, the value and its mark).
-  t += "\n" + padded(tr("  方法"), 9);
-  for (const FigureInfo& fi : FIGURES) {
-    const std::string head = fi.unit[0] == '-' ? fi.name : std::string(fi.name) + "[" + fi.unit + "]";
-    t += fmt(" %*s", fi.width + 1, (head + " ").c_str());
-  }
   const auto best = bestmarks(rows);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    t += fmt("\n  hybrid%c", rows[i].method);
-    for (std::size_t c = 0; c < FIGURES.size(); ++c)
-      t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
-    if (rows[i].failed()) t += tr(" ×失敗");
-    if (rows[i].method == s.hybrid) t += tr(" ←現在");
+  for (const auto& [first, last] : {std::pair<std::size_t, std::size_t>{0, 5}, {5, FIGURES.size()}}) {
+    t += "\n" + padded(tr("  方法"), 9);
+    for (std::size_t c = first; c < last; ++c) {
+      const FigureInfo& fi = FIGURES[c];
+      const std::string head = fi.unit[0] == '-' ? fi.name : std::string(fi.name) + "[" + fi.unit + "]";
+      t += fmt(" %*s", fi.width + 1, (head + " ").c_str());
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      t += fmt("\n  hybrid%c", rows[i].method);
+      for (std::size_t c = first; c < last; ++c)
+        t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
+      if (rows[i].failed()) t += tr(" ×失敗");
+      if (rows[i].method == s.hybrid) t += tr(" ←現在");
+    }
   }
   t += tr("\n  * : 各列の最良値（絶対値が最小の値）");
   if (anyfailed(rows))

@@ -1,25 +1,24 @@
 // The message catalog: the Japanese texts of the program looked up in the
-// catalog of the message language, found next to the program (a build
-// folder's locale/) or under the install prefix. The WebAssembly build has
-// no files to find a catalog in: it carries the English catalog's bytes in
-// itself (englishcatalog.cpp, made from po/en.po when the module is built)
-// and looks a text up there when a thread has chosen English; otherwise the
-// texts are the program's own, and nothing looks for the program's folder.
+// English catalog (the .mo file msgfmt makes of po/en.po), read once and
+// kept in memory. The programs and the Python module find the file next to
+// themselves (a build folder's locale/) or under the install prefix; the
+// WebAssembly build carries its bytes in itself (englishcatalog.cpp, made
+// from po/en.po when the module is built). No installed locale is needed:
+// the language is chosen by name (MessageLanguage, setmessagelanguage, or
+// the environment's, localelanguage).
 #include <dlfcn.h>
-#include <libintl.h>
-#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
+#include <fstream>
+#include <iterator>
 #include <string>
-#ifdef __EMSCRIPTEN__
-#include <cstdint>
 #include <string_view>
 #include <unordered_map>
-#endif
 
 #include "console/console.h"
 
@@ -37,11 +36,28 @@ extern const std::size_t englishcatalogsize;
 
 namespace {
 
-// The language a thread has chosen.
+// The language a thread has chosen, and the process's (--lang); Locale
+// leaves the choice to the next level, and at last to the environment.
 enum Choice { Locale = 0, Japanese = 1, English = 2 };
 thread_local int t_choice = Locale;
+std::atomic<int> g_choice{Locale};
 
-bool isenglish(const char* name) { return std::strncmp(name, "en", 2) == 0; }
+int choiceof(const std::string& lang) {
+  return lang.empty() ? Locale : lang.compare(0, 2, "en") == 0 ? English : Japanese;
+}
+
+// A language name (of LANGUAGE or of a locale) that names Japanese: "ja",
+// "ja_JP.UTF-8", "ja@...".
+bool isjapanese(const char* name) {
+  return std::strncmp(name, "ja", 2) == 0 &&
+         (name[2] == '\0' || name[2] == '_' || name[2] == '.' || name[2] == '@' || name[2] == ':');
+}
+
+// The C locale by any of its names: "C", "POSIX", "C.UTF-8".
+bool isclocale(const char* name) {
+  return std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0 ||
+         std::strncmp(name, "C.", 2) == 0;
+}
 
 #ifndef __EMSCRIPTEN__
 constexpr const char DOMAIN[] = "hybridsim";
@@ -78,28 +94,17 @@ std::string catalogfolder() {
   return HYBRIDSIM_LOCALEDIR;
 }
 
-void bindcatalog() {
-  static std::once_flag bound;
-  std::call_once(bound, [] {
-    bindtextdomain(DOMAIN, catalogfolder().c_str());
-    bind_textdomain_codeset(DOMAIN, "UTF-8");
-  });
-}
-
-// An English message locale for a thread that asks for English whatever the
-// process's locale is; null when none is installed.
-locale_t englishlocale() {
-  static const locale_t english = [] {
-    for (const char* name : {"en_US.UTF-8", "en_GB.UTF-8", "en_US.utf8"}) {
-      const locale_t loc = newlocale(LC_MESSAGES_MASK, name, static_cast<locale_t>(0));
-      if (loc != static_cast<locale_t>(0)) return loc;
-    }
-    return static_cast<locale_t>(0);
+// The bytes of the English catalog file; empty when there is none.
+const std::string& catalogbytes() {
+  static const std::string bytes = [] {
+    std::ifstream in(catalogfolder() + "/en/LC_MESSAGES/" + DOMAIN + ".mo", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }();
-  return english;
+  return bytes;
 }
-#else
-// The English text of `text` in the carried catalog, or `text` itself.
+#endif
+
+// The English text of `text` in the catalog, or `text` itself.
 // The catalog is read once: a .mo file is a header (magic number, count,
 // offsets of the two tables of originals and translations) and tables of
 // (length, offset) pairs whose texts end with a NUL. An original's key
@@ -108,8 +113,13 @@ locale_t englishlocale() {
 const char* englishtext(const char* text) {
   static const std::unordered_map<std::string_view, const char*> table = [] {
     std::unordered_map<std::string_view, const char*> t;
+#ifdef __EMSCRIPTEN__
     const unsigned char* mo = englishcatalog;
     const std::size_t size = englishcatalogsize;
+#else
+    const unsigned char* mo = reinterpret_cast<const unsigned char*>(catalogbytes().data());
+    const std::size_t size = catalogbytes().size();
+#endif
     bool swapped = false;
     auto word = [&](std::size_t at) -> std::uint32_t {
       if (at + 4 > size) return 0;
@@ -139,39 +149,39 @@ const char* englishtext(const char* text) {
   const auto found = table.find(text);
   return found == table.end() ? text : found->second;
 }
-#endif
+
+// The language of a thread that has chosen none: the process's, else the
+// environment's as it was at the first text.
+int currentchoice() {
+  if (t_choice != Locale) return t_choice;
+  const int process = g_choice.load();
+  if (process != Locale) return process;
+  static const int environment = choiceof(localelanguage());
+  return environment;
+}
 
 }  // namespace
 
 const char* tr(const char* text) {
-  // The empty text is the catalog's header in gettext: never looked up.
-  if (text == nullptr || *text == '\0' || t_choice == Japanese) return text;
+  // The empty text is the catalog's header: never looked up.
+  if (text == nullptr || *text == '\0' || currentchoice() != English) return text;
   // Only texts with a character beyond ASCII are in the catalog (numbers'
   // formats, CSV rows and the like are never looked up).
   const char* p = text;
   while (*p != '\0' && static_cast<unsigned char>(*p) < 0x80) ++p;
   if (*p == '\0') return text;
-#ifdef __EMSCRIPTEN__
-  return t_choice == English ? englishtext(text) : text;
-#else
-  bindcatalog();
-  if (t_choice == Locale) return dgettext(DOMAIN, text);
-  const locale_t english = englishlocale();
-  if (english == static_cast<locale_t>(0)) return text;
-  const locale_t before = uselocale(english);
-  const char* shown = dgettext(DOMAIN, text);
-  uselocale(before);
-  return shown;
-#endif
+  return englishtext(text);
 }
 
 std::string tr(const std::string& text) { return tr(text.c_str()); }
 
 MessageLanguage::MessageLanguage(const std::string& lang) : saved_(t_choice) {
-  t_choice = lang.empty() ? Locale : isenglish(lang.c_str()) ? English : Japanese;
+  t_choice = choiceof(lang);
 }
 
 MessageLanguage::~MessageLanguage() { t_choice = saved_; }
+
+void setmessagelanguage(const std::string& lang) { g_choice = choiceof(lang); }
 
 std::string localelanguage() {
   const char* locale = nullptr;
@@ -180,29 +190,18 @@ std::string localelanguage() {
     if (locale != nullptr && *locale != '\0') break;
     locale = nullptr;
   }
+  // The C locale (also no locale at all) is the program's own language, and
+  // LANGUAGE does not count there, as with gettext.
   if (locale == nullptr || std::strcmp(locale, "C") == 0 || std::strcmp(locale, "POSIX") == 0)
     return "ja";
-#ifndef __EMSCRIPTEN__
-  // A locale that is not installed is the C locale to gettext, which then
-  // reads no LANGUAGE either: the programs print the Japanese texts.
-  const locale_t named = newlocale(LC_MESSAGES_MASK, locale, static_cast<locale_t>(0));
-  if (named == static_cast<locale_t>(0)) return "ja";
-  freelocale(named);
-#endif
-  // LANGUAGE lists languages in order of preference and, when set, is all
-  // that counts; the first with a catalog wins (Japanese has none: it is
-  // the text itself).
+  // LANGUAGE lists languages in order of preference: its first names the
+  // language. Otherwise the locale does, installed or not.
   const char* list = std::getenv("LANGUAGE");
-  if (list != nullptr && *list != '\0') {
-    for (const char* p = list; *p != '\0';) {
-      if (isenglish(p)) return "en";
-      const char* colon = std::strchr(p, ':');
-      if (colon == nullptr) break;
-      p = colon + 1;
-    }
-    return "ja";
+  if (list != nullptr) {
+    while (*list == ':') ++list;
+    if (*list != '\0') return isjapanese(list) ? "ja" : "en";
   }
-  return isenglish(locale) ? "en" : "ja";
+  return isjapanese(locale) || isclocale(locale) ? "ja" : "en";
 }
 
 }  // namespace hs

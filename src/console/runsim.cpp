@@ -11,10 +11,10 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
   if (out) reportunreachable(con, s, out->values[0], out->values[1], waits);
   con.print(done);
   if (out)
-    con.print(fmt("\n!!! t=%.3f[s] 以降，手先の届かない指令点がありました．この結果は意味を持ちません．データを変更してやり直してください．",
+    con.print(fmt("\n!!! t=%.3f[s] 以降，手先の届かない指令点がありました．\n    この結果は意味を持ちません．データを変更してやり直してください．",
                   out->t));
   if (const Diagnostic* d = rep.find(DiagCode::diverged))
-    con.print(fmt("\n!!! 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．以降は t=%.3f[s] の値のままです．",
+    con.print(fmt("\n!!! 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．\n    以降は t=%.3f[s] の値のままです．",
                   d->t, d->t));
 }
 

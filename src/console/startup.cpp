@@ -115,6 +115,20 @@ Chooser selections(char type, char hybrid, char curve) {
   };
 }
 
+bool takelang(int& argc, char** argv, std::string& lang) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) != "--lang") continue;
+    const std::string value = i + 1 < argc ? argv[i + 1] : "";
+    const int taken = i + 1 < argc ? 2 : 1;
+    for (int j = i; j + taken <= argc; ++j) argv[j] = argv[j + taken];  // with the null pointer
+    argc -= taken;
+    if (value != "en" && value != "ja") return false;
+    lang = value;
+    --i;
+  }
+  return true;
+}
+
 std::string takecasefile(int& argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];

@@ -49,6 +49,11 @@ Chooser selections(char type, char hybrid, char curve);
 // refuses is reported and the dialogue goes on as usual.
 bool startdialogue(App& app, Console& con, const std::string& casefile = "");
 
+// The message language of the command line, "--lang en" or "--lang ja",
+// taken out of argv (the last one counts). False when a --lang has no
+// such value.
+bool takelang(int& argc, char** argv, std::string& lang);
+
 // The case file of the command line: the first argument that is neither a
 // windowing-toolkit option nor the value of one. It is taken out of argv so
 // that the rest goes to the toolkit unchanged; empty when there is none.

@@ -100,8 +100,9 @@ int runstatus(const hs::RunReport& rep) {
 const char USAGE[] =
     "usage: hybridsim-batch [options] CASEFILE\n"
     "       hybridsim-batch [options] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
-    "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE] [--csv FILE]\n"
-    "         [--metrics] [--compare] [--set NAME=VALUE]... [--list-settings] [--verbose]\n"
+    "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE]\n"
+    "         [--csv FILE] [--metrics] [--compare] [--set NAME=VALUE]...\n"
+    "         [--list-settings] [--verbose] [--lang en|ja]\n"
     "CASEFILE is a robot data file (after --, a word is the CASEFILE even if it\n"
     "starts with -). Without an output option the run history goes to standard\n"
     "output as CSV; with output options only what they ask is written\n"
@@ -189,6 +190,7 @@ struct Request {
   int frame = -1;                      // output step of the frame pictures; -1: the last
   std::string png, svg, pdf, gif, csv; // output files ("-" for --csv: standard output)
   bool metrics = false, compare = false, listsettings = false, verbose = false;
+  std::string lang;                    // "en", "ja"; empty: the environment's
   std::vector<std::string> sets;       // NAME=VALUE, in the order given
   std::vector<NamedValue> named;       // the same, checked
 };
@@ -225,11 +227,11 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
   auto* contour = cli.add_option("--contour", rq.contour, "contour: L line, C circle, S sine")
                       ->check(CLI::IsMember({"L", "C", "S"}));
   auto* frame = cli.add_option("--frame", rq.frame,
-                               "output step of the PNG, SVG and PDF pictures (default: the last, " +
+                               "output step of the PNG, SVG and PDF pictures\n(default: the last, " +
                                    std::to_string(nstep) + ")")
                     ->type_name("N")
                     ->check(CLI::Range(0, nstep));
-  cli.add_option("--png", rq.png, "write the picture of the step as PNG (800 x 800 px)")
+  cli.add_option("--png", rq.png, "write the picture of the step as PNG\n(800 x 800 px)")
       ->type_name("FILE")
       ->check(filename(false));
   cli.add_option("--svg", rq.svg, "write the picture of the step as SVG")
@@ -242,27 +244,32 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
                   ->type_name("FILE")
                   ->check(filename(false));
   cli.add_option("--csv", rq.csv,
-                 "write the CSV (history, --metrics or --compare) to FILE; - is standard output")
+                 "write the CSV (history, --metrics or --compare)\nto FILE; - is standard output")
       ->type_name("FILE")
       ->check(filename(true));
-  auto* metrics = cli.add_flag("--metrics", rq.metrics, "the run's figures of merit as CSV instead of the history");
+  auto* metrics = cli.add_flag("--metrics", rq.metrics, "the run's figures of merit as CSV instead of\nthe history");
   cli.add_flag("--compare", rq.compare,
-               "run methods 1, 3, 4 and 6 on the case: their figures as CSV, and with\n"
-               "--png/--svg/--pdf a picture of their force and peripheral errors")
+               "run methods 1, 3, 4 and 6 on the case: their\n"
+               "figures as CSV, and with --png/--svg/--pdf a\n"
+               "picture of their force and peripheral errors")
       ->excludes(metrics)
       ->excludes(gif)
       ->excludes(frame);
-  cli.add_option("--set", rq.sets, "set a setting by name after the case, in its stored SI unit\n"
-                                   "(repeatable; --list-settings lists the names); fn1, fn2 [Hz]\n"
-                                   "and alpha1, alpha2 [1/s] name the method's servo targets")
+  cli.add_option("--set", rq.sets, "set a setting by name after the case, in its\n"
+                                   "stored SI unit (repeatable; --list-settings\n"
+                                   "lists the names); fn1, fn2 [Hz] and alpha1,\n"
+                                   "alpha2 [1/s] name the method's servo targets")
       ->type_name("NAME=VALUE")
       ->expected(1)
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); },
                              ""));
-  cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and default as CSV");
+  cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and\ndefault as CSV");
   cli.add_flag("--verbose", rq.verbose, "the whole console text on standard error");
+  cli.add_option("--lang", rq.lang, "the language of the console's texts: en English,\n"
+                                    "ja Japanese (default: the locale's)")
+      ->check(CLI::IsMember({"en", "ja"}));
   // Words that are no option are kept aside, so that a misspelt option is
   // named as unknown rather than taken for something else.
   cli.allow_extras();
@@ -434,6 +441,7 @@ int main(int argc, char** argv) {
   Request rq;
   const int parsed = parseargs(argc, argv, constants.nstep, rq);
   if (parsed >= 0) return parsed;
+  if (!rq.lang.empty()) hs::setmessagelanguage(rq.lang);
   if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
 
   std::string text, reason;

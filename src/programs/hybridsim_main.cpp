@@ -1,7 +1,7 @@
 // The interactive simulator: start dialogue on the console, first run, then
 // the window whose keys hand control back to the console menu.
 //
-//   hybridsim [CASEFILE] [toolkit options such as -display, -geometry]
+//   hybridsim [--lang en|ja] [CASEFILE] [toolkit options such as -display, -geometry]
 #include <cstdio>
 #include <string>
 
@@ -12,6 +12,13 @@
 
 int main(int argc, char** argv) {
   auto con = hs::makeStdConsole(stdout);
+  std::string lang;
+  const bool langok = hs::takelang(argc, argv, lang);
+  if (!lang.empty()) hs::setmessagelanguage(lang);
+  if (!langok) {
+    con->print("\n--lang には en（英語）か ja（日本語）を指定してください．\n");
+    return 2;
+  }
   // Fail before the dialogue, not after it, when no window can be shown.
   if (!hs::displayavailable()) {
     con->print("\nグラフィック画面を開けません (DISPLAY が設定されていないか，X サーバに接続できません)．"

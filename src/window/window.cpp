@@ -48,10 +48,11 @@ bool setutf8title() {
   if (dpy == nullptr || win == 0) return false;
   // Window managers that read only WM_NAME get the title in the locale's
   // encoding the X way: STRING when Latin-1 holds it, compound text when not.
-  Xutf8SetWMProperties(dpy, win, WINDOWTITLE, WINDOWTITLE, nullptr, 0, nullptr, nullptr, nullptr);
+  const char* title = tr(WINDOWTITLE);
+  Xutf8SetWMProperties(dpy, win, title, title, nullptr, 0, nullptr, nullptr, nullptr);
   const Atom utf8 = XInternAtom(dpy, "UTF8_STRING", False);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(WINDOWTITLE);
-  const int len = static_cast<int>(std::strlen(WINDOWTITLE));
+  const auto* bytes = reinterpret_cast<const unsigned char*>(title);
+  const int len = static_cast<int>(std::strlen(title));
   for (const char* prop : {"_NET_WM_NAME", "_NET_WM_ICON_NAME"})
     XChangeProperty(dpy, win, XInternAtom(dpy, prop, False), utf8, 8, PropModeReplace, bytes,
                     len);
@@ -160,7 +161,7 @@ void startgraphics(App& app, Console& con, int argc, char** argv) {
   glutInit(&argc, argv);
   glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
   glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
-  const std::string title = toCharset(WINDOWTITLE, localeCharset());
+  const std::string title = toCharset(tr(WINDOWTITLE), localeCharset());
   glutCreateWindow(title.c_str());
   titleset = setutf8title();
   glutDisplayFunc(displaycb);

@@ -138,10 +138,13 @@ def test_report_and_messages_in_english_or_japanese():
     code = "import hybridsim; print(hybridsim.Simulator().report()[:19])"
     env = dict(os.environ, LC_ALL="C.UTF-8", LANGUAGE="en")
     assert subprocess.run([sys.executable, "-c", code], env=env, capture_output=True).stdout == b"\n\nSettings in force\n"
-    # A locale that is not installed is the C locale: Japanese, whatever LANGUAGE says.
-    env["LC_ALL"] = "xx_XX.UTF-8"
-    out = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True).stdout
-    assert out.startswith(b"\n\n") and not out.startswith(b"\n\nSettings")
+    # A locale of another language gives English, installed or not; a
+    # Japanese one (or LANGUAGE=ja first) Japanese.
+    for lc_all, language, english in (("fr_FR.UTF-8", "", True), ("ja_JP.UTF-8", "", False),
+                                      ("en_GB.UTF-8", "ja:en", False)):
+        env.update(LC_ALL=lc_all, LANGUAGE=language)
+        out = subprocess.run([sys.executable, "-c", code], env=env, capture_output=True).stdout
+        assert out.startswith(b"\n\n") and out.startswith(b"\n\nSettings") == english, (lc_all, language)
 
 
 def test_nothing_is_printed(capfd):
