@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "console/compare.h"
 #include "render/picture.h"
 #include "../tests/runcase.h"
 
@@ -34,14 +35,16 @@ BENCHMARK(BM_GifWholeRun)->Unit(benchmark::kMillisecond)->MinTime(5.0);
 
 namespace {
 
-// The comparison picture of the four methods (their runs made once, outside
-// the loop): drawing and PNG encoding only.
-void BM_ComparePng(benchmark::State& state) {
+// The study picture of four runs (the four methods, made once outside the
+// loop): drawing and PNG encoding only.
+void BM_StudyPng4(benchmark::State& state) {
   const hs::App& app = sinerun();
   const auto rows = hs::comparemethods(app.runcase());
+  std::vector<hs::StudyRun> runs;
+  for (const hs::MethodRun& r : rows) runs.push_back({r.run.get(), "", std::string("method ") + r.method});
   for (auto _ : state)
-    benchmark::DoNotOptimize(hs::comparebytes(app.set, rows, hs::PictureFormat::Png));
+    benchmark::DoNotOptimize(hs::studybytes(runs, "", hs::PictureFormat::Png));
 }
-BENCHMARK(BM_ComparePng)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StudyPng4)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -12,6 +12,7 @@
 // This is the extension `hybridsim._core`; the package hybridsim adds the
 // data frames, plots, notebook views and sweeps in Python.
 #include <algorithm>
+#include <cctype>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
@@ -289,6 +290,37 @@ void Run::savegif(const py::object& pathobj) const {
   writeorraise([&](std::string* error) { return hs::writegif(*run_, path, error); });
 }
 
+// ---- The study view of runs ----
+
+// The runs of a Python list (at most STUDYMAX) as the study view takes
+// them, with the labels given (None: by what differs).
+std::vector<hs::StudyRun> studyruns(const py::sequence& runs, const py::object& labels) {
+  const std::size_t n = py::len(runs);
+  if (n == 0) throw py::value_error("the study view needs at least one run");
+  if (n > hs::STUDYMAX)
+    throw py::value_error("the study view draws at most 8 runs, not " + std::to_string(n));
+  std::vector<std::string> given;
+  if (!labels.is_none()) {
+    given = labels.cast<std::vector<std::string>>();
+    if (given.size() != n) throw py::value_error("one label per run, or labels=None");
+  }
+  std::vector<hs::StudyRun> out;
+  for (std::size_t i = 0; i < n; ++i)
+    out.push_back({&runs[i].cast<const Run&>().run(), "", given.empty() ? "" : given[i]});
+  return out;
+}
+
+// The format of a file name's extension: .png, .svg or .pdf.
+hs::PictureFormat formatof(const std::string& path) {
+  const std::size_t dot = path.find_last_of('.');
+  std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext == "png") return hs::PictureFormat::Png;
+  if (ext == "svg") return hs::PictureFormat::Svg;
+  if (ext == "pdf") return hs::PictureFormat::Pdf;
+  throw py::value_error(hs::escapebytes(path) + ": the picture's file name must end in .png, .svg or .pdf");
+}
+
 class Simulator {
  public:
   // A simulator whose next run is case c's first.
@@ -545,6 +577,42 @@ PYBIND11_MODULE(_core, m) {
         return l;
       },
       "The servo target names of the chosen method: (name, unit) of fn1, alpha1, fn2, alpha2.");
+
+  m.def(
+      "_studylabels",
+      [](const py::sequence& runs) {
+        const std::vector<hs::StudyRun> study = studyruns(runs, py::none());
+        return hs::studylabels(study);
+      },
+      py::arg("runs"), "The study view's label of each run: what tells it from the others.");
+  m.def(
+      "_studycaption",
+      [](const py::sequence& runs) { return hs::studycaption(studyruns(runs, py::none())); },
+      py::arg("runs"), "The study view's caption: what all the runs share.");
+  m.def(
+      "_studybytes",
+      [](const py::sequence& runs, const py::object& labels, const std::string& ext) {
+        const std::vector<hs::StudyRun> study = studyruns(runs, labels);
+        const hs::PictureFormat format = formatof("." + ext);
+        std::string bytes;
+        {
+          py::gil_scoped_release nogil;
+          bytes = hs::studybytes(study, "", format);
+        }
+        return py::bytes(bytes);
+      },
+      py::arg("runs"), py::arg("labels"), py::arg("format"),
+      "The study view of the runs as the bytes of a png, svg or pdf file.");
+  m.def(
+      "_studywrite",
+      [](const py::sequence& runs, const py::object& labels, const py::object& pathobj) {
+        const std::vector<hs::StudyRun> study = studyruns(runs, labels);
+        const std::string path = pathof(pathobj);
+        const hs::PictureFormat format = formatof(path);
+        writeorraise([&](std::string* error) { return hs::writestudy(study, "", format, path, error); });
+      },
+      py::arg("runs"), py::arg("labels"), py::arg("path"),
+      "Writes the study view of the runs; the format by the file name's extension.");
 
   py::class_<Run> run(m, "Run",
                   "One simulation run: its history (one row per output step 0 .. nstep, read-only\n"

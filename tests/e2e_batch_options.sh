@@ -130,6 +130,29 @@ cmp -s "$work/m6.csv" "$work/default.csv" || fail "method 3's omega2 changed a m
 run "${sel[@]}" --set fn2=0 >/dev/null
 grep -q 'fn2 = 0 refused: it must be a finite number > 0 \[Hz\]' "$work/err.txt" || fail "refused fn2: $(cat "$work/err.txt")"
 
+# --vary: one figures row per combination, each the --metrics row of the
+# single run with those --set values (the varied columns first, then
+# `failed`); with a picture, the study view of the runs (at most 8).
+m3=(--robot b --method 3 --contour C)
+run "${m3[@]}" --vary fn2=5,20 --vary KH1=500,1000 --csv "$work/vary.csv" >/dev/null
+{ echo "fn2,KH1,method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat,failed"
+  for f in 5 20; do for k in 500 1000; do
+    run "${m3[@]}" --set fn2=$f --set KH1=$k --metrics >/dev/null
+    echo "$f,$k,$(tail -n 1 "$work/out.txt"),0"
+  done; done; } >"$work/single.csv"
+cmp -s "$work/vary.csv" "$work/single.csv" || fail "--vary rows are not the single runs: $(diff "$work/vary.csv" "$work/single.csv")"
+status=$(run "${m3[@]}" --vary fn2=5,10,20 --overlay "$src/examples/robot_b_circle.dat" --png s.png --pdf s.pdf)
+[ "$status" = 0 ] || fail "--vary picture: status $status ($(cat "$work/err.txt"))"
+[ "$(identify -format '%wx%h' "$work/out/s.png" 2>&1)" = 800x800 ] || fail "study PNG is not 800x800"
+pdftotext "$work/out/s.pdf" - 2>/dev/null | grep -q 'fn2 = 20 Hz' || fail "study PDF does not label fn2 = 20 Hz"
+status=$(run "${sel[@]}" --study --svg one.svg)
+xmllint --noout "$work/out/one.svg" 2>/dev/null || fail "--study SVG: status $status, does not parse"
+check2 "--vary 9 runs with a picture" "${m3[@]}" --vary fn2=1,2,3 --vary KH1=1,2,3 --png s.png
+check2 "--vary 1001 runs" "${m3[@]}" --vary "fn2=$(seq -s, 1 1001)"
+check2 "--vary fn2=0" "${m3[@]}" --vary fn2=5,0
+check2 "--vary twice" "${m3[@]}" --vary fn2=5 --vary fn2=6
+check2 "--vary with --compare" --robot b --contour C --compare --vary fn2=5
+
 # An output that cannot be written: one line naming it, status 1, nothing
 # left behind; the outputs that can be written are.
 status=$(run "${sel[@]}" --png missing/f.png --svg f.svg)

@@ -305,6 +305,18 @@ key p
 waitfor "描画画面をファイル hybridsim-b6S-200-2.png に保存しました．" &&
   cmp -s "$TMP/pics/hybridsim-b6S-200.png" "$TMP/pics/hybridsim-b6S-200-2.png" &&
   ok "after M the window shows the same run" || fail "the picture after M differs"
+# 't' after '+': the study view of the pinned run and the run on screen
+# (its table's best cells yellow, the settling second grey); 't' again: the
+# picture exactly as before.
+shot beforet
+key plus t
+yellow() { convert "$TMP/$1.png" -depth 8 txt:- | grep -c '(255,23[6-8],1[34][0-9])' || true; }
+awaitshot studyt '[ "$(yellow studyt)" -gt 100 ]' && ok "t shows the study view" ||
+  fail "t: no study view ($(yellow studyt) yellow pixels)"
+[ "$(yellow beforet)" -eq 0 ] || fail "yellow in the picture before t"
+key t
+awaitshot backt '[ "$(changed beforet backt 0 0 800 800)" = 0 ]' && ok "t again shows the same picture" ||
+  fail "after t t the picture differs in $(changed beforet backt 0 0 800 800) pixels"
 ls "$TMP/pics" | grep -qv '^hybridsim-b6S\(-200\(-[12]\)\?\.png\|\.gif\)$' &&
   fail "unexpected files: $(ls "$TMP/pics")"
 key Escape

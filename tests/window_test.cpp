@@ -108,6 +108,33 @@ TEST(KeyTable, DrawingKeysRedrawAtOnce) {
   EXPECT_TRUE(con.out.empty());
 }
 
+// 't' shows the study view of the run on screen and the pins, and back the
+// picture as it was; '+' pins the run once (up to MOSTPINS), '-' clears.
+TEST(KeyTable, StudyKeysSwitchThePictureAndPinRuns) {
+  auto app = makeapp();
+  SilentConsole con;
+  Recorder before, study, after;
+  keyboard(*app, app->disp, con, before, 's');
+  EXPECT_EQ(keyboard(*app, app->disp, con, study, '+'), KeyAction::Redraw);
+  EXPECT_EQ(keyboard(*app, app->disp, con, study, '+'), KeyAction::Redraw);
+  EXPECT_EQ(app->disp.pins.size(), 1u);
+  study.forget();
+  EXPECT_EQ(keyboard(*app, app->disp, con, study, 't'), KeyAction::Redraw);
+  EXPECT_NE(study.findtext("Study view (t: the picture, +: pin the run, -: clear the pins)"), nullptr);
+  // A fifth pin drops the oldest.
+  app->disp.pins.assign(MOSTPINS, std::make_shared<const hs::Run>());
+  keyboard(*app, app->disp, con, study, '+');
+  ASSERT_EQ(app->disp.pins.size(), MOSTPINS);
+  EXPECT_EQ(app->disp.pins.back()->model, app->run().model);
+  keyboard(*app, app->disp, con, study, '-');
+  EXPECT_TRUE(app->disp.pins.empty());
+  keyboard(*app, app->disp, con, after, 't');
+  ASSERT_EQ(after.prims().size(), before.prims().size());
+  for (std::size_t i = 0; i < after.prims().size(); ++i)
+    EXPECT_EQ(after.prims()[i].pts, before.prims()[i].pts) << i;
+  EXPECT_TRUE(con.out.empty());
+}
+
 // ---- Frame composition ----
 
 struct FrameFixture : ::testing::Test {
@@ -420,7 +447,10 @@ TEST(ConsoleKeys, QuestionMarkPrintsTheKeyListThenTheNewKeys) {
             "\n(9)   'p'    ：表示中の画面をPNGファイルに保存"
             "\n(10)  'v'    ：運動全体のアニメーションをGIFファイルに保存"
             "\n(11)  'm'    ：制御結果の評価値を表示"
-            "\n(12)  'M'    ：hybrid制御1,3,4,6を同じ条件で比較");
+            "\n(12)  'M'    ：hybrid制御1,3,4,6を同じ条件で比較"
+            "\n(13)  't'    ：描画画面とスタディ表示（実行の重ね描き）の切り替え"
+            "\n(14)  '+'    ：表示中の実行をスタディ表示に固定（4件まで，古いものから外れる）"
+            "\n(15)  '-'    ：固定した実行をすべて外す");
 }
 
 // The picture and figure keys leave the shown step and the playback as

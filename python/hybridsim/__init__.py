@@ -19,11 +19,12 @@ import sys
 import time
 from typing import NamedTuple
 
-from ._core import Diagnostic, Run, Simulator, _servonames, _settingfields
+from ._core import (Diagnostic, Run, Simulator, _servonames, _settingfields, _studybytes,
+                    _studycaption, _studylabels, _studywrite)
 
 __all__ = ["Simulator", "Run", "Diagnostic", "SettingInfo", "settings_table", "COLUMNS",
            "FIGURES", "FAILURES", "SELECTIONS", "SERVOS", "figures_frame", "read_frame", "sweep",
-           "__version__"]
+           "Study", "study", "plot", "__version__"]
 
 # The package's version (pyproject.toml reads it from here).
 __version__ = "1.0.0"
@@ -370,3 +371,93 @@ def sweep(case, grid, executor=None, progress=None, batch=None):
         if own:
             executor.shutdown()
     return _frame(rows)
+
+
+# ---- The study view: runs side by side ----
+
+class Study:
+    """Up to 8 runs side by side: the study view of hybridsim-batch --vary (six graphs over a
+    shared time axis, each run in its own colour and dash, labelled by what differs, and the
+    table of figures of merit with the best of each column marked). Shows as that picture in
+    a notebook; save(path) writes it, plot() draws the same overlay with matplotlib."""
+
+    def __init__(self, runs, labels=None):
+        self.runs = list(runs)
+        self.labels = None if labels is None else list(labels)
+        _studylabels(self.runs)  # refuses an empty list or more than 8 runs at once
+
+    def _repr_png_(self):
+        return _studybytes(self.runs, self.labels, "png")
+
+    def save(self, path):
+        """Writes the picture; PNG, SVG or PDF by the file name's extension. OSError when the
+        file cannot be written."""
+        _studywrite(self.runs, self.labels, path)
+
+    def plot(self, figure=None):
+        """plot(self.runs) with these labels."""
+        return plot(self.runs, labels=self.labels, figure=figure)
+
+    def __repr__(self):
+        return f"Study({len(self.runs)} runs: {'; '.join(self.labels or _studylabels(self.runs))})"
+
+
+def study(runs, path=None, labels=None):
+    """The study view of a list of runs (at most 8) as a Study (a notebook shows it); with
+    `path` also written there, PNG, SVG or PDF by the extension. labels: one text per run
+    (None: what differs between them, as "fn2 = 20 Hz" or "method 3")."""
+    s = Study(runs, labels)
+    if path is not None:
+        s.save(path)
+    return s
+
+
+# The graphs of the study view: title, unit, values of a run, reference (value, both ways).
+_GRAPHS = [
+    ("contact force", "N", lambda r: r.force[:, 0], lambda r: (r.case["Fn"], False)),
+    ("force error", "N", lambda r: r.forceerr, None),
+    ("position error |tip - command|", "mm",
+     lambda r: 1000.0 * (r.poserr[:, 0] ** 2 + r.poserr[:, 1] ** 2) ** 0.5, None),
+    ("peripheral error", "mm", lambda r: 1000.0 * r.perierr, None),
+    ("motor 1 torque", "N m", lambda r: r.torque[:, 0], lambda r: (r.torque_limits[0], True)),
+    ("motor 2 torque", "N m", lambda r: r.torque[:, 1], lambda r: (r.torque_limits[1], True)),
+]
+_DASHES = ["-", (0, (5, 2)), (0, (1.5, 1.5)), (0, (5, 1.5, 1.5, 1.5))]
+_COLOURS = ["#0000ff", "#009900", "#ff8000", "#cc00cc", "#d90000", "#00a6bf", "#8c591a", "#595959"]
+_TF = {"L": "line.tf", "C": "circle.tf", "S": "sine.tf"}
+
+
+def plot(runs, labels=None, figure=None):
+    """The study view's overlay drawn with matplotlib for notebooks: the six graphs over t [s]
+    with numeric axes and units, each run in the study view's colour and dash, the legend
+    labelled by what differs (or by `labels`), the first second (before the run counts as
+    settled) shaded and tf marked. Returns the Figure. ImportError when matplotlib is missing."""
+    try:
+        import matplotlib.pyplot as plt
+    except ImportError as err:
+        raise ImportError("hybridsim.plot needs matplotlib: install it (Debian: apt-get install "
+                          "python3-matplotlib; or pip install matplotlib)") from err
+    runs = list(runs)
+    names = list(labels) if labels is not None else _studylabels(runs)
+    if figure is None:
+        figure = plt.figure(figsize=(8, 10))
+    axes = figure.subplots(len(_GRAPHS), 1, sharex=True)
+    for ax, (title, unit, values, reference) in zip(axes, _GRAPHS):
+        ax.axvspan(0, 1, color="0.93")
+        for k, run in enumerate(runs):
+            ax.plot(run.t, values(run), color=_COLOURS[k % 8], linestyle=_DASHES[k % 4],
+                    linewidth=1.4, label=names[k])
+            if reference is not None:
+                value, both = reference(run)
+                for v in ((value, -value) if both else (value,)):
+                    ax.axhline(v, color=_COLOURS[k % 8], linestyle=":", linewidth=0.8)
+            ax.axvline(run.case[_TF[run.case["contour"]]], color="black", linestyle="--",
+                       linewidth=0.6)
+        ax.set_ylabel(f"[{unit}]")
+        ax.set_title(title, fontsize="small", loc="left")
+        ax.grid(True, color="0.85")
+    axes[-1].set_xlabel("time t [s]  (shaded: before the run counts as settled; dashed: tf)")
+    axes[0].legend(loc="upper right", fontsize="small")
+    figure.suptitle(_studycaption(runs), fontsize="small")
+    figure.tight_layout()
+    return figure

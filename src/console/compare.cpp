@@ -17,7 +17,8 @@ MethodRun runmethod(const Case& c, char method) {
   Case k = c;
   k.method = methodof(method);
   k.set.hybrid = method;
-  const Run run = simulate(derive(k));
+  const auto shared = std::make_shared<const Run>(simulate(derive(k)));
+  const Run& run = *shared;
   MethodRun r;
   r.method = method;
   r.rep = run.report;
@@ -27,6 +28,7 @@ MethodRun runmethod(const Case& c, char method) {
   r.tf = run.model->path.tf;
   r.forceerr = run.hist.forceerr;
   r.perierr = run.hist.perierr;
+  r.run = shared;
   return r;
 }
 

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "engine/case.h"
+#include "engine/run.h"
 #include "engine/model/simrun.h"
 #include "engine/model/metrics.h"
 
@@ -24,6 +26,7 @@ struct MethodRun {
   double tf = 0;                 // end of the commanded motion [s]
   std::vector<double> forceerr;  // force error at output steps 0 .. last [N]
   std::vector<double> perierr;   // peripheral error at output steps 0 .. last [m]
+  std::shared_ptr<const Run> run;  // the whole run, for the study view of the four
 
   // True when the run left the reachable area (a path end or a commanded
   // point), diverged or gave figures that are not numbers: its figures mean

@@ -7,18 +7,6 @@
 
 namespace hs {
 
-const std::array<FigureInfo, 9> FIGURES{{
-    {"frms", "接触力誤差の実効値（整定後）", &FiguresOfMerit::frms, "N", "%8.4f", 8},
-    {"fmax", "接触力誤差の最大値（整定後）", &FiguresOfMerit::fmax, "N", "%8.4f", 8},
-    {"erms", "位置誤差の実効値（整定後）", &FiguresOfMerit::erms, "m", "%9.6f", 9},
-    {"emax", "位置誤差の最大値（整定後）", &FiguresOfMerit::emax, "m", "%9.6f", 9},
-    {"pend", "経路方向位置誤差の終端値", &FiguresOfMerit::pend, "m", "%9.6f", 9},
-    {"pmax", "経路方向位置誤差の最大値", &FiguresOfMerit::pmax, "m", "%9.6f", 9},
-    {"t1peak", "モータ1最大トルク／T1max", &FiguresOfMerit::t1peak, "-", "%6.3f", 6},
-    {"t2peak", "モータ2最大トルク／T2max", &FiguresOfMerit::t2peak, "-", "%6.3f", 6},
-    {"tsat", "トルク飽和ステップの割合", &FiguresOfMerit::tsat, "%", "%7.2f", 7},
-}};
-
 namespace {
 
 const char* robotname(char type) {
@@ -68,19 +56,16 @@ std::string csvrow(char method, const FiguresOfMerit& f) {
 
 std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows,
                                              const char* format) {
-  std::array<std::array<bool, 4>, 9> best{};
-  for (std::size_t c = 0; c < FIGURES.size(); ++c) {
-    // Each magnitude as the reader sees it: printed, and read back.
-    std::array<double, 4> shown{};
-    double least = INFINITY;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      const double v = rows[i].fig.*FIGURES[c].value;
-      shown[i] = std::fabs(std::strtod(fmt(format ? format : FIGURES[c].cell, v).c_str(), nullptr));
-      if (!rows[i].failed() && shown[i] < least) least = shown[i];
-    }
-    for (std::size_t i = 0; i < rows.size(); ++i)
-      best[c][i] = !rows[i].failed() && shown[i] == least;
+  std::vector<FiguresOfMerit> figs;
+  std::vector<bool> failed;
+  for (const MethodRun& r : rows) {
+    figs.push_back(r.fig);
+    failed.push_back(r.failed());
   }
+  const std::vector<std::array<bool, 9>> marks = bestof(figs, failed, format);
+  std::array<std::array<bool, 4>, 9> best{};
+  for (std::size_t c = 0; c < FIGURES.size(); ++c)
+    for (std::size_t i = 0; i < rows.size(); ++i) best[c][i] = marks[i][c];
   return best;
 }
 

@@ -12,24 +12,8 @@
 
 namespace hs {
 
-// One figure of merit: its names, its member, its unit and its table cell.
-struct FigureInfo {
-  const char* name;              // name in code, in CSV headers and table heads
-  const char* label;             // name on the console, in Japanese
-  double FiguresOfMerit::*value; // the member holding it
-  const char* unit;              // unit shown after the value
-  const char* cell;              // printf format of its table cell
-  int width;                     // width of that cell [characters]
-};
-// The nine figures in their order of CSV columns and table columns.
-extern const std::array<FigureInfo, 9> FIGURES;
-
-// For each figure (in FIGURES order) and each row, whether the row holds the
-// best value of that figure: the smallest absolute value (least error, least
-// effort, least time at the limit). Values are compared as printed with
-// `format` (each figure's table cell when null), so values that print alike
-// tie, and ties are all marked; a value that is not a number, or the row of
-// a failed run, is never best.
+// bestof (engine/model/metrics.h) of the four rows: for each figure and
+// each row, whether the row holds the best value of that figure.
 std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows,
                                              const char* format = nullptr);
 

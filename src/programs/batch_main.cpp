@@ -12,11 +12,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "console/compare.h"
@@ -29,6 +32,7 @@
 #include "console/startup.h"
 #include "engine/run.h"
 #include "render/picture.h"
+#include "view/study.h"
 
 namespace {
 
@@ -102,6 +106,7 @@ const char USAGE[] =
     "       hybridsim-batch [options] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
     "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE]\n"
     "         [--csv FILE] [--metrics] [--compare] [--set NAME=VALUE]...\n"
+    "         [--vary NAME=V1,V2,...]... [--overlay CASEFILE]... [--study]\n"
     "         [--list-settings] [--verbose] [--lang en|ja]\n"
     "CASEFILE is a robot data file (after --, a word is the CASEFILE even if it\n"
     "starts with -). Without an output option the run history goes to standard\n"
@@ -145,6 +150,36 @@ std::string parsenamed(const std::string& arg, NamedValue* out) {
   std::string refused;
   if (!hs::setnamed(scratch, name, v, &refused)) return refused;
   if (out) *out = NamedValue{name, v};
+  return "";
+}
+
+// One setting varied over values: --vary NAME=V1,V2,...
+struct Varied {
+  std::string name;
+  std::vector<std::string> texts;  // the values as given, for the CSV's column
+  std::vector<double> values;      // the same, read
+};
+
+// The most runs --vary makes.
+constexpr std::size_t MOSTRUNS = 1000;
+
+// Reads "NAME=V1,V2,..." as --set reads each "NAME=Vi"; the reason when refused.
+std::string parsevaried(const std::string& arg, Varied* out) {
+  const std::size_t eq = arg.find('=');
+  if (eq == std::string::npos) return hs::echoed(arg) + ": not NAME=V1,V2,...";
+  Varied v;
+  v.name = arg.substr(0, eq);
+  const std::string list = arg.substr(eq + 1);
+  for (std::size_t b = 0, e; b <= list.size(); b = e + 1) {
+    e = std::min(list.find(',', b), list.size());
+    NamedValue nv;
+    const std::string refused = parsenamed(v.name + "=" + list.substr(b, e - b), &nv);
+    if (!refused.empty()) return refused;
+    v.texts.push_back(list.substr(b, e - b));
+    v.values.push_back(nv.value);
+    if (v.values.size() > MOSTRUNS) return hs::echoed(arg) + ": more than 1000 values";
+  }
+  if (out) *out = v;
   return "";
 }
 
@@ -193,6 +228,16 @@ struct Request {
   std::string lang;                    // "en", "ja"; empty: the environment's
   std::vector<std::string> sets;       // NAME=VALUE, in the order given
   std::vector<NamedValue> named;       // the same, checked
+  std::vector<std::string> vary;       // NAME=V1,V2,..., in the order given
+  std::vector<Varied> varied;          // the same, checked
+  std::vector<std::string> overlays;   // further case files drawn in the study view
+  bool study = false;                  // the pictures are the study view
+  // The runs --vary makes: the product of the varied values' counts.
+  std::size_t combinations() const {
+    std::size_t n = 1;
+    for (const Varied& v : varied) n *= v.values.size();
+    return n;
+  }
 };
 
 // Two outputs into one file would leave only the last one written: the
@@ -265,6 +310,31 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
       ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); },
                              ""));
+  cli.add_option("--vary", rq.vary,
+                              "run the case once for each value (repeatable: every\n"
+                              "combination, at most 1000 runs, the last --vary\n"
+                              "changing fastest): the figures as CSV, one row per\n"
+                              "run; with --png/--svg/--pdf the study view (at most 8)")
+                   ->type_name("NAME=V1,V2,...")
+                   ->expected(1)
+                   ->allow_extra_args(false)
+                   ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+                   ->check(CLI::Validator([](std::string& arg) { return parsevaried(arg, nullptr); },
+                                          ""))
+                   ->excludes(gif)
+                   ->excludes(frame);
+  cli.add_option("--overlay", rq.overlays,
+                 "also draw the run of this case file in the study\n"
+                 "view (repeatable)")
+      ->type_name("CASEFILE")
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->check(filename(false));
+  cli.add_flag("--study", rq.study,
+               "--png/--svg/--pdf draw the study view of the run\n"
+               "(graphs with numeric axes and its figures)\n"
+               "instead of the window's picture");
   cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and\ndefault as CSV");
   cli.add_flag("--verbose", rq.verbose, "the whole console text on standard error");
   cli.add_option("--lang", rq.lang, "the language of the console's texts: en English,\n"
@@ -313,6 +383,24 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
     rq.named.emplace_back();
     parsenamed(s, &rq.named.back());
   }
+  for (const std::string& s : rq.vary) {
+    rq.varied.emplace_back();
+    parsevaried(s, &rq.varied.back());
+    for (std::size_t i = 0; i + 1 < rq.varied.size(); ++i)
+      if (rq.varied[i].name == rq.varied.back().name)
+        return wrong("--vary " + rq.varied.back().name + " is given twice");
+    if (rq.combinations() > MOSTRUNS)
+      return wrong("--vary makes " + std::to_string(rq.combinations()) +
+                   " runs; at most 1000 are run");
+  }
+  if (!rq.varied.empty() && rq.compare) return wrong("--vary and --compare exclude each other");
+  if (!rq.overlays.empty() && rq.compare)
+    return wrong("--overlay and --compare exclude each other");
+  const bool picture = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
+  const std::size_t drawn = rq.combinations() + rq.overlays.size();
+  if (picture && drawn > hs::STUDYMAX)
+    return wrong("the study view draws at most 8 runs; --vary and --overlay give " +
+                 std::to_string(drawn) + " (leave out --png/--svg/--pdf to get their CSV)");
   return -1;
 }
 
@@ -398,25 +486,154 @@ int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   return status;
 }
 
-// The four methods on case c: their figures as CSV, and the pictures asked.
-int comparerun(const Request& rq, const hs::Case& c) {
+// The name a study labels a case file's run by: the file's own name.
+std::string filenameof(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The runs of --vary: case c once per combination of the values, the last
+// varied setting changing fastest, on all cores (each run writes only its
+// own slot, so the order is that of the combinations).
+std::vector<hs::Run> varyruns(const hs::Case& c, const std::vector<Varied>& varied,
+                              std::size_t count) {
+  std::vector<hs::Run> runs(count);
+  const auto one = [&](std::size_t i) {
+    hs::Case k = c;
+    std::size_t rest = i;
+    for (std::size_t v = varied.size(); v-- > 0;) {
+      const std::size_t n = varied[v].values.size();
+      hs::setnamed(k, varied[v].name, varied[v].values[rest % n], nullptr);
+      rest /= n;
+    }
+    runs[i] = hs::simulate(hs::derive(k));
+  };
+  std::atomic<std::size_t> next{0};
+  const auto worker = [&] {
+    for (std::size_t i; (i = next++) < count;) one(i);
+  };
+  std::vector<std::thread> threads;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  try {
+    for (unsigned t = 1; t < std::min<std::size_t>(cores, count); ++t) threads.emplace_back(worker);
+  } catch (const std::system_error&) {
+    // No more threads to be had: this one does the rest.
+  }
+  worker();
+  for (std::thread& t : threads) t.join();
+  return runs;
+}
+
+// The figures CSV of the --vary runs: the varied settings' columns, then
+// those of --metrics and `failed`, one row per run in order.
+std::string varycsv(const std::vector<Varied>& varied, const std::vector<hs::Run>& runs) {
+  std::string head;
+  for (const Varied& v : varied) head += v.name + ",";
+  std::string csv;
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const hs::Run& r = runs[i];
+    const std::string one = hs::metricscsv(hs::keyof(r.model->source.method), r.figures());
+    const std::size_t nl = one.find('\n');
+    if (i == 0) csv = head + one.substr(0, nl) + ",failed\n";
+    std::string cells;
+    std::size_t rest = i;
+    for (std::size_t v = varied.size(); v-- > 0;) {
+      cells = varied[v].texts[rest % varied[v].texts.size()] + "," + cells;
+      rest /= varied[v].texts.size();
+    }
+    csv += cells + one.substr(nl + 1, one.size() - nl - 2) + (r.ok() ? ",0\n" : ",1\n");
+  }
+  return csv;
+}
+
+// The runs among `runs` that left the reachable area or diverged, each
+// named on standard error by its label; 3 when there is one, else 0.
+int studystatus(const std::vector<hs::StudyRun>& runs) {
+  int status = 0;
+  const std::vector<std::string> labels = hs::studylabels(runs);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const hs::RunReport& rep = runs[i].run->report;
+    if (rep.unreachable()) complain(labels[i] + ": the path left the reachable area");
+    if (const hs::Diagnostic* d = rep.find(hs::DiagCode::diverged))
+      complain(labels[i] + ": the run diverged at t = " + hs::fmt("%g", d->t) + " s");
+    if (!rep.ok()) status = 3;
+  }
+  return status;
+}
+
+// The runs of the case files of --overlay, in order; false (the reason on
+// standard error) when one cannot be read or is refused.
+bool overlayruns(const std::vector<std::string>& files, std::vector<hs::Run>& runs) {
+  for (const std::string& file : files) {
+    std::string text, reason, error;
+    hs::Case k;
+    if (!hs::readcasefile(file, text, reason)) {
+      complain(file + ": " + reason);
+      return false;
+    }
+    if (!hs::choosecase(text, 'b', '6', 'S', k, nullptr, &error)) {
+      const std::size_t start = error.find_first_not_of('\n');
+      complain(file + ": " + (start == std::string::npos ? error : error.substr(start)));
+      return false;
+    }
+    runs.push_back(hs::simulate(hs::derive(k)));
+  }
+  return true;
+}
+
+// The pictures asked, as the study view of `study` under `title`.
+bool writestudies(const Request& rq, const std::vector<hs::StudyRun>& study, const std::string& title) {
+  return writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
+    return hs::writestudy(study, title, f, path, error);
+  });
+}
+
+// The four methods on case c: their figures as CSV, and the pictures asked
+// (the study view of the four runs).
+int comparerun(const Request& rq, const hs::Case& c, const std::string& name) {
   const std::array<hs::MethodRun, 4> rows = hs::comparemethods(c);
   const std::string csv = hs::comparecsv(rows);
   const int status = finitestatus(csv, comparestatus(rows));
-  bool ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
-    return hs::writecompare(c.set, rows, f, path, error);
-  });
+  std::vector<hs::StudyRun> study;
+  for (const hs::MethodRun& r : rows)
+    study.push_back({r.run.get(), name, std::string("method ") + r.method});
+  bool ok = writestudies(rq, study, "Hybrid control methods compared");
   ok = writecsv(rq.csv, csv) && ok;
   return ok ? status : 1;
 }
 
-// The run of case c: the outputs asked, by default its history as CSV.
-int singlerun(const Request& rq, const hs::Run& run) {
+// The runs of --vary on case c: their figures as CSV, and the pictures
+// asked (the study view of the runs and the overlays).
+int varyrun(const Request& rq, const hs::Case& c, const std::string& name,
+            std::vector<hs::StudyRun> overlays) {
+  const std::vector<hs::Run> runs = varyruns(c, rq.varied, rq.combinations());
+  std::vector<hs::StudyRun> study;
+  for (const hs::Run& r : runs) study.push_back({&r, name, ""});
+  int status = studystatus(study);
+  study.insert(study.end(), overlays.begin(), overlays.end());
+  bool ok = writestudies(rq, study, "");
+  const std::string csv = varycsv(rq.varied, runs);
+  status = finitestatus(csv, status);
+  const bool pictures = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
+  if (rq.metrics || !rq.csv.empty() || !pictures) ok = writecsv(rq.csv, csv) && ok;
+  return ok ? status : 1;
+}
+
+// The run of case c: the outputs asked, by default its history as CSV; the
+// pictures the study view of it and the overlays when so asked.
+int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
+              std::vector<hs::StudyRun> overlays) {
   int status = runstatus(run.report);
   const int frame = rq.frame < 0 ? run.model->set.nstep : rq.frame;
-  bool ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
-    return hs::writeframe(run, frame, f, path, error);
-  });
+  bool ok = true;
+  if (rq.study || !overlays.empty()) {
+    overlays.insert(overlays.begin(), hs::StudyRun{&run, name, ""});
+    ok = writestudies(rq, overlays, "");
+  } else {
+    ok = writepictures(rq, [&](hs::PictureFormat f, const std::string& path, std::string* error) {
+      return hs::writeframe(run, frame, f, path, error);
+    });
+  }
   std::string error;
   if (!rq.gif.empty()) ok = written(hs::writegif(run, rq.gif, &error), error) && ok;
   const bool pictures = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() || !rq.gif.empty();
@@ -464,14 +681,20 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
-  if (rq.compare) {
+  const std::string name = rq.casefile.empty() ? "" : filenameof(rq.casefile);
+  std::vector<hs::Run> overlaid;
+  if (!overlayruns(rq.overlays, overlaid)) return 1;
+  std::vector<hs::StudyRun> overlays;
+  for (std::size_t i = 0; i < overlaid.size(); ++i)
+    overlays.push_back({&overlaid[i], filenameof(rq.overlays[i]), ""});
+  if (rq.compare || !rq.varied.empty()) {
     if (rq.verbose) hs::showstartup(con, echo, nullptr);
     con.print("\n");
-    return comparerun(rq, c);
+    return rq.compare ? comparerun(rq, c, name) : varyrun(rq, c, name, overlays);
   }
   const hs::Run run = hs::simulate(hs::derive(c));
   if (rq.verbose) hs::showstartup(con, echo, &run);
   con.print("\n");
   con.tellrun(run.model->set, run.report);
-  return singlerun(rq, run);
+  return singlerun(rq, run, name, overlays);
 }

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "console/safefile.h"
-#include "view/comparegraph.h"
 #include "view/frame.h"
 #include "render/filecanvas.h"
 
@@ -216,9 +215,9 @@ std::string framebytes(const Run& run, int frame, PictureFormat format, const Di
   return picturebytes(format, [&](Canvas& cv) { showstep(cv, run, shown, frame); });
 }
 
-std::string comparebytes(const SimSettings& s, const std::array<MethodRun, 4>& rows,
-                         PictureFormat format) {
-  return picturebytes(format, [&](Canvas& cv) { drawcompare(cv, s, rows); });
+std::string studybytes(const std::vector<StudyRun>& runs, const std::string& title,
+                       PictureFormat format) {
+  return picturebytes(format, [&](Canvas& cv) { drawstudy(cv, runs, title); });
 }
 
 std::string gifbytes(const Run& run, const DisplayState& d) {
@@ -265,9 +264,9 @@ bool writeframe(const Run& run, int frame, PictureFormat format, const std::stri
   return writefile(path, framebytes(run, frame, format), error);
 }
 
-bool writecompare(const SimSettings& s, const std::array<MethodRun, 4>& rows,
-                  PictureFormat format, const std::string& path, std::string* error) {
-  return writefile(path, comparebytes(s, rows, format), error);
+bool writestudy(const std::vector<StudyRun>& runs, const std::string& title, PictureFormat format,
+                const std::string& path, std::string* error) {
+  return writefile(path, studybytes(runs, title, format), error);
 }
 
 bool writegif(const Run& run, const std::string& path, std::string* error) {

@@ -5,13 +5,13 @@
 // false with a one-line reason ("<path>: <system message>").
 #pragma once
 
-#include <array>
 #include <string>
+#include <vector>
 
-#include "console/compare.h"
 #include "engine/run.h"
 #include "engine/settings.h"
 #include "view/displaystate.h"
+#include "view/study.h"
 
 namespace hs {
 
@@ -26,18 +26,18 @@ bool writeframe(const Run& run, int frame, PictureFormat format, const std::stri
 // each (the output interval, so it plays in real time), looping.
 bool writegif(const Run& run, const std::string& path, std::string* error);
 
-// The comparison picture of the four methods' rows (comparemethods on the
-// case with settings s): their force and peripheral errors over time and the
-// table of figures, 800 x 800 px as PNG, SVG or PDF.
-bool writecompare(const SimSettings& s, const std::array<MethodRun, 4>& rows,
-                  PictureFormat format, const std::string& path, std::string* error);
+// The study view of runs (at most STUDYMAX of them, view/study.h) under
+// `title` (empty: "Study of N runs"), 800 x 800 px as PNG, SVG or PDF. The
+// four-method comparison is the study of its four runs.
+bool writestudy(const std::vector<StudyRun>& runs, const std::string& title, PictureFormat format,
+                const std::string& path, std::string* error);
 
 // The bytes of those files (no file written); frames and GIF drawn with the
 // display state d, the frame's step taken from `frame`.
 std::string framebytes(const Run& run, int frame, PictureFormat format,
                        const DisplayState& d = DisplayState());
 std::string gifbytes(const Run& run, const DisplayState& d = DisplayState());
-std::string comparebytes(const SimSettings& s, const std::array<MethodRun, 4>& rows,
-                         PictureFormat format);
+std::string studybytes(const std::vector<StudyRun>& runs, const std::string& title,
+                       PictureFormat format);
 
 }  // namespace hs

@@ -2,11 +2,18 @@
 // robot-view origin and the graph layout.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/settings.h"
 
 namespace hs {
+
+struct Run;
+
+// The most runs '+' pins for the study view.
+constexpr std::size_t MOSTPINS = 4;
 
 // Playback of the run in wall time: one output step every dt.
 struct Playback {
@@ -34,6 +41,10 @@ struct DisplayState {
   // default arm lengths (0.5 m, 0.3 m), whatever arm is drawn.
   double jointr1 = 0.075 * 0.5, jointr2 = 0.075 * 0.3;
   Playback play;
+  // The study view ('t') instead of the picture, and the runs pinned ('+')
+  // to be shown in it with the run on screen, oldest first.
+  bool study = false;
+  std::vector<std::shared_ptr<const Run>> pins;
 };
 
 // The setting-error label drawn after "Workpiece setting error=", from

@@ -11,6 +11,7 @@
 #include "console/meritreport.h"
 #include "view/draw.h"
 #include "view/graphs.h"
+#include "view/study.h"
 
 namespace hs {
 
@@ -89,6 +90,19 @@ KeyAction keytable(App& app, DisplayState& d, unsigned char key) {
       return KeyAction::Metrics;
     case 'M':
       return KeyAction::Compare;
+    case 't':
+      d.study = !d.study;
+      return KeyAction::Redraw;
+    case '+':
+      // A copy of the run on screen, unless it is the one pinned last.
+      if (app.run().model && (d.pins.empty() || d.pins.back()->model != app.run().model)) {
+        d.pins.push_back(std::make_shared<const Run>(app.run()));
+        if (d.pins.size() > MOSTPINS) d.pins.erase(d.pins.begin());
+      }
+      return KeyAction::Redraw;
+    case '-':
+      d.pins.clear();
+      return KeyAction::Redraw;
     case 27:
       return KeyAction::Quit;
     default:
@@ -231,7 +245,18 @@ void drawlegend(Canvas& cv) {
 
 void display(App& app, const DisplayState& d, Canvas& cv) {
   sethanddimensions(app.set);
-  showframe(cv, app.run(), d);
+  if (d.study)
+    showstudy(cv, app.run(), d);
+  else
+    showframe(cv, app.run(), d);
+}
+
+void showstudy(Canvas& cv, const Run& run, const DisplayState& d) {
+  std::vector<StudyRun> runs;
+  for (std::size_t i = 0; i < d.pins.size(); ++i)
+    runs.push_back({d.pins[i].get(), "pin " + std::to_string(i + 1), ""});
+  runs.push_back({&run, "on screen", ""});
+  drawstudy(cv, runs, "Study view (t: the picture, +: pin the run, -: clear the pins)");
 }
 
 void showframe(Canvas& cv, const Run& run, const DisplayState& d) {

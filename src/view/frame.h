@@ -76,6 +76,9 @@ int playtimer(App& app, DisplayState& d, Canvas& cv, int chain, double now);
 // The window's display step: the settings take the hand's dimensions (later
 // derivations use them), then the run on screen is drawn at d.frame.
 void display(App& app, const DisplayState& d, Canvas& cv);
+// The study view of run with the runs pinned in d (each named "pin N", the
+// run "on screen"), as 't' shows it.
+void showstudy(Canvas& cv, const Run& run, const DisplayState& d);
 // One complete frame of run at output step d.frame (held to its steps); the
 // hand is drawn with its own dimensions. A run without a model draws an
 // empty frame.

@@ -110,6 +110,31 @@ def test_servo_names_are_the_methods_targets_in_hz():
     assert sim["gainspec6.omega2"] == hybridsim.Simulator()["fn2"] * 6.28318530317958
 
 
+def test_study_view_of_runs_and_its_matplotlib_overlay(tmp_path):
+    runs = []
+    for fn2 in (5, 10, 20):
+        sim = hybridsim.Simulator(robot="b", method=3, contour="C")
+        sim["fn2"] = fn2
+        runs.append(sim.run())
+    shown = hybridsim.study(runs, tmp_path / "study.png")
+    batch("--robot", "b", "--method", "3", "--contour", "C", "--vary", "fn2=5,10,20",
+          "--png", str(tmp_path / "batch.png"))
+    assert (tmp_path / "study.png").read_bytes() == (tmp_path / "batch.png").read_bytes()
+    assert shown._repr_png_() == (tmp_path / "study.png").read_bytes()
+    hybridsim.study(runs[:1], tmp_path / "one.pdf", labels=["mine"])
+    assert (tmp_path / "one.pdf").read_bytes().startswith(b"%PDF")
+    with pytest.raises(ValueError, match="at most 8"):
+        hybridsim.study(runs * 3)
+    with pytest.raises(ValueError, match=r"\.png, \.svg or \.pdf"):
+        hybridsim.study(runs, tmp_path / "study.jpg")
+    matplotlib.use("Agg")
+    figure = hybridsim.plot(runs)
+    assert [t.get_text() for t in figure.axes[0].get_legend().get_texts()] == [
+        "fn2 = 5 Hz", "fn2 = 10 Hz", "fn2 = 20 Hz"]
+    assert len(figure.axes) == 6 and figure.axes[-1].get_xlabel().startswith("time t [s]")
+    np.testing.assert_array_equal(figure.axes[1].lines[0].get_ydata(), runs[0].forceerr)
+
+
 def test_unreachable_path_is_told_in_the_messages():
     sim = hybridsim.Simulator(robot="b", method="6", contour="L")
     sim["line.xf"] = 2.0

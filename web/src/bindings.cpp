@@ -28,7 +28,7 @@
 #include "engine/model/metrics.h"
 #include "engine/run.h"
 #include "engine/settingfields.h"
-#include "view/comparegraph.h"
+#include "view/study.h"
 #include "view/frame.h"
 #include "webcanvas.h"
 
@@ -396,11 +396,16 @@ EMSCRIPTEN_KEEPALIVE void hs_draw() {
   if (s.run.model) hs::showframe(s.canvas, s.run, s.disp);
 }
 
-// Draws the comparison picture of the last hs_compare.
+// Draws the comparison picture of the last hs_compare: the study view of
+// its four runs.
 EMSCRIPTEN_KEEPALIVE void hs_drawcompare() {
   Session& s = session();
   s.canvas.clear();
-  if (s.compared) hs::drawcompare(s.canvas, s.compared->set, s.rows);
+  if (!s.compared) return;
+  std::vector<hs::StudyRun> runs;
+  for (const hs::MethodRun& r : s.rows)
+    runs.push_back({r.run.get(), "", std::string("method ") + r.method});
+  hs::drawstudy(s.canvas, runs, "Hybrid control methods compared");
 }
 
 EMSCRIPTEN_KEEPALIVE const double* hs_ops() { return session().canvas.ops().data(); }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <vector>
 
@@ -116,6 +118,37 @@ FiguresOfMerit figuresofmerit(const RunHistory& h, int laststep, double dt, doub
 FiguresOfMerit figuresofmerit(const RunHistory& h, const SimSettings& s, const RobotModel& m) {
   const RobotData& r = m.of(s.type);
   return figuresofmerit(h, h.clamp(laststepof(s.nstep)), s.dt, r.T1max, r.T2max);
+}
+
+const std::array<FigureInfo, 9> FIGURES{{
+    {"frms", "接触力誤差の実効値（整定後）", &FiguresOfMerit::frms, "N", "%8.4f", 8},
+    {"fmax", "接触力誤差の最大値（整定後）", &FiguresOfMerit::fmax, "N", "%8.4f", 8},
+    {"erms", "位置誤差の実効値（整定後）", &FiguresOfMerit::erms, "m", "%9.6f", 9},
+    {"emax", "位置誤差の最大値（整定後）", &FiguresOfMerit::emax, "m", "%9.6f", 9},
+    {"pend", "経路方向位置誤差の終端値", &FiguresOfMerit::pend, "m", "%9.6f", 9},
+    {"pmax", "経路方向位置誤差の最大値", &FiguresOfMerit::pmax, "m", "%9.6f", 9},
+    {"t1peak", "モータ1最大トルク／T1max", &FiguresOfMerit::t1peak, "-", "%6.3f", 6},
+    {"t2peak", "モータ2最大トルク／T2max", &FiguresOfMerit::t2peak, "-", "%6.3f", 6},
+    {"tsat", "トルク飽和ステップの割合", &FiguresOfMerit::tsat, "%", "%7.2f", 7},
+}};
+
+std::vector<std::array<bool, 9>> bestof(const std::vector<FiguresOfMerit>& figs,
+                                        const std::vector<bool>& failed, const char* format) {
+  const std::size_t n = figs.size();
+  std::vector<std::array<bool, 9>> best(n, std::array<bool, 9>{});
+  for (std::size_t c = 0; c < FIGURES.size(); ++c) {
+    // Each magnitude as the reader sees it: printed, and read back.
+    std::vector<double> shown(n);
+    double least = INFINITY;
+    for (std::size_t i = 0; i < n; ++i) {
+      char cell[64];
+      std::snprintf(cell, sizeof cell, format ? format : FIGURES[c].cell, figs[i].*FIGURES[c].value);
+      shown[i] = std::fabs(std::strtod(cell, nullptr));
+      if (!failed[i] && shown[i] < least) least = shown[i];
+    }
+    for (std::size_t i = 0; i < n; ++i) best[i][c] = !failed[i] && shown[i] == least;
+  }
+  return best;
 }
 
 }  // namespace hs
