@@ -58,9 +58,10 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   auto app = defaultcase('b', '4', 'C');
   auto rows = samplerows();
   rows[1].rep.diagnostics = {{Severity::error, DiagCode::diverged, 2.5, {0, 0}}};
-  rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}}};
+  rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}},
+                             {Severity::error, DiagCode::contactlost, 1.2, {-0.5, 0}}};
   const std::vector<std::string> lines = split(comparetext(*app, rows), '\n');
-  ASSERT_EQ(lines.size(), 12u);
+  ASSERT_EQ(lines.size(), 13u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
   EXPECT_EQ(lines[3],
             "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m]    pmax[m]  t1peak  "
@@ -79,9 +80,11 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
             "  hybrid6   4.0000    8.0000   0.004000   0.008000   0.005000   0.080000   0.500  "
             " 1.000     4.00  ×失敗");
   EXPECT_EQ(lines[8], "  * : 各列の最良値（絶対値が最小の値）");
-  EXPECT_EQ(lines[9], "  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
+  EXPECT_EQ(lines[9], "  ×失敗 : 意味を持たない実行（最良値に数えません）");
   EXPECT_EQ(lines[10], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
   EXPECT_EQ(lines[11], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
+  EXPECT_EQ(lines[12], "!!! hybrid6: t=1.200[s] に接触力が -0.500[N] となり，接触が保てませんでした．"
+                       "この結果は意味を持ちません．");
 }
 
 TEST(MeritReport, FiguresOfTheRunOnScreen) {
