@@ -1,5 +1,7 @@
 // The simulation run as the console user sees it: the run itself, the
 // one-time unreachable-point report, and the closing notes.
+#include <cmath>
+
 #include "console/app.h"
 #include "engine/model/simrun.h"
 
@@ -13,7 +15,7 @@ std::string domainnote(const Diagnostic& d) {
                  d.t, v[2], v[0], v[1]);
     case DiagCode::handtravel:
       return fmt("t=%.3f[s] にハンドのたわみ (%.4f %.4f)[m] がばねの動ける幅 %.3f[m] を超えました．この結果は意味を持ちません．",
-                 d.t, v[0], v[1], v[2]);
+                 d.t, v[0], v[1], std::fabs(v[2]));
     case DiagCode::contactlost:
       return fmt("t=%.3f[s] に接触力が %.3f[N] となり，接触が保てませんでした．この結果は意味を持ちません．",
                  d.t, v[0]);

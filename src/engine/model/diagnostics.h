@@ -42,7 +42,8 @@ struct Diagnostic {
   //   outofreach   - the point (X, Y) [m] and the reach it lies beyond [m]
   //                  (the third value)
   //   handtravel   - the deflection along and across the hand [m], and the
-  //                  travel it exceeds [m] (the third value)
+  //                  travel it exceeds [m] (the third value; negative for the
+  //                  travel along the hand pulled out)
   //   contactlost  - the contact force [N]
   //   saturated    - the share of the settled steps at a limit [%] and the
   //                  share above which this is told [%]

@@ -45,10 +45,11 @@ void checkdomain(const RunModel& rm, const RunHistory& h, const FiguresOfMerit& 
   // settled steps (the approach to the workpiece is left out).
   for (int i = f.first; i <= n; ++i) {
     const Pair& p = h.tipdefl[i];
-    const bool along = std::fabs(p[0]) > HANDTRAVEL1, across = std::fabs(p[1]) > HANDTRAVEL2;
-    if (along || across) {
-      d.push_back({Severity::error, DiagCode::handtravel, i * s.dt,
-                   {p[0], p[1], along ? HANDTRAVEL1 : HANDTRAVEL2}});
+    const bool pressed = p[0] > HANDTRAVEL1, pulled = -p[0] > HANDTRAVEL1OUT;
+    const bool across = std::fabs(p[1]) > HANDTRAVEL2;
+    if (pressed || pulled || across) {
+      const double travel = pressed ? HANDTRAVEL1 : pulled ? -HANDTRAVEL1OUT : HANDTRAVEL2;
+      d.push_back({Severity::error, DiagCode::handtravel, i * s.dt, {p[0], p[1], travel}});
       break;
     }
   }

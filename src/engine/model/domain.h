@@ -26,7 +26,7 @@ Reach reachof(const SimSettings& s);
 // Appends to d what run h of model rm did beyond the model's domain, each
 // once at its first output step: the undeflected contact point or the real
 // tip beyond the reach (outofreach), and over the settled steps of f a hand
-// deflection beyond HANDTRAVEL1 or HANDTRAVEL2 (handtravel) and a contact
+// deflection beyond HANDTRAVEL1, HANDTRAVEL1OUT or HANDTRAVEL2 (handtravel) and a contact
 // force of zero or below (contactlost), all errors; and a warning when more
 // than SATURATEDSHARE per cent of the steps had a motor at its limit
 // (saturated).
