@@ -127,7 +127,8 @@ py::dict figuresdict(const hs::FiguresOfMerit& f) {
 // the numbers that say it.
 struct Diagnostic {
   std::string severity;  // "error" or "warning"
-  std::string code;      // "pathend", "unreachable", "diverged", "nonfinite", "torquelimit"
+  std::string code;      // "pathend", "unreachable", "diverged", "nonfinite", "outofreach",
+                         // "handtravel", "contactlost", "torquelimit", "saturated"
   double time = 0;       // when it happened [s]; NaN for the run as a whole
   std::vector<std::pair<std::string, double>> values;  // named numbers, each in its unit
 };
@@ -178,6 +179,20 @@ RunFacts diagnosticsof(const hs::SimSettings& set, const hs::RunReport& rep) {
       }
       case hs::DiagCode::pathend:
         f.diagnostics.push_back({severity, "pathend", d.t, {{"x", d.values[0]}, {"y", d.values[1]}}});
+        break;
+      case hs::DiagCode::outofreach:
+        f.diagnostics.push_back({severity, "outofreach", d.t,
+                                 {{"x", d.values[0]}, {"y", d.values[1]}, {"reach", d.values[2]}}});
+        break;
+      case hs::DiagCode::handtravel:
+        f.diagnostics.push_back({severity, "handtravel", d.t,
+                                 {{"along", d.values[0]}, {"across", d.values[1]}, {"travel", d.values[2]}}});
+        break;
+      case hs::DiagCode::contactlost:
+        f.diagnostics.push_back({severity, "contactlost", d.t, {{"force", d.values[0]}}});
+        break;
+      case hs::DiagCode::saturated:
+        f.diagnostics.push_back({severity, "saturated", whole, {{"tsat", d.values[0]}, {"share", d.values[1]}}});
         break;
     }
   }
@@ -531,12 +546,18 @@ PYBIND11_MODULE(_core, m) {
                     "What happened: 'pathend' (a path end beyond the arm's reach),\n"
                     "'unreachable' (a commanded point out of the arm's reach),\n"
                     "'diverged' (the integration stopped being finite), 'nonfinite' (a figure of\n"
-                    "merit is not a number), 'torquelimit' (a motor at its torque limit).")
+                    "merit is not a number), 'outofreach' (the contact point or the tip left the\n"
+                    "arm's reach), 'handtravel' (the hand deflected beyond its springs' travel),\n"
+                    "'contactlost' (the contact force fell to 0 or below after the first second),\n"
+                    "'torquelimit' (a motor at its torque limit), 'saturated' (a motor at its\n"
+                    "limit in more than half the steps).")
       .def_readonly("time", &Diagnostic::time,
                     "When it happened [s]: the first time out of reach, the last good output\n"
                     "step, the first output step at the torque limit; 0 for a path end; NaN for a\n"
                     "note on the whole run. values: pathend and unreachable x, y [m]; diverged\n"
-                    "laststep; torquelimit motor (1 or 2) and limit [N m]; nonfinite the figure.")
+                    "laststep; torquelimit motor (1 or 2) and limit [N m]; nonfinite the figure;\n"
+                    "outofreach x, y and reach [m]; handtravel along, across and travel [m];\n"
+                    "contactlost force [N]; saturated tsat and share [%].")
       .def_property_readonly(
           "values",
           [](const Diagnostic& d) {

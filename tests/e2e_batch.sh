@@ -92,6 +92,22 @@ status=$(runbatch --robot b --method 6 --contour L --set KH1=1e7 --set KH2=1e7)
     以降は t=0.000[s] の値のままです．' ] ||
   fail "diverged: stderr $(head -c 300 "$work/err.txt")"
 
+# Runs that leave the model's domain: status 3, the bound crossed named on
+# stderr (the arm's reach, the springs' travel, the contact); the comparison
+# marks the method failed.
+status=$(runbatch --robot a --method 6 --contour L --set gainspec6.omega2=502.6548245743669 \
+  --set gainspec6.alpha2=10 --set KH1=250 --set KH2=250)
+[ "$status" = 3 ] || fail "beyond the domain: status $status"
+for text in '腕の届く範囲（基部から 0.900\[m\] まで）の外' 'ばねの動ける幅 0.040\[m\]' '接触が保てません' 'トルク制限に達して'; do
+  grep -q "$text" "$work/err.txt" || fail "beyond the domain: '$text' not on stderr: $(head -c 300 "$work/err.txt")"
+done
+status=$(runbatch --robot a --method 3 --contour L --set KH1=5000000 --set KH2=250 \
+  --set gainspec3.omega2=31.41592653589793 --set gainspec3.alpha2=0 --compare)
+[ "$status" = 3 ] || fail "beyond the domain, compared: status $status"
+grep -q '^hybridsim-batch: method 3: t=0.040\[s\] に手先が腕の届く範囲' "$work/err.txt" ||
+  fail "beyond the domain, compared: $(head -c 300 "$work/err.txt")"
+grep -q '^3,.*,1$' "$work/out.csv" || fail "beyond the domain, compared: method 3 not failed"
+
 # A byte order mark before the first word is skipped.
 printf '\xef\xbb\xbfa 0.7 1.0 200 200 100 0.6 100 0.6 500 500 6 5 0 20 2 L 0.3 0.0 0.3 0.3 4.0 0.005 10\n' \
   >"$work/bom.dat"

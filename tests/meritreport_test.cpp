@@ -75,7 +75,7 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   EXPECT_EQ(lines[11], "  hybrid4  0.040000*  0.250*  1.000*    2.00* ←現在");
   EXPECT_EQ(lines[12], "  hybrid6  0.080000   0.500   1.000     4.00  ×失敗");
   EXPECT_EQ(lines[13], "  * : 各列の最良値（絶対値が最小の値）");
-  EXPECT_EQ(lines[14], "  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
+  EXPECT_EQ(lines[14], "  ×失敗 : 意味を持たない実行（最良値に数えません）");
   EXPECT_EQ(lines[15], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
   EXPECT_EQ(lines[16], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
   // Every line fits 80 terminal columns, in English too (a character from

@@ -46,8 +46,8 @@ TEST(FiguresOfMerit, ShortHistoryByHand) {
   // Along-path error: the last value with its sign, the largest of all steps.
   EXPECT_EQ(f.pend, -0.05);
   EXPECT_EQ(f.pmax, 0.3);
-  // Peaks over all steps, step 0 included.
-  EXPECT_EQ(f.t1peak, 1.0);
+  // Peaks over the settled steps: step 1's torque at motor 1's limit is left out.
+  EXPECT_EQ(f.t1peak, 1.999999 / 2.0);
   EXPECT_EQ(f.t2peak, 3.9999999999 / 4.0);
   // Steps 1 and 2 of steps 1 .. 4 at a limit.
   EXPECT_EQ(f.tsat, 50.0);

@@ -59,9 +59,14 @@ void sethanddimensions(SimSettings& s);
 void runsimulation(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
 // The console's words for a run's diagnostics: the point out of reach
 // (with its key wait), then `done`, then the closing notes on steps cut,
-// points out of reach and a blow-up. A torque at its limit is not told.
+// points out of reach, a blow-up and each step beyond the model's domain
+// (domainnote). A torque at its limit is not told.
 void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits waits,
              const char* done);
+// The console's sentence for a diagnostic of the model's domain (outofreach,
+// handtravel, contactlost, saturated), in the message language; empty for
+// any other code.
+std::string domainnote(const Diagnostic& d);
 // The console's words for a run made by a client without a user at the keys:
 // its path ends out of reach as the derivation reports them, then tellrun.
 void tellrun(Console& con, const Run& r);

@@ -116,8 +116,9 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
   }
   t += tr("\n  * : 各列の最良値（絶対値が最小の値）");
   if (anyfailed(rows))
-    t += tr("\n  ×失敗 : 届かない指令点か発散のあった実行（最良値に数えません）");
-  // A run that met an unreachable point or diverged has figures without meaning.
+    t += tr("\n  ×失敗 : 意味を持たない実行（最良値に数えません）");
+  // A run that met an unreachable point, diverged or left the model's domain
+  // has figures without meaning; motors held at their limits are told too.
   for (const MethodRun& r : rows) {
     if (r.rep.unreachable())
       t += fmt("\n!!! hybrid%c: 手先の届かない指令点がありました．この結果は意味を持ちません．",
@@ -125,6 +126,10 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
     if (const Diagnostic* d = r.rep.find(DiagCode::diverged))
       t += fmt("\n!!! hybrid%c: 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．",
                r.method, d->t);
+    for (const Diagnostic& d : r.rep.diagnostics) {
+      const std::string note = domainnote(d);
+      if (!note.empty()) t += fmt("\n!!! hybrid%c: ", r.method) + note;
+    }
   }
   return t;
 }

@@ -1,9 +1,30 @@
 // The simulation run as the console user sees it: the run itself, the
 // one-time unreachable-point report, and the closing notes.
+#include <cmath>
+
 #include "console/app.h"
 #include "engine/model/simrun.h"
 
 namespace hs {
+
+std::string domainnote(const Diagnostic& d) {
+  const std::array<double, 3>& v = d.values;
+  switch (d.code) {
+    case DiagCode::outofreach:
+      return fmt("t=%.3f[s] に手先が腕の届く範囲（基部から %.3f[m] まで）の外に出ました (x,y)=(%.3f %.3f)[m]．この結果は意味を持ちません．",
+                 d.t, v[2], v[0], v[1]);
+    case DiagCode::handtravel:
+      return fmt("t=%.3f[s] にハンドのたわみ (%.4f %.4f)[m] がばねの動ける幅 %.3f[m] を超えました．この結果は意味を持ちません．",
+                 d.t, v[0], v[1], std::fabs(v[2]));
+    case DiagCode::contactlost:
+      return fmt("t=%.3f[s] に接触力が %.3f[N] となり，接触が保てませんでした．この結果は意味を持ちません．",
+                 d.t, v[0]);
+    case DiagCode::saturated:
+      return fmt("モータが %.1f%% のステップでトルク制限に達していました（%.0f%% を超えています）．", v[0], v[1]);
+    default:
+      return "";
+  }
+}
 
 void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits waits,
              const char* done) {
@@ -16,6 +37,10 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
   if (const Diagnostic* d = rep.find(DiagCode::diverged))
     con.print(fmt("\n!!! 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．\n    以降は t=%.3f[s] の値のままです．",
                   d->t, d->t));
+  for (const Diagnostic& d : rep.diagnostics) {
+    const std::string note = domainnote(d);
+    if (!note.empty()) con.print("\n!!! " + note);
+  }
 }
 
 void tellrun(Console& con, const Run& r) {

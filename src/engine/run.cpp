@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "engine/model/domain.h"
+
 namespace hs {
 
 namespace {
@@ -59,6 +61,8 @@ Run simulate(std::shared_ptr<const Model> m) {
       r.report.diagnostics.push_back({Severity::error, DiagCode::nonfinite, 0, {double(i), figures[i]}});
       break;
     }
+  // A run that stayed sound can still have left what the model describes.
+  if (!r.report.diverged()) checkdomain(r.model->runmodel(), r.hist, f, r.report.diagnostics);
   return r;
 }
 

@@ -19,6 +19,21 @@ constexpr double PI2 = 6.28318530317958;
 constexpr double HANDWP = 0.2;
 constexpr double WORKLEN = 0.14;
 constexpr double WORKWID = 0.02;
+// The rest of the hand as drawn [m]: the hand block at the wrist (its length
+// along the hand) and the bracket that carries the springs (its width and
+// length).
+constexpr double HANDBLOCKLEN = 0.02;
+constexpr double BRACKETWID = 0.1;
+constexpr double BRACKETLEN = 0.1;
+// How far the hand springs can travel as drawn [m]. Along the hand, pressed
+// (positive deflection), the work block meets the bracket base once the
+// centre spring (0.04 m between them) is flat; pulled out, its rear end
+// leaves the bracket (0.1 - 0.04 = 0.06 m). Across the hand the block meets
+// a bracket arm (0.04 m from its edge). A deflection beyond them has no
+// meaning in the model.
+constexpr double HANDTRAVEL1 = HANDWP - WORKLEN - HANDBLOCKLEN;
+constexpr double HANDTRAVEL1OUT = BRACKETLEN - HANDTRAVEL1;
+constexpr double HANDTRAVEL2 = (BRACKETWID - WORKWID) / 2;
 
 // A pair of doubles: (X, Y) of a point or (joint 1, joint 2) of a joint quantity.
 using Pair = std::array<double, 2>;

@@ -91,7 +91,8 @@ class BatchConsole : public hs::Console {
 };
 
 // Exit status of a run that was carried out: 3 when its path left the
-// reachable area, the integration diverged or its figures are not numbers
+// reachable area, the integration diverged, the run left the model's domain
+// (tellrun names what it crossed) or its figures are not numbers
 // (the outputs are still written: they are what the model computed), 0 for
 // a clean run.
 int runstatus(const hs::RunReport& rep) {
@@ -115,8 +116,9 @@ const char USAGE[] =
     "(--verbose: the whole console text).\n"
     "exit status: 0 clean run; 1 case file refused or unreadable, or an output file\n"
     "             not written; 2 wrong arguments (nothing is run);\n"
-    "             3 the path left the reachable area, the run diverged or a number\n"
-    "             written is not finite (the outputs are still written)\n";
+    "             3 the path left the reachable area, the run diverged or left the\n"
+    "             model's domain, or a number written is not finite (the outputs\n"
+    "             are still written)\n";
 
 // --help: the usage above, then every option with its meaning.
 class UsageFormatter : public CLI::Formatter {
@@ -471,8 +473,9 @@ int finitestatus(const std::string& csv, int status) {
   return 3;
 }
 
-// The rows of the four methods whose run left the reachable area or
-// diverged, each named on standard error; 3 when there is one, else 0.
+// The rows of the four methods whose run left the reachable area, diverged
+// or left the model's domain, each named on standard error with what it
+// crossed (and motors held at their limits); 3 when one failed, else 0.
 int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   int status = 0;
   for (const hs::MethodRun& r : rows) {
@@ -481,6 +484,10 @@ int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
     if (const hs::Diagnostic* d = r.rep.find(hs::DiagCode::diverged))
       std::fprintf(stderr, "hybridsim-batch: method %c: the run diverged at t = %g s\n", r.method,
                    d->t);
+    for (const hs::Diagnostic& d : r.rep.diagnostics) {
+      const std::string note = hs::domainnote(d);
+      if (!note.empty()) std::fprintf(stderr, "hybridsim-batch: method %c: %s\n", r.method, note.c_str());
+    }
     if (r.failed()) status = 3;
   }
   return status;

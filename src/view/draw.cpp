@@ -15,11 +15,10 @@ constexpr int CIRCLESEGS = 120;
 constexpr double CIRCLEPI = 3.1415926536;
 
 // Hand dimensions [m] that only shape the drawing; the hand's share of the
-// settings (HANDWP, WORKLEN, WORKWID) is in driver/settings.h.
-constexpr double HANDBLOCKLEN = 0.02;
+// settings (HANDWP, WORKLEN, WORKWID) and the dimensions that bound its
+// springs' travel (HANDBLOCKLEN, BRACKETWID, BRACKETLEN) are in
+// engine/settings.h.
 constexpr double HANDBLOCKWID = 0.04;
-constexpr double BRACKETLEN = 0.1;
-constexpr double BRACKETWID = 0.1;
 // Bracket line width [window units] (2.8 px).
 constexpr double BRACKETLINE = 0.007;
 // Size of the mark discs at the contact point and of the robot-view points [m].

@@ -258,9 +258,33 @@ def test_diverged_runs_say_so_and_raise_nothing():
     # A sweep refuses a bad value before it runs anything; its rows carry ok.
     with pytest.raises(ValueError, match="KH2"):
         hybridsim.sweep(sim, {"KH2": [1e7, 0.0]})
+    # One very stiff spring keeps the run finite but loses the contact.
     frame = hybridsim.sweep(sim, {"KH1": [1e7, 500.0], "KH2": [1e7, 500.0]})
-    assert frame["ok"].tolist() == [False, True, True, True]
+    assert frame["ok"].tolist() == [False, False, False, True]
+    assert [d.code for d in sim.run().diagnostics if d.severity == "error"] == ["diverged"]
     assert frame["KH2"].tolist() == [1e7, 500.0, 1e7, 500.0]
+
+
+def test_runs_beyond_the_model_domain_are_errors():
+    # The arm swings out of its reach, the hand beyond its springs' travel, the
+    # contact pulls: each an error with the bound crossed; motors held at their
+    # limits a warning.
+    far = {"gainspec6.omega2": 502.6548245743669, "gainspec6.alpha2": 10.0, "KH1": 250.0, "KH2": 250.0}
+    for robot, method, settings, reach in [
+            ("a", "6", far, 0.9), ("b", "6", far, 1.0),
+            ("a", "3", {"KH1": 5e6, "KH2": 250.0, "gainspec3.omega2": 31.41592653589793,
+                        "gainspec3.alpha2": 0.0}, 0.9)]:
+        sim = hybridsim.Simulator(robot=robot, method=method, contour="L")
+        for name, value in settings.items():
+            sim[name] = value
+        run = sim.run()
+        notes = {d.code: d for d in run.diagnostics}
+        assert not run.ok and notes["outofreach"].severity == "error"
+        assert notes["outofreach"].values["reach"] == pytest.approx(reach)
+        assert round(notes["handtravel"].values["travel"], 9) in (0.04, -0.06)
+        assert notes["contactlost"].values["force"] <= 0
+        assert notes["saturated"].severity == "warning" and notes["saturated"].values["tsat"] > 50
+        assert "腕の届く範囲" in run.messages and not sim.compare()[method]["ok"]
 
 
 def test_pictures(tmp_path):
@@ -379,7 +403,8 @@ def test_sweep_example_on_a_small_grid(tmp_path):
     assert float(row[0]) == pytest.approx(omega, abs=1e-4) and float(row[1]) == 0.0
     assert float(row[2]) == pytest.approx(frms, rel=1e-5)
     frame = pandas.read_csv(tmp_path / "s.csv", float_precision="round_trip")
-    assert frame["frms"][0] == frms and frame["ok"].all() and len(frame) == 4
+    # The stiffest corner (1.5 omega2, 2 alpha2) swings the hand out of the arm's reach.
+    assert frame["frms"][0] == frms and frame["ok"].tolist() == [True, True, True, False]
     # A grid of one is the targets themselves; none at all is refused.
     target = hybridsim.Simulator(robot="b", method="6", contour="L").run().metrics["frms"]
     assert float(sweep("--grid", "1").stdout.splitlines()[1].split()[2]) == pytest.approx(target, rel=1e-5)

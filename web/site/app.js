@@ -303,7 +303,8 @@ function take(reply, snap) {
   $('report').textContent = reply.report.replace(/^\n+/, '');
   if (reply.table?.fields) showvalues(reply.table);
   const current = reply.id >= wanted && !running;
-  const notes = [run.unreachable && words().unreachable, run.diverged && words().diverged].filter(Boolean);
+  const notes = [run.unreachable && words().unreachable, run.diverged && words().diverged,
+    state.lang === 'ja' ? run.notesja : run.notes].filter(Boolean);
   status(current ? (notes.length ? notes.join(' ') : words().ran) : words().running);
   showrefusal();
   showfigures();
@@ -372,7 +373,7 @@ async function compare() {
   compared = q;
   const names = Object.keys(answer.rows[0].figures);
   const head = `<tr><th>${words().method_}</th>${names.map((n) => `<th>${n} [${FIGUREUNITS[n]}]</th>`).join('')}</tr>`;
-  const body = answer.rows.map((r) => `<tr><th>${r.method}${r.unreachable || r.diverged ? ' !!' : ''}</th>` +
+  const body = answer.rows.map((r) => `<tr><th>${r.method}${r.failed ? ' !!' : ''}</th>` +
     names.map((n, k) => `<td${r.best[k] ? ' class="best"' : ''}>${r.figures[n] === null ? 'NaN' : r.figures[n].toPrecision(4)}${r.best[k] ? ' *' : ''}</td>`).join('') + '</tr>');
   $('comparetable').innerHTML = head + body.join('') + `<caption>${words().best}</caption>`;
   $('comparison').hidden = false;

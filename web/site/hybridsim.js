@@ -65,11 +65,11 @@ export class Simulator {
   // Whether a case's entries are taken: {ok} or the refusal of run().
   check(query = '') { return JSON.parse(this.c.check(query)); }
   // Runs a case: {ok: true, laststep, dt, figures, unreachable, diverged,
-  // console} or, for a refused entry, {ok: false, field, reason, reasonja};
+  // failed, notes, notesja, console} or, for a refused entry, {ok: false, field, reason, reasonja};
   // the console text and a data file's reason in the query's lang=.
   run(query = '', casetext = '') { return JSON.parse(this.c.run(query, casetext)); }
   // The four methods on the case: {ok, rows: [{method, figures, best,
-  // unreachable, diverged}], csv}.
+  // unreachable, diverged, failed, notes, notesja}], csv}.
   compare(query = '', casetext = '') { return JSON.parse(this.c.compare(query, casetext)); }
 
   // A window key ('s', '0', 'w', 'W', 'ArrowLeft', 'ArrowRight', 'Home',

@@ -253,8 +253,22 @@ std::string figuresjson(const hs::FiguresOfMerit& f) {
   return out + "}";
 }
 
+// How a run ended: the two kinds of trouble the page marks itself, whether
+// the run means nothing at all (failed), and the sentences on the steps
+// beyond the model's domain in English (notes) and in Japanese (notesja).
 std::string reportjson(const hs::RunReport& r) {
-  return "\"unreachable\":" + jsonbool(r.unreachable()) + ",\"diverged\":" + jsonbool(r.diverged());
+  std::string notes[2];
+  const char* langs[2] = {"en", "ja"};
+  for (int k = 0; k < 2; ++k) {
+    hs::MessageLanguage language(langs[k]);
+    for (const hs::Diagnostic& d : r.diagnostics) {
+      const std::string note = hs::domainnote(d);
+      if (!note.empty()) notes[k] += (notes[k].empty() ? "" : " ") + note;
+    }
+  }
+  return "\"unreachable\":" + jsonbool(r.unreachable()) + ",\"diverged\":" + jsonbool(r.diverged()) +
+         ",\"failed\":" + jsonbool(!r.ok()) + ",\"notes\":" + jsonstring(notes[0]) +
+         ",\"notesja\":" + jsonstring(notes[1]);
 }
 
 }  // namespace
@@ -310,7 +324,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_check(const char* query) {
 // Runs the case named, its console text in the query's lang=. A refused
 // entry or data file runs nothing:
 // {"ok":false,"field":NAME,"reason":..,"reasonja":..}. Otherwise
-// {"ok":true,"laststep","dt","figures","unreachable","diverged","console"}.
+// {"ok":true,"laststep","dt","figures","unreachable","diverged","failed",
+// "notes","notesja","console"}.
 EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext) {
   const std::string big = oversize(query, casetext);
   if (!big.empty()) return reply(big);
@@ -335,7 +350,8 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
 
 // The four methods on the case named, as hybridsim-batch --compare runs
 // them: {"ok":true,"rows":[{"method","figures","best":[..],"unreachable",
-// "diverged"}],"csv":..}; its picture is left for hs_drawcompare.
+// "diverged","failed","notes","notesja"}],"csv":..}; its picture is left for
+// hs_drawcompare.
 EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* casetext) {
   const std::string big = oversize(query, casetext);
   if (!big.empty()) return reply(big);

@@ -19,14 +19,19 @@ enum class DiagCode {
   torquelimit,   // a motor torque reached its limit
   pathend,       // a path end lies beyond the arm's reach (found by the derivation)
   nonfinite,     // a figure of merit is not a number (a motor with no torque to speak of)
+  outofreach,    // the contact point or the tip left the arm's reach
+  handtravel,    // the hand deflected further than its springs can travel
+  contactlost,   // the contact force fell to zero or below over the settled steps
+  saturated,     // the motors stood at their torque limits most of the settled time
 };
 
 struct Diagnostic {
   Severity severity = Severity::warning;
   DiagCode code = DiagCode::unreachable;
   double t = 0;  // time [s]: first unreachable command, last sound output
-                 // step before the blow-up, first output step at the limit;
-                 // 0 for a path end
+                 // step before the blow-up, first output step at the limit,
+                 // first output step beyond the model's domain; 0 for a path
+                 // end and for saturated
   // What the code is about:
   //   unreachable  - the commanded point (X, Y) [m]
   //   diverged     - unused
@@ -34,7 +39,15 @@ struct Diagnostic {
   //   pathend      - the path end (X, Y) [m]
   //   nonfinite    - the figure's place in FiguresOfMerit order (frms 0 .. tsat 8)
   //                  and its value
-  std::array<double, 2> values{};
+  //   outofreach   - the point (X, Y) [m] and the reach it lies beyond [m]
+  //                  (the third value)
+  //   handtravel   - the deflection along and across the hand [m], and the
+  //                  travel it exceeds [m] (the third value; negative for the
+  //                  travel along the hand pulled out)
+  //   contactlost  - the contact force [N]
+  //   saturated    - the share of the settled steps at a limit [%] and the
+  //                  share above which this is told [%]
+  std::array<double, 3> values{};
 };
 
 using Diagnostics = std::vector<Diagnostic>;

@@ -98,10 +98,11 @@ FiguresOfMerit figuresofmerit(const RunHistory& h, int laststep, double dt, doub
   f.pend = h.perierr[n];
   for (int i = 0; i <= n; ++i) f.pmax = std::max(f.pmax, std::fabs(h.perierr[i]));
 
-  // Motor effort: peak torques over the whole run, and the share of the
+  // Motor effort: peak torques over the settled steps (the impact at the
+  // start stands at the limits in almost every run), and the share of the
   // steps after the start in which either motor stood at its limit.
   double peak1 = 0, peak2 = 0;
-  for (int i = 0; i <= n; ++i) {
+  for (int i = f.first; i <= n; ++i) {
     peak1 = std::max(peak1, std::fabs(h.torque[i][0]));
     peak2 = std::max(peak2, std::fabs(h.torque[i][1]));
   }
