@@ -8,7 +8,7 @@
 // value or link greys the picture with the reason, and of the runs asked
 // only the newest finished is drawn.
 import { paint } from './webcanvas.js';
-import { TEXTS, FIGUREUNITS } from './texts.js';
+import { TEXTS, FIGUREUNITS, EXPLAIN } from './texts.js';
 
 const $ = (id) => document.getElementById(id);
 const NAMES = ['robot', 'method', 'contour'];
@@ -126,7 +126,64 @@ function translate() {
     row.querySelector('.limit').textContent = row.dataset[state.lang === 'ja' ? 'limitja' : 'limit'];
   showrefusal();
   if (drawn) showfigures();
+  showexplain();
+  showresults();
 }
+
+// ---- Explain: one table of the methods, figures and graphs ----
+
+function showexplain() {
+  const w = words();
+  $('explain').replaceChildren();
+  $('explain').insertAdjacentHTML('beforeend', `<tr><th>${w.kind}</th><th>${w.what}</th><th>${w.good}</th></tr>`);
+  for (const [key, both] of EXPLAIN) {
+    const row = $('explain').insertRow();
+    row.id = `explain-${key}`;
+    for (const t of both[state.lang]) row.insertCell().textContent = t;
+  }
+}
+
+// Shows a row of the table from where its method, figure or graph is shown.
+function explain(key) {
+  const row = $(`explain-${key === 't2peak' ? 't1peak' : key}`);
+  if (!row) return;
+  for (const r of document.querySelectorAll('#explain tr.shown')) r.classList.remove('shown');
+  row.classList.add('shown');
+  row.scrollIntoView({ block: 'center' });
+}
+document.addEventListener('click', (e) => {
+  const b = e.target.closest('[data-explain]');
+  if (b) explain(b.dataset.explain);
+});
+$('explainmethod').addEventListener('click', () => explain(`method${state.method}`));
+
+// ---- For the lab: the runs on screen collected into a results table ----
+
+const results = [];  // {query, figures} of each run added
+function showresults() {
+  $('results').hidden = !results.length;
+  if (!results.length) return;
+  const names = Object.keys(results[0].figures);
+  $('resultstable').innerHTML = `<tr><th>${words().casehead}</th>${names.map((n) => `<th>${n} [${FIGUREUNITS[n]}]</th>`).join('')}</tr>` +
+    results.map((r) => `<tr><th>${r.query.replace(/&/g, '&amp;')}</th>${names.map((n) =>
+      `<td>${r.figures[n] === null ? 'NaN' : r.figures[n].toPrecision(6)}</td>`).join('')}</tr>`).join('');
+}
+$('addrow').addEventListener('click', () => {
+  if (!current()) return;
+  const s = window.hybridsim.shown();
+  results.push({ query: s.query, figures: s.figures });
+  showresults();
+  status(words().added);
+});
+// The table as CSV: the case's address, then every figure to the last digit.
+function resultscsv() {
+  const names = Object.keys(results[0].figures);
+  const quote = (t) => `"${t.replace(/"/g, '""')}"`;
+  return [['case', ...names].join(','), ...results.map((r) =>
+    [quote(r.query), ...names.map((n) => (r.figures[n] === null ? 'nan' : String(r.figures[n])))].join(','))].join('\n') + '\n';
+}
+$('resultscsv').addEventListener('click', () => results.length &&
+  download('hybridsim-results.csv', new Blob([resultscsv()], { type: 'text/csv' })));
 
 function status(text) { $('status').textContent = text; }
 
@@ -332,7 +389,7 @@ function showrefusal() {
   if (!refusal) {
     $('view').classList.remove('stale');
     $('stale').textContent = '';
-    for (const id of ['png', 'csv', 'dat', 'comparebutton']) $(id).disabled = false;
+    for (const id of ['png', 'csv', 'dat', 'comparebutton', 'addrow']) $(id).disabled = false;
     return;
   }
   const reason = state.lang === 'ja' ? refusal.reasonja : refusal.reason;
@@ -350,12 +407,12 @@ function showrefusal() {
 function markstale(reason) {
   $('view').classList.add('stale');
   $('stale').textContent = reason;
-  for (const id of ['png', 'csv', 'dat', 'comparebutton']) $(id).disabled = true;
+  for (const id of ['png', 'csv', 'dat', 'comparebutton', 'addrow']) $(id).disabled = true;
 }
 
 function showfigures() {
   const rows = Object.entries(drawn.answer.figures).map(([name, v]) =>
-    `<tr><th>${name}</th><td>${v === null ? 'NaN' : v.toPrecision(6)}</td><td>${FIGUREUNITS[name]}</td></tr>`);
+    `<tr><th><button type="button" class="link" data-explain="${name}">${name}</button></th><td>${v === null ? 'NaN' : v.toPrecision(6)}</td><td>${FIGUREUNITS[name]}</td></tr>`);
   $('figures').innerHTML = rows.join('');
 }
 

@@ -70,6 +70,12 @@ const settled = (query, on = page) => on.waitForFunction((q) => {
   return s && s.current && s.query === q;
 }, {}, query);
 const shown = (on = page) => on.evaluate(() => window.hybridsim.shown());
+// A value typed over a field's and the field left with Tab.
+async function retypeon(on, name, value) {
+  await on.$eval(`[name="${name}"]`, (e) => { e.focus(); e.select(); });
+  await on.keyboard.type(value);
+  await on.keyboard.press('Tab');
+}
 // The figures of merit hybridsim-batch computes for the case of these options.
 // The batch program's figures of the case; a run beyond the model's domain
 // (status 3) still writes them.
@@ -195,13 +201,7 @@ test('a case picked and run, the window keys, a sharp picture on a dense screen'
 
 test('a value left with Tab is run: the figures are the batch program\'s, Compare runs the same case', { skip: missing || false }, async () => {
   await open('robot=b&method=6&contour=S');
-  // A value typed over the field's and the field left with Tab.
-  const retype = async (name, value) => {
-    await page.$eval(`[name="${name}"]`, (e) => { e.focus(); e.select(); });
-    await page.keyboard.type(value);
-    await page.keyboard.press('Tab');
-  };
-  await retype('Fn', '20');
+  await retypeon(page, 'Fn', '20');
   await settled('robot=b&method=6&contour=S&frame=0&Fn=20');
   const s = await shown();
   assert.equal(s.ok, true);
@@ -214,7 +214,7 @@ test('a value left with Tab is run: the figures are the batch program\'s, Compar
   const row6 = await page.$$eval('#comparetable tr:last-child td', (cells) => cells.map((c) => Number(c.textContent.replace(' *', ''))));
   assert.equal(row6[0], Number(s.figures.frms.toPrecision(4)));
   // A refused value greys the picture and the figures with the reason.
-  await retype('KH1', '0');
+  await retypeon(page, 'KH1', '0');
   await page.waitForFunction(() => document.getElementById('view').classList.contains('stale'));
   assert.deepEqual([(await shown()).ok, (await shown()).current], [false, false]);
   assert.match(await text('#stale'), /KH1 = 0 refused/);
@@ -311,8 +311,11 @@ test('the layout: a laptop sees picture, Play, step and figures at once; a phone
   try {
     await page.setViewport({ width: 1366, height: 768 });
     await open('robot=b&method=6&contour=S&frame=100');
-    const out = await page.$$eval('#picture, #play, #step, #figures', (els) =>
-      els.filter((e) => { const r = e.getBoundingClientRect(); return r.bottom > innerHeight || r.right > innerWidth; }).map((e) => e.id));
+    await page.evaluate(() => window.scrollTo(0, 0));
+    const out = await page.$$eval('#picture, #play, #step, #figures', (els) => els.filter((e) => {
+      const r = e.getBoundingClientRect();
+      return r.top < 0 || r.bottom > innerHeight || r.right > innerWidth;
+    }).map((e) => e.id));
     assert.deepEqual(out, []);
     await page.screenshot({ path: path.join(shots, 'laptop-1366x768.png') });
     await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
@@ -331,4 +334,26 @@ test('the layout: a laptop sees picture, Play, step and figures at once; a phone
   } finally {
     await page.setViewport({ width: 1400, height: 1000, deviceScaleFactor: 1 });
   }
+});
+
+test('explain from where it is shown; the results table downloaded as CSV', { skip: missing || false }, async () => {
+  await open('robot=b&method=6&contour=C&lang=ja');
+  const untitled = () => page.$$eval('[data-text]', (els) => els.filter((e) => !e.textContent || e.textContent === 'undefined').length);
+  assert.equal(await untitled(), 0, 'every text in Japanese');
+  await open('robot=b&method=6&contour=C');
+  assert.equal(await untitled(), 0, 'every text in English');
+  await page.click('#figures [data-explain="tsat"]');
+  assert.match(await text('#explain tr.shown'), /a motor is at its torque limit.*0 %/);
+  await page.click('#explainmethod');
+  assert.match(await text('#explain tr.shown'), /^Method 6.*setting error/);
+  await page.click('#addrow');
+  await retypeon(page, 'Fn', '12');
+  await settled('robot=b&method=6&contour=C&frame=0&Fn=12');
+  await page.click('#addrow');
+  const done = page.downloaded();
+  await page.click('#resultscsv');
+  const rows = fs.readFileSync(await done, 'utf8').trim().split('\n');
+  assert.equal(rows.length, 3);
+  assert.equal(rows[2].split(',')[0], '"robot=b&method=6&contour=C&frame=0&Fn=12"');
+  assert.equal(Number(rows[2].split(',')[1]), (await shown()).figures.frms);
 });
