@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "engine/run.h"
 #include "engine/settings.h"
 #include "view/displaystate.h"

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "engine/settings.h"
 #include "view/canvas.h"
 
