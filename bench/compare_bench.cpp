@@ -6,7 +6,7 @@
 #include <string>
 
 #include "../tests/enginecase.h"
-#include "console/compare.h"
+#include "engine/compare.h"
 
 namespace {
 

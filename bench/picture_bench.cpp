@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "render/picture.h"
 #include "../tests/runcase.h"
 

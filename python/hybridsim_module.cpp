@@ -26,7 +26,7 @@
 #include <utility>
 #include <vector>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "console/console.h"
 #include "console/datafile.h"
 #include "console/historycsv.h"

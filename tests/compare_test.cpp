@@ -1,4 +1,4 @@
-#include "console/compare.h"
+#include "engine/compare.h"
 
 #include <gtest/gtest.h>
 

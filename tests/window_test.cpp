@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "console/meritreport.h"
 #include "driver_testutil.h"
 #include "view/frame.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "console/app.h"
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "engine/model/metrics.h"
 
 namespace hs {

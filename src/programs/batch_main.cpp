@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "console/console.h"
 #include "console/datafile.h"
 #include "console/historycsv.h"

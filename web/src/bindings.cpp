@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "console/compare.h"
+#include "engine/compare.h"
 #include "console/console.h"
 #include "console/datafile.h"
 #include "console/historycsv.h"

@@ -1,5 +1,5 @@
 // The four control methods side by side on the current case.
-#include "console/compare.h"
+#include "engine/compare.h"
 
 #include <system_error>
 #ifndef __EMSCRIPTEN__
