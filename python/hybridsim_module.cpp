@@ -390,7 +390,8 @@ class Simulator {
     return caseof(case_.set);
   }
 
-  static std::unique_ptr<Simulator> fromfile(const py::object& pathobj) {
+  static std::unique_ptr<Simulator> fromfile(const py::object& pathobj, const py::object& lang) {
+    hs::MessageLanguage language(langof(lang));
     const std::string path = pathof(pathobj);
     std::string text, reason;
     if (!hs::readcasefile(path, text, reason))
@@ -765,9 +766,10 @@ PYBIND11_MODULE(_core, m) {
            "(line), 'C' (circle) or 'S' (sine). A selection left out keeps the default's\n"
            "(robot b, method 6, sine). Raises ValueError for another value and TypeError for\n"
            "another type.")
-      .def_static("from_file", &Simulator::fromfile, py::arg("path"),
+      .def_static("from_file", &Simulator::fromfile, py::arg("path"), py::arg("lang") = py::none(),
                   "The case of a robot data file. Raises ValueError with the reader's message\n"
-                  "when the file cannot be read or does not hold a valid case.")
+                  "when the file cannot be read or does not hold a valid case, in the language\n"
+                  "lang asks for ('en' or 'ja'; None: the locale's, as for report()).")
       .def("__getitem__", &Simulator::get, py::arg("name"),
            "The value of a setting in SI units as stored; fn1, fn2 [Hz] and alpha1, alpha2\n"
            "[1/s] name the chosen method's servo targets. KeyError for an unknown name.")

@@ -218,6 +218,11 @@ def test_refused_case_files(tmp_path):
     with pytest.raises(ValueError) as err:
         hybridsim.Simulator.from_file(bad)
     assert reader == f"hybridsim-batch: {bad}: {err.value}" and "0 より大きい" in reader
+    # In English when asked, as the batch program under --lang en.
+    reader = subprocess.run([BATCH, "--lang", "en", str(bad)], capture_output=True).stderr.decode().strip()
+    with pytest.raises(ValueError) as err:
+        hybridsim.Simulator.from_file(bad, lang="en")
+    assert reader == f"hybridsim-batch: {bad}: {err.value}" and "a finite number > 0" in reader
 
 
 def test_thread_pool_gives_the_serial_results():
