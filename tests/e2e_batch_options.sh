@@ -132,13 +132,13 @@ grep -q 'fn2 = 0 refused: it must be a finite number > 0 \[Hz\]' "$work/err.txt"
 
 # --vary: one figures row per combination, each the --metrics row of the
 # single run with those --set values (the varied columns first, then
-# `failed`); with a picture, the study view of the runs (at most 8).
+# `failed`, 1 where the single run ends with status 3); with a picture, the study view of the runs (at most 8).
 m3=(--robot b --method 3 --contour C)
 run "${m3[@]}" --vary fn2=5,20 --vary KH1=500,1000 --csv "$work/vary.csv" >/dev/null
 { echo "fn2,KH1,method,frms,fmax,erms,emax,pend,pmax,t1peak,t2peak,tsat,failed"
   for f in 5 20; do for k in 500 1000; do
-    run "${m3[@]}" --set fn2=$f --set KH1=$k --metrics >/dev/null
-    echo "$f,$k,$(tail -n 1 "$work/out.txt"),0"
+    st=$(run "${m3[@]}" --set fn2=$f --set KH1=$k --metrics)
+    echo "$f,$k,$(tail -n 1 "$work/out.txt"),$([ "$st" = 3 ] && echo 1 || echo 0)"
   done; done; } >"$work/single.csv"
 cmp -s "$work/vary.csv" "$work/single.csv" || fail "--vary rows are not the single runs: $(diff "$work/vary.csv" "$work/single.csv")"
 status=$(run "${m3[@]}" --vary fn2=5,10,20 --overlay "$src/examples/robot_b_circle.dat" --png s.png --pdf s.pdf)

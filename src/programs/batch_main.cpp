@@ -313,10 +313,10 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
       ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); },
                              ""));
   cli.add_option("--vary", rq.vary,
-                              "run the case once for each value (repeatable: every\n"
-                              "combination, at most 1000 runs, the last --vary\n"
-                              "changing fastest): the figures as CSV, one row per\n"
-                              "run; with --png/--svg/--pdf the study view (at most 8)")
+                              "one run per value (repeatable: every combination,\n"
+                              "at most 1000 runs, the last --vary changing\n"
+                              "fastest): the figures as CSV, one row per run;\n"
+                              "with --png/--svg/--pdf the study view (at most 8)")
                    ->type_name("NAME=V1,V2,...")
                    ->expected(1)
                    ->allow_extra_args(false)
