@@ -63,8 +63,9 @@ while IFS= read -r cmd; do
 done <<<"$commands"
 [ "$ncmd" -gt 0 ] || fail "no batch command found in the documentation"
 
-# The README's Python example, where the module is built.
-if [ -d "$BUILD/python/hybridsim" ]; then
+# The README's Python example, where the module is built (a build without
+# it still has the package folder, for the catalogs).
+if [ -f "$BUILD/python/hybridsim/__init__.py" ]; then
   awk '/^```python/ { inblock = 1; next } /^```/ { inblock = 0 } inblock' README.md >"$TMP/run/ex.py"
   [ -s "$TMP/run/ex.py" ] || fail "no Python example in the README"
   (cd "$TMP/run" && PYTHONPATH="$BUILD/python" /usr/bin/python3 ex.py >/dev/null 2>"$TMP/err") ||
