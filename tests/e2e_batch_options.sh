@@ -234,6 +234,9 @@ grep -qx 'KH1,N/m,a finite number > 0,500,"hand spring constant along the hand"'
   fail "--list-settings: KH1 row"
 grep -qx "eta1_b,-,a number > 0 and <= 1,0.6,\"robot b (SCARA): forward efficiency of motor 1's drive\"" \
   "$work/out.txt" || fail "--list-settings: eta1_b row"
+grep -q '^fn2,Hz,a finite number > 0,20,"the chosen method.s loop 2: natural frequency' "$work/out.txt" &&
+  [ "$(tail -n 4 "$work/out.txt" | cut -d, -f1-2 | tr '\n' ' ')" = "fn1,Hz alpha1,1/s fn2,Hz alpha2,1/s " ] ||
+  fail "--list-settings: the servo names"
 
 # --compare: one row per method, each equal to --metrics of the single run
 # of that method (also with a setting changed by name).
@@ -287,6 +290,22 @@ for how in "LC_ALL=C.UTF-8:ja" "LC_ALL=ja_JP.UTF-8:ja" "LC_ALL=fr_FR.UTF-8:en" "
      --verbose --csv /dev/null 2>"$work/err.txt")
   if grep -q 'calcontrol()終わり' "$work/err.txt"; then got=ja; elif grep -q 'simulation done' "$work/err.txt"; then got=en; else got=none; fi
   [ "$got" = "$want" ] || fail "language with $words: $got, expected $want"
+done
+# --save-case: an output of its own (nothing on standard output) that runs
+# again as the case did; refused with the runs of --vary and --compare, and
+# naming a file another output names. A CASEFILE goes with --method only.
+status=$(run "${sel[@]}" --set Fn=12 --save-case c.dat)
+[ "$status" = 0 ] && [ ! -s "$work/out.txt" ] || fail "--save-case: status $status, or CSV on standard output"
+"$exe" "$work/out/c.dat" </dev/null 2>/dev/null | cmp -s - <("$exe" "${sel[@]}" --set Fn=12 </dev/null 2>/dev/null) ||
+  fail "the case of --save-case runs differently"
+for wrong in "--vary Fn=1,2" "--compare" "--csv c.dat"; do
+  status=$(run "${sel[@]}" --save-case c.dat $wrong)
+  [ "$status" = 2 ] && grep -q -e '--save-case' "$work/err.txt" && [ ! -e "$work/out/c.dat" ] ||
+    fail "--save-case with $wrong: status $status, $(head -n 1 "$work/err.txt")"
+done
+for wrong in "--robot a" "--contour L"; do
+  status=$(run "$src/examples/robot_a_line.dat" $wrong)
+  [ "$status" = 2 ] && grep -q "a CASEFILE excludes ${wrong% *}" "$work/err.txt" || fail "CASEFILE $wrong: status $status"
 done
 long=$("$exe" --help | awk 'length($0) > 80')
 [ -z "$long" ] || fail "--help: lines over 80 columns: $long"

@@ -6,6 +6,10 @@
 #   2. 'f' in the window, Fn changed to 20 N: the report shows 20.000 N and,
 #      stepped to the end with 's', the force curve settles on the command
 #      level of the force graph (where Fn lies at full scale);
+#   2a. 'o' saves the first and the second run's case: the bytes the batch
+#      program's --save-case writes for them; after 'h' '3' (method 3, the
+#      servo targets kept) and 'o', the batch program's --method 3 on the
+#      second file gives the case saved and its run;
 #   3. 'b' in the window, changes declined: the SCARA robot is drawn;
 #   4. 'r' in the window with a file from examples/: read and rerun;
 #   5. ESC ends the program with status 0.
@@ -77,6 +81,22 @@ waitfor() {
 }
 
 closing="描画画面へ　　　　　"
+# The closings and file name prompts so far.
+closings=0
+prompts=0
+# Waits for the next closing.
+closed() {
+  closings=$((closings + 1))
+  waitfor "$closing" "$closings"
+}
+# Answers the file name prompt with $1 and waits for the closing.
+filename() {
+  prompts=$((prompts + 1))
+  waitfor "ファイル名入力" "$prompts"
+  say "$1
+"
+  closed
+}
 
 # Keys go to the window under the pointer (there is no window manager).
 press() { xdotool key --delay 20 "$@"; }
@@ -108,11 +128,19 @@ waitfor "hybrid="
 say "1"
 waitfor "curve="
 say "L"
-waitfor "$closing" 1
+closed
 
 # On the screen at (0, 0), the pointer over it, its first picture painted.
 awaitwindow || fail "the window did not appear"
 wid=$WIN
+
+# 'o': the case of the first run as the batch program saves the same.
+batch="$build/hybridsim-batch"
+press o
+filename "$work/first.dat"
+"$batch" --robot a --method 1 --contour L --save-case "$work/batch1.dat" || fail "--save-case: status $?"
+cmp -s "$work/first.dat" "$work/batch1.dat" ||
+  fail "--save-case differs from o: $(diff "$work/first.dat" "$work/batch1.dat")"
 
 # 2. Contact force through 'f'.
 press f
@@ -121,9 +149,30 @@ say "y"
 waitfor "入力　Fn="
 say "20
 "
-waitfor "$closing" 2
+closed
 last_report=$(awk 'BEGIN{RS="現在設定している値"} END{print}' "$out")
 grep -q -F "Fn=20.000[N]" <<<"$last_report" || fail "the report does not show Fn=20.000[N]"
+
+# 2a. The second run's case (the hand as the window drew it), then method 3
+# through 'h' with the servo targets kept, saved again.
+press o
+filename "$work/second.dat"
+press h
+waitfor "(2-1) hybrid制御方法変更？"
+say "y"
+waitfor "sgn="
+say "3"
+waitfor "(2-2) 制御ゲイン変更？"
+say "n"
+closed
+press o
+filename "$work/method3.dat"
+"$batch" "$work/second.dat" --method 3 --save-case "$work/batch3.dat" --csv "$work/batch3.csv" ||
+  fail "CASEFILE --method 3: status $?"
+cmp -s "$work/method3.dat" "$work/batch3.dat" ||
+  fail "--method 3 on the saved case differs from h 3: $(diff "$work/method3.dat" "$work/batch3.dat")"
+"$batch" "$work/method3.dat" | cmp -s - "$work/batch3.csv" || fail "the case saved after h 3 runs differently"
+"$batch" "$work/second.dat" | cmp -s - "$work/batch3.csv" && fail "--method 3 ran the file's method 1"
 
 # The window keeps the old picture until a drawing key: '0' shows step 0.
 # '?' after it only prints the key list: once printed, '0' has been handled.
@@ -148,7 +197,7 @@ below=$(red force 738 272 11 80)
 press b
 waitfor "全て変更しない:n"
 say "n"
-waitfor "$closing" 3
+closed
 press 0
 scara_drawn() { [ "$(red "$1" 245 696 31 31)" -gt 0 ]; }
 shotuntil robot_b scara_drawn || fail "no SCARA elbow in the picture"
@@ -162,10 +211,7 @@ grep -q -F "(b) SCARAロボットのhybrid制御" "$out" || fail "no robot b hea
 file=$(ls "$src"/examples/* 2>/dev/null | head -n1)
 [ -n "$file" ] || fail "no file in examples/"
 press r
-waitfor "ファイル名入力"
-say "$file
-"
-waitfor "$closing" 4
+filename "$file"
 grep -q -F "読み込んだファイル名 = $file" "$out" || fail "file name not echoed"
 
 # 5. ESC ends the program with status 0.

@@ -158,6 +158,9 @@ waitclosings $((n0 + 1)) && grep -q "ファイル $SAVED に保存しました�
 "$BUILD/hybridsim-batch" --robot b --method 6 --contour S >"$TMP/direct.csv" 2>/dev/null
 [ -s "$TMP/saved.csv" ] && cmp -s "$TMP/saved.csv" "$TMP/direct.csv" &&
   ok "the saved case runs again byte for byte" || fail "the saved case runs differently"
+"$BUILD/hybridsim-batch" --robot b --method 6 --contour S --save-case "$TMP/batch.dat" &&
+  cmp -s "$TMP/batch.dat" "$SAVED" && ok "the batch program's --save-case writes the bytes 'o' writes" ||
+  fail "--save-case differs from 'o': $(diff "$TMP/batch.dat" "$SAVED" | head -5)"
 # Python's save_case of the same run writes the same bytes as 'o'.
 if ls "$BUILD"/python/hybridsim/_core*.so >/dev/null 2>&1; then
   PYTHONPATH="$BUILD/python" /usr/bin/python3 -c 'import sys, hybridsim

@@ -306,8 +306,9 @@ def _checkgrid(case, grid):
 
 
 # A sweep's task runs about this long [s] when the caller leaves the batch size to it:
-# long against a cluster's cost per task (a few ms), short enough that Ctrl-C stops soon.
-TASK_SECONDS = 0.1
+# long against a cluster's cost per task (a few ms on an idle machine, tens of ms on a busy
+# one), short enough that the batches running at a Ctrl-C end within a second.
+TASK_SECONDS = 0.5
 
 
 def sweep(case, grid, executor=None, progress=None, batch=None):

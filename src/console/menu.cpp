@@ -222,10 +222,7 @@ Group method(Pass& p, Console& con) {
   });
   int sel = selectkey(con, fmt("\n(2-1) 旧 hybrid%c →　変更 1,3,4,6 のどれか　sgn=", s.hybrid),
                       "1346", "\n    !! 制御方法は 1, 3, 4, 6 のどれかのキーを押してください．");
-  if (sel >= 0) {
-    s.hybrid = static_cast<char>(sel);
-    p.c.method = methodof(s.hybrid);
-  }
+  if (sel >= 0) select(p.c, s.type, static_cast<char>(sel), s.curve);
   return Group::Gains;
 }
 

@@ -233,6 +233,17 @@ std::string loopof(char method, int loop) {
 
 }  // namespace
 
+std::string description(const ServoName& s) {
+  const std::string name = s.name;
+  const char loop = name.back();
+  const std::string head = std::string("the chosen method's loop ") + loop + ": ";
+  if (s.hz)
+    return head + "natural frequency fn" + loop + " = omega" + loop + " / 2 pi (gainspecM.omega" +
+           loop + " of method M in Hz; the default is method 6's)";
+  return head + "further inverse time constant alpha" + loop +
+         ", 0 = PD control (gainspecM.alpha" + loop + " of method M; the default is method 6's)";
+}
+
 std::string description(const SettingField& f) {
   const std::string name = f.name;
   for (const auto& [n, meaning] : MEANINGS)

@@ -62,6 +62,9 @@ struct ServoName {
 };
 // The four servo target names, in the order the report shows them.
 const std::vector<ServoName>& servonames();
+// What the servo name means, in English ("the chosen method's loop 2: natural
+// frequency ...").
+std::string description(const ServoName& s);
 
 // A setting of case c by any name a client gives it: a field of the table
 // (in its unit as stored) or one of the servo names of c's method. Every

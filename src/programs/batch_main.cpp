@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "engine/compare.h"
+#include "console/app.h"
 #include "console/console.h"
 #include "console/datafile.h"
 #include "console/historycsv.h"
@@ -108,11 +109,13 @@ const char USAGE[] =
     "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE]\n"
     "         [--csv FILE] [--metrics] [--compare] [--set NAME=VALUE]...\n"
     "         [--vary NAME=V1,V2,...]... [--overlay CASEFILE]... [--study]\n"
-    "         [--list-settings] [--verbose] [--lang en|ja]\n"
+    "         [--save-case FILE] [--list-settings] [--verbose] [--lang en|ja]\n"
     "CASEFILE is a robot data file (after --, a word is the CASEFILE even if it\n"
-    "starts with -). Without an output option the run history goes to standard\n"
-    "output as CSV; with output options only what they ask is written\n"
-    "(--csv - is standard output). Standard error shows warnings and errors\n"
+    "starts with -); --method runs its case under another method, with that\n"
+    "method's own servo targets; --robot and --contour do not go with it.\n"
+    "Without an output option the run history goes to standard output as CSV;\n"
+    "with output options only what they ask is written (--csv - is standard\n"
+    "output). Standard error shows warnings and errors\n"
     "(--verbose: the whole console text).\n"
     "exit status: 0 clean run; 1 case file refused or unreadable, or an output file\n"
     "             not written; 2 wrong arguments (nothing is run);\n"
@@ -194,14 +197,23 @@ std::string shortest(double v) {
   return hs::fmt("%.17g", v);
 }
 
-// The settings table with the start-up default of each field, as CSV.
+// The settings table with the start-up default of each field, then the
+// names of the chosen method's servo targets (their defaults those of the
+// start-up case's method), as CSV.
 std::string settingscsv() {
-  hs::SimSettings defaults = hs::defaultcase().set;
+  const hs::Case start = hs::defaultcase();
+  hs::SimSettings defaults = start.set;
   // The descriptions hold commas: quoted as CSV quotes a field.
   std::string out = "name,unit,limit,default,description\n";
   for (const hs::SettingField& f : hs::settingfields())
     out += hs::fmt("%s,%s,%s,%s,\"%s\"\n", f.name, f.unit, hs::limitwords(f.limit),
                    shortest(f.field(defaults)).c_str(), hs::description(f).c_str());
+  for (const hs::ServoName& n : hs::servonames()) {
+    double v = 0;
+    hs::getnamed(start, n.name, &v);
+    out += hs::fmt("%s,%s,%s,%s,\"%s\"\n", n.name, n.unit, hs::limitwords(n.limit),
+                   shortest(v).c_str(), hs::description(n).c_str());
+  }
   return out;
 }
 
@@ -226,6 +238,7 @@ struct Request {
   std::string robot, method, contour;  // the three selections, one key each
   int frame = -1;                      // output step of the frame pictures; -1: the last
   std::string png, svg, pdf, gif, csv; // output files ("-" for --csv: standard output)
+  std::string savecase;                // the case as run, as a robot data file
   bool metrics = false, compare = false, listsettings = false, verbose = false;
   std::string lang;                    // "en", "ja"; empty: the environment's
   std::vector<std::string> sets;       // NAME=VALUE, in the order given
@@ -246,7 +259,8 @@ struct Request {
 // message naming them, or "" when every output has a file of its own.
 std::string sameoutputs(const Request& rq) {
   const std::pair<const char*, const std::string*> outputs[] = {
-      {"--png", &rq.png}, {"--svg", &rq.svg}, {"--pdf", &rq.pdf}, {"--gif", &rq.gif}, {"--csv", &rq.csv}};
+      {"--png", &rq.png}, {"--svg", &rq.svg}, {"--pdf", &rq.pdf},
+      {"--gif", &rq.gif}, {"--csv", &rq.csv}, {"--save-case", &rq.savecase}};
   for (std::size_t i = 0; i < std::size(outputs); ++i)
     for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
       const std::string &a = *outputs[i].second, &b = *outputs[j].second;
@@ -269,7 +283,7 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
   cli.add_option("CASEFILE", rq.casefile, "robot data file holding the whole case")->type_name("");
   auto* robot = cli.add_option("--robot", rq.robot, "robot: a cylindrical coordinate, b SCARA")
                     ->check(CLI::IsMember({"a", "b"}));
-  auto* method = cli.add_option("--method", rq.method, "hybrid control method 1, 3, 4 or 6")
+  auto* method = cli.add_option("--method", rq.method, "hybrid control method 1, 3, 4 or 6 (with a\nCASEFILE: its case under this method)")
                      ->check(CLI::IsMember({"1", "3", "4", "6"}));
   auto* contour = cli.add_option("--contour", rq.contour, "contour: L line, C circle, S sine")
                       ->check(CLI::IsMember({"L", "C", "S"}));
@@ -337,6 +351,12 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
                "--png/--svg/--pdf draw the study view of the run\n"
                "(graphs with numeric axes and its figures)\n"
                "instead of the window's picture");
+  cli.add_option("--save-case", rq.savecase,
+                 "write the case as run (after --method and --set)\n"
+                 "as a robot data file, the bytes the window's o\n"
+                 "writes (not with --vary or --compare)")
+      ->type_name("FILE")
+      ->check(filename(false));
   cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and\ndefault as CSV");
   cli.add_flag("--verbose", rq.verbose, "the whole console text on standard error");
   cli.add_option("--lang", rq.lang, "the language of the console's texts: en English,\n"
@@ -372,9 +392,11 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
     if (extra.size() > 1 && extra[0] == '-') return wrong("unknown option " + extra);
     return wrong("one CASEFILE only: " + extra + " is one too many");
   }
-  for (auto* opt : {o.robot, o.method, o.contour})
+  // A file's case may be run under another method (as the menu's method
+  // key changes it), not with another robot or contour.
+  for (auto* opt : {o.robot, o.contour})
     if (!rq.casefile.empty() && opt->count() > 0)
-      return wrong("a CASEFILE excludes " + opt->get_name());
+      return wrong("a CASEFILE excludes " + opt->get_name() + " (--method goes with it)");
   const std::string same = sameoutputs(rq);
   if (!same.empty()) return wrong(same);
   if (rq.listsettings) return -1;
@@ -396,6 +418,9 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
                    " runs; at most 1000 are run");
   }
   if (!rq.varied.empty() && rq.compare) return wrong("--vary and --compare exclude each other");
+  if (!rq.savecase.empty() && (rq.compare || !rq.varied.empty()))
+    return wrong(std::string("--save-case writes the one case run; ") +
+                 (rq.compare ? "--compare" : "--vary") + " runs several");
   if (!rq.overlays.empty() && rq.compare)
     return wrong("--overlay and --compare exclude each other");
   const bool picture = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
@@ -643,8 +668,16 @@ int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
   }
   std::string error;
   if (!rq.gif.empty()) ok = written(hs::writegif(run, rq.gif, &error), error) && ok;
-  const bool pictures = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() || !rq.gif.empty();
-  if (rq.metrics || !rq.csv.empty() || !pictures) {
+  if (!rq.savecase.empty()) {
+    std::string reason;
+    // As the window's o and Python's save_case write it: the carry-overs
+    // those the derivation left for the next run.
+    ok = written(hs::writefilesafely(rq.savecase, hs::casetext(hs::appof(*run.model)), &reason),
+                 rq.savecase + ": " + reason) && ok;
+  }
+  const bool outputs = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() || !rq.gif.empty() ||
+                       !rq.savecase.empty();
+  if (rq.metrics || !rq.csv.empty() || !outputs) {
     const std::string csv = rq.metrics ? hs::metricscsv(run) : hs::historycsv(run);
     status = finitestatus(csv, status);
     ok = writecsv(rq.csv, csv) && ok;
@@ -687,6 +720,9 @@ int main(int argc, char** argv) {
     complain(rq.casefile + ": " + error.substr(start == std::string::npos ? 0 : start));
     return 1;
   }
+  // The file's case under the method asked, as the menu's method key gives it.
+  if (!rq.casefile.empty() && !rq.method.empty())
+    hs::select(c, c.set.type, rq.method[0], c.set.curve);
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
   const std::string name = rq.casefile.empty() ? "" : filenameof(rq.casefile);
   std::vector<hs::Run> overlaid;

@@ -75,7 +75,7 @@ test('the settings table and refused entries', () => {
   assert.equal(table.fields.find((f) => f.name === 'Fn').value, 15);
   if (native) {
     const listed = native(['--list-settings']).trim().split('\n').slice(1).map((l) => l.split(',')[0]);
-    assert.deepEqual(table.fields.map((f) => f.name), listed);
+    assert.deepEqual([...table.fields, ...table.servo].map((f) => f.name), listed);
   }
   assert.deepEqual(sim.run('robot=b&KH1=0'), {
     ok: false, field: 'KH1', reason: 'KH1 = 0 refused: it must be a finite number > 0 [N/m]',
