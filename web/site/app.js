@@ -70,8 +70,9 @@ function query(withframe, s = state) {
 const snapshot = () => ({ ...state, values: { ...state.values } });
 // The query the module reads: values as typed, not escaped, and the
 // language of its texts.
-const casequery = () => [...NAMES.map((n) => `${n}=${state[n]}`),
-  ...Object.entries(state.values).map(([n, v]) => `${n}=${v}`), `lang=${state.lang}`].join('&');
+// Without `lang` it names the case alone (a pinned run).
+const casequery = (s = state, lang = true) => [...NAMES.map((n) => `${n}=${s[n]}`),
+  ...Object.entries(s.values).map(([n, v]) => `${n}=${v}`), ...(lang ? [`lang=${s.lang}`] : [])].join('&');
 
 function writehash() {
   const h = '#' + query(true);
@@ -122,6 +123,7 @@ function translate() {
   for (const el of document.querySelectorAll('[data-text]')) el.textContent = words()[el.dataset.text];
   $('lang').textContent = words().switch;
   $('play').textContent = play ? words().pause : words().play;
+  showpins();
   for (const row of document.querySelectorAll('#fields tr, #others tr'))
     row.querySelector('.limit').textContent = row.dataset[state.lang === 'ja' ? 'limitja' : 'limit'];
   showrefusal();
@@ -313,7 +315,7 @@ function asked() {
   }
   running = true;
   const q = casequery(), snap = snapshot();
-  engine.call('run', { query: q, casetext: state.casetext, frame: state.frame, lang: state.lang }).then((reply) => {
+  engine.call('run', { query: q, casetext: state.casetext, frame: state.frame, lang: state.lang, study: studywant() }).then((reply) => {
     running = false;
     const newest = reply.id >= wanted;
     if (again) {
@@ -366,6 +368,7 @@ function take(reply, snap) {
   showrefusal();
   showfigures();
   paintpicture(reply);
+  takestudy(reply);
   if (current) done();
 }
 
@@ -389,7 +392,7 @@ function showrefusal() {
   if (!refusal) {
     $('view').classList.remove('stale');
     $('stale').textContent = '';
-    for (const id of ['png', 'csv', 'dat', 'comparebutton', 'addrow']) $(id).disabled = false;
+    for (const id of ['png', 'csv', 'dat', 'comparebutton', 'addrow', 'pin']) $(id).disabled = false;
     return;
   }
   const reason = state.lang === 'ja' ? refusal.reasonja : refusal.reason;
@@ -407,7 +410,7 @@ function showrefusal() {
 function markstale(reason) {
   $('view').classList.add('stale');
   $('stale').textContent = reason;
-  for (const id of ['png', 'csv', 'dat', 'comparebutton', 'addrow']) $(id).disabled = true;
+  for (const id of ['png', 'csv', 'dat', 'comparebutton', 'addrow', 'pin']) $(id).disabled = true;
 }
 
 function showfigures() {
@@ -437,6 +440,66 @@ async function compare() {
   paintcanvas($('comparepicture'), reply.ops);
   $('comparison').scrollIntoView({ behavior: 'smooth', block: 'start' });
 }
+
+// ---- Pinned runs: references drawn with the run on screen in the study view ----
+
+const PINMAX = 4;     // the most runs pinned; pinning a fifth drops the oldest
+let pins = [];        // the case queries of the pinned runs, the oldest first
+let pinned = [];      // their labels and figures, as last labelled: [{label, figures, failed}]
+let studying = false; // the study view is shown in place of the window's picture
+let studyops = null;  // the operations of the study picture on screen
+
+// What a run or a study call is to bring of the study view (nothing while
+// there is neither a pin nor the view).
+const studywant = () => (pins.length || studying ? { pins, draw: studying } : null);
+
+// The labels, figures and picture of a reply that carries them.
+function takestudy(reply) {
+  if (reply.study) pinned = reply.study.pinned;
+  else if (!pins.length) pinned = [];
+  if (reply.studyops && studying) {
+    studyops = reply.studyops;
+    paintcanvas($('studypicture'), studyops);
+  }
+  showpins();
+}
+
+// The study view of the run on screen, asked of the worker when the pins
+// or the view change; a newer run on its way brings its own.
+async function restudy() {
+  const want = studywant();
+  if (!drawn) return showpins();
+  if (!want) return takestudy({});
+  const reply = await engine.call('study', { study: want });
+  if (reply.error) return failed(reply.error);
+  if (drawn && reply.runid === drawn.id && want.pins === pins && want.draw === studying) takestudy(reply);
+}
+
+function showpins() {
+  $('unpin').disabled = !pins.length;
+  $('pins').textContent = pinned.length ? `${words().pinned} ${pinned.map((p) => p.label).join('; ')}` : '';
+  $('picture').hidden = studying;
+  $('studypicture').hidden = !studying;
+  $('studytoggle').textContent = studying ? words().windowpicture : words().studyview;
+}
+
+$('pin').addEventListener('click', () => {
+  if (!current()) return;
+  const q = casequery(drawn.snap, false);
+  if (!pins.includes(q)) pins = [...pins, q].slice(-PINMAX);
+  studying = true;
+  restudy();
+});
+$('unpin').addEventListener('click', () => {
+  pins = [];
+  restudy();
+});
+$('studytoggle').addEventListener('click', () => {
+  studying = !studying;
+  showpins();
+  if (studying) restudy();
+  else if (lastops) paintcanvas($('picture'), lastops);
+});
 
 // ---- The picture ----
 
@@ -552,8 +615,9 @@ $('png').addEventListener('click', () => {
   if (!current()) return;
   const canvas = document.createElement('canvas');
   canvas.width = canvas.height = 800;
-  paint(canvas.getContext('2d'), lastops);
-  canvas.toBlob((blob) => download(`${casename()}-${state.frame}.png`, blob), 'image/png');
+  const study = studying && studyops;
+  paint(canvas.getContext('2d'), study ? studyops : lastops);
+  canvas.toBlob((blob) => download(`${casename()}-${study ? 'study' : state.frame}.png`, blob), 'image/png');
 });
 async function text(op, name, type) {
   if (!current()) return;
@@ -633,7 +697,10 @@ $('picture').addEventListener('click', () => {
   $('frame').classList.toggle('big');
   if (lastops) paintcanvas($('picture'), lastops);
 });
-window.addEventListener('resize', () => lastops && paintcanvas($('picture'), lastops));
+window.addEventListener('resize', () => {
+  if (lastops) paintcanvas($('picture'), lastops);
+  if (studyops && studying) paintcanvas($('studypicture'), studyops);
+});
 
 // A link opens exactly its case at its step, nothing of the case before;
 // so does an address edited by hand. A bad link runs nothing.
@@ -658,10 +725,10 @@ window.addEventListener('hashchange', openhash);
 // case in the fields is taken, the figures on screen, the pinned runs and
 // whether what is shown is the case in the fields.
 window.hybridsim = {
-  state, timing, engine,
+  state, timing, engine, studyops: () => studyops,
   shown: () => ({
     query: drawn ? query(true, { ...drawn.snap, frame: drawn.frame }) : '', ok: !refusal, figures: drawn ? { ...drawn.answer.figures } : null,
-    pinned: [], current: current(),
+    pinned: pinned.map(({ label, figures }) => ({ label, figures })), current: current(),
   }),
 };
 openhash();

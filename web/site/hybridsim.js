@@ -40,6 +40,7 @@ export class Simulator {
       setzoom: w('hs_setzoom', null, ['number']),
       draw: w('hs_draw', null, []),
       drawcompare: w('hs_drawcompare', null, []),
+      study: w('hs_study', 'string', ['string', 'number']),
       ops: w('hs_ops', 'number', []),
       opcount: w('hs_opcount', 'number', []),
       csv: w('hs_csv', 'string', []),
@@ -91,6 +92,13 @@ export class Simulator {
   drawcompare() {
     this.c.drawcompare();
     return this.ops();
+  }
+  // The study view of the pinned runs (case queries, the oldest first) with
+  // the last run: {ok, pinned: [{label, figures, failed}], label}, and with
+  // `draw` its drawing operations as ops.
+  study(pins = [], draw = true) {
+    const answer = JSON.parse(this.c.study(pins.join('\n'), draw ? 1 : 0));
+    return draw ? { ...answer, ops: this.ops() } : answer;
   }
   ops() {
     const at = this.c.ops() / 8;

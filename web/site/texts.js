@@ -25,6 +25,8 @@ export const TEXTS = {
     fn1: 'the chosen method\'s loop 1 target natural frequency (its omega1 = 2π fn1)',
     fn2: 'the chosen method\'s loop 2 target natural frequency (its omega2 = 2π fn2)',
     noeffect6: 'No effect under method 6: it does not use the setting error.',
+    pin: 'Pin', unpin: 'Unpin all', studyview: 'Study view', windowpicture: 'Window picture',
+    pinned: 'Pinned (up to 4, the oldest dropped):',
   },
   ja: {
     title: '2関節アームの位置・力ハイブリッド制御', switch: 'English',
@@ -49,6 +51,8 @@ export const TEXTS = {
     fn1: '選んだ制御方法のループ1の目標固有振動数 (omega1 = 2π fn1)',
     fn2: '選んだ制御方法のループ2の目標固有振動数 (omega2 = 2π fn2)',
     noeffect6: '制御方法6ではこの設定誤差は使われません (効果なし)．',
+    pin: '固定', unpin: '固定をすべて外す', studyview: 'スタディ表示', windowpicture: '描画画面',
+    pinned: '固定した実行 (4件まで，古いものから外れる):',
   },
 };
 

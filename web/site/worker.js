@@ -25,10 +25,18 @@ function differences(sim, answer, query, casetext) {
   return { keys, table: base, values: out };
 }
 
+// The pinned runs with the run just made, labelled, and with their study
+// picture (studyops) when the page shows it.
+function studyof(sim, want, reply) {
+  const { ops, ...answer } = sim.study(want.pins, want.draw);
+  reply.study = answer;
+  if (ops) reply.studyops = ops;
+}
+
 // The picture of the shown step, its operations handed over (not copied).
 function picture(sim, reply) {
   const ops = sim.draw();
-  postMessage({ ...reply, runid, ops }, [ops.buffer]);
+  postMessage({ ...reply, runid, ops }, [ops.buffer, ...(reply.studyops ? [reply.studyops.buffer] : [])]);
 }
 
 const OPS = {
@@ -51,11 +59,18 @@ const OPS = {
     }
     const frame = sim.setframe(m.frame);
     const reply = { id: m.id, answer, frame, report: sim.report(m.lang), table: sim.fields(m.query, m.casetext) };
+    if (m.study) studyof(sim, m.study, reply);
     if (m.casetext) reply.file = differences(sim, answer, m.query, m.casetext);
     picture(sim, reply);
   },
   frame(sim, m) { picture(sim, { id: m.id, frame: sim.setframe(m.frame) }); },
   key(sim, m) { picture(sim, { id: m.id, frame: sim.key(m.key) }); },
+  // The study view of the run the session holds with m.study's pins.
+  study(sim, m) {
+    const reply = { id: m.id, runid };
+    studyof(sim, m.study, reply);
+    postMessage(reply, reply.studyops ? [reply.studyops.buffer] : []);
+  },
   report(sim, m) { postMessage({ id: m.id, text: sim.report(m.lang) }); },
   compare(sim, m) {
     const answer = sim.compare(m.query, m.casetext);

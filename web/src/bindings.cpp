@@ -177,6 +177,9 @@ struct Session {
   std::array<hs::MethodRun, 4> rows;
   hs::WebCanvas canvas;
   std::string reply;               // the last text handed out
+  // The page's pinned runs, kept run by their case's query so that the
+  // study view is drawn again without running them again.
+  std::vector<std::pair<std::string, hs::Run>> pinned;
 };
 Session& session() {
   static Session s;
@@ -422,6 +425,51 @@ EMSCRIPTEN_KEEPALIVE void hs_drawcompare() {
   for (const hs::MethodRun& r : s.rows)
     runs.push_back({r.run.get(), "", std::string("method ") + r.method});
   hs::drawstudy(s.canvas, runs, "Hybrid control methods compared");
+}
+
+// The study view of the pinned runs (their case queries, one a line, the
+// oldest first) with the run on screen last; pins kept from the last call
+// are not run again. Draws the picture only when `draw` is non-zero.
+// Returns {"ok":true,"pinned":[{"label","figures","failed"}],"label"}, the
+// labels telling the runs apart; a pin whose case is refused is left out.
+EMSCRIPTEN_KEEPALIVE const char* hs_study(const char* pins, int draw) {
+  Session& s = session();
+  std::vector<std::pair<std::string, hs::Run>> kept;
+  const std::string all = pins;
+  for (std::size_t i = 0; i < all.size() && kept.size() < hs::STUDYMAX - 1;) {
+    std::size_t j = all.find('\n', i);
+    if (j == std::string::npos) j = all.size();
+    const std::string q = all.substr(i, j - i);
+    i = j + 1;
+    if (q.empty() || !oversize(q, "").empty()) continue;
+    auto old = std::find_if(s.pinned.begin(), s.pinned.end(), [&](const auto& p) { return p.first == q; });
+    if (old != s.pinned.end()) {
+      kept.push_back(std::move(*old));
+      s.pinned.erase(old);
+      continue;
+    }
+    const Request rq = parse(q);
+    hs::Case c;
+    hs::Run run;
+    hs::ScriptConsole con("");
+    if (rq.badname.empty() && startin(c, &run, con, rq, "", nullptr).empty())
+      kept.emplace_back(q, std::move(run));
+  }
+  s.pinned = std::move(kept);
+  // The pins, then the run on screen.
+  std::vector<hs::StudyRun> runs;
+  for (const auto& p : s.pinned) runs.push_back({&p.second, "", ""});
+  if (s.run.model) runs.push_back({&s.run, "", ""});
+  const std::vector<std::string> labels = hs::studylabels(runs);
+  std::string out = "{\"ok\":true,\"pinned\":[";
+  for (std::size_t k = 0; k < s.pinned.size(); ++k)
+    out += std::string(k ? "," : "") + "{\"label\":" + jsonstring(labels[k]) +
+           ",\"figures\":" + figuresjson(s.pinned[k].second.figures()) +
+           ",\"failed\":" + jsonbool(!s.pinned[k].second.ok()) + "}";
+  out += "],\"label\":" + jsonstring(s.run.model ? labels.back() : "") + "}";
+  s.canvas.clear();
+  if (draw) hs::drawstudy(s.canvas, runs);
+  return reply(out);
 }
 
 EMSCRIPTEN_KEEPALIVE const double* hs_ops() { return session().canvas.ops().data(); }

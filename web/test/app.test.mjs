@@ -86,6 +86,13 @@ function metrics(args) {
   const values = row.split(',').slice(1).map((v) => (v === 'nan' ? null : Number(v)));
   return Object.fromEntries(head.split(',').slice(1).map((n, k) => [n, values[k]]));
 }
+// Figures shown equal the batch program's for the case of these options, but
+// for the last bits the module's maths library leaves apart from the native one's.
+function samefigures(figures, args) {
+  if (!fs.existsSync(batch)) return;
+  for (const [name, want] of Object.entries(metrics(args)))
+    assert.ok(Math.abs(figures[name] - want) <= 1e-8 * Math.abs(want), `${name}: ${figures[name]} vs ${want} (${args.join(' ')})`);
+}
 const text = (selector) => page.$eval(selector, (e) => e.textContent);
 
 test('a link opens its case at its step, and playing advances the step', { skip: missing || false }, async () => {
@@ -205,10 +212,7 @@ test('a value left with Tab is run: the figures are the batch program\'s, Compar
   await settled('robot=b&method=6&contour=S&frame=0&Fn=20');
   const s = await shown();
   assert.equal(s.ok, true);
-  // The module's maths library leaves the last bits of a run apart from the native one's.
-  if (fs.existsSync(batch))
-    for (const [name, want] of Object.entries(metrics(['--robot', 'b', '--method', '6', '--contour', 'S', '--set', 'Fn=20'])))
-      assert.ok(Math.abs(s.figures[name] - want) <= 1e-8 * Math.abs(want), `${name}: ${s.figures[name]} vs ${want}`);
+  samefigures(s.figures, ['--robot', 'b', '--method', '6', '--contour', 'S', '--set', 'Fn=20']);
   await page.click('#comparebutton');
   await page.waitForFunction(() => !document.getElementById('comparison').hidden);
   const row6 = await page.$$eval('#comparetable tr:last-child td', (cells) => cells.map((c) => Number(c.textContent.replace(' *', ''))));
@@ -356,4 +360,55 @@ test('explain from where it is shown; the results table downloaded as CSV', { sk
   assert.equal(rows.length, 3);
   assert.equal(rows[2].split(',')[0], '"robot=b&method=6&contour=C&frame=0&Fn=12"');
   assert.equal(Number(rows[2].split(',')[1]), (await shown()).figures.frms);
+});
+
+test('pinned runs: the study view overlays them with the run on screen, labelled by what differs', { skip: missing || false }, async () => {
+  const B3C = ['--robot', 'b', '--method', '3', '--contour', 'C'];
+  await open('robot=b&method=3&contour=C');
+  const fn2 = await page.$eval('#fn2', (e) => e.value);
+  await page.click('#pin');
+  await retypeon(page, 'fn2', '40');
+  await settled('robot=b&method=3&contour=C&frame=0&fn2=40');
+  // The texts of the study picture on screen, one a glyph run.
+  const texts = () => page.evaluate(() => {
+    const ops = window.hybridsim.studyops(), out = [];
+    for (let i = 0; i < ops.length;) {
+      const op = ops[i++];
+      if (op === 1) {
+        i += 3;
+        for (let k = ops[i++]; k > 0; --k) i += 1 + 2 * ops[i];
+      } else if (op === 2) {
+        const n = ops[i + 2];
+        out.push(Array.from({ length: n }, (_, k) => String.fromCharCode(ops[i + 3 + 2 * k])).join(''));
+        i += 3 + 2 * n;
+      }
+    }
+    return out;
+  });
+  await page.waitForFunction(() => !document.getElementById('studypicture').hidden && window.hybridsim.studyops()?.length);
+  const words = await texts();
+  const s = await shown();
+  assert.equal(s.pinned.length, 1);
+  assert.equal(s.pinned[0].label, `fn2 = ${Number(fn2)} Hz`);
+  for (const t of ['Study of 2 runs', s.pinned[0].label, 'fn2 = 40 Hz']) assert.ok(words.includes(t), `${t} in ${words.join('|')}`);
+  samefigures(s.pinned[0].figures, B3C);
+  samefigures(s.figures, [...B3C, '--set', 'fn2=40']);
+  await page.screenshot({ path: path.join(process.env.HYBRIDSIM_BINARY_DIR ? path.join(process.env.HYBRIDSIM_BINARY_DIR, 'web-shots') : downloads, 'study-1400x1000.png') });
+  // Four pins at most, the oldest dropped.
+  for (const fn of ['11', '12', '13', '14']) {
+    await retypeon(page, 'Fn', fn);
+    await settled(`robot=b&method=3&contour=C&frame=0&fn2=40&Fn=${fn}`);
+    await page.click('#pin');
+  }
+  await page.waitForFunction(() => window.hybridsim.shown().pinned[0].label.startsWith('Fn'));
+  assert.deepEqual((await shown()).pinned.map((p) => p.label), ['Fn = 11 N', 'Fn = 12 N', 'Fn = 13 N', 'run 4: Fn = 14 N']);
+  // A refused case greys the study view too; the window's picture is one click away.
+  await retypeon(page, 'KH1', '0');
+  await page.waitForFunction(() => document.getElementById('view').classList.contains('stale'));
+  assert.equal(await page.$eval('#pin', (b) => b.disabled), true);
+  assert.equal(await page.$eval('#studypicture', (c) => getComputedStyle(c).filter), 'grayscale(1)');
+  await page.click('#studytoggle');
+  assert.deepEqual(await page.$$eval('#frame canvas', (cs) => cs.map((c) => c.hidden)), [false, true]);
+  await page.click('#unpin');
+  await page.waitForFunction(() => window.hybridsim.shown().pinned.length === 0);
 });
