@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "view/frame.h"
+#include "session/keys.h"
 #include "window/glcanvas.h"
 #include "render/windowpicture.h"
 
