@@ -237,10 +237,13 @@ TEST_F(FrameFixture, FrameZeroHasNoCurvesAndOneTracePoint) {
   EXPECT_EQ(trace, 1);
 }
 
-TEST_F(FrameFixture, FirstFrameMakesTheModelUseTheDrawnWorkBlock) {
+TEST_F(FrameFixture, FirstDrawMakesTheModelUseTheDrawnWorkBlock) {
   app->set.worklen = 0.15;
   display(*app, app->disp, rec);
+  EXPECT_EQ(app->set.worklen, 0.15) << "drawing writes no settings";
+  firstdraw(*app);
   EXPECT_EQ(app->set.worklen, 0.14);
+  EXPECT_EQ(caseof(app->set, app->path).worklen, 0.14) << "the case carries it on";
 }
 
 TEST_F(FrameFixture, StepKeyRedrawsTheNextStep) {

@@ -176,8 +176,9 @@ int playtimer(App& app, DisplayState& d, Canvas& cv, int chain, double now) {
   return t.delayms;
 }
 
-void display(App& app, const DisplayState& d, Canvas& cv) {
-  sethanddimensions(app.set);
+void firstdraw(App& app) { sethanddimensions(app.set); }
+
+void display(const App& app, const DisplayState& d, Canvas& cv) {
   if (d.study)
     showstudy(cv, app.run(), d);
   else

@@ -52,9 +52,13 @@ PlayTick playtick(const Playback& play, int frame, int last, double dt, double n
 // the last step).
 int playtimer(App& app, DisplayState& d, Canvas& cv, int chain, double now);
 
-// The window's display step: the settings take the hand's dimensions (later
-// derivations use them), then the run on screen is drawn at d.frame.
-void display(App& app, const DisplayState& d, Canvas& cv);
+// The step of the window's start before its first frame, taken once: the
+// settings take the hand's dimensions as drawn (HANDWP, WORKLEN 0.14 m,
+// WORKWID), which the case carries into every later derivation.
+void firstdraw(App& app);
+// The window's display step: the run on screen drawn at d.frame (or the
+// study view). Reads only.
+void display(const App& app, const DisplayState& d, Canvas& cv);
 // The window's 'p' and 'v': writepicture of the run on screen, then the
 // console line naming the file, or the one saying why it could not be
 // written.
