@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "console/console.h"
-#include "console/startup.h"
+#include "session/startup.h"
 #include "engine/model/robotmodel.h"
 #include "engine/model/simrun.h"
 

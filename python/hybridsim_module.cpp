@@ -32,8 +32,10 @@
 #include "console/historycsv.h"
 #include "console/meritreport.h"
 #include "console/report.h"
+#include "console/runsim.h"
 #include "engine/settingfields.h"
-#include "console/startup.h"
+#include "files/safefile.h"
+#include "console/startcase.h"
 #include "render/picture.h"
 #include "engine/model/metrics.h"
 #include "engine/run.h"
@@ -294,7 +296,7 @@ void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
 void savecase(const py::object& pathobj, const hs::Model& model) {
   const std::string path = pathof(pathobj);
   writeorraise([&](std::string* error) {
-    if (hs::writefilesafely(path, hs::casetext(hs::appof(model)), error)) return true;
+    if (hs::writefilesafely(path, hs::casetext(model.set, hs::caseof(model.set, model.path)), error)) return true;
     *error = path + ": " + *error;
     return false;
   });

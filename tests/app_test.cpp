@@ -1,4 +1,4 @@
-#include "console/app.h"
+#include "session/app.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "console/menu.h"
+#include "session/menu.h"
 #include "console/meritreport.h"
 #include "enginecase.h"
+#include "view/draw.h"
 
 using namespace hs;
 
@@ -23,7 +24,7 @@ std::unique_ptr<App> shown(char type, char method, char contour) {
 // method's key, no further changes 'n'; the menu derives and reruns.
 FiguresOfMerit chosenthroughmenu(const App& app, char method) {
   auto copy = std::make_unique<App>(app);
-  copy->set.menukey = 'h';
+  copy->menukey = 'h';
   ScriptConsole con(std::string("y") + method + "n");
   keymenu(*copy, con);
   EXPECT_EQ(copy->set.hybrid, method);

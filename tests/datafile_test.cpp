@@ -17,9 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "console/menu.h"
+#include "session/menu.h"
 #include "console/report.h"
-#include "console/startup.h"
+#include "files/safefile.h"
+#include "session/filedialogue.h"
+#include "session/startup.h"
+#include "view/draw.h"
 #include "driver_testutil.h"
 #include "enginecase.h"
 
@@ -510,7 +513,7 @@ std::unique_ptr<App> session(const std::string& keys) {
 
 // One menu command as the window hands it over, answered by the script.
 void command(App& app, char key, const std::string& script) {
-  app.set.menukey = key;
+  app.menukey = key;
   if (key == 'a' || key == 'b') app.set.type = key;
   if (key == 'L' || key == 'C' || key == 'S') app.set.curve = key;
   ScriptConsole con(script);
@@ -532,7 +535,7 @@ std::unique_ptr<App> fresh(const std::string& text,
   EXPECT_TRUE(loadcase(text, *app, nullptr, &error)) << error << "\n" << text;
   if (prepare) prepare(*app);
   derive(*app, con);
-  app->set.menukey = '0';
+  app->menukey = '0';
   keymenu(*app, con);
   return app;
 }

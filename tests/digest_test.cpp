@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
-#include "console/app.h"
-#include "console/menu.h"
-#include "console/startup.h"
+#include "session/app.h"
+#include "session/menu.h"
+#include "session/startup.h"
 
 namespace hs {
 namespace {
@@ -35,7 +35,7 @@ TEST(Digest, StartDialogueAndOneMenuPassKeepEveryByte) {
   con.clearoutput();
 
   ScriptConsole pass("n");
-  app->set.menukey = 'f';
+  app->menukey = 'f';
   keymenu(*app, pass);
   const std::uint64_t menu = fnv1a64(pass.output());
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "enginecase.h"
 
 namespace hs {
@@ -35,7 +35,7 @@ inline void expectsame(const App& x, const App& y) {
   EXPECT_EQ(a.type, b.type);
   EXPECT_EQ(a.hybrid, b.hybrid);
   EXPECT_EQ(a.curve, b.curve);
-  EXPECT_EQ(a.menukey, b.menukey);
+  EXPECT_EQ(x.menukey, y.menukey);
   std::vector<std::pair<double, double>> v = {
       {a.l, b.l},           {a.PW1_a, b.PW1_a},   {a.PW2_a, b.PW2_a},     {a.u1_a, b.u1_a},
       {a.u2_a, b.u2_a},     {a.eta1_a, b.eta1_a}, {a.eta2_a, b.eta2_a},   {a.l1, b.l1},

@@ -3,10 +3,11 @@
 #   - hybridsim-batch, the test program and the benchmark load no GL, GLUT or
 #     X11 library (the window program does), and hybridsim-batch no picture
 #     library either;
-#   - each layer's library calls nothing of ours that only a layer above it
-#     defines: every hs:: symbol the engine leaves undefined is defined in the
-#     engine, every one the console leaves undefined in console or engine, and
-#     so on up to the file pictures.
+#   - each layer's library calls nothing of ours that only a layer it does not
+#     stand on defines: every hs:: symbol the engine leaves undefined is
+#     defined in the engine, every one the console leaves undefined in
+#     console, engine or files, every one of view in view or engine (nothing
+#     of the console's), and so on up to the session.
 #
 # Usage: e2e_layers.sh BUILD_DIR SOURCE_DIR
 set -u
@@ -35,25 +36,46 @@ found=$(ldd "$build/hybridsim-batch" | grep -E "$pictures")
 defined() { nm -C --defined-only "$@" 2>/dev/null | awk '$2 ~ /[TWVBDRtu]/ {$1=$2=""; print substr($0,3)}' | grep '^hs::' | sort -u; }
 needed() { nm -C --undefined-only "$@" 2>/dev/null | awk '{$1=""; print substr($0,2)}' | grep '^hs::' | sort -u; }
 
-below=()
-for layer in engine console view render; do
-  lib="$build/lib$layer.a"
-  [ -f "$lib" ] || { fail "no library $lib"; continue; }
-  below+=("$lib")
-  missing=$(comm -23 <(needed "$lib") <(defined "${below[@]}"))
-  [ -z "$missing" ] || fail "the $layer layer calls into a layer above it: $(echo "$missing" | head -5 | tr '\n' ';')"
+# Each layer and the layers it stands on (the link graph of CMakeLists.txt).
+layers=(files engine console view render session)
+declare -A stands=(
+  [files]="files"
+  [engine]="engine"
+  [console]="console engine files"
+  [view]="view engine"
+  [render]="render view engine files"
+  [session]="session console view render engine files"
+)
+for layer in "${layers[@]}"; do
+  libs=()
+  for l in ${stands[$layer]}; do libs+=("$build/lib$l.a"); done
+  [ -f "${libs[0]}" ] || { fail "no library ${libs[0]}"; continue; }
+  missing=$(comm -23 <(needed "${libs[0]}") <(defined "${libs[@]}"))
+  [ -z "$missing" ] || fail "the $layer layer calls into a layer it does not stand on: $(echo "$missing" | head -5 | tr '\n' ';')"
 done
 
-# The folders are the layers: a file's includes name its own folder's layer
-# or one below it (engine < console < view < render < window < programs).
+# The folders are the layers: a file's includes name its own folder or one
+# its layer stands on (files < engine < console, view < render < session <
+# window < programs; console and view are siblings, neither includes the
+# other, and render stands on view, not on the console).
 src=${2:-$(dirname "$0")/..}
-rank() { case $1 in engine) echo 0;; console) echo 1;; view) echo 2;; render) echo 3;; window) echo 4;; programs) echo 5;; *) echo -1;; esac; }
+stands[window]="window session console view render engine files"
+stands[programs]="programs ${stands[window]}"
 while IFS=: read -r file _ inc; do
   from=$(echo "${file#"$src"/src/}" | cut -d/ -f1)
   to=$(echo "$inc" | sed -E 's/.*#include "([a-z]+)\/.*/\1/')
-  [ "$(rank "$to")" -ge 0 ] || continue
-  [ "$(rank "$to")" -le "$(rank "$from")" ] || fail "$file includes a layer above its own: $inc"
+  [ -n "${stands[$from]:-}" ] && [ -n "${stands[$to]:-}" ] || continue
+  case " ${stands[$from]} " in
+    *" $to "*) ;;
+    *) fail "$file includes a layer it does not stand on: $inc" ;;
+  esac
 done < <(grep -rn '#include "[a-z]*/' "$src/src")
 
+# The session is the window program's: no other client and no layer below
+# it names App (the batch program's CLI::App is the option parser's).
+found=$(grep -rnw 'App' "$src/src/programs/batch_main.cpp" "$src/python" "$src/web/src" \
+  "$src/src/engine" "$src/src/console" "$src/src/view" "$src/src/render" 2>/dev/null | grep -v 'CLI::App')
+[ -z "$found" ] || fail "the session's App outside the window program: $(echo "$found" | head -3)"
+
 [ "$failures" -eq 0 ] || { echo "$failures failure(s)"; exit 1; }
-echo "layers: no window library below the window, no call or include upward"
+echo "layers: no window library below the window, no call or include outside a layer's own graph"

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "console/console.h"
-#include "console/startup.h"
+#include "session/startup.h"
 
 namespace hs {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <memory>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "engine/case.h"
 #include "engine/run.h"
 #include "view/canvas.h"

@@ -5,14 +5,14 @@
 #include <memory>
 #include <string>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "console/console.h"
-#include "console/menu.h"
-#include "console/startup.h"
+#include "session/menu.h"
+#include "session/startup.h"
 #include "driver_testutil.h"
 #include "view/canvas.h"
 #include "view/displaystate.h"
-#include "view/frame.h"
+#include "session/keys.h"
 
 namespace hs {
 namespace {
@@ -61,7 +61,7 @@ class MenuTest : public ::testing::Test {
     if (viawindow) {
       EXPECT_EQ(keyboard(*app, disp, *con, rec, static_cast<unsigned char>(key)), KeyAction::Menu);
     } else {
-      app->set.menukey = key;
+      app->menukey = key;
       keymenu(*app, *con);
     }
     return con->output();

@@ -59,7 +59,7 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   auto rows = samplerows();
   rows[1].rep.diagnostics = {{Severity::error, DiagCode::diverged, 2.5, {0, 0}}};
   rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}}};
-  const std::vector<std::string> lines = split(comparetext(*app, rows), '\n');
+  const std::vector<std::string> lines = split(comparetext(app->set, rows), '\n');
   ASSERT_EQ(lines.size(), 17u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
   // Two blocks of columns, each row within 80 columns.
@@ -82,7 +82,7 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   // U+1100 on is counted two columns wide: the widest a terminal draws it).
   for (const char* lang : {"ja", "en"}) {
     MessageLanguage language(lang);
-    for (const std::string& line : split(comparetext(*app, rows), '\n')) {
+    for (const std::string& line : split(comparetext(app->set, rows), '\n')) {
       int cols = 0;
       for (std::size_t i = 0; i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);

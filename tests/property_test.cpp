@@ -12,11 +12,12 @@
 #include <random>
 #include <string>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "console/datafile.h"
+#include "session/filedialogue.h"
 #include "console/report.h"
 #include "view/canvas.h"
-#include "view/frame.h"
+#include "session/keys.h"
 
 namespace hs {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "console/menu.h"
+#include "session/menu.h"
 #include "enginecase.h"
 
 namespace hs {
@@ -12,7 +12,7 @@ namespace hs {
 inline std::unique_ptr<App> defaultrun(char type, char method, char contour) {
   auto app = defaultcase(type, method, contour);
   ScriptConsole con("");
-  app->set.menukey = '0';
+  app->menukey = '0';
   keymenu(*app, con);
   return app;
 }

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "enginecase.h"
 
 using namespace hs;

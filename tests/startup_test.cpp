@@ -1,4 +1,4 @@
-#include "console/startup.h"
+#include "session/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "console/datafile.h"
+#include "session/filedialogue.h"
 #include "console/report.h"
 #include "driver_testutil.h"
 #include "view/displaystate.h"
@@ -118,7 +119,7 @@ TEST(StartUp, ScaraMethodThreeCircleRunsTheFirstPass) {
   EXPECT_EQ(app->set.type, 'b');
   EXPECT_EQ(app->set.hybrid, '3');
   EXPECT_EQ(app->set.curve, 'C');
-  EXPECT_EQ(app->set.menukey, '0');
+  EXPECT_EQ(app->menukey, '0');
   // The default circle is the current path.
   EXPECT_DOUBLE_EQ(app->path.x0, 0.65);
   EXPECT_DOUBLE_EQ(app->path.xf, 0.65);

@@ -6,7 +6,7 @@
 #include "engine/compare.h"
 #include "console/meritreport.h"
 #include "driver_testutil.h"
-#include "view/frame.h"
+#include "session/keys.h"
 #include "graphicsapp.h"
 #include "runcase.h"
 
@@ -46,7 +46,7 @@ TEST(KeyTable, StepStopsAtTheLastOutputStep) {
   EXPECT_EQ(app->disp.frame, 200);
   EXPECT_EQ(keytable(*app, app->disp, '0'), KeyAction::Redraw);
   EXPECT_EQ(app->disp.frame, 0);
-  EXPECT_EQ(app->set.menukey, '0');
+  EXPECT_EQ(app->menukey, '0');
 }
 
 TEST(KeyTable, ZoomOutThreeTimesAndInThreeTimesRestoresZoom) {
@@ -62,7 +62,7 @@ TEST(KeyTable, SelectionKeysChangeRobotAndContourBeforeTheMenu) {
   app->disp.frame = 57;
   EXPECT_EQ(keytable(*app, app->disp, 'a'), KeyAction::Menu);
   EXPECT_EQ(app->set.type, 'a');
-  EXPECT_EQ(app->set.menukey, 'a');
+  EXPECT_EQ(app->menukey, 'a');
   EXPECT_EQ(app->disp.frame, 0);
   app->disp.frame = 9;
   EXPECT_EQ(keytable(*app, app->disp, 'C'), KeyAction::Menu);
@@ -77,7 +77,7 @@ TEST(KeyTable, GroupKeysAndFileKeyRunTheMenuWithoutChangingSelections) {
     app->disp.frame = 12;
     app->disp.zoom = 0.81;
     EXPECT_EQ(keytable(*app, app->disp, k), KeyAction::Menu) << k;
-    EXPECT_EQ(app->set.menukey, static_cast<char>(k));
+    EXPECT_EQ(app->menukey, static_cast<char>(k));
     EXPECT_EQ(app->disp.frame, 0);
     EXPECT_EQ(app->disp.zoom, 0.81);  // the keyboard resets it after the menu
     EXPECT_EQ(app->set.type, 'b');
@@ -90,7 +90,7 @@ TEST(KeyTable, EscapeQuitsOtherKeysOnlyStoreTheKey) {
   app->disp.frame = 5;
   EXPECT_EQ(keytable(*app, app->disp, 27), KeyAction::Quit);
   EXPECT_EQ(keytable(*app, app->disp, 'x'), KeyAction::Stored);
-  EXPECT_EQ(app->set.menukey, 'x');
+  EXPECT_EQ(app->menukey, 'x');
   EXPECT_EQ(keytable(*app, app->disp, 'A'), KeyAction::Stored);  // case-sensitive
   EXPECT_EQ(app->set.type, 'b');
   EXPECT_EQ(app->disp.frame, 5);
@@ -237,10 +237,13 @@ TEST_F(FrameFixture, FrameZeroHasNoCurvesAndOneTracePoint) {
   EXPECT_EQ(trace, 1);
 }
 
-TEST_F(FrameFixture, FirstFrameMakesTheModelUseTheDrawnWorkBlock) {
+TEST_F(FrameFixture, FirstDrawMakesTheModelUseTheDrawnWorkBlock) {
   app->set.worklen = 0.15;
   display(*app, app->disp, rec);
+  EXPECT_EQ(app->set.worklen, 0.15) << "drawing writes no settings";
+  firstdraw(*app);
   EXPECT_EQ(app->set.worklen, 0.14);
+  EXPECT_EQ(caseof(app->set, app->path).worklen, 0.14) << "the case carries it on";
 }
 
 TEST_F(FrameFixture, StepKeyRedrawsTheNextStep) {
@@ -296,7 +299,7 @@ TEST(Playback, SpacePlaysAndPausesFromTheShownStep) {
   EXPECT_EQ(keytable(*app, app->disp, ' '), KeyAction::Play);
   EXPECT_TRUE(app->disp.play.playing);
   EXPECT_EQ(app->disp.frame, 40);
-  EXPECT_EQ(app->set.menukey, ' ');
+  EXPECT_EQ(app->menukey, ' ');
   const int chain = app->disp.play.chain;
   EXPECT_EQ(keytable(*app, app->disp, ' '), KeyAction::Stored);
   EXPECT_FALSE(app->disp.play.playing);
@@ -339,7 +342,7 @@ TEST(Playback, StepResetAndMenuKeysPauseFirstZoomAndHelpDoNot) {
 
 TEST(Playback, ArrowsStepBackAndForthPausingAndStopAtBothEnds) {
   auto app = makeapp();
-  app->set.menukey = 'k';
+  app->menukey = 'k';
   app->disp.frame = 1;
   keytable(*app, app->disp, ' ');
   EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Left), KeyAction::Redraw);
@@ -362,7 +365,7 @@ TEST(Playback, ArrowsStepBackAndForthPausingAndStopAtBothEnds) {
   keytable(*app, app->disp, ' ');
   EXPECT_EQ(specialkeytable(*app, app->disp, SpecialKey::Other), KeyAction::Stored);
   EXPECT_TRUE(app->disp.play.playing) << "an unused special key changes nothing";
-  EXPECT_EQ(app->set.menukey, ' ');
+  EXPECT_EQ(app->menukey, ' ');
 }
 
 // The timer under a fake clock: 0.04 s of wall time per output step.
@@ -472,7 +475,7 @@ TEST(ConsoleKeys, PictureAndFigureKeysNeitherMoveNorPause) {
     EXPECT_EQ(picture ? keyboard(*app, app->disp, con, rec, k.key) : keytable(*app, app->disp, k.key), k.act) << k.key;
     EXPECT_EQ(app->disp.frame, 40) << k.key;
     EXPECT_TRUE(app->disp.play.playing) << k.key;
-    EXPECT_EQ(app->set.menukey, static_cast<char>(k.key));
+    EXPECT_EQ(app->menukey, static_cast<char>(k.key));
     EXPECT_EQ(app->set.hybrid, '6');
     EXPECT_TRUE(con.out.empty()) << k.key;
     EXPECT_EQ(rec.presented(), 0) << k.key;
@@ -505,11 +508,11 @@ TEST(ConsoleKeys, CapitalMComparesTheMethodsAndLeavesTheStateByteForByte) {
   disp.frame = 57;
   disp.zoom = 0.81;
   keytable(*app, disp, ' ');
-  const std::string expected = comparetext(*app, comparemethods(app->runcase())) + kBackToWindow;
+  const std::string expected = comparetext(app->set, comparemethods(app->runcase())) + kBackToWindow;
   // Every key is stored as the pending menu key; apart from that the key
   // changes nothing: settings, model, gains, path, control memory, both
   // run histories and the display.
-  app->set.menukey = 'M';
+  app->menukey = 'M';
   const std::vector<unsigned char> before = bytes(*app);
   const std::vector<unsigned char> shown = bytes(disp);
   SilentConsole con;

@@ -2,6 +2,8 @@
 // case, the numbers added rather than a file replaced, the bytes of the
 // file pictures, and the console line for a folder that cannot take them.
 #include "render/windowpicture.h"
+#include "session/keys.h"
+#include "files/safefile.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include "console/datafile.h"
+#include "session/filedialogue.h"
 #include "render/picture.h"
 #include "runcase.h"
 

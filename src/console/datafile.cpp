@@ -11,6 +11,7 @@
 // One table of the file's entries drives reading, storing, the echo and
 // writing a case back.
 #include "console/datafile.h"
+#include "files/safefile.h"
 
 #include <locale.h>
 
@@ -562,61 +563,14 @@ bool readcase(const std::string& text, const Case& from, Case& out, std::string*
   return true;
 }
 
-bool loadcase(const std::string& text, App& app, std::string* echo, std::string* error) {
-  Staged c{app.set, app.gains, app.path};
+bool loadcase(const std::string& text, SimSettings& s, ServoGains& g, ContourPath& p,
+              std::string* echo, std::string* error) {
+  Staged c{s, g, p};
   if (!readstaged(text, c, echo, error)) return false;
-  app.set = c.s;
-  app.gains = c.g;
-  app.path = c.p;
+  s = c.s;
+  g = c.g;
+  p = c.p;
   return true;
-}
-
-bool loaddatafile(App& app, Console& con, const std::string& name) {
-  const std::string shown = con.inputtext(name);
-  con.print(fmt("\n読み込んだファイル名 = %s", shown.c_str()));
-  std::string text, reason;
-  if (!readcasefile(name, text, reason)) {
-    con.print(fmt("\nファイル %s を読み込めません（%s）．", shown.c_str(), reason.c_str()));
-    return false;
-  }
-  std::string echo, error;
-  if (!loadcase(text, app, &echo, &error)) {
-    con.print(error);
-    con.print(fmt("\nファイル %s のデータは使いません（設定は変更していません）．", shown.c_str()));
-    return false;
-  }
-  con.print(echo);
-  return true;
-}
-
-namespace {
-
-void asknameprompt(Console& con) {
-  con.print("\nファイル 'robot41.dat, robot42.dat, ...'から読み込み");
-  con.print("\nファイル名入力　");
-}
-
-}  // namespace
-
-bool readnameddatafile(App& app, Console& con, const std::string& name) {
-  asknameprompt(con);
-  con.print(con.inputtext(name));  // shown as if typed
-  return loaddatafile(app, con, name);
-}
-
-// The file name is the whole line, blanks trimmed at its ends (a name may
-// hold blanks). An empty line cancels, saying so; so does end of input.
-FileRead readdatafile(App& app, Console& con) {
-  for (;;) {
-    asknameprompt(con);
-    std::string name;
-    const ReadStatus r = con.readline(name);
-    if (r == ReadStatus::Ok && name.empty())
-      con.print("\nファイル名がないので読み込みません（設定は変更していません）．");
-    if (r != ReadStatus::Ok || name.empty()) return FileRead::Cancelled;
-    if (loaddatafile(app, con, name)) return FileRead::Loaded;
-    con.print("ファイル名をもう一度入力してください．");
-  }
 }
 
 // ---- Writing a case ----
@@ -656,8 +610,6 @@ double writtenof(Rule rule, double held, const SimSettings& s) {
 
 }  // namespace
 
-std::string casetext(const App& app) { return casetext(app.set, app.runcase()); }
-
 std::string casetext(const Run& r) { return casetext(r.model->set, r.model->source); }
 
 // One entry a line (the two motor powers share one), in the reader's order,
@@ -678,29 +630,6 @@ std::string casetext(SimSettings s, const Case& carried) {
   }
   t += num(carried.worklen) + " " + num(carried.accwindow6) + "\n";
   return t;
-}
-
-void savedatafile(const App& app, Console& con) {
-  con.print("\n\n現在のロボット諸元・軌道をデータファイルに保存");
-  con.print("\nファイル名入力　");
-  std::string name;
-  // The whole line is the name; an empty line saves nothing.
-  const bool named = con.readline(name) == ReadStatus::Ok && !name.empty();
-  const std::string shown = con.inputtext(name);
-  bool write = named;
-  struct stat st;
-  if (named && ::stat(name.c_str(), &st) == 0) {
-    con.print(fmt("\nファイル %s はすでにあります．上書きする？  yes:y   no:n  ", shown.c_str()));
-    write = con.readkey() == 'y';
-  }
-  std::string reason;
-  if (!write)
-    con.print("\n保存しませんでした．");
-  else if (writefilesafely(name, casetext(app), &reason))
-    con.print(fmt("\nファイル %s に保存しました．", shown.c_str()));
-  else
-    con.print(fmt("\nファイル %s に保存できません（%s）．", shown.c_str(), reason.c_str()));
-  handback(con);
 }
 
 }  // namespace hs

@@ -26,6 +26,8 @@ void cell(std::string& out, double v) {
 #endif
 }
 
+}  // namespace
+
 std::string historycsv(const RunHistory& h, double dt) {
   const int laststep = h.laststep();
   std::string out =
@@ -45,10 +47,6 @@ std::string historycsv(const RunHistory& h, double dt) {
   }
   return out;
 }
-
-}  // namespace
-
-std::string historycsv(const App& app) { return historycsv(app.history(), app.set.dt); }
 
 std::string historycsv(const Run& r) { return historycsv(r.hist, r.model ? r.model->set.dt : 0.0); }
 

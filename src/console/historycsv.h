@@ -4,13 +4,14 @@
 
 #include <string>
 
-#include "console/app.h"
+#include "engine/model/simrun.h"
+#include "engine/run.h"
 
 namespace hs {
 
-// Header line, then steps 0 .. the last step of the current robot's run, every
-// number in %.17g so that it reads back to the same double.
-std::string historycsv(const App& app);
+// Header line, then steps 0 .. the last step of history h (output steps dt
+// [s] apart), every number in %.17g so that it reads back to the same double.
+std::string historycsv(const RunHistory& h, double dt);
 // The same of one run.
 std::string historycsv(const Run& r);
 

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <utility>
 
+#include "console/console.h"
+#include "console/runsim.h"
+
 namespace hs {
 
 namespace {
@@ -69,9 +72,6 @@ std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& row
   return best;
 }
 
-namespace {
-
-// The figures f of a run with settings s, one line a figure.
 std::string metricstext(const SimSettings& s, const FiguresOfMerit& f) {
   std::string t = fmt("\n\n制御結果の評価　%s　hybrid%c　%s", robotname(s.type), s.hybrid,
                       contourname(s.curve));
@@ -82,16 +82,9 @@ std::string metricstext(const SimSettings& s, const FiguresOfMerit& f) {
   return t;
 }
 
-}  // namespace
-
-std::string metricstext(const App& app) {
-  return metricstext(app.set, figuresofmerit(app.history(), app.set, app.model));
-}
-
 std::string metricstext(const Run& r) { return metricstext(r.model->set, r.figures()); }
 
-std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
-  const SimSettings& s = app.set;
+std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& rows) {
   std::string t = fmt("\n\n制御方法の比較　%s　%s　(%s)", robotname(s.type), contourname(s.curve),
                       settledrange(rows[0].fig).c_str());
   // Two blocks of columns, so that a row fits 80 terminal columns: the
@@ -134,18 +127,8 @@ std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows) {
   return t;
 }
 
-void printmetrics(const App& app, Console& con) { con.print(metricstext(app)); }
-
-void printcompare(const App& app, Console& con) {
-  con.print(comparetext(app, comparemethods(app.runcase())));
-}
-
 std::string metricscsv(char method, const FiguresOfMerit& f) {
   return csvheader() + csvrow(method, f);
-}
-
-std::string metricscsv(const App& app) {
-  return metricscsv(app.set.hybrid, figuresofmerit(app.history(), app.set, app.model));
 }
 
 std::string metricscsv(const Run& r) {

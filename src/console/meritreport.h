@@ -6,7 +6,8 @@
 #include <array>
 #include <string>
 
-#include "console/app.h"
+#include "engine/run.h"
+#include "engine/settings.h"
 #include "engine/compare.h"
 #include "engine/model/metrics.h"
 
@@ -17,23 +18,17 @@ namespace hs {
 std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows,
                                              const char* format = nullptr);
 
-// The figures of the run on screen: robot, method, contour and one line a figure.
-std::string metricstext(const App& app);
+// The figures f of a run with settings s: robot, method, contour and one
+// line a figure.
+std::string metricstext(const SimSettings& s, const FiguresOfMerit& f);
 // The same of run r (which has a model).
 std::string metricstext(const Run& r);
-// The comparison table of rows for the case of app.
-std::string comparetext(const App& app, const std::array<MethodRun, 4>& rows);
-
-// Prints metricstext of the run on screen.
-void printmetrics(const App& app, Console& con);
-// Runs the four methods on the current case and prints their table; app is
-// only read.
-void printcompare(const App& app, Console& con);
+// The comparison table of rows for a case of settings s (its method marked
+// as the current one).
+std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& rows);
 
 // CSV of one run's figures: the header "method,frms,...,tsat" and one row.
 std::string metricscsv(char method, const FiguresOfMerit& f);
-// The same for the run on screen, under its method.
-std::string metricscsv(const App& app);
 // The same of run r, under the method it ran.
 std::string metricscsv(const Run& r);
 // CSV of the comparison: the same header and one row per method, in row

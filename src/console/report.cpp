@@ -187,8 +187,24 @@ void printsettings(const SimSettings& s, const ServoGains& g, const ContourPath&
 
 void printsettings(const Model& m, Console& con) { printsettings(m.set, m.gains, m.path, con); }
 
-void printsettings(const App& app, Console& con) {
-  printsettings(app.set, app.gains, app.path, con);
+void printkeylist(Console& con) {
+  for (const char* line : {
+           "\n\nキーによる操作選択",
+           "\n(3-1) 'r'     : データファイルdata41,42,....から全データ読み込み",
+           "\n(1-1) 'a' 'b' : 円筒座標・SCARAロボットの選択",
+           "\n(1-6) 'k'     : ハンドのばね定数変更",
+           "\n(2-1) 'h'     : hybrid制御方法選択・変更",
+           "\n(2-2) 'g'     : 制御ゲイン変更",
+           "\n(3-2) 'L' 'C' 'S' : 物体輪郭を選択",
+           "\n(3-2) 'e'     : 物体設置の位置誤差を変更",
+           "\n(3-3) 'f'     : 接触力設定",
+           "\n(5) 描画の選択",
+           "\n(5-1) 's'    ：アニメーション継続",
+           "\n(5-2) '0'    ：運動初期に戻す",
+           "\n(5-3) 'w' 'W'：ロボット図の縮小拡大",
+           "\n(6)   ESC    ：終了                                描画画面へ",
+       })
+    con.print(line);
 }
 
 }  // namespace hs

@@ -1,11 +1,27 @@
-// The simulation run as the console user sees it: the run itself, the
-// one-time unreachable-point report, and the closing notes.
+// A run as the console user reads it: the points out of reach and the
+// closing notes on its diagnostics.
+#include "console/runsim.h"
+
 #include <cmath>
 
-#include "console/app.h"
+#include "engine/case.h"
 #include "engine/model/simrun.h"
 
 namespace hs {
+
+void reportunreachable(Console& con, const SimSettings& s, double x, double y, KeyWaits waits) {
+  con.print("\n!!! 逆運動学の解なし．始めからやり直し．");
+  con.print(fmt("\n    アーム長1,2=(%6.3f %6.3f) 位置(x,y)=(%6.3f %6.3f)", s.l1, s.l2 + s.wp, x, y));
+  if (waits == KeyWaits::no) return;
+  con.print(kKeyContinues);
+  con.readkey();
+}
+
+// Reachability of path p's start and end for the robot of s; the joint
+// values are not kept.
+void checkpathends(const SimSettings& s, const ContourPath& p, Console& con) {
+  for (const Pair& end : unreachableends(s, p, s.type)) reportunreachable(con, s, end[0], end[1]);
+}
 
 std::string domainnote(const Diagnostic& d) {
   const std::array<double, 3>& v = d.values;
@@ -48,12 +64,6 @@ void tellrun(Console& con, const Run& r) {
   for (const Diagnostic& d : r.model->pathends)
     reportunreachable(con, s, d.values[0], d.values[1], KeyWaits::no);
   tellrun(con, s, r.report, KeyWaits::no, "\ncalcontrol()終わり");
-}
-
-void runsimulation(App& app, Console& con, KeyWaits waits) {
-  Run& run = app.runs[typeindex(app.set.type)];
-  run = simulate(derive(caseof(app.set, app.path)));
-  tellrun(con, app.set, run.report, waits, "\ncalcontrol()終わり");
 }
 
 }  // namespace hs

@@ -74,7 +74,6 @@ struct SimSettings {
   char type = 0;      // 'a' cylindrical-coordinate robot, 'b' SCARA robot
   char hybrid = 0;    // control method '1', '3', '4', '6'
   char curve = 0;     // contour 'L' line, 'C' circle, 'S' sine
-  char menukey = '0'; // pending key command of the menu
 
   // Robot a (cylindrical-coordinate robot: rotary joint 1, prismatic joint 2).
   double l = 0;                       // arm length [m]

@@ -23,14 +23,14 @@
 #include <vector>
 
 #include "engine/compare.h"
-#include "console/app.h"
 #include "console/console.h"
 #include "console/datafile.h"
 #include "console/historycsv.h"
 #include "console/meritreport.h"
-#include "console/safefile.h"
+#include "console/runsim.h"
+#include "files/safefile.h"
 #include "engine/settingfields.h"
-#include "console/startup.h"
+#include "console/startcase.h"
 #include "engine/run.h"
 #include "render/picture.h"
 #include "view/study.h"
@@ -672,8 +672,9 @@ int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
     std::string reason;
     // As the window's o and Python's save_case write it: the carry-overs
     // those the derivation left for the next run.
-    ok = written(hs::writefilesafely(rq.savecase, hs::casetext(hs::appof(*run.model)), &reason),
-                 rq.savecase + ": " + reason) && ok;
+    const hs::Model& m = *run.model;
+    const std::string text = hs::casetext(m.set, hs::caseof(m.set, m.path));
+    ok = written(hs::writefilesafely(rq.savecase, text, &reason), rq.savecase + ": " + reason) && ok;
   }
   const bool outputs = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() || !rq.gif.empty() ||
                        !rq.savecase.empty();

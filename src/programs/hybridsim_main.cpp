@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "console/console.h"
-#include "console/startup.h"
+#include "session/startup.h"
 #include "window/window.h"
 
 int main(int argc, char** argv) {

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <vector>
 
-#include "console/safefile.h"
+#include "files/safefile.h"
 #include "view/frame.h"
 #include "render/filecanvas.h"
 

@@ -11,8 +11,9 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "console/safefile.h"
-#include "view/frame.h"
+#include <string>
+
+#include "files/safefile.h"
 #include "render/picture.h"
 
 namespace hs {
@@ -53,14 +54,14 @@ int shownstep(const Run& run, const DisplayState& d) { return run.hist.clamp(d.f
 
 std::string picturename(const Run& run, const DisplayState& d, WindowPicture what, int n) {
   const SimSettings s = run.model ? run.model->set : SimSettings();
-  std::string name = fmt("hybridsim-%c%c%c", s.type, s.hybrid, s.curve);
-  if (what == WindowPicture::Frame) name += fmt("-%d", shownstep(run, d));
-  if (n > 0) name += fmt("-%d", n);
+  std::string name = std::string("hybridsim-") + s.type + s.hybrid + s.curve;
+  if (what == WindowPicture::Frame) name += "-" + std::to_string(shownstep(run, d));
+  if (n > 0) name += "-" + std::to_string(n);
   return name + (what == WindowPicture::Frame ? ".png" : ".gif");
 }
 
-std::string savepicture(const Run& run, const DisplayState& d, WindowPicture what,
-                        const std::string& folder) {
+bool writepicture(const Run& run, const DisplayState& d, WindowPicture what,
+                  const std::string& folder, std::string* pathout, std::string* reasonout) {
   const bool movie = what == WindowPicture::Movie;
   const std::string bytes =
       movie ? gifbytes(run, d) : framebytes(run, shownstep(run, d), PictureFormat::Png, d);
@@ -68,7 +69,8 @@ std::string savepicture(const Run& run, const DisplayState& d, WindowPicture wha
   // file systems; the process id and a count keep every save's file apart.
   static std::atomic<unsigned> saves{0};
   std::string path = infolder(folder, picturename(run, d, what, 0));
-  const std::string tmp = path + fmt(".%ld-%u.tmp", static_cast<long>(::getpid()), saves++);
+  const std::string tmp = path + "." + std::to_string(static_cast<long>(::getpid())) + "-" +
+                          std::to_string(saves++) + ".tmp";
   std::string reason;
   bool saved = writefilesafely(tmp, bytes, &reason);
   if (saved) {
@@ -81,9 +83,9 @@ std::string savepicture(const Run& run, const DisplayState& d, WindowPicture wha
     saved = err == 0;
     if (!saved) reason = reasonof(err);
   }
-  const char* kind = tr(movie ? "アニメーション" : "描画画面");
-  if (saved) return fmt("\n%sをファイル %s に保存しました．", kind, path.c_str());
-  return fmt("\n%sをファイル %s に保存できません（%s）．", kind, path.c_str(), reason.c_str());
+  if (pathout) *pathout = path;
+  if (!saved && reasonout) *reasonout = reason;
+  return saved;
 }
 
 }  // namespace hs

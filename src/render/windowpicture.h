@@ -27,10 +27,10 @@ int shownstep(const Run& run, const DisplayState& d);
 std::string picturename(const Run& run, const DisplayState& d, WindowPicture what, int n);
 
 // Writes the picture of run as the display state d shows it into `folder`
-// ("" for the current folder) under the first picturename not taken and
-// returns the console line naming the file, or the one saying why it could
-// not be written. The file appears complete or not at all.
-std::string savepicture(const Run& run, const DisplayState& d, WindowPicture what,
-                        const std::string& folder = "");
+// ("" for the current folder) under the first picturename not taken, whose
+// path is left in *path (the last one tried on failure). The file appears
+// complete or not at all. False with the reason in plain words in *reason.
+bool writepicture(const Run& run, const DisplayState& d, WindowPicture what,
+                  const std::string& folder, std::string* path, std::string* reason);
 
 }  // namespace hs

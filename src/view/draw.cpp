@@ -263,4 +263,10 @@ void drawhand(Canvas& cv, const DisplayState& d, const Pair& H, const Pair& T, d
   filldisc(cv, Tz, MARKR * z, RED);      // actual contact tip
 }
 
+void sethanddimensions(SimSettings& s) {
+  s.wp = HANDWP;
+  s.worklen = WORKLEN;
+  s.workwid = WORKWID;
+}
+
 }  // namespace hs

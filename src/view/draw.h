@@ -57,5 +57,7 @@ void drawlink(Canvas& cv, const DisplayState& d, int kind, const Pair& P, double
 // WORKWID), see sethanddimensions.
 void drawhand(Canvas& cv, const DisplayState& d, const Pair& H, const Pair& T, double a,
               const Rgba& colour);
+// The hand's dimensions as drawn (HANDWP, WORKLEN, WORKWID) into settings s.
+void sethanddimensions(SimSettings& s);
 
 }  // namespace hs

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "console/console.h"
-#include "view/frame.h"
+#include "session/keys.h"
 #include "window/glcanvas.h"
 #include "render/windowpicture.h"
 
@@ -170,6 +170,7 @@ void startgraphics(App& app, Console& con, int argc, char** argv) {
   glutSpecialFunc(specialcb);
   glutCloseFunc(closecb);
   glClearColor(1, 1, 1, 1);
+  firstdraw(app);
   glutMainLoop();
   // The loop only returns if the toolkit is told to; end as escape does.
   restoreterminal();

@@ -1,7 +1,7 @@
 // The GLUT window: callbacks, key table and frame composition.
 #pragma once
 
-#include "console/app.h"
+#include "session/app.h"
 
 namespace hs {
 

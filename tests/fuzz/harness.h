@@ -9,13 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "console/app.h"
+#include "session/app.h"
 #include "console/console.h"
 #include "console/datafile.h"
-#include "console/menu.h"
-#include "console/startup.h"
+#include "session/filedialogue.h"
+#include "session/menu.h"
+#include "session/startup.h"
 #include "view/canvas.h"
-#include "view/frame.h"
+#include "session/keys.h"
 
 namespace hs {
 namespace fuzz {

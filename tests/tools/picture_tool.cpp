@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "view/frame.h"
+#include "session/keys.h"
 #include "render/filecanvas.h"
 #include "render/picture.h"
 #include "../runcase.h"

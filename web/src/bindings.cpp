@@ -24,12 +24,14 @@
 #include "console/historycsv.h"
 #include "console/meritreport.h"
 #include "console/report.h"
-#include "console/startup.h"
+#include "console/runsim.h"
+#include "console/startcase.h"
 #include "engine/model/metrics.h"
 #include "engine/run.h"
 #include "engine/settingfields.h"
 #include "view/study.h"
 #include "view/frame.h"
+#include "view/stepkeys.h"
 #include "webcanvas.h"
 
 namespace {

@@ -1,10 +1,11 @@
-// Start-up and the start dialogue.
+// The interactive start-up and its start dialogue.
 #pragma once
 
 #include <functional>
 #include <string>
 
-#include "console/app.h"
+#include "console/console.h"
+#include "session/app.h"
 
 namespace hs {
 
@@ -12,25 +13,11 @@ namespace hs {
 // case file or three fixed selections. False stops the start-up.
 using Chooser = std::function<bool(App& app, Console& con)>;
 
-// The one start-up sequence of every program, test and benchmark: run
-// constants, defaults, derivation, the selections or case of `choose`,
+// The window program's start-up sequence (its tests and the benchmark run
+// it too): run constants, defaults, derivation, the selections or case of `choose`,
 // derivation, and the menu's first pass with the pending key '0' (report,
 // derivation, report, the first run). False when `choose` gave up.
 bool startup(App& app, Console& con, const Chooser& choose);
-
-// The case of a case file's text (its echo appended to *echo), or with no
-// text the case of the three selection keys, each on the defaults. False
-// with the reader's refusal in *error. Every client without a user at the
-// keys starts from it.
-bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
-                std::string* echo, std::string* error);
-
-// The console text of the start-up from a chosen case to its first run
-// `run` as a session at the console shows it, made from the run alone: the
-// title, the case file's echo, then the menu's first pass and the run's
-// messages. With no run (a refused file, or a comparison instead of the
-// run) it stops after the echo.
-void showstartup(Console& con, const std::string& echo, const Run* run);
 
 // Start-up with the start dialogue (everything before the window). Returns
 // false when input ended during the start dialogue (the caller ends the

@@ -1,16 +1,19 @@
-// The application state owned by main: what the user entered, the model
-// derived from it, and the data of the runs.
+// The interactive program's session, owned by main: what the user entered,
+// the model derived from it, the data of the runs and the pending menu key.
 #pragma once
 
+#include <string>
+
+#include "console/console.h"
+#include "console/runsim.h"
 #include "engine/case.h"
 #include "engine/control/contour.h"
 #include "engine/control/gains.h"
 #include "engine/control/hybrid.h"
-#include "console/console.h"
-#include "engine/settings.h"
 #include "engine/model/robotmodel.h"
 #include "engine/model/simrun.h"
 #include "engine/run.h"
+#include "engine/settings.h"
 
 namespace hs {
 
@@ -20,6 +23,7 @@ struct App {
   ContourPath path;         // derived
   ServoGains gains;         // derived
   Run runs[2];              // the last run of each robot type
+  char menukey = '0';       // pending key command of the menu (a window key)
   RunModel runmodel() const { return RunModel{set, model, path, gains}; }
   // The last run of the current robot type: the one on screen.
   const Run& run() const { return runs[typeindex(set.type)]; }
@@ -38,37 +42,22 @@ App appof(const Model& m);
 void installconstants(App& app);
 // Default installation of both robots, all servo specs and all contours.
 void setdefaults(App& app, Console& con);
-// Whether a report of a point out of reach waits for a key: at the
-// console it does; clients without a user at the keys (the batch program,
-// the Python module) take the text alone.
-enum class KeyWaits { yes, no };
 // calmodel for the current selections, reporting unreachable path ends.
 void derive(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
-// Reachability of path p's start and end for the robot of settings s, each
-// point out of reach reported at once; the joint values are not kept.
-void checkpathends(const SimSettings& s, const ContourPath& p, Console& con);
-// Prints the two unreachable-point lines and waits for one key.
-void reportunreachable(Console& con, const SimSettings& s, double x, double y,
-                       KeyWaits waits = KeyWaits::yes);
-// The step of the window's display sequence before the robot is drawn: the
-// settings take the hand's dimensions as drawn (HANDWP, WORKLEN, WORKWID).
-void sethanddimensions(SimSettings& s);
 // The simulation run of the current case through the engine's one path
 // (derive, simulate), with its console messages ("calcontrol()終わり", and
 // the unreachable / divergence notes).
 void runsimulation(App& app, Console& con, KeyWaits waits = KeyWaits::yes);
-// The console's words for a run's diagnostics: the point out of reach
-// (with its key wait), then `done`, then the closing notes on steps cut,
-// points out of reach, a blow-up and each step beyond the model's domain
-// (domainnote). A torque at its limit is not told.
-void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits waits,
-             const char* done);
-// The console's sentence for a diagnostic of the model's domain (outofreach,
-// handtravel, contactlost, saturated), in the message language; empty for
-// any other code.
-std::string domainnote(const Diagnostic& d);
-// The console's words for a run made by a client without a user at the keys:
-// its path ends out of reach as the derivation reports them, then tellrun.
-void tellrun(Console& con, const Run& r);
+
+// The session's reports of the run on screen and of its settings.
+void printsettings(const App& app, Console& con);
+std::string metricstext(const App& app);
+std::string metricscsv(const App& app);
+std::string historycsv(const App& app);
+// Prints metricstext of the run on screen.
+void printmetrics(const App& app, Console& con);
+// Runs the four methods on the current case and prints their table; app is
+// only read.
+void printcompare(const App& app, Console& con);
 
 }  // namespace hs

@@ -1,7 +1,7 @@
 // Key-command menu. One key command picks an entry group; from there the
 // menu walks a fixed chain of setting groups, asking in each whether to change
 // it, and always ends by deriving the model again and rerunning the simulation.
-#include "console/menu.h"
+#include "session/menu.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -13,6 +13,7 @@
 #include "console/datafile.h"
 #include "console/report.h"
 #include "engine/settingfields.h"
+#include "session/filedialogue.h"
 
 namespace hs {
 
@@ -41,29 +42,6 @@ struct Pass {
 void printlines(Console& con, std::initializer_list<const char*> lines) {
   for (const char* line : lines) con.print(line);
 }
-
-}  // namespace
-
-void printkeylist(Console& con) {
-  printlines(con, {
-      "\n\nキーによる操作選択",
-      "\n(3-1) 'r'     : データファイルdata41,42,....から全データ読み込み",
-      "\n(1-1) 'a' 'b' : 円筒座標・SCARAロボットの選択",
-      "\n(1-6) 'k'     : ハンドのばね定数変更",
-      "\n(2-1) 'h'     : hybrid制御方法選択・変更",
-      "\n(2-2) 'g'     : 制御ゲイン変更",
-      "\n(3-2) 'L' 'C' 'S' : 物体輪郭を選択",
-      "\n(3-2) 'e'     : 物体設置の位置誤差を変更",
-      "\n(3-3) 'f'     : 接触力設定",
-      "\n(5) 描画の選択",
-      "\n(5-1) 's'    ：アニメーション継続",
-      "\n(5-2) '0'    ：運動初期に戻す",
-      "\n(5-3) 'w' 'W'：ロボット図の縮小拡大",
-      "\n(6)   ESC    ：終了                                描画画面へ",
-  });
-}
-
-namespace {
 
 // One yes/no answer key. Once the input has ended every answer is 'n', so
 // the menu runs straight to its rerun instead of waiting for keys that
@@ -396,15 +374,15 @@ void rerun(App& app, const Case& c, Console& con) {
 // The 'a' / 'b' commands: the window has already switched the robot; ask
 // whether anything else is to be changed.
 Group robotswitch(App& app, Console& con) {
-  con.print(app.set.menukey == 'a' ? "\n\n(a) 円筒座標ロボットのhybrid制御"
-                                   : "\n\n(b) SCARAロボットのhybrid制御");
+  con.print(app.menukey == 'a' ? "\n\n(a) 円筒座標ロボットのhybrid制御"
+                               : "\n\n(b) SCARAロボットのhybrid制御");
   int key = answer(con, "\nロボット・制御・輪郭等の諸元変更？:y   全て変更しない:n   ");
   return key == 'n' ? Group::Rerun : Group::Springs;
 }
 
 // Entry group of a key command.
 Group entrygroup(App& app, Console& con) {
-  switch (app.set.menukey) {
+  switch (app.menukey) {
     case 'a':
     case 'b': return robotswitch(app, con);
     case 'k': return Group::Springs;
@@ -424,7 +402,7 @@ Group entrygroup(App& app, Console& con) {
 void keymenu(App& app, Console& con) {
   printkeylist(con);
   printsettings(app, con);
-  if (app.set.menukey == 'r') {
+  if (app.menukey == 'r') {
     readdatafile(app, con);
     rerun(app, caseof(app.set, app.path), con);
     return;

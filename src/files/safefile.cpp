@@ -1,4 +1,4 @@
-#include "console/safefile.h"
+#include "files/safefile.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -9,9 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
-
-#include "console/console.h"
 
 namespace hs {
 
@@ -119,7 +118,7 @@ int writereplacing(const std::string& path, const std::string& text, const struc
 
 std::string reasonof(int err) {
   static locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return c ? strerror_l(err, c) : fmt("errno %d", err);
+  return c ? strerror_l(err, c) : "errno " + std::to_string(err);
 }
 
 bool writefilesafely(const std::string& name, const std::string& text, std::string* reason) {

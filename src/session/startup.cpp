@@ -1,20 +1,17 @@
 // Start-up: defaults, the start dialogue (a data file, or robot, control
 // method and contour by single keys), the first derivation and the first
 // menu pass, which reports the settings and runs the first simulation.
-#include "console/startup.h"
+#include "session/startup.h"
 
 #include <cstring>
 
-#include "console/datafile.h"
-#include "console/menu.h"
-#include "console/report.h"
+#include "console/startcase.h"
+#include "session/filedialogue.h"
+#include "session/menu.h"
 
 namespace hs {
 
 namespace {
-
-// The first line of every session's console text.
-constexpr const char TITLE[] = "\n\nロボットの制御シミュレーション";
 
 // Asks one selection question until one of the listed keys comes, and echoes
 // each key at the start of the next line. A key outside the list is not
@@ -38,7 +35,7 @@ bool choose(Console& con, const char* prompt, const char* listed, char& field) {
 bool startdialogue(App& app, Console& con, const std::string& casefile) {
   SimSettings& s = app.set;
   const char* const question = "\n\nロボット諸元・軌道データファイルから読みとり？   yes:y   no:n    ";
-  con.print(TITLE);
+  printtitle(con);
   if (!casefile.empty()) {
     con.print(question);
     if (readnameddatafile(app, con, casefile)) return true;
@@ -65,41 +62,9 @@ bool startup(App& app, Console& con, const Chooser& choose) {
   derive(app, con);
   if (!choose(app, con)) return false;
   derive(app, con);
-  app.set.menukey = '0';
+  app.menukey = '0';
   keymenu(app, con);
   return true;
-}
-
-bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
-                std::string* echo, std::string* error) {
-  if (!casetext.empty()) return readcase(casetext, defaultcase(), c, echo, error);
-  c = defaultcase();
-  select(c, type, hybrid, curve);
-  return true;
-}
-
-// The text follows the interactive start-up step by step: the derivation
-// after the choice reports the path ends out of reach, the menu's pass of
-// key '0' prints the key list and the report, and its rerun derives again
-// (the same ends), reports and runs. Every key wait finds no key.
-void showstartup(Console& con, const std::string& echo, const Run* run) {
-  con.print(TITLE);
-  con.print(echo);
-  if (!run) return;
-  const Model& m = *run->model;
-  const auto pathends = [&] {
-    for (const Diagnostic& d : m.pathends) reportunreachable(con, m.set, d.values[0], d.values[1]);
-  };
-  pathends();
-  printkeylist(con);
-  printsettings(m, con);
-  pathends();
-  printsettings(m, con);
-  const bool sine = m.set.curve == 'S';
-  if (sine) con.print("\n     只今計算中．．．．．．．");
-  tellrun(con, m.set, run->report, KeyWaits::yes, "\ncalcontrol()終わり");
-  if (sine) con.print("     計算終了");
-  handback(con);
 }
 
 bool startup(App& app, Console& con, const std::string& casefile) {

@@ -1,17 +1,16 @@
 // Key-command menu: one key command, a chain of setting groups, a rerun.
 #pragma once
 
-#include "console/app.h"
+#include "console/report.h"
+#include "session/app.h"
 
 namespace hs {
 
 // Prints the key list and the report, walks the chain from the group of
-// app.set.menukey, then re-derives, reports and reruns the simulation.
+// app.menukey, then re-derives, reports and reruns the simulation.
 void keymenu(App& app, Console& con);
 
-// The key list the menu prints at the start of every pass.
-void printkeylist(Console& con);
-// The window's '?': the key list, then the window's own keys.
+// The window's '?': the key list (printkeylist), then the window's own keys.
 void printkeyhelp(Console& con);
 
 }  // namespace hs
