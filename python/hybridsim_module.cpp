@@ -60,6 +60,10 @@ std::string pathof(const py::object& path) {
   return name;
 }
 
+// The KeyError's text for a name that is no setting, its control bytes
+// (a NUL would cut the message short) shown escaped.
+std::string unknownname(const std::string& name) { return "no setting named " + hs::escapebytes(name); }
+
 // A selection given as a one-character str or, where `numbers` is set, an
 // integer (int or a NumPy integer). Another value is a ValueError naming
 // the choices, another type a TypeError.
@@ -111,7 +115,10 @@ Array readonly(Array a) {
 // The message language asked for: None for the locale's, "en" or "ja".
 std::string langof(const py::object& lang) {
   if (lang.is_none()) return hs::localelanguage();
-  const std::string s = py::isinstance<py::str>(lang) ? lang.cast<std::string>() : "";
+  if (!py::isinstance<py::str>(lang))
+    throw py::type_error("lang must be a str ('en' or 'ja') or None, not " +
+                         py::str(lang.get_type().attr("__name__")).cast<std::string>());
+  const std::string s = lang.cast<std::string>();
   if (s != "en" && s != "ja")
     throw py::value_error("lang must be 'en', 'ja' or None, not " + py::repr(lang).cast<std::string>());
   return s;
@@ -414,16 +421,20 @@ class Simulator {
   double get(const std::string& name) {
     std::lock_guard<std::mutex> lock(mutex_);
     double v = 0;
-    if (!hs::getnamed(case_, name, &v)) throw py::key_error("no setting named " + name);
+    if (!hs::getnamed(case_, name, &v)) throw py::key_error(unknownname(name));
     return v;
   }
 
-  // A value the table refuses leaves the setting as it is.
+  // A value the table refuses, or one that makes the case unusable as a
+  // whole (a line's end on its start), leaves the setting as it is.
   void set(const std::string& name, double value) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (!hs::getnamed(case_, name, nullptr)) throw py::key_error("no setting named " + name);
+    if (!hs::getnamed(case_, name, nullptr)) throw py::key_error(unknownname(name));
+    hs::Case c = case_;
     std::string refused;
-    if (!hs::setnamed(case_, name, value, &refused)) throw py::value_error(refused);
+    if (!hs::setnamed(c, name, value, &refused) || !hs::validcase(c, &refused))
+      throw py::value_error(refused);
+    case_ = c;
   }
 
   py::dict settings() {
@@ -504,12 +515,14 @@ class Simulator {
     hs::select(c, type ? type : c.set.type, hybrid ? hybrid : c.set.hybrid,
                curve ? curve : c.set.curve);
     for (const auto& fv : values) fv.first->field(c.set) = fv.second;
+    std::string refused;
+    if (!hs::validcase(c, &refused)) throw py::value_error(refused);  // the GIL is back when it arrives
     return std::make_unique<Simulator>(c);
   }
 
   static const hs::SettingField& field(const std::string& name) {
     const hs::SettingField* f = hs::settingfield(name);
-    if (!f) throw py::key_error("no setting named " + name);
+    if (!f) throw py::key_error(unknownname(name));
     return *f;
   }
 

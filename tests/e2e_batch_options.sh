@@ -312,6 +312,60 @@ long=$("$exe" --help | awk 'length($0) > 80')
 status=$(run --lang fr --robot a --method 1 --contour L)
 [ "$status" = 2 ] || fail "--lang fr: status $status"
 
+# --frame is decimal: 010 is step 10; 0x10 and abc are no number at all.
+run "${sel[@]}" --frame 10 --svg f10.svg >/dev/null && cp "$work/out/f10.svg" "$work/f10.svg"
+status=$(run "${sel[@]}" --frame 010 --svg f.svg)
+cmp -s "$work/out/f.svg" "$work/f10.svg" || fail "--frame 010 is not step 10 (status $status)"
+for f in 0x10 abc; do
+  check2 "--frame $f" "${sel[@]}" --frame $f --png f.png
+  grep -q "^hybridsim-batch: --frame: \"$f\" is not a number" "$work/err.txt" || fail "--frame $f: $(head -n 1 "$work/err.txt")"
+done
+# The case as a whole is checked before anything runs: a line whose end is
+# its start, by --set or by one combination of --vary; a refusal shows the
+# value as typed.
+line=(--robot b --method 6 --contour L)
+for how in "--set line.yf=0" "--vary line.yf=0.3,0" "--set KH1=1e-400"; do
+  # shellcheck disable=SC2086
+  check2 "$how" "${line[@]}" $how
+done
+grep -q '^hybridsim-batch: --set: KH1 = 1e-400 refused' "$work/err.txt" || fail "1e-400: $(head -n 1 "$work/err.txt")"
+run "${line[@]}" --set line.yf=0 >/dev/null
+grep -qF "line.xf, line.yf = 0.3, 0 refused: the line's end must differ from its start" "$work/err.txt" ||
+  fail "line end on its start: $(head -n 1 "$work/err.txt")"
+# After -- every word is a CASEFILE, as the usage says.
+check2 "-- -x.dat --verbose" -- -x.dat --verbose
+grep -qF 'one CASEFILE only: --verbose is one too many (after --' "$work/err.txt" || fail "after --: $(head -n 1 "$work/err.txt")"
+# An output naming an input, by another spelling or through a link, is refused.
+cp "$src/examples/robot_b_line.dat" "$work/c.dat" && ln -sf c.dat "$work/l.dat"
+check2 "--csv the CASEFILE" "$work/c.dat" --csv "$work/./c.dat"
+check2 "--png the --overlay CASEFILE" "${sel[@]}" --overlay "$work/c.dat" --png "$work/l.dat"
+cmp -s "$work/c.dat" "$src/examples/robot_b_line.dat" || fail "the CASEFILE was written over"
+# Status 3 always tells why: a path start out of the SCARA's reach.
+for m in 1 3 4; do
+  status=$(run --robot b --method $m --contour L --set l1=0.6 --set line.x0=0.099 --csv /dev/null)
+  [ "$status" = 3 ] && grep -q '逆運動学の解なし' "$work/err.txt" || fail "method $m: status $status, $(cat "$work/err.txt")"
+done
+# --help and --list-settings into a full disk fail, saying so.
+if [ -w /dev/full ]; then
+  for opt in --help --list-settings; do
+    "$exe" $opt >/dev/full 2>"$work/err.txt"
+    status=$?
+    [ "$status" = 1 ] && grep -q 'No space left' "$work/err.txt" || fail "$opt >/dev/full: status $status"
+  done
+fi
+# A read-only file in a writable folder is not replaced (root writes over
+# anything: the check runs as nobody where that is possible).
+as=()
+[ "$(id -u)" = 0 ] && as=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+ro=$(mktemp -d) && chmod 777 "$ro" && echo old >"$ro/ro.csv" && chmod 0444 "$ro/ro.csv"
+if [ "$(id -u)" != 0 ] || "${as[@]}" test -x "$exe"; then
+  "${as[@]}" "$exe" "${sel[@]}" --csv "$ro/ro.csv" 2>"$work/err.txt"
+  status=$?
+  [ "$status" = 1 ] && [ "$(cat "$ro/ro.csv")" = old ] && grep -q 'ro.csv: Permission denied' "$work/err.txt" ||
+    fail "read-only CSV: status $status, $(cat "$work/err.txt")"
+fi
+rm -rf "$ro"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures failure(s)"
   exit 1

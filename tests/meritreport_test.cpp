@@ -58,9 +58,11 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   auto app = defaultcase('b', '4', 'C');
   auto rows = samplerows();
   rows[1].rep.diagnostics = {{Severity::error, DiagCode::diverged, 2.5, {0, 0}}};
-  rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}}};
+  rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}},
+                             {Severity::error, DiagCode::contactlost, 1.2, {-0.5, 0}},
+                             {Severity::error, DiagCode::outofreach, 0.04, {0.099, 0, 1.1}}};
   const std::vector<std::string> lines = split(comparetext(app->set, rows), '\n');
-  ASSERT_EQ(lines.size(), 17u);
+  ASSERT_EQ(lines.size(), 21u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
   // Two blocks of columns, each row within 80 columns.
   EXPECT_EQ(lines[3], "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m] ");
@@ -78,6 +80,9 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   EXPECT_EQ(lines[14], "  ×失敗 : 意味を持たない実行（最良値に数えません）");
   EXPECT_EQ(lines[15], "!!! hybrid3: 数値計算が発散したため，t=2.500[s] の後で計算を打ち切りました．");
   EXPECT_EQ(lines[16], "!!! hybrid6: 手先の届かない指令点がありました．この結果は意味を持ちません．");
+  // The domain's notes are cut where a Japanese line may break.
+  EXPECT_EQ(lines[17], "!!! hybrid6: t=1.200[s] に接触力が -0.500[N] となり，接触が保てませんでした．");
+  EXPECT_EQ(lines[18], "    この結果は意味を持ちません．");
   // Every line fits 80 terminal columns, in English too (a character from
   // U+1100 on is counted two columns wide: the widest a terminal draws it).
   for (const char* lang : {"ja", "en"}) {

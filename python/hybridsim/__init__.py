@@ -85,7 +85,22 @@ def figures_frame(runs):
     the codes of its error and warning diagnostics (space-separated, '' for none); the
     unit of every column in df.attrs["units"], the module's version in
     df.attrs["version"]."""
-    return _frame([_row(run) for run in runs])
+    return _frame([_row(run) for run in _runs("figures_frame", runs)])
+
+
+def _typename(value):
+    return type(value).__name__
+
+
+def _runs(caller, runs):
+    """The runs of an iterable of Run as a list; TypeError naming what was given instead."""
+    if isinstance(runs, (str, bytes, Run)) or not hasattr(runs, "__iter__"):
+        raise TypeError(f"{caller}() takes an iterable of Run, not {_typename(runs)}")
+    runs = list(runs)
+    for i, run in enumerate(runs):
+        if not isinstance(run, Run):
+            raise TypeError(f"{caller}(): item {i} is a {_typename(run)}, not a Run")
+    return runs
 
 
 # The chosen method's servo targets (fn1, alpha1, fn2, alpha2) and their units: grid names
@@ -278,7 +293,15 @@ def _checkgrid(case, grid):
     """The points of a grid (all combinations, the last name varying fastest), each checked
     before anything runs: a selection it cannot take, a setting name that is unknown, a
     value the settings table refuses, and a name with no effect on some point's case (the
-    point would repeat another) raise."""
+    point would repeat another) raise; so does a point that makes its case unusable as a
+    whole (a line's end on its start)."""
+    if not isinstance(case, Simulator):
+        raise TypeError(f"sweep() takes a Simulator as its case, not {_typename(case)}")
+    if not hasattr(grid, "keys"):
+        raise TypeError(f"sweep() takes a dict name -> values as its grid, not {_typename(grid)}")
+    for name, values in grid.items():
+        if isinstance(values, (str, bytes)) or not hasattr(values, "__iter__"):
+            raise TypeError(f"grid {name} takes an iterable of values, not {_typename(values)}")
     names = list(grid)
     values = {name: [_selection(name, v) if name in SELECTIONS else v for v in grid[name]]
               for name in names}
@@ -297,11 +320,8 @@ def _checkgrid(case, grid):
             raise ValueError(f"grid name {name} refused: it has no effect under {axis} "
                              f"{', '.join(other)} ({where}), only under {axis} {needed}{hint}")
     points = [dict(zip(names, point)) for point in itertools.product(*values.values())]
-    probe = copy.copy(case)
-    for name in names:
-        for value in values[name]:
-            if name not in SELECTIONS:
-                probe[name] = value
+    for point in points:
+        _apply(case, point)
     return points
 
 

@@ -469,7 +469,7 @@ bool readnumbers(CaseReader& r, const Entry& e, Staged& c) {
     const Number& n = e.numbers[i];
     const SettingField& f = fieldof(n, e, c.s);
     if (!r.number(e, n, f.limit, v[i])) return false;
-    if (n.rule == Rule::LineEnd && v[i - 3] == v[i - 1] && v[i - 2] == v[i])
+    if (n.rule == Rule::LineEnd && !lineendsdiffer(v[i - 3], v[i - 2], v[i - 1], v[i]))
       return r.refuse(e, "直線の終点 (xf, yf)", fmt("%g %g", v[i - 1], v[i]),
                       "始点 (x0, y0) と異なる点");
     f.field(c.s) = heldof(n.rule, v[i], c.s);

@@ -1,6 +1,7 @@
 // Figures of merit on the console and as CSV.
 #include "console/meritreport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -31,6 +32,40 @@ int columns(const std::string& utf8) {
     i += len;
   }
   return n;
+}
+
+// A line cut into lines of at most `width` terminal columns, each later one
+// led by `indent`: cut at a blank (dropped) or after a full-width comma,
+// full stop or closing bracket, where a Japanese line may break. A piece
+// with no such place is left whole.
+std::string wrapped(const std::string& line, int width, const std::string& indent) {
+  // ，．）、。 as code points.
+  static const unsigned AFTER[] = {0xFF0C, 0xFF0E, 0xFF09, 0x3001, 0x3002};
+  std::string out, rest = line;
+  while (columns(rest) > width) {
+    std::size_t cut = std::string::npos, resume = 0;
+    int n = 0;
+    for (std::size_t i = 0; i < rest.size();) {
+      const unsigned char c = static_cast<unsigned char>(rest[i]);
+      const std::size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+      n += len >= 3 ? 2 : 1;
+      if (c == ' ' && n - 1 <= width) {
+        cut = i;
+        resume = i + 1;
+      }
+      if (len == 3 && n <= width && i + len < rest.size()) {
+        const unsigned code = (c & 0x0Fu) << 12 | (rest[i + 1] & 0x3Fu) << 6 | (rest[i + 2] & 0x3Fu);
+        for (unsigned a : AFTER)
+          if (code == a) cut = resume = i + len;
+      }
+      if (n > width) break;
+      i += len;
+    }
+    if (cut == std::string::npos || cut == 0) break;
+    out += rest.substr(0, cut) + "\n";
+    rest = indent + rest.substr(resume);
+  }
+  return out + rest;
 }
 
 // text followed by blanks up to `width` terminal columns.
@@ -112,17 +147,24 @@ std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& ro
     t += tr("\n  ×失敗 : 意味を持たない実行（最良値に数えません）");
   // A run that met an unreachable point, diverged or left the model's domain
   // has figures without meaning; motors held at their limits are told too.
+  // Each note is cut to fit 80 columns, its later lines indented.
   for (const MethodRun& r : rows) {
+    std::vector<std::string> notes;
     if (r.rep.unreachable())
-      t += fmt("\n!!! hybrid%c: 手先の届かない指令点がありました．この結果は意味を持ちません．",
-               r.method);
+      notes.push_back(fmt("\n!!! hybrid%c: 手先の届かない指令点がありました．この結果は意味を持ちません．",
+                          r.method));
     if (const Diagnostic* d = r.rep.find(DiagCode::diverged))
-      t += fmt("\n!!! hybrid%c: 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．",
-               r.method, d->t);
+      notes.push_back(fmt("\n!!! hybrid%c: 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．",
+                          r.method, d->t));
     for (const Diagnostic& d : r.rep.diagnostics) {
       const std::string note = domainnote(d);
-      if (!note.empty()) t += fmt("\n!!! hybrid%c: ", r.method) + note;
+      if (!note.empty()) notes.push_back(fmt("\n!!! hybrid%c: ", r.method) + note);
     }
+    for (const std::string& note : notes)
+      for (std::size_t b = 1, e; b <= note.size(); b = e + 1) {
+        e = std::min(note.find('\n', b), note.size());
+        t += "\n" + wrapped(note.substr(b, e - b), 80, "    ");
+      }
   }
   return t;
 }

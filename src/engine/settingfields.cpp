@@ -124,12 +124,19 @@ const char* limitwords(Limit limit) {
 
 namespace {
 
-// "NAME = V refused: it must be <limit> [UNIT]".
-std::string refusaltext(const char* name, const char* unit, Limit limit, double v) {
+// A value as a refusal shows it: what was typed when known, else %.17g.
+std::string shownvalue(double v, const std::string& shown = "") {
+  if (!shown.empty()) return shown;
   char value[32];
   std::snprintf(value, sizeof value, "%.17g", v);
-  return std::string(name) + " = " + value + " refused: it must be " + limitwords(limit) +
-         " [" + unit + "]";
+  return value;
+}
+
+// "NAME = V refused: it must be <limit> [UNIT]".
+std::string refusaltext(const char* name, const char* unit, Limit limit, double v,
+                        const std::string& shown = "") {
+  return std::string(name) + " = " + shownvalue(v, shown) + " refused: it must be " +
+         limitwords(limit) + " [" + unit + "]";
 }
 
 const std::vector<ServoName> SERVONAMES = {
@@ -156,10 +163,11 @@ const std::vector<ServoName>& servonames() { return SERVONAMES; }
 
 // A table field as stored; a servo name in the chosen method's GainSpec, a
 // frequency converted with the stored 2 pi as the menu converts it.
-bool setnamed(Case& c, const std::string& name, double v, std::string* why) {
+bool setnamed(Case& c, const std::string& name, double v, std::string* why,
+              const std::string& shown) {
   if (const SettingField* f = settingfield(name)) {
     if (!within(f->limit, v)) {
-      if (why) *why = refusaltext(f->name, f->unit, f->limit, v);
+      if (why) *why = refusaltext(f->name, f->unit, f->limit, v, shown);
       return false;
     }
     f->field(c.set) = v;
@@ -168,7 +176,7 @@ bool setnamed(Case& c, const std::string& name, double v, std::string* why) {
   if (const ServoName* s = servoname(name)) {
     const double stored = s->hz ? omegaofhz(v) : v;
     if (!within(s->limit, v) || !within(s->limit, stored)) {
-      if (why) *why = refusaltext(s->name, s->unit, s->limit, v);
+      if (why) *why = refusaltext(s->name, s->unit, s->limit, v, shown);
       return false;
     }
     gainspecof(c.set, keyof(c.method))->*(s->member) = stored;
@@ -189,6 +197,42 @@ bool getnamed(const Case& c, const std::string& name, double* v) {
     return false;
   }
   if (v) *v = value;
+  return true;
+}
+
+std::string shortest(double v) {
+  char t[32];
+  for (int digits = 6; digits < 17; ++digits) {
+    std::snprintf(t, sizeof t, "%.*g", digits, v);
+    if (std::strtod(t, nullptr) == v) return t;
+  }
+  std::snprintf(t, sizeof t, "%.17g", v);
+  return t;
+}
+
+bool lineendsdiffer(double x0, double y0, double xf, double yf) {
+  return !(x0 == xf && y0 == yf);
+}
+
+// Each setting against its limit first, then the relations: a line needs an
+// end point apart from its start to give the motion a direction.
+bool validcase(const Case& c, std::string* why) {
+  SimSettings s = c.set;
+  for (const SettingField& f : FIELDS) {
+    const std::string refused = refusal(f, f.field(s));
+    if (!refused.empty()) {
+      if (why) *why = refused;
+      return false;
+    }
+  }
+  const LineSpec& l = s.line;
+  if (!lineendsdiffer(l.x0, l.y0, l.xf, l.yf)) {
+    if (why)
+      *why = "line.xf, line.yf = " + shortest(l.xf) + ", " + shortest(l.yf) +
+             " refused: the line's end must differ from its start (line.x0, line.y0 = " +
+             shortest(l.x0) + ", " + shortest(l.y0) + ") [m]";
+    return false;
+  }
   return true;
 }
 

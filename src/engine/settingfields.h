@@ -72,7 +72,25 @@ std::string description(const ServoName& s);
 // settings through these two. setnamed leaves c as it is and gives the
 // reason when the name is unknown ("no setting named X") or the value is
 // refused; getnamed is false for an unknown name.
-bool setnamed(Case& c, const std::string& name, double v, std::string* why);
+// A refusal shows the value as the user typed it when `shown` is given
+// ("KH1 = 1e-400", which reads as 0).
+bool setnamed(Case& c, const std::string& name, double v, std::string* why,
+              const std::string& shown = "");
 bool getnamed(const Case& c, const std::string& name, double* v);
+
+// The shortest decimal text that reads back to the same double ("0.3").
+std::string shortest(double v);
+
+// Whether a line from (x0, y0) to (xf, yf) has a length: a line whose end is
+// its start gives no direction to move along (the menu, the data file and
+// validcase refuse it).
+bool lineendsdiffer(double x0, double y0, double xf, double yf);
+
+// Whether case c can be derived and run: every setting of the table within
+// its limit, and the relations between them (the line's end differs from
+// its start). False with the reason ("line.xf, line.yf = 0.3, 0 refused:
+// ..."). Every client checks a case it was given piece by piece (batch
+// --set and --vary, Python, the web page) with this one test.
+bool validcase(const Case& c, std::string* why);
 
 }  // namespace hs

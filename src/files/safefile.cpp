@@ -128,7 +128,12 @@ bool writefilesafely(const std::string& name, const std::string& text, std::stri
     struct stat st;
     const bool exists = ::stat(path.c_str(), &st) == 0;
     const bool special = exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
-    err = special ? writethrough(path, text) : writereplacing(path, text, exists ? &st : nullptr);
+    // A file the user may not write is not replaced either, as the shell's
+    // redirection refuses it (a writable folder would let the rename pass).
+    if (exists && S_ISREG(st.st_mode) && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+      err = errno;
+    else
+      err = special ? writethrough(path, text) : writereplacing(path, text, exists ? &st : nullptr);
   }
   if (err != 0 && reason) *reason = reasonof(err);
   return err == 0;

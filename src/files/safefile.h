@@ -13,7 +13,8 @@ std::string reasonof(int err);
 // Writes text to the file through a temporary file in the same folder and a
 // rename, so the file is either the old one or complete. A symbolic link is
 // followed and what it finally points to is written so; a device, pipe or
-// socket is written straight through. On failure nothing is left behind and
+// socket is written straight through. A file without write permission for
+// the user (mode 0444) is not replaced. On failure nothing is left behind and
 // *reason says why.
 bool writefilesafely(const std::string& name, const std::string& text, std::string* reason);
 

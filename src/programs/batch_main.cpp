@@ -73,9 +73,14 @@ class BatchConsole : public hs::Console {
   }
   // The run's diagnostics in the console's words, without key waits (the
   // verbose text holds them already), each line ended.
-  void tellrun(const hs::SimSettings& s, const hs::RunReport& rep) {
+  // A path end out of reach is told first, as the start-up tells it.
+  void tellrun(const hs::Run& run) {
+    const hs::SimSettings& s = run.model->set;
+    const hs::RunReport& rep = run.report;
     if (verbose_ || rep.diagnostics.empty()) return;
     hs::ScriptConsole words("");
+    for (const hs::Diagnostic& d : run.model->pathends)
+      hs::reportunreachable(words, s, d.values[0], d.values[1], hs::KeyWaits::no);
     hs::tellrun(words, s, rep, hs::KeyWaits::no, "");
     if (words.output().empty()) return;
     out_->print(words.output().substr(1) + "\n");
@@ -153,7 +158,7 @@ std::string parsenamed(const std::string& arg, NamedValue* out) {
   if (!hs::wholenumber(text, v))
     return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
   std::string refused;
-  if (!hs::setnamed(scratch, name, v, &refused)) return refused;
+  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text))) return refused;
   if (out) *out = NamedValue{name, v};
   return "";
 }
@@ -188,15 +193,6 @@ std::string parsevaried(const std::string& arg, Varied* out) {
   return "";
 }
 
-// The shortest decimal text that reads back to the same double.
-std::string shortest(double v) {
-  for (int digits = 6; digits < 17; ++digits) {
-    const std::string t = hs::fmt("%.*g", digits, v);
-    if (std::strtod(t.c_str(), nullptr) == v) return t;
-  }
-  return hs::fmt("%.17g", v);
-}
-
 // The settings table with the start-up default of each field, then the
 // names of the chosen method's servo targets (their defaults those of the
 // start-up case's method), as CSV.
@@ -207,12 +203,12 @@ std::string settingscsv() {
   std::string out = "name,unit,limit,default,description\n";
   for (const hs::SettingField& f : hs::settingfields())
     out += hs::fmt("%s,%s,%s,%s,\"%s\"\n", f.name, f.unit, hs::limitwords(f.limit),
-                   shortest(f.field(defaults)).c_str(), hs::description(f).c_str());
+                   hs::shortest(f.field(defaults)).c_str(), hs::description(f).c_str());
   for (const hs::ServoName& n : hs::servonames()) {
     double v = 0;
     hs::getnamed(start, n.name, &v);
     out += hs::fmt("%s,%s,%s,%s,\"%s\"\n", n.name, n.unit, hs::limitwords(n.limit),
-                   shortest(v).c_str(), hs::description(n).c_str());
+                   hs::shortest(v).c_str(), hs::description(n).c_str());
   }
   return out;
 }
@@ -232,10 +228,33 @@ CLI::Validator filename(bool dash) {
       "");
 }
 
+// The step of --frame as decimal digits (no sign, no 0x, no exponent: a
+// leading zero is no octal either), from 0 to nstep; -1 when it is none.
+int stepof(const std::string& text, int nstep) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    return -1;
+  const int step = std::atoi(text.c_str());
+  return step <= nstep ? step : -1;
+}
+
+// The check of --frame's value, in the words of the other argument errors.
+CLI::Validator framestep(int nstep) {
+  return CLI::Validator(
+      [nstep](std::string& text) -> std::string {
+        if (stepof(text, nstep) >= 0) return "";
+        const std::size_t digits = text.compare(0, 1, "-") == 0 ? 1 : 0;  // -1 is a step, out of range
+        if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
+          return "\"" + hs::echoed(text) + "\" is not a number (a step 0 to " + std::to_string(nstep) + ")";
+        return "Value " + text + " not in range 0 to " + std::to_string(nstep);
+      },
+      "");
+}
+
 // Everything the command line asks.
 struct Request {
   std::string casefile;
   std::string robot, method, contour;  // the three selections, one key each
+  std::string frametext;               // --frame as given
   int frame = -1;                      // output step of the frame pictures; -1: the last
   std::string png, svg, pdf, gif, csv; // output files ("-" for --csv: standard output)
   std::string savecase;                // the case as run, as a robot data file
@@ -267,6 +286,14 @@ std::string sameoutputs(const Request& rq) {
       if (!a.empty() && !b.empty() && a != "-" && b != "-" && hs::samefile(a, b))
         return std::string(outputs[i].first) + " and " + outputs[j].first + " name the same file " + b;
     }
+  // An output over an input would destroy the case it was to come from.
+  std::vector<std::pair<std::string, const std::string*>> inputs = {{"the CASEFILE", &rq.casefile}};
+  for (const std::string& o : rq.overlays) inputs.push_back({"the --overlay CASEFILE", &o});
+  for (const auto& [option, path] : outputs)
+    for (const auto& [input, file] : inputs)
+      if (!path->empty() && *path != "-" && !file->empty() && hs::samefile(*path, *file))
+        return std::string(option) + " " + *path + " names " + input + " " + *file +
+               " (an output would replace it)";
   return "";
 }
 
@@ -287,11 +314,11 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
                      ->check(CLI::IsMember({"1", "3", "4", "6"}));
   auto* contour = cli.add_option("--contour", rq.contour, "contour: L line, C circle, S sine")
                       ->check(CLI::IsMember({"L", "C", "S"}));
-  auto* frame = cli.add_option("--frame", rq.frame,
+  auto* frame = cli.add_option("--frame", rq.frametext,
                                "output step of the PNG, SVG and PDF pictures\n(default: the last, " +
                                    std::to_string(nstep) + ")")
                     ->type_name("N")
-                    ->check(CLI::Range(0, nstep));
+                    ->check(framestep(nstep));
   cli.add_option("--png", rq.png, "write the picture of the step as PNG\n(800 x 800 px)")
       ->type_name("FILE")
       ->check(filename(false));
@@ -368,6 +395,25 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
   return Options{robot, method, contour};
 }
 
+// Writes one output; false (the reason on standard error) when it could not.
+bool written(bool ok, const std::string& error) {
+  if (!ok) complain(error);
+  return ok;
+}
+
+bool writecsv(const std::string& dest, const std::string& text) {
+  if (dest.empty() || dest == "-") {
+    // A full disk may show in the write, the flush, or only in the error flag.
+    errno = 0;
+    const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+                    std::fflush(stdout) == 0 && !std::ferror(stdout);
+    return written(ok, "standard output: " + (errno != 0 ? hs::reasonof(errno) : "write error"));
+  }
+  std::string reason;
+  const bool ok = hs::writefilesafely(dest, text, &reason);
+  return written(ok, dest + ": " + reason);
+}
+
 // Reads the command line into rq. Returns -1 to go on, or the exit status
 // (0 after --help, 2 for wrong arguments, the message and usage printed).
 int parseargs(int argc, char** argv, int nstep, Request& rq) {
@@ -382,16 +428,22 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   try {
     cli.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    std::fputs(cli.help().c_str(), stdout);
-    return 0;
+    return writecsv("-", cli.help()) ? 0 : 1;
   } catch (const CLI::ParseError& e) {
     return wrong(e.what());
   }
+  // After "--" every word is a CASEFILE, even one that starts with -.
+  bool positional = false;
   for (const std::string& extra : cli.remaining()) {
-    if (extra == "--") continue;
-    if (extra.size() > 1 && extra[0] == '-') return wrong("unknown option " + extra);
-    return wrong("one CASEFILE only: " + extra + " is one too many");
+    if (extra == "--" && !positional) {
+      positional = true;
+      continue;
+    }
+    if (!positional && extra.size() > 1 && extra[0] == '-') return wrong("unknown option " + extra);
+    return wrong("one CASEFILE only: " + extra + " is one too many" +
+                 (positional ? " (after --, every word is a CASEFILE)" : ""));
   }
+  if (!rq.frametext.empty()) rq.frame = stepof(rq.frametext, nstep);
   // A file's case may be run under another method (as the menu's method
   // key changes it), not with another robot or contour.
   for (auto* opt : {o.robot, o.contour})
@@ -429,25 +481,6 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
     return wrong("the study view draws at most 8 runs; --vary and --overlay give " +
                  std::to_string(drawn) + " (leave out --png/--svg/--pdf to get their CSV)");
   return -1;
-}
-
-// Writes one output; false (the reason on standard error) when it could not.
-bool written(bool ok, const std::string& error) {
-  if (!ok) complain(error);
-  return ok;
-}
-
-bool writecsv(const std::string& dest, const std::string& text) {
-  if (dest.empty() || dest == "-") {
-    // A full disk may show in the write, the flush, or only in the error flag.
-    errno = 0;
-    const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
-                    std::fflush(stdout) == 0 && !std::ferror(stdout);
-    return written(ok, "standard output: " + (errno != 0 ? hs::reasonof(errno) : "write error"));
-  }
-  std::string reason;
-  const bool ok = hs::writefilesafely(dest, text, &reason);
-  return written(ok, dest + ": " + reason);
 }
 
 // The pictures asked for, each drawn by `draw` in its format.
@@ -498,21 +531,26 @@ int finitestatus(const std::string& csv, int status) {
   return 3;
 }
 
+// What made the run labelled `label` mean nothing, one line each on
+// standard error: the path out of reach, the divergence, the model's domain
+// left (and motors held at their limits).
+void tellfailures(const std::string& label, const hs::RunReport& rep) {
+  if (rep.unreachable()) complain(label + ": the path left the reachable area");
+  if (const hs::Diagnostic* d = rep.find(hs::DiagCode::diverged))
+    complain(label + ": the run diverged at t = " + hs::fmt("%g", d->t) + " s");
+  for (const hs::Diagnostic& d : rep.diagnostics) {
+    const std::string note = hs::domainnote(d);
+    if (!note.empty()) complain(label + ": " + note);
+  }
+}
+
 // The rows of the four methods whose run left the reachable area, diverged
 // or left the model's domain, each named on standard error with what it
 // crossed (and motors held at their limits); 3 when one failed, else 0.
 int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   int status = 0;
   for (const hs::MethodRun& r : rows) {
-    if (r.rep.unreachable())
-      std::fprintf(stderr, "hybridsim-batch: method %c: the path left the reachable area\n", r.method);
-    if (const hs::Diagnostic* d = r.rep.find(hs::DiagCode::diverged))
-      std::fprintf(stderr, "hybridsim-batch: method %c: the run diverged at t = %g s\n", r.method,
-                   d->t);
-    for (const hs::Diagnostic& d : r.rep.diagnostics) {
-      const std::string note = hs::domainnote(d);
-      if (!note.empty()) std::fprintf(stderr, "hybridsim-batch: method %c: %s\n", r.method, note.c_str());
-    }
+    tellfailures(std::string("method ") + r.method, r.rep);
     if (r.failed()) status = 3;
   }
   return status;
@@ -527,19 +565,36 @@ std::string filenameof(const std::string& path) {
 // The runs of --vary: case c once per combination of the values, the last
 // varied setting changing fastest, on all cores (each run writes only its
 // own slot, so the order is that of the combinations).
+// The case of combination i of the varied values on case c.
+hs::Case varycase(const hs::Case& c, const std::vector<Varied>& varied, std::size_t i) {
+  hs::Case k = c;
+  for (std::size_t v = varied.size(); v-- > 0;) {
+    const std::size_t n = varied[v].values.size();
+    hs::setnamed(k, varied[v].name, varied[v].values[i % n], nullptr);
+    i /= n;
+  }
+  return k;
+}
+
+// Every combination of --vary checked as one case before any runs: the
+// reason naming the first refused one's values, or "".
+std::string varyrefusal(const hs::Case& c, const std::vector<Varied>& varied, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string why;
+    if (hs::validcase(varycase(c, varied, i), &why)) continue;
+    std::string values;
+    for (std::size_t v = varied.size(), rest = i; v-- > 0; rest /= varied[v].texts.size())
+      values = varied[v].name + "=" + varied[v].texts[rest % varied[v].texts.size()] +
+               (values.empty() ? "" : " ") + values;
+    return "--vary " + values + ": " + why;
+  }
+  return "";
+}
+
 std::vector<hs::Run> varyruns(const hs::Case& c, const std::vector<Varied>& varied,
                               std::size_t count) {
   std::vector<hs::Run> runs(count);
-  const auto one = [&](std::size_t i) {
-    hs::Case k = c;
-    std::size_t rest = i;
-    for (std::size_t v = varied.size(); v-- > 0;) {
-      const std::size_t n = varied[v].values.size();
-      hs::setnamed(k, varied[v].name, varied[v].values[rest % n], nullptr);
-      rest /= n;
-    }
-    runs[i] = hs::simulate(hs::derive(k));
-  };
+  const auto one = [&](std::size_t i) { runs[i] = hs::simulate(hs::derive(varycase(c, varied, i))); };
   std::atomic<std::size_t> next{0};
   const auto worker = [&] {
     for (std::size_t i; (i = next++) < count;) one(i);
@@ -578,17 +633,15 @@ std::string varycsv(const std::vector<Varied>& varied, const std::vector<hs::Run
   return csv;
 }
 
-// The runs among `runs` that left the reachable area or diverged, each
-// named on standard error by its label; 3 when there is one, else 0.
+// The runs among `runs` that left the reachable area, diverged or left the
+// model's domain, each named on standard error by its label with what it
+// crossed; 3 when there is one, else 0.
 int studystatus(const std::vector<hs::StudyRun>& runs) {
   int status = 0;
   const std::vector<std::string> labels = hs::studylabels(runs);
   for (std::size_t i = 0; i < runs.size(); ++i) {
-    const hs::RunReport& rep = runs[i].run->report;
-    if (rep.unreachable()) complain(labels[i] + ": the path left the reachable area");
-    if (const hs::Diagnostic* d = rep.find(hs::DiagCode::diverged))
-      complain(labels[i] + ": the run diverged at t = " + hs::fmt("%g", d->t) + " s");
-    if (!rep.ok()) status = 3;
+    tellfailures(labels[i], runs[i].run->report);
+    if (!runs[i].run->report.ok()) status = 3;
   }
   return status;
 }
@@ -725,6 +778,17 @@ int main(int argc, char** argv) {
   if (!rq.casefile.empty() && !rq.method.empty())
     hs::select(c, c.set.type, rq.method[0], c.set.curve);
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
+  // The case as a whole, with the settings given by name, before anything runs.
+  std::string invalid;
+  if (!hs::validcase(c, &invalid))
+    invalid = (rq.named.empty() ? "" : "--set: ") + invalid;
+  else
+    invalid = varyrefusal(c, rq.varied, rq.combinations());
+  if (!invalid.empty()) {
+    complain(invalid);
+    std::fputs(USAGE, stderr);
+    return 2;
+  }
   const std::string name = rq.casefile.empty() ? "" : filenameof(rq.casefile);
   std::vector<hs::Run> overlaid;
   if (!overlayruns(rq.overlays, overlaid)) return 1;
@@ -739,6 +803,6 @@ int main(int argc, char** argv) {
   const hs::Run run = hs::simulate(hs::derive(c));
   if (rq.verbose) hs::showstartup(con, echo, &run);
   con.print("\n");
-  con.tellrun(run.model->set, run.report);
+  con.tellrun(run);
   return singlerun(rq, run, name, overlays);
 }

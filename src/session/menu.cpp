@@ -150,7 +150,7 @@ const char* checkloop(const double* v) {
 
 const char* checkline(const double* v) {
   if (!within(limitof("line.tf"), v[4])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
-  if (v[0] == v[2] && v[1] == v[3])
+  if (!lineendsdiffer(v[0], v[1], v[2], v[3]))
     return "\n    !! 始点と終点が同じです．始点と異なる終点を入力してください．";
   return nullptr;
 }

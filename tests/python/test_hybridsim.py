@@ -9,6 +9,7 @@ import math
 import os
 import pickle
 import re
+import shutil
 import stat
 import subprocess
 import sys
@@ -191,6 +192,17 @@ def test_refused_settings_leave_the_case_unchanged():
                         ("mw", -0.1), ("seterror", math.inf)]:
         with pytest.raises(ValueError, match=name):
             sim[name] = value
+    # The case as a whole: a line's end on its start, set or given in a case.
+    with pytest.raises(ValueError, match="line's end must differ from its start"):
+        sim["line.yf"] = 0.0
+    with pytest.raises(ValueError, match="line's end must differ"):
+        hybridsim.Simulator.from_case({"robot": "a", "line.yf": 0.0})
+    with pytest.raises(KeyError, match=r"no setting named KH1\\\\x00"):
+        sim["KH1\0"]
+    with pytest.raises(TypeError, match="lang must be a str .* not int"):
+        sim.report(lang=3)
+    with pytest.raises(TypeError, match="iterable of Run, not int"):
+        hybridsim.figures_frame(5)
     assert sim.settings() == before
     assert sim.run().csv() == batch("--robot", "a", "--method", "1", "--contour", "C")
 
@@ -223,6 +235,25 @@ def test_refused_case_files(tmp_path):
     with pytest.raises(ValueError) as err:
         hybridsim.Simulator.from_file(bad, lang="en")
     assert reader == f"hybridsim-batch: {bad}: {err.value}" and "a finite number > 0" in reader
+    # An empty file is refused as the batch program refuses it.
+    for empty in (tmp_path / "empty.dat", "/dev/null"):
+        open(empty, "w").close()
+        reader = subprocess.run([BATCH, str(empty)], capture_output=True).stderr.decode().strip()
+        with pytest.raises(ValueError) as err:
+            hybridsim.Simulator.from_file(empty)
+        assert reader == f"hybridsim-batch: {empty}: {err.value}" and "項目1" in reader
+
+
+@pytest.mark.skipif(os.geteuid() == 0 and not shutil.which("setpriv"), reason="root writes anything")
+def test_a_read_only_file_is_not_replaced(tmp_path):
+    tmp_path.chmod(0o777)
+    target = tmp_path / "ro.csv"
+    target.write_text("old")
+    target.chmod(0o444)
+    code = f"import hybridsim; hybridsim.Simulator().run().to_csv({str(target)!r})"
+    user = ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"] if os.geteuid() == 0 else []
+    done = subprocess.run(user + [sys.executable, "-c", code], capture_output=True)
+    assert done.returncode != 0 and b"Permission denied" in done.stderr and target.read_text() == "old"
 
 
 def test_thread_pool_gives_the_serial_results():

@@ -44,10 +44,14 @@ def test_one_grid_spans_robots_methods_and_contours():
     ({"robot": "b"}, {"PW1_a": [100.0]}, "PW1_a refused: it has no effect under robot b"),
     ({}, {"method": [5]}, "grid method = 5 refused: it must be one of 1, 3, 4, 6"),
     ({}, {"KH1": [1.0, 0.0]}, "KH1 = 0 refused"),
+    ({"contour": "L"}, {"line.xf": [0.3, 0.5], "line.yf": [0.3, 0.0]},
+     "line.xf, line.yf = 0.3, 0 refused: the line's end must differ"),
 ])
 def test_a_grid_that_would_mislead_is_refused_before_anything_runs(case, grid, reason):
     with pytest.raises(ValueError, match=reason.replace("(", r"\(").replace(")", r"\)")):
         hybridsim.sweep(hybridsim.Simulator(**case), grid, executor=Refusing())
+    with pytest.raises(TypeError, match="dict name -> values as its grid, not list"):
+        hybridsim.sweep(hybridsim.Simulator(), [])
     with pytest.raises(ValueError, match="batch = 0 refused"):
         hybridsim.sweep(hybridsim.Simulator(), {"KH1": [1.0]}, batch=0)
 

@@ -196,12 +196,16 @@ const char* reply(std::string text) {
 // The case named: a data file's text (or the selections), then the
 // settings by name, as hybridsim-batch forms it. Without `compare` it is
 // derived and run into *run, its console text into con; with it the four
-// methods run on the case instead. Returns "" or the data file's refusal.
+// methods run on the case instead. Returns "" or the data file's refusal;
+// a case the named settings make unusable as a whole runs nothing either,
+// its refusal in *invalid.
 std::string start(hs::Case& c, hs::Run* run, hs::Console& con, const Request& rq,
-                  const std::string& casetext, std::array<hs::MethodRun, 4>* compare) {
+                  const std::string& casetext, std::array<hs::MethodRun, 4>* compare,
+                  std::string* invalid) {
   std::string echo, error;
   if (!hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error)) return error;
   for (const Named& n : rq.named) hs::setnamed(c, n.name, n.value, nullptr);
+  if (!hs::validcase(c, invalid)) return *invalid;
   if (compare) {
     *compare = hs::comparemethods(c);
     return "";
@@ -220,12 +224,18 @@ std::string refusaljson(const std::string& name, const std::string& en, const st
 // is the reason in that language and again in Japanese.
 std::string startin(hs::Case& c, hs::Run* run, hs::Console& con, const Request& rq,
                     const std::string& casetext, std::array<hs::MethodRun, 4>* compare) {
-  std::string error;
+  std::string error, invalid;
   {
     hs::MessageLanguage language(rq.lang);
-    error = start(c, run, con, rq, casetext, compare);
+    error = start(c, run, con, rq, casetext, compare, &invalid);
   }
   if (error.empty()) return "";
+  if (!invalid.empty()) {
+    const hs::LineSpec& l = c.set.line;
+    const bool line = !hs::lineendsdiffer(l.x0, l.y0, l.xf, l.yf);
+    return refusaljson(line ? "line.yf" : "case", invalid,
+                       line ? "直線の終点 (xf, yf) が始点 (x0, y0) と同じです．" : invalid);
+  }
   hs::MessageLanguage japanese("ja");
   hs::Case again;
   std::string echo, ja;
@@ -291,8 +301,10 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
   const Request rq = parse(query);
   hs::Case c = hs::defaultcase();
   std::string echo, error;
-  if (hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error))
+  if (hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error)) {
     for (const Named& n : rq.named) hs::setnamed(c, n.name, n.value, nullptr);
+    hs::validcase(c, &error);
+  }
   std::string out = "{\"ok\":" + jsonbool(error.empty() && rq.badname.empty()) +
                     ",\"robot\":\"" + c.set.type + "\",\"method\":\"" + c.set.hybrid +
                     "\",\"contour\":\"" + c.set.curve + "\",\"fields\":[";
