@@ -14,7 +14,10 @@ const $ = (id) => document.getElementById(id);
 const NAMES = ['robot', 'method', 'contour'];
 const TYPING = 300;  // pause in typing after which a value applies [ms]
 
-const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, lang: 'en', casetext: '', casename: '' };
+// The page's language where the link names none: the browser's first
+// language, Japanese for ja and English for any other (the programs' rule).
+const BROWSERLANG = /^ja\b/i.test(navigator.languages?.[0] || navigator.language || '') ? 'ja' : 'en';
+const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, lang: BROWSERLANG, casetext: '', casename: '' };
 let defaults = {};     // setting name -> its value in the robot, method and contour chosen
 let drawn = null;      // the run on screen: {id, snap (the case it ran, as state), answer}
 let refusal = null;    // why the case in the fields is not run: {field, reason, reasonja}
@@ -64,7 +67,7 @@ function query(withframe, s = state) {
   const parts = NAMES.map((n) => `${n}=${s[n]}`);
   if (withframe) parts.push(`frame=${s.frame}`);
   for (const [name, text] of Object.entries(s.values)) parts.push(`${name}=${encodeURIComponent(text)}`);
-  if (withframe && s.lang !== 'en') parts.push(`lang=${s.lang}`);
+  if (withframe && s.lang !== BROWSERLANG) parts.push(`lang=${s.lang}`);
   return parts.join('&');
 }
 const snapshot = () => ({ ...state, values: { ...state.values } });
@@ -83,7 +86,7 @@ function writehash() {
 // A link read as the case it names, or refused at the first entry that is
 // not one: {robot, method, contour, frame, lang, values, refusal}.
 function readlink(hash) {
-  const link = { robot: 'b', method: '6', contour: 'S', frame: 0, lang: 'en', values: {}, refusal: null };
+  const link = { robot: 'b', method: '6', contour: 'S', frame: 0, lang: BROWSERLANG, values: {}, refusal: null };
   const refuse = (field, reason, reasonja) => { link.refusal ??= { field, reason, reasonja }; };
   for (const item of hash.replace(/^#/, '').split('&')) {
     if (!item) continue;
@@ -187,7 +190,12 @@ function resultscsv() {
 $('resultscsv').addEventListener('click', () => results.length &&
   download('hybridsim-results.csv', new Blob([resultscsv()], { type: 'text/csv' })));
 
-function status(text) { $('status').textContent = text; }
+// The status line; its first text ("Loading…") is the only one a change of
+// language words again.
+function status(text) {
+  delete $('status').dataset.text;
+  $('status').textContent = text;
+}
 
 // ---- The settings form: the chosen robot's, method's and contour's first ----
 

@@ -412,3 +412,18 @@ test('pinned runs: the study view overlays them with the run on screen, labelled
   await page.click('#unpin');
   await page.waitForFunction(() => window.hybridsim.shown().pinned.length === 0);
 });
+
+test('the page follows the browser\'s language where the link names none', { skip: missing || false }, async () => {
+  const ja = await browser.newPage();
+  await ja.evaluateOnNewDocument(() => {
+    Object.defineProperty(navigator, 'languages', { get: () => ['ja-JP', 'en-US'] });
+    Object.defineProperty(navigator, 'language', { get: () => 'ja-JP' });
+  });
+  await open('robot=b&method=6&contour=C', ja);
+  assert.equal(await ja.$eval('#run', (e) => e.textContent), '実行');
+  await ja.waitForFunction(() => /^現在設定している値/.test(document.getElementById('report').textContent));
+  assert.equal(await ja.evaluate(() => location.hash), '#robot=b&method=6&contour=C&frame=0');
+  await open('robot=b&method=6&contour=C&frame=0&lang=en', ja);
+  assert.equal(await ja.$eval('#run', (e) => e.textContent), 'Run');
+  await ja.close();
+});
