@@ -58,19 +58,22 @@ console.log(`the four-method comparison: ${cmp.toFixed(0)} ms`);
 for (const c of 'LCS') {
   await page.goto(`${url}?tune${c}#robot=b&method=6&contour=${c}`);
   await page.waitForFunction(() => window.hybridsim?.shown().current);
+  // The Fn slider set to `value`: the time to the picture of that value
+  // (with `study`, to the study picture drawn after it).
+  const input = (value, study) => page.evaluate(async (value, study) => {
+    const slider = document.querySelector('[data-for="Fn"]');
+    const timing = window.hybridsim.timing;
+    slider.value = value;
+    const t = performance.now();
+    slider.dispatchEvent(new Event('input'));
+    const want = `Fn=${slider.value}`;
+    while (!(window.hybridsim.shown().current && window.hybridsim.shown().query.includes(want) &&
+      (!study || timing.studypicture >= timing.lastpicture)))
+      await new Promise((r) => requestAnimationFrame(r));
+    return (study ? timing.studypicture : timing.lastpicture) - t;
+  }, value, study);
   const one = [];
-  for (let i = 0; i < 2 * repeats + 1; ++i) {
-    one.push(await page.evaluate(async (value) => {
-      const slider = document.querySelector('[data-for="Fn"]');
-      slider.value = value;
-      const t = performance.now();
-      slider.dispatchEvent(new Event('input'));
-      const want = `Fn=${slider.value}`;
-      while (!(window.hybridsim.shown().current && window.hybridsim.shown().query.includes(want)))
-        await new Promise((r) => requestAnimationFrame(r));
-      return window.hybridsim.timing.lastpicture - t;
-    }, 20.5 + i));
-  }
+  for (let i = 0; i < 2 * repeats + 1; ++i) one.push(await input(20.5 + i, false));
   const drag = await page.evaluate(async () => {
     const slider = document.querySelector('[data-for="Fn"]');
     const seen = [];  // the Fn of each picture drawn, in order
@@ -99,6 +102,16 @@ for (const c of 'LCS') {
   console.log(`slider input to its picture, contour ${c}: ${median(one).toFixed(1)} ms (median of ${one.length}); ` +
     `a drag of 59 inputs in 1 s: ${drag.pictures} pictures, ${drag.ordered ? 'none older than one drawn before' : 'AN OLDER PICTURE DRAWN'}, ` +
     `${drag.last ? 'the last is the last value' : 'THE LAST VALUE NOT SHOWN'}`);
+  // Three runs pinned and the study view shown: the pins kept in the
+  // module, only the run of the new value made.
+  for (const fn of [12, 14, 16]) {
+    await input(fn, false);
+    await page.click('#pin');
+  }
+  await page.waitForFunction(() => window.hybridsim.shown().pinned.length === 3);
+  const study = [];
+  for (let i = 0; i < 2 * repeats + 1; ++i) study.push(await input(20.5 + i, true));
+  console.log(`slider input to the study picture of 3 pins and the run, contour ${c}: ${median(study).toFixed(1)} ms (median of ${study.length})`);
 }
 
 // Plays the whole run from step 0 and waits for its end.

@@ -14,16 +14,19 @@ const $ = (id) => document.getElementById(id);
 const NAMES = ['robot', 'method', 'contour'];
 const TYPING = 300;  // pause in typing after which a value applies [ms]
 
-const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, lang: 'en', casetext: '', casename: '' };
+// The page's language where the link names none: the browser's first
+// language, Japanese for ja and English for any other (the programs' rule).
+const BROWSERLANG = /^ja\b/i.test(navigator.languages?.[0] || navigator.language || '') ? 'ja' : 'en';
+const state = { robot: 'b', method: '6', contour: 'S', frame: 0, values: {}, lang: BROWSERLANG, casetext: '', casename: '' };
 let defaults = {};     // setting name -> its value in the robot, method and contour chosen
 let drawn = null;      // the run on screen: {id, snap (the case it ran, as state), answer}
 let refusal = null;    // why the case in the fields is not run: {field, reason, reasonja}
 let play = null;       // {start [ms], startframe} while playing
 let opening = '';      // the address being opened, set on the body once shown
 // Read by the benchmark: time from navigation to the first picture, pictures
-// drawn, steps skipped while playing, time spent drawing [ms], and when the
-// last picture was drawn.
-const timing = { firstpicture: null, lastpicture: null, frames: 0, skipped: 0, drawms: 0 };
+// drawn, steps skipped while playing, time spent drawing [ms], when the
+// last picture was drawn, and when the last study picture was.
+const timing = { firstpicture: null, lastpicture: null, studypicture: null, frames: 0, skipped: 0, drawms: 0 };
 
 const words = () => TEXTS[state.lang];
 
@@ -64,7 +67,7 @@ function query(withframe, s = state) {
   const parts = NAMES.map((n) => `${n}=${s[n]}`);
   if (withframe) parts.push(`frame=${s.frame}`);
   for (const [name, text] of Object.entries(s.values)) parts.push(`${name}=${encodeURIComponent(text)}`);
-  if (withframe && s.lang !== 'en') parts.push(`lang=${s.lang}`);
+  if (withframe && s.lang !== BROWSERLANG) parts.push(`lang=${s.lang}`);
   return parts.join('&');
 }
 const snapshot = () => ({ ...state, values: { ...state.values } });
@@ -83,7 +86,7 @@ function writehash() {
 // A link read as the case it names, or refused at the first entry that is
 // not one: {robot, method, contour, frame, lang, values, refusal}.
 function readlink(hash) {
-  const link = { robot: 'b', method: '6', contour: 'S', frame: 0, lang: 'en', values: {}, refusal: null };
+  const link = { robot: 'b', method: '6', contour: 'S', frame: 0, lang: BROWSERLANG, values: {}, refusal: null };
   const refuse = (field, reason, reasonja) => { link.refusal ??= { field, reason, reasonja }; };
   for (const item of hash.replace(/^#/, '').split('&')) {
     if (!item) continue;
@@ -161,14 +164,25 @@ $('explainmethod').addEventListener('click', () => explain(`method${state.method
 
 // ---- For the lab: the runs on screen collected into a results table ----
 
+// A table of figures of merit: a head row, then a row a case or method
+// {head, cells: [{text, best}]}. Each cell carries its column's name, by
+// which a narrow screen shows each row as a card instead.
+function figuretable(first, names, rows) {
+  const label = (n) => `${n} [${FIGUREUNITS[n]}]`;
+  return `<tr><th>${first}</th>${names.map((n) => `<th>${label(n)}</th>`).join('')}</tr>` +
+    rows.map(({ head, cells }) => `<tr><th data-label="${first}">${head}</th>${cells.map(({ text, best }, k) =>
+      `<td data-label="${label(names[k])}"${best ? ' class="best"' : ''}>${text}</td>`).join('')}</tr>`).join('');
+}
+const figuretext = (v, digits) => (v === null ? 'NaN' : v.toPrecision(digits));
+
 const results = [];  // {query, figures} of each run added
 function showresults() {
   $('results').hidden = !results.length;
   if (!results.length) return;
   const names = Object.keys(results[0].figures);
-  $('resultstable').innerHTML = `<tr><th>${words().casehead}</th>${names.map((n) => `<th>${n} [${FIGUREUNITS[n]}]</th>`).join('')}</tr>` +
-    results.map((r) => `<tr><th>${r.query.replace(/&/g, '&amp;')}</th>${names.map((n) =>
-      `<td>${r.figures[n] === null ? 'NaN' : r.figures[n].toPrecision(6)}</td>`).join('')}</tr>`).join('');
+  $('resultstable').innerHTML = figuretable(words().casehead, names, results.map((r) => ({
+    head: r.query.replace(/&/g, '&amp;'), cells: names.map((n) => ({ text: figuretext(r.figures[n], 6) })),
+  })));
 }
 $('addrow').addEventListener('click', () => {
   if (!current()) return;
@@ -187,7 +201,12 @@ function resultscsv() {
 $('resultscsv').addEventListener('click', () => results.length &&
   download('hybridsim-results.csv', new Blob([resultscsv()], { type: 'text/csv' })));
 
-function status(text) { $('status').textContent = text; }
+// The status line; its first text ("Loading…") is the only one a change of
+// language words again.
+function status(text) {
+  delete $('status').dataset.text;
+  $('status').textContent = text;
+}
 
 // ---- The settings form: the chosen robot's, method's and contour's first ----
 
@@ -432,10 +451,10 @@ async function compare() {
   if (!answer.ok) return refuse(answer);
   compared = q;
   const names = Object.keys(answer.rows[0].figures);
-  const head = `<tr><th>${words().method_}</th>${names.map((n) => `<th>${n} [${FIGUREUNITS[n]}]</th>`).join('')}</tr>`;
-  const body = answer.rows.map((r) => `<tr><th>${r.method}${r.failed ? ' !!' : ''}</th>` +
-    names.map((n, k) => `<td${r.best[k] ? ' class="best"' : ''}>${r.figures[n] === null ? 'NaN' : r.figures[n].toPrecision(4)}${r.best[k] ? ' *' : ''}</td>`).join('') + '</tr>');
-  $('comparetable').innerHTML = head + body.join('') + `<caption>${words().best}</caption>`;
+  $('comparetable').innerHTML = figuretable(words().method_, names, answer.rows.map((r) => ({
+    head: `${r.method}${r.failed ? ' !!' : ''}`,
+    cells: names.map((n, k) => ({ text: `${figuretext(r.figures[n], 4)}${r.best[k] ? ' *' : ''}`, best: r.best[k] })),
+  }))) + `<caption>${words().best}</caption>`;
   $('comparison').hidden = false;
   paintcanvas($('comparepicture'), reply.ops);
   $('comparison').scrollIntoView({ behavior: 'smooth', block: 'start' });
@@ -460,6 +479,7 @@ function takestudy(reply) {
   if (reply.studyops && studying) {
     studyops = reply.studyops;
     paintcanvas($('studypicture'), studyops);
+    timing.studypicture = performance.now();
   }
   showpins();
 }
@@ -651,6 +671,7 @@ for (const id of NAMES)
     state.casetext = '';  // a selection leaves the file's case
     state.casename = '';
     $('filename').textContent = '';
+    $('file').value = '';
     state.frame = 0;
     if (await settable()) changed();
   });
@@ -710,7 +731,7 @@ async function openhash() {
   const link = readlink(location.hash);
   Object.assign(state, { robot: link.robot, method: link.method, contour: link.contour, frame: link.frame,
     lang: link.lang, values: link.values, casetext: '', casename: '' });
-  $('filename').textContent = '';
+  $('filename').textContent = $('file').value = '';
   $('comparison').hidden = true;
   if (link.refusal) {
     wanted = engine.next;  // a run still coming is not of this case

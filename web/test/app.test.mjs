@@ -332,6 +332,19 @@ test('the layout: a laptop sees picture, Play, step and figures at once; a phone
     assert.deepEqual(small, []);
     await page.waitForFunction(() => Math.abs(document.getElementById('comparison').getBoundingClientRect().top) < 50);
     await page.screenshot({ path: path.join(shots, 'phone-390x844.png') });
+    // Compare's results as a card a method, none cut off.
+    assert.deepEqual(await page.$eval('#comparetable', (t) => [t.scrollWidth <= t.parentElement.clientWidth,
+      t.rows[1].cells.length, getComputedStyle(t.rows[1]).display]), [true, 10, 'grid']);
+    // The study view at its own size in a box of its own: its 12 px text as
+    // large on the phone, the page no wider.
+    await page.click('#pin');
+    await page.waitForFunction(() => window.hybridsim.studyops()?.length && window.hybridsim.shown().pinned.length === 1);
+    assert.deepEqual(await page.evaluate(() => [document.getElementById('studypicture').clientWidth,
+      document.documentElement.scrollWidth]), [800, 390]);
+    await page.$eval('#view', (e) => e.scrollIntoView());
+    await page.screenshot({ path: path.join(shots, 'phone-study-390x844.png') });
+    await page.click('#unpin');
+    await page.click('#studytoggle');
     const pdf = await page.pdf({ format: 'A4' });
     assert.equal(Buffer.from(pdf).toString('latin1').match(/\/Type\s*\/Page\b/g).length, 1, 'one A4 page');
     fs.writeFileSync(path.join(shots, 'print-a4.pdf'), pdf);
@@ -411,4 +424,19 @@ test('pinned runs: the study view overlays them with the run on screen, labelled
   assert.deepEqual(await page.$$eval('#frame canvas', (cs) => cs.map((c) => c.hidden)), [false, true]);
   await page.click('#unpin');
   await page.waitForFunction(() => window.hybridsim.shown().pinned.length === 0);
+});
+
+test('the page follows the browser\'s language where the link names none', { skip: missing || false }, async () => {
+  const ja = await browser.newPage();
+  await ja.evaluateOnNewDocument(() => {
+    Object.defineProperty(navigator, 'languages', { get: () => ['ja-JP', 'en-US'] });
+    Object.defineProperty(navigator, 'language', { get: () => 'ja-JP' });
+  });
+  await open('robot=b&method=6&contour=C', ja);
+  assert.equal(await ja.$eval('#run', (e) => e.textContent), '実行');
+  await ja.waitForFunction(() => /^現在設定している値/.test(document.getElementById('report').textContent));
+  assert.equal(await ja.evaluate(() => location.hash), '#robot=b&method=6&contour=C&frame=0');
+  await open('robot=b&method=6&contour=C&frame=0&lang=en', ja);
+  assert.equal(await ja.$eval('#run', (e) => e.textContent), 'Run');
+  await ja.close();
 });
