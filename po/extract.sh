@@ -18,8 +18,8 @@ cd "$src"
 # fmt's first argument is a printf format, which the translation must keep.
 xgettext --extract-all --from-code=UTF-8 --language=C++ --flag=fmt:1:c-format \
   --package-name=hybridsim --no-wrap -o "$all" \
-  $(find src/console src/engine src/programs src/render -name '*.cpp' -o -name '*.h' | LC_ALL=C sort) \
-  src/session/keys.cpp 2>/dev/null
+  $(find src/console src/engine src/files src/programs src/render src/session -name '*.cpp' -o -name '*.h' | LC_ALL=C sort) \
+  2>/dev/null
 # The header entry takes the places of the empty literals: those are left out.
 LC_ALL=C msggrep --msgid -E -e "$(printf '[\200-\377]')" --no-wrap "$all" 2>/dev/null |
   awk 'head && /^#:/ { next } /^$/ { head = 0 } { print }' head=1 >"$out"

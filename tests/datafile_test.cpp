@@ -4,13 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -19,7 +16,6 @@
 
 #include "session/menu.h"
 #include "console/report.h"
-#include "files/safefile.h"
 #include "session/filedialogue.h"
 #include "session/startup.h"
 #include "view/draw.h"
@@ -32,8 +28,6 @@ namespace {
 using testutil::defaultapp;
 using testutil::expectsame;
 using testutil::readfile;
-using testutil::writefile;
-const std::string& kAsk = testutil::kFileAsk;
 
 const std::string kExamples = std::string(HYBRIDSIM_SOURCE_DIR) + "/examples/";
 
@@ -432,84 +426,10 @@ TEST(LoadCase, ByteOrderMarkAtTheStartIsSkipped) {
 }
 
 // ---------------------------------------------------------------------------
-// The console dialogue around the file.
-
-
-TEST(ReadDataFile, PromptsNameEchoAndFileEcho) {
-  auto app = defaultapp();
-  std::string path = writefile("a_line_with_a_rather_long_file_name.dat", readfile(kExamples + "robot_a_line.dat"));
-  ScriptConsole con(path + "\n");
-  EXPECT_EQ(readdatafile(*app, con), FileRead::Loaded);
-  auto expected = defaultapp();
-  std::string echo, error;
-  ASSERT_TRUE(loadcase(readfile(path), *expected, &echo, &error));
-  EXPECT_EQ(con.output(), kAsk + "\n読み込んだファイル名 = " + path + echo);
-  expectsame(*expected, *app);
-  EXPECT_EQ(con.remaining(), "");  // the name's line is taken whole
-}
-
-TEST(ReadDataFile, UnopenableFileIsNamedWithTheReasonAndAskedAgain) {
-  auto app = defaultapp();
-  std::string missing = ::testing::TempDir() + "no_such_robot.dat";
-  std::string good = writefile("robot_b_sine.dat", readfile(kExamples + "robot_b_sine.dat"));
-  ScriptConsole con(missing + "\n" + ::testing::TempDir() + "\n" + good + "\n");
-  EXPECT_EQ(readdatafile(*app, con), FileRead::Loaded);
-  const std::string& out = con.output();
-  EXPECT_EQ(out.rfind(kAsk + "\n読み込んだファイル名 = " + missing + "\nファイル " + missing +
-                          " を読み込めません（No such file or directory）．ファイル名をもう一度入力してください．" +
-                          kAsk,
-                      0),
-            0u)
-      << out;
-  // A directory opens but cannot be read as a file.
-  EXPECT_NE(out.find(" を読み込めません（Is a directory）．"), std::string::npos) << out;
-  EXPECT_NE(out.find("\n読み込んだファイル名 = " + good + "\n(1-1) ロボットタイプ = b : SCARAロボット"),
-            std::string::npos);
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '3');
-}
-
-TEST(ReadDataFile, BadFileIsReportedUnchangedAndAskedAgain) {
-  auto app = defaultapp();
-  auto before = defaultapp();
-  std::string bad = writefile("short.dat", "a 0.7 1 200 200 100 0.6 100 0.6 500 500 6 5 0 20 2 L 0.3 0\n");
-  ScriptConsole con(bad + "\n");
-  EXPECT_EQ(readdatafile(*app, con), FileRead::Cancelled);
-  EXPECT_EQ(con.output(), kAsk + "\n読み込んだファイル名 = " + bad +
-                              "\nデータファイルの項目13（輪郭データ）の 直線の終点 xf がありません（ファイルの終わり）．"
-                              "有限の数値が必要です．"
-                              "\nファイル " + bad + " のデータは使いません（設定は変更していません）．"
-                              "ファイル名をもう一度入力してください．" + kAsk);
-  expectsame(*before, *app);
-}
-
-TEST(ReadDataFile, EmptyLineOrEndOfInputCancelsWithNothingChanged) {
-  auto app = defaultapp();
-  auto before = defaultapp();
-  ScriptConsole con("   \n");
-  EXPECT_EQ(readdatafile(*app, con), FileRead::Cancelled);
-  EXPECT_EQ(con.output(), kAsk + "\nファイル名がないので読み込みません（設定は変更していません）．");
-  EXPECT_FALSE(con.atend());
-  con.clearoutput();
-  EXPECT_EQ(readdatafile(*app, con), FileRead::Cancelled);
-  EXPECT_EQ(con.output(), kAsk);
-  EXPECT_TRUE(con.atend());
-  expectsame(*before, *app);
-}
-
-// ---------------------------------------------------------------------------
 // Saving the case: the file written from a session reads back to the same
 // settings and, in a fresh program, to the same run history byte for byte.
 
 namespace save {
-
-// A session as the user has it: start dialogue answered by keys, first run.
-std::unique_ptr<App> session(const std::string& keys) {
-  auto app = std::make_unique<App>();
-  ScriptConsole con(keys);
-  EXPECT_TRUE(startup(*app, con));
-  return app;
-}
 
 // One menu command as the window hands it over, answered by the script.
 void command(App& app, char key, const std::string& script) {
@@ -567,7 +487,7 @@ TEST(SaveCase, EveryDefaultCaseRunsAgainByteForByte) {
   for (char type : {'a', 'b'})
     for (char method : {'1', '3', '4', '6'})
       for (char curve : {'L', 'C', 'S'}) {
-        auto app = save::session(std::string("n") + type + method + curve);
+        auto app = testutil::session(std::string("n") + type + method + curve);
         save::expectroundtrip(*app, std::string() + type + method + curve);
       }
 }
@@ -596,7 +516,7 @@ TEST(SaveCase, MenuChangesOfSpringsGainsContourErrorAndForceRunAgainByteForByte)
       {"nb1L", 'k', "y 610 480\ny 3\ny 6.2 0.5\n 21.1 1.9\ny C y 0.42 0.01 0.24 5.9\ny 2.2\ny 9.1\n"},
   };
   for (const Change& c : changes) {
-    auto app = save::session(c.start);
+    auto app = testutil::session(c.start);
     save::command(*app, c.key, c.script);
     save::expectroundtrip(*app, std::string(c.start) + " then " + c.key + " " + c.script);
   }
@@ -629,10 +549,10 @@ TEST(SaveCase, ScaraReachAndServoTargetsComeBackAsTheSameDoubles) {
 // and the acceleration time method 6 keeps from the last method 1 trajectory.
 // Without that line a fresh program runs differently; with it, byte for byte.
 TEST(SaveCase, WhatTheSessionLeavesTravelsInTheFile) {
-  auto drawn = save::session("nb6S");
+  auto drawn = testutil::session("nb6S");
   sethanddimensions(drawn->set);  // the window's first picture: 0.14 m
   save::command(*drawn, 'h', "y1zn");
-  auto switched = save::session("nb1L");
+  auto switched = testutil::session("nb1L");
   save::command(*switched, 'h', "y6zn");
   EXPECT_EQ(switched->path.profile('b').ta, 0.4);
   for (const App* app : {drawn.get(), switched.get()}) {
@@ -644,131 +564,12 @@ TEST(SaveCase, WhatTheSessionLeavesTravelsInTheFile) {
 }
 
 TEST(SaveCase, FileLooksLikeTheExamples) {
-  auto app = save::session("nb6S");
+  auto app = testutil::session("nb6S");
   EXPECT_EQ(casetext(*app),
             "b\n0.5 0.5\n1\n200 200\n100 0.59999999999999998\n100 0.59999999999999998\n"
             "500 500\n6\n5 0\n20 2\nS\n"
             "0.20000000000000001 0.29999999999999999 0.60000000000000009 0.20000000000000001 4\n"
             "0.0050000000000000001\n10\n0.14999999999999999 0\n");
-}
-
-// ---- Writing the file ----
-
-namespace save {
-
-// A new empty folder under the test's temporary directory.
-std::string folder(const std::string& name) {
-  const std::string dir = ::testing::TempDir() + name;
-  std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
-  return dir;
-}
-
-// The names in a folder, sorted, blank-separated.
-std::string listing(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = opendir(dir.c_str())) {
-    while (dirent* e = readdir(d))
-      if (std::strcmp(e->d_name, ".") && std::strcmp(e->d_name, "..")) names.push_back(e->d_name);
-    closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : " ") + n;
-  return out;
-}
-
-const std::string kSaveAsk = "\n\n現在のロボット諸元・軌道をデータファイルに保存\nファイル名入力　";
-const std::string kBack = "\n\n     描画画面へ　　　　　";
-
-}  // namespace save
-
-TEST(SaveDataFile, WritesTheCaseAndGoesBackToTheWindow) {
-  auto app = save::session("na4C");
-  const std::string dir = save::folder("save_new");
-  ScriptConsole con(dir + "/mine.dat\n");
-  savedatafile(*app, con);
-  EXPECT_EQ(con.output(), save::kSaveAsk + "\nファイル " + dir + "/mine.dat に保存しました．" + save::kBack);
-  EXPECT_EQ(readfile(dir + "/mine.dat"), casetext(*app));
-  EXPECT_EQ(save::listing(dir), "mine.dat");  // no temporary file left
-  struct stat st;
-  ASSERT_EQ(stat((dir + "/mine.dat").c_str(), &st), 0);
-  const mode_t mask = umask(0);
-  umask(mask);
-  EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
-}
-
-TEST(SaveDataFile, ExistingFileIsOverwrittenOnlyAfterY) {
-  auto app = save::session("nb3S");
-  const std::string dir = save::folder("save_existing");
-  const std::string name = dir + "/robot.dat";
-  writefile("save_existing/robot.dat", "old case\n");
-  const std::string ask = "\nファイル " + name + " はすでにあります．上書きする？  yes:y   no:n  ";
-  for (const char* no : {"n", "Y", ""}) {
-    ScriptConsole con(name + "\n" + no);
-    savedatafile(*app, con);
-    EXPECT_EQ(con.output(), save::kSaveAsk + ask + "\n保存しませんでした．" + save::kBack) << no;
-    EXPECT_EQ(readfile(name), "old case\n");
-  }
-  chmod(name.c_str(), 0640);
-  ScriptConsole con("  " + name + " \t\ny");  // the whole line, trimmed
-  savedatafile(*app, con);
-  EXPECT_EQ(con.output(), save::kSaveAsk + ask + "\nファイル " + name + " に保存しました．" + save::kBack);
-  EXPECT_EQ(readfile(name), casetext(*app));
-  EXPECT_EQ(save::listing(dir), "robot.dat");
-  struct stat st;
-  ASSERT_EQ(stat(name.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0640u) << "a replaced file keeps its permissions";
-}
-
-TEST(SaveDataFile, MissingFolderIsOneLineWithNameAndReason) {
-  auto app = save::session("na1L");
-  const std::string dir = save::folder("save_missing");
-  const std::string name = dir + "/no/such/folder/robot.dat";
-  ScriptConsole con(name + "\n");
-  savedatafile(*app, con);
-  EXPECT_EQ(con.output(), save::kSaveAsk + "\nファイル " + name +
-                              " に保存できません（No such file or directory）．" + save::kBack);
-  EXPECT_EQ(save::listing(dir), "");
-}
-
-TEST(SaveDataFile, FolderWithoutWritePermissionLeavesNothing) {
-  if (geteuid() == 0) GTEST_SKIP() << "root may write anywhere";
-  auto app = save::session("na1L");
-  const std::string dir = save::folder("save_readonly");
-  chmod(dir.c_str(), 0555);
-  ScriptConsole con(dir + "/robot.dat\n");
-  savedatafile(*app, con);
-  chmod(dir.c_str(), 0755);
-  EXPECT_EQ(con.output(), save::kSaveAsk + "\nファイル " + dir +
-                              "/robot.dat に保存できません（Permission denied）．" + save::kBack);
-  EXPECT_EQ(save::listing(dir), "");
-}
-
-// A disk that fills up while the file is written, stood in for by a limit on
-// the file size: the old file stays whole and no temporary file is left.
-TEST(SaveDataFile, WriteFailureKeepsTheOldFileWhole) {
-  auto app = save::session("nb6C");
-  const std::string dir = save::folder("save_full");
-  const std::string name = dir + "/robot.dat";
-  writefile("save_full/robot.dat", "old case\n");
-  struct rlimit old;
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  struct rlimit small = old;
-  small.rlim_cur = 20;  // bytes: a case is longer
-  void (*oldhandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  std::string reason;
-  const bool written = writefilesafely(name, casetext(*app), &reason);
-  ScriptConsole con(name + "\ny");
-  savedatafile(*app, con);
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, oldhandler);
-  EXPECT_FALSE(written);
-  EXPECT_EQ(reason, "File too large");
-  EXPECT_NE(con.output().find("\nファイル " + name + " に保存できません（File too large）．" + save::kBack), std::string::npos)
-      << con.output();
-  EXPECT_EQ(readfile(name), "old case\n");
-  EXPECT_EQ(save::listing(dir), "robot.dat");
 }
 
 }  // namespace

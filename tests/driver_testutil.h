@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "session/app.h"
+#include "session/startup.h"
 #include "enginecase.h"
 
 namespace hs {
@@ -96,6 +97,14 @@ inline const std::string kKeyList =
     "\n(5-2) '0'    ：運動初期に戻す"
     "\n(5-3) 'w' 'W'：ロボット図の縮小拡大"
     "\n(6)   ESC    ：終了                                描画画面へ";
+
+// A session as the user has it: start dialogue answered by keys, first run.
+inline std::unique_ptr<App> session(const std::string& keys) {
+  auto app = std::make_unique<App>();
+  ScriptConsole con(keys);
+  EXPECT_TRUE(startup(*app, con));
+  return app;
+}
 
 }  // namespace testutil
 }  // namespace hs

@@ -1,4 +1,5 @@
-// Window logic without a display: the key table and the frame composition.
+// The window's keys and what they draw, without a display: the key table,
+// playback, the console keys and the frame composition they show.
 #include <gtest/gtest.h>
 
 #include <cmath>
