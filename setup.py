@@ -36,6 +36,9 @@ def _run(command, tty):
 
 
 class CMakeBuild(build_ext):
+    # The files the build wrote beside the package: the module and its message catalogs.
+    built = ()
+
     def build_extension(self, ext):
         build = ROOT / "build" / "pip" / f"py{sys.version_info[0]}{sys.version_info[1]}"
         tty = _terminal()
@@ -62,6 +65,20 @@ class CMakeBuild(build_ext):
         shutil.copyfile(built, target)
         # The message catalogs, found beside the module (English texts).
         shutil.copytree(built.parent / "locale", target.parent / "locale", dirs_exist_ok=True)
+        self.built = [str(target)] + sorted(str(p) for p in (target.parent / "locale").rglob("*")
+                                            if p.is_file())
+
+    # An editable install (pip install -e .) is a link tree in build/: the sources linked,
+    # the module and its catalogs copied there. Nothing is built into the source folders, so
+    # the catalogs travel with the module and pip uninstall leaves the sources as they were.
+    def copy_extensions_to_source(self):
+        pass
+
+    def get_output_mapping(self):
+        return {}
+
+    def get_outputs(self):
+        return list(self.built) or super().get_outputs()
 
 
 # setuptools' own scratch files go under build/pip/ too, none into the source folders.

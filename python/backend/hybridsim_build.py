@@ -68,6 +68,18 @@ get_requires_for_build_editable = _checked(_meta.get_requires_for_build_editable
 prepare_metadata_for_build_wheel = _checked(_meta.prepare_metadata_for_build_wheel)
 prepare_metadata_for_build_editable = _checked(_meta.prepare_metadata_for_build_editable)
 build_wheel = _checked(_meta.build_wheel)
-build_editable = _checked(_meta.build_editable)
+
+
+def _editable(wheel_directory, config_settings=None, metadata_directory=None):
+    """pip install -e: setuptools' strict mode (a link tree in build/, which setup.py fills
+    with the module and its catalogs) unless the caller asks for another mode."""
+    settings = dict(config_settings or {})
+    if "editable-mode" not in settings:
+        settings.setdefault("editable_mode", "strict")
+    return _meta.build_editable(wheel_directory, settings, metadata_directory)
+
+
+_editable.__name__ = "build_editable"
+build_editable = _checked(_editable)
 get_requires_for_build_sdist = _meta.get_requires_for_build_sdist
 build_sdist = _meta.build_sdist

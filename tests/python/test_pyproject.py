@@ -1,6 +1,7 @@
 """`pip install .` into a fresh virtual environment (Debian's build tools, offline), then the
 module imported from another folder by the environment's interpreter."""
 import os
+import pathlib
 import shutil
 import subprocess
 import sys
@@ -46,6 +47,19 @@ def test_fresh_venv_install_and_import_elsewhere(tmp_path):
     cell = nbformat.read(str(elsewhere / "study.nbconvert.ipynb"), 4).cells[0]
     text = cell.outputs[0]["text"]
     assert text.startswith(str(venv)) and text.endswith("['a', 'b'] True\n")
+    # An editable install (pip install -e) keeps the English catalog beside the module and
+    # builds nothing into the source folders: after pip uninstall they are as they were.
+    sources = pathlib.Path(SRC, "python")
+    before = sorted(sources.rglob("*"))
+    subprocess.run([venv / "bin" / "pip", "install", "-q", "--no-build-isolation", "--no-index",
+                    "-e", SRC], check=True, env=env, cwd=tmp_path, capture_output=True)
+    code = "import hybridsim; print(hybridsim.Simulator().report(lang='en').split(chr(10))[2])"
+    assert subprocess.run([venv / "bin" / "python", "-c", code], capture_output=True, text=True,
+                          check=True, env=env, cwd=elsewhere).stdout == "Settings in force\n"
+    assert sorted(sources.rglob("*")) == before
+    subprocess.run([venv / "bin" / "pip", "uninstall", "-q", "-y", "hybridsim"], check=True,
+                   env=env, capture_output=True)
+    assert sorted(sources.rglob("*")) == before
     # Without --no-build-isolation the build stops at once and names the flag.
     isolated = subprocess.run([venv / "bin" / "pip", "install", "--no-index", SRC],
                               capture_output=True, text=True, env=env, cwd=tmp_path)
