@@ -2,10 +2,13 @@
 // application, checking what the user sees and what the settings hold after.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "session/app.h"
+#include "session/filedialogue.h"
 #include "console/console.h"
 #include "session/menu.h"
 #include "session/startup.h"
@@ -303,6 +306,24 @@ TEST_F(MenuTest, FileKeyWithoutANameChangesNothingAndStillReruns) {
   expectrerun(out);
   EXPECT_EQ(app->set.KH1, kh);
   EXPECT_EQ(app->set.type, 'a');
+}
+
+// A file saved before any window drew carries the start-up's 0.15 m work
+// block: the run 'r' makes uses it, and once the window draws that run every
+// later derivation takes the drawn 0.14 m again.
+TEST_F(MenuTest, FileWithItsOwnWorkBlockHoldsOnlyForItsOwnRun) {
+  ASSERT_EQ(app->set.worklen, 0.15);
+  const std::string path = ::testing::TempDir() + "menu_worklen.dat";
+  {
+    std::ofstream f(path);
+    f << casetext(*app);
+  }
+  run('r', path + "\n");
+  EXPECT_EQ(app->run().model->set.worklen, 0.15);
+  EXPECT_EQ(app->set.worklen, 0.14);
+  run('f', "y20\n");
+  EXPECT_EQ(app->run().model->set.worklen, 0.14);
+  std::remove(path.c_str());
 }
 
 TEST_F(MenuTest, FileKeyReadsTheWholeCaseAndRunsIt) {

@@ -115,6 +115,10 @@ KeyAction keyboard(App& app, DisplayState& d, Console& con, Canvas& cv, unsigned
   // picture stays until the next repaint.
   if (act == KeyAction::Menu) {
     keymenu(app, con);
+    // The menu may have read a data file that carries its own work block
+    // length; the window draws the new run next, so from here on the case
+    // takes the drawn dimensions again, as at the window's first frame.
+    firstdraw(app);
     d.zoom = 1.0;
     d.errmag = 10.0;
     d.frame = 0;

@@ -54,7 +54,8 @@ int playtimer(App& app, DisplayState& d, Canvas& cv, int chain, double now);
 
 // The step of the window's start before its first frame, taken once: the
 // settings take the hand's dimensions as drawn (HANDWP, WORKLEN 0.14 m,
-// WORKWID), which the case carries into every later derivation.
+// WORKWID), which the case carries into every later derivation. Taken again
+// after each pass of the menu, whose new run the window draws next.
 void firstdraw(App& app);
 // The window's display step: the run on screen drawn at d.frame (or the
 // study view). Reads only.
