@@ -80,6 +80,14 @@ TEST(ReadDataFile, BadFileIsReportedUnchangedAndAskedAgain) {
                               "\nファイル " + bad + " のデータは使いません（設定は変更していません）．"
                               "ファイル名をもう一度入力してください．" + kAsk);
   expectsame(*before, *app);
+  // An empty file (or /dev/null) is refused the same way, as the batch program refuses it.
+  for (const std::string& empty : {writefile("empty.dat", ""), std::string("/dev/null")}) {
+    ScriptConsole none(empty + "\n");
+    EXPECT_EQ(readdatafile(*app, none), FileRead::Cancelled);
+    EXPECT_NE(none.output().find("\nデータファイルの項目1（ロボットタイプ）がありません（ファイルの終わり）．"),
+              std::string::npos) << empty;
+    expectsame(*before, *app);
+  }
 }
 
 TEST(ReadDataFile, EmptyLineOrEndOfInputCancelsWithNothingChanged) {

@@ -340,8 +340,10 @@ def sweep(case, grid, executor=None, progress=None, batch=None):
     servo targets (fn1, fn2 [Hz], alpha1, alpha2 [1/s]: one grid spans methods with them)
     or a selection: robot
     ('a', 'b'), method (1, 3, 4, 6) or contour ('L', 'C', 'S'). A refused value, an
-    unknown name, or a setting that has no effect on some point's case (gainspec3.* under
-    method 6, line.* on a circle) raises ValueError/KeyError before anything runs.
+    unknown name, a point whose case is unusable as a whole (a line's end on its start), or
+    a setting that has no effect on some point's case (gainspec3.* under method 6, line.* on
+    a circle) raises ValueError/KeyError before anything runs; a grid that is no dict
+    TypeError.
 
     executor: any concurrent.futures-style executor (a thread pool on every core when
     None; a process pool or Dask's client.get_executor() as well). The points go to it in

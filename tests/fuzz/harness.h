@@ -15,6 +15,7 @@
 #include "session/filedialogue.h"
 #include "session/menu.h"
 #include "session/startup.h"
+#include "engine/settingfields.h"
 #include "view/canvas.h"
 #include "session/keys.h"
 
@@ -41,6 +42,8 @@ inline void datafile(const std::uint8_t* data, std::size_t size) {
     return;
   }
   if (!std::isfinite(app->set.Fn) || !std::isfinite(app->set.seterror)) std::abort();
+  // What the reader takes, the whole-case check takes too.
+  if (!validcase(caseof(app->set, app->path), nullptr)) std::abort();
 }
 
 // A finished history never holds a value that is not finite.

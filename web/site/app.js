@@ -686,7 +686,9 @@ async function openfile(file) {
     state.casetext = '';
     return refuse({ field: 'file', reason: `${file.name}: ${words().toolarge}`, reasonja: `${file.name}: ${TEXTS.ja.toolarge}` });
   }
-  state.casetext = await file.text();
+  // An empty file is still a file: read as one (and refused, item 1 missing,
+  // as the batch program refuses it), not taken for no file at all.
+  state.casetext = (await file.text()) || '\n';
   state.values = {};
   state.frame = 0;
   changed();

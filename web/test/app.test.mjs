@@ -259,6 +259,7 @@ test('links are the case: a file\'s case in a fresh tab and in an open one; bad 
     ['robot=b&lang=xx', 'header .error', /lang = "xx" refused/],
     ['robot=b&nosuch=1', '#status', /no setting named nosuch/],
     ['robot=c', '#robot + .error', /robot must be one of a, b/],
+    ['robot=b&contour=L&line.yf=0', '#status', /line's end must differ from its start/],
   ];
   for (const [hash, place, reason] of BAD) {
     await page.evaluate((h) => { location.hash = h; }, hash);
@@ -277,6 +278,11 @@ test('a 5 MB file and a 2 MB address are refused, then a good case runs', { skip
   await (await page.$('#file')).uploadFile(big);
   await page.waitForFunction(() => /larger than 1 MB/.test(document.getElementById('stale').textContent));
   assert.equal(await text('#drop .error'), 'photo.jpg: larger than 1 MB (not a robot data file)');
+  // An empty file is refused as the batch program refuses it, not run as no file.
+  const empty = path.join(downloads, 'empty.dat');
+  fs.writeFileSync(empty, '');
+  await (await page.$('#file')).uploadFile(empty);
+  await page.waitForFunction(() => /item 1 \(robot type\) is missing/.test(document.getElementById('stale').textContent));
   await page.select('#robot', 'a');
   await settled('robot=a&method=6&contour=S&frame=0');
   const long = `robot=b&Fn=${'1'.repeat(2 << 20)}`;
