@@ -87,28 +87,36 @@ TEST(Study, TracesStayInTheirGraphsTextsNeverMeetFailedRunsAreNeverBest) {
       ++stars;
   EXPECT_GE(stars, 9);
 
-  // Drawn by cairo: no two texts overlap.
-  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, PICTUREPX, PICTUREPX);
-  cairo_t* cr = cairo_create(img);
-  std::vector<CairoCanvas::Box> boxes;
-  std::vector<std::string> texts;
-  {
-    CairoCanvas cv(cr);
-    drawstudy(cv, s, "Hybrid control methods compared");
-    boxes = cv.textboxes();
-    texts = cv.texts();
-  }
-  cairo_destroy(cr);
-  cairo_surface_destroy(img);
-  ASSERT_GT(boxes.size(), 80u);
-  for (std::size_t i = 0; i < boxes.size(); ++i)
-    for (std::size_t j = 0; j < i; ++j) {
-      const CairoCanvas::Box &a = boxes[i], &b = boxes[j];
-      // Glyph boxes of adjacent rows may share a line of descent and ascent.
-      const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y + 1 ||
-                         b.y + b.h <= a.y + 1;
-      EXPECT_TRUE(apart) << "\"" << texts[i] << "\" meets \"" << texts[j] << "\"";
+  // Drawn by cairo, in full and for a narrow screen (with a fifth run): no
+  // two texts overlap, none leaves the picture's width.
+  std::vector<StudyRun> five = s;
+  five.push_back(s[0]);
+  for (const auto& [width, study] : {std::pair{double(PICTUREPX), s}, std::pair{STUDYNARROW, five}}) {
+    cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_RGB24, PICTUREPX, PICTUREPX);
+    cairo_t* cr = cairo_create(img);
+    std::vector<CairoCanvas::Box> boxes;
+    std::vector<std::string> texts;
+    {
+      CairoCanvas cv(cr);
+      drawstudy(cv, study, "Hybrid control methods compared", width);
+      boxes = cv.textboxes();
+      texts = cv.texts();
     }
+    cairo_destroy(cr);
+    cairo_surface_destroy(img);
+    ASSERT_GT(boxes.size(), 80u);
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+      EXPECT_LE(boxes[i].x + boxes[i].w, width) << texts[i];
+      EXPECT_LE(boxes[i].y + boxes[i].h, PICTUREPX) << texts[i];
+      for (std::size_t j = 0; j < i; ++j) {
+        const CairoCanvas::Box &a = boxes[i], &b = boxes[j];
+        // Glyph boxes of adjacent rows may share a line of descent and ascent.
+        const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y + 1 ||
+                           b.y + b.h <= a.y + 1;
+        EXPECT_TRUE(apart) << width << ": \"" << texts[i] << "\" meets \"" << texts[j] << "\"";
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -352,6 +352,9 @@ std::string ticktext(double v, double step) {
   return strf("%.*f", decimals, v);
 }
 
+// Whether a picture `width` px wide gives its figures a column a run.
+bool narrow(double width) { return width < 600; }
+
 // Texts in one row placed left to right without meeting: each at its wanted
 // column or right of the one before; dropped when it would leave the row.
 void placerow(Canvas& cv, std::vector<std::pair<double, std::string>> items, double y, double right,
@@ -480,66 +483,6 @@ std::string refwords(const std::vector<StudyRun>& runs, const std::function<doub
               f(*runs[0].run), unit);
 }
 
-// The table of figures: a row a run with its colour, dash and label (the
-// legend of the graphs), a column a figure, the best of each column marked.
-void drawtable(Canvas& cv, const std::vector<StudyRun>& runs, const std::vector<std::string>& labels,
-               double top) {
-  const double rowh = 16, left = 6, right = 794;
-  // The figures as the graphs show them: lengths in mm.
-  std::vector<FiguresOfMerit> figs;
-  std::vector<bool> failed;
-  for (const StudyRun& r : runs) {
-    FiguresOfMerit f = r.run->figures();
-    for (const FigureInfo& fi : FIGURES)
-      if (std::string(fi.unit) == "m") f.*fi.value *= 1000.0;
-    figs.push_back(f);
-    failed.push_back(!r.run->ok());
-  }
-  const auto best = bestof(figs, failed, "%.4g");
-  // The label column as wide as the widest label, within bounds.
-  double labelw = textwidth(Font::Helvetica12, "run");
-  for (std::size_t k = 0; k < runs.size(); ++k)
-    labelw = std::max(labelw, textwidth(Font::Helvetica12, labels[k] + (failed[k] ? " (failed)" : "")));
-  labelw = std::min(labelw, 190.0);
-  const double key = 30, col0 = left + key + labelw + 8;
-  const double colw = (right - col0) / FIGURES.size();
-  text(cv, left, top + 12, Font::Helvetica12, "run");
-  for (std::size_t f = 0; f < FIGURES.size(); ++f)
-    text(cv, col0 + colw * f + 3, top + 12, Font::Helvetica12,
-         fitted(Font::Helvetica12,
-                strf("%s [%s]", FIGURES[f].name,
-                     std::string(FIGURES[f].unit) == "m" ? "mm" : FIGURES[f].unit),
-                colw - 4));
-  line(cv, left, top + rowh + 1, right, top + rowh + 1, FRAME);
-  for (std::size_t k = 0; k < runs.size(); ++k) {
-    const double y = top + rowh * (k + 1) + 2;
-    dashed(cv, {{left, y + 8}, {left + key - 4, y + 8}}, studycolour(k), studydash(k), CURVEPX);
-    const std::string failure = failed[k] ? " (failed)" : "";
-    text(cv, left + key, y + 12, Font::Helvetica12,
-         fitted(Font::Helvetica12, labels[k], labelw - textwidth(Font::Helvetica12, failure)) + failure);
-    for (std::size_t f = 0; f < FIGURES.size(); ++f) {
-      const double x = col0 + colw * f;
-      if (best[k][f]) box(cv, x, y, x + colw - 2, y + rowh - 1, BESTCELL);
-      // Four digits, as compared; fewer for a large value that would not fit.
-      std::string cell;
-      for (int digits = 4; digits >= 1; --digits) {
-        cell = strf("%.*g%s", digits, figs[k].*FIGURES[f].value, best[k][f] ? "*" : "");
-        if (textwidth(Font::Helvetica12, cell) <= colw - 5) break;
-      }
-      text(cv, x + 3, y + 12, Font::Helvetica12, cell);
-    }
-  }
-  const double foot = top + rowh * (runs.size() + 1) + 16;
-  bool anyfailed = false;
-  for (bool f : failed) anyfailed = anyfailed || f;
-  text(cv, left, foot, Font::Helvetica12,
-       fitted(Font::Helvetica12,
-              std::string("* best of the column (smallest magnitude as shown); force and position "
-                          "figures over the settled steps (t >= 1 s)") +
-                  (anyfailed ? "; failed: out of reach or diverged, never best" : ""),
-              right - left));
-}
-
 // Text broken into lines of at most `width` px at ", " and "; " (at most
 // `most` lines, the last cut).
 std::vector<std::string> wrapped(Font f, const std::string& s, double width, std::size_t most) {
@@ -564,24 +507,145 @@ std::vector<std::string> wrapped(Font f, const std::string& s, double width, std
   return lines;
 }
 
+constexpr double ROWPX = 16;  // height of a row of the table [px]
+constexpr std::size_t FOOTLINES = 3;  // lines of the table's note in a narrow picture
+
+// Height [px] of the table of n runs in a picture `width` px wide.
+double tableheight(std::size_t n, double width) {
+  if (!narrow(width)) return ROWPX * (n + 2) + 4;
+  return ROWPX * (n + FIGURES.size() + 1) + 22 + 14.0 * FOOTLINES;
+}
+
+// A figure's cell: four digits, as compared; fewer for a large value that
+// would not fit `width`; "*" when best.
+std::string cellof(double v, bool best, double width) {
+  std::string cell;
+  for (int digits = 4; digits >= 1; --digits) {
+    cell = strf("%.*g%s", digits, v, best ? "*" : "");
+    if (textwidth(Font::Helvetica12, cell) <= width) break;
+  }
+  return cell;
+}
+
+// A figure's column head: its name and unit, lengths in mm.
+std::string figurehead(const FigureInfo& f) {
+  return strf("%s [%s]", f.name, std::string(f.unit) == "m" ? "mm" : f.unit);
+}
+
+// The table turned for a narrow picture: a legend line a run (its colour,
+// dash, number and label), then a row a figure with a column a run.
+void drawcolumns(Canvas& cv, const std::vector<std::string>& labels, const std::vector<FiguresOfMerit>& figs,
+                 const std::vector<bool>& failed, const std::vector<std::array<bool, FIGURES.size()>>& best, double top,
+                 double right, const std::string& note) {
+  const double left = 6, key = 30;
+  const std::size_t n = labels.size();
+  for (std::size_t k = 0; k < n; ++k) {
+    const double y = top + ROWPX * k;
+    dashed(cv, {{left, y + 8}, {left + key - 4, y + 8}}, studycolour(k), studydash(k), CURVEPX);
+    const std::string failure = failed[k] ? " (failed)" : "";
+    // The run's number as its column heads it, unless its label is it.
+    const std::string number = labels[k].rfind(strf("run %zu", k + 1), 0) == 0 ? "" : strf("%zu: ", k + 1);
+    text(cv, left + key, y + 12, Font::Helvetica12,
+         number + fitted(Font::Helvetica12, labels[k],
+                         right - left - key - textwidth(Font::Helvetica12, number + failure)) + failure);
+  }
+  double namew = 0;
+  for (const FigureInfo& f : FIGURES) namew = std::max(namew, textwidth(Font::Helvetica12, figurehead(f)));
+  const double head = top + ROWPX * n + 2, col0 = left + namew + 8, colw = (right - col0) / n;
+  for (std::size_t k = 0; k < n; ++k) {
+    const double x = col0 + colw * k;
+    dashed(cv, {{x + 3, head + 8}, {x + std::min(20.0, colw - 18), head + 8}}, studycolour(k), studydash(k),
+           CURVEPX);
+    text(cv, x + std::min(23.0, colw - 15), head + 12, Font::Helvetica12, strf("%zu", k + 1));
+  }
+  line(cv, left, head + ROWPX + 1, right, head + ROWPX + 1, FRAME);
+  for (std::size_t f = 0; f < FIGURES.size(); ++f) {
+    const double y = head + ROWPX * (f + 1) + 2;
+    text(cv, left, y + 12, Font::Helvetica12, figurehead(FIGURES[f]));
+    for (std::size_t k = 0; k < n; ++k) {
+      const double x = col0 + colw * k;
+      if (best[k][f]) box(cv, x, y, x + colw - 2, y + ROWPX - 1, BESTCELL);
+      text(cv, x + 3, y + 12, Font::Helvetica12, cellof(figs[k].*FIGURES[f].value, best[k][f], colw - 5));
+    }
+  }
+  const std::vector<std::string> lines = wrapped(Font::Helvetica12, note, right - left, FOOTLINES);
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    text(cv, left, head + ROWPX * (FIGURES.size() + 1) + 16 + 14 * i, Font::Helvetica12, lines[i]);
+}
+
+// The table of figures: a row a run with its colour, dash and label (the
+// legend of the graphs), a column a figure, the best of each column marked;
+// in a narrow picture turned (drawcolumns).
+void drawtable(Canvas& cv, const std::vector<StudyRun>& runs, const std::vector<std::string>& labels,
+               double top, double width) {
+  const double rowh = ROWPX, left = 6, right = width - 6;
+  // The figures as the graphs show them: lengths in mm.
+  std::vector<FiguresOfMerit> figs;
+  std::vector<bool> failed;
+  for (const StudyRun& r : runs) {
+    FiguresOfMerit f = r.run->figures();
+    for (const FigureInfo& fi : FIGURES)
+      if (std::string(fi.unit) == "m") f.*fi.value *= 1000.0;
+    figs.push_back(f);
+    failed.push_back(!r.run->ok());
+  }
+  const auto best = bestof(figs, failed, "%.4g");
+  bool anyfailed = false;
+  for (bool f : failed) anyfailed = anyfailed || f;
+  const std::string note =
+      std::string("* best of the column (smallest magnitude as shown); force and position "
+                  "figures over the settled steps (t >= 1 s)") +
+      (anyfailed ? "; failed: out of reach or diverged, never best" : "");
+  if (narrow(width)) return drawcolumns(cv, labels, figs, failed, best, top, right, note);
+  // The label column as wide as the widest label, within bounds.
+  double labelw = textwidth(Font::Helvetica12, "run");
+  for (std::size_t k = 0; k < runs.size(); ++k)
+    labelw = std::max(labelw, textwidth(Font::Helvetica12, labels[k] + (failed[k] ? " (failed)" : "")));
+  labelw = std::min(labelw, 190.0);
+  const double key = 30, col0 = left + key + labelw + 8;
+  const double colw = (right - col0) / FIGURES.size();
+  text(cv, left, top + 12, Font::Helvetica12, "run");
+  for (std::size_t f = 0; f < FIGURES.size(); ++f)
+    text(cv, col0 + colw * f + 3, top + 12, Font::Helvetica12,
+         fitted(Font::Helvetica12, figurehead(FIGURES[f]), colw - 4));
+  line(cv, left, top + rowh + 1, right, top + rowh + 1, FRAME);
+  for (std::size_t k = 0; k < runs.size(); ++k) {
+    const double y = top + rowh * (k + 1) + 2;
+    dashed(cv, {{left, y + 8}, {left + key - 4, y + 8}}, studycolour(k), studydash(k), CURVEPX);
+    const std::string failure = failed[k] ? " (failed)" : "";
+    text(cv, left + key, y + 12, Font::Helvetica12,
+         fitted(Font::Helvetica12, labels[k], labelw - textwidth(Font::Helvetica12, failure)) + failure);
+    for (std::size_t f = 0; f < FIGURES.size(); ++f) {
+      const double x = col0 + colw * f;
+      if (best[k][f]) box(cv, x, y, x + colw - 2, y + rowh - 1, BESTCELL);
+      text(cv, x + 3, y + 12, Font::Helvetica12, cellof(figs[k].*FIGURES[f].value, best[k][f], colw - 5));
+    }
+  }
+  const double foot = top + rowh * (runs.size() + 1) + 16;
+  text(cv, left, foot, Font::Helvetica12, fitted(Font::Helvetica12, note, right - left));
+}
+
 }  // namespace
 
-void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& title) {
+void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& title, double width) {
+  const double W = std::max(STUDYNARROW, std::min(width, static_cast<double>(PICTUREPX)));
   cv.clear();
   std::vector<StudyRun> runs;
   for (const StudyRun& r : all)
     if (r.run && r.run->model && runs.size() < STUDYMAX) runs.push_back(r);
   const std::string head =
       !title.empty() ? title : runs.size() == 1 ? "Study of one run" : strf("Study of %zu runs", runs.size());
-  text(cv, 6, 20, Font::Helvetica18, fitted(Font::Helvetica18, head, 788));
+  text(cv, 6, 20, Font::Helvetica18, fitted(Font::Helvetica18, head, W - 12));
   if (runs.empty()) {
     cv.present();
     return;
   }
-  const std::vector<std::string> lines = wrapped(Font::Helvetica12, studycaption(runs), 788, 2);
+  const std::vector<std::string> lines =
+      wrapped(Font::Helvetica12, studycaption(runs), W - 12, narrow(W) ? FOOTLINES : 2);
   for (std::size_t i = 0; i < lines.size(); ++i) text(cv, 6, 37 + 14 * i, Font::Helvetica12, lines[i]);
 
   Layout lay;
+  lay.right = W - 10;
   lay.span = 0;
   std::vector<double> tfs;
   for (const StudyRun& r : runs) {
@@ -616,8 +680,7 @@ void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& 
   };
   // Graphs from below the caption down to the time axis' texts, the table
   // under them.
-  const double rowh = 16;
-  const double tabletop = PICTUREPX - 6 - rowh * (runs.size() + 2) - 4;
+  const double tabletop = PICTUREPX - 6 - tableheight(runs.size(), W);
   const double top = 37 + 14 * lines.size() + 4;
   const double strip = 21, axis = 36;
   const double height = (tabletop - axis - top - strip * graphs.size()) / graphs.size();
@@ -633,16 +696,16 @@ void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& 
     ticks.push_back({std::min(x, lay.right - textwidth(Font::Helvetica12, s)), s});
     line(cv, lay.x(t), bottom, lay.x(t), bottom + 3, FRAME);
   }
-  placerow(cv, ticks, bottom + 15, PICTUREPX, Font::Helvetica12);
+  placerow(cv, ticks, bottom + 15, W, Font::Helvetica12);
   const std::string tlabel = "time t [s]";
   marks.push_back({lay.right - textwidth(Font::Helvetica12, tlabel), tlabel});
   marks.push_back({lay.x(std::min(SETTLETIME, lay.span)) + 3, "settled from 1 s ->"});
   for (std::size_t k = 0; k < tfs.size(); ++k)
     marks.push_back({lay.x(std::min(tfs[k], lay.span)) - textwidth(Font::Helvetica12, "tf") / 2,
                      tfs.size() == 1 ? "tf" : strf("tf%zu", k + 1)});
-  placerow(cv, marks, bottom + 29, PICTUREPX, Font::Helvetica12);
+  placerow(cv, marks, bottom + 29, W, Font::Helvetica12);
 
-  drawtable(cv, runs, studylabels(runs), tabletop);
+  drawtable(cv, runs, studylabels(runs), tabletop, W);
   cv.present();
 }
 

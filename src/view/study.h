@@ -43,9 +43,17 @@ std::vector<std::string> studylabels(const std::vector<StudyRun>& runs);
 // in all of them ("robot b (SCARA), method 3, circle; Fn = 10 N, ...").
 std::string studycaption(const std::vector<StudyRun>& runs);
 
+// Width [px] of the study picture laid out for a narrow screen (a phone):
+// the left part of the canvas, all 800 px tall, its texts as large as in
+// the full picture.
+constexpr double STUDYNARROW = 400;
+
 // The study picture of runs (the first STUDYMAX of them) under `title`
-// (empty: "Study of N runs"; one run: "Study of one run"). Clears the
-// canvas and presents it.
-void drawstudy(Canvas& cv, const std::vector<StudyRun>& runs, const std::string& title = "");
+// (empty: "Study of N runs"; one run: "Study of one run"), laid out `width`
+// px wide from the canvas' left (STUDYNARROW up to the canvas' 800 px;
+// below 600 px the figures stand in a column a run under a legend).
+// Clears the canvas and presents it.
+void drawstudy(Canvas& cv, const std::vector<StudyRun>& runs, const std::string& title = "",
+               double width = 800);
 
 }  // namespace hs

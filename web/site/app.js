@@ -444,7 +444,8 @@ let compared = '';  // the case query of the comparison shown
 
 async function compare() {
   const q = casequery();
-  const reply = await engine.call('compare', { query: q, casetext: state.casetext });
+  const width = studywidth();
+  const reply = await engine.call('compare', { query: q, casetext: state.casetext, width });
   if (reply.error) return failed(reply.error);
   if (!reply.answer || q !== casequery()) return;  // the case changed meanwhile
   const answer = reply.answer;
@@ -456,7 +457,7 @@ async function compare() {
     cells: names.map((n, k) => ({ text: `${figuretext(r.figures[n], 4)}${r.best[k] ? ' *' : ''}`, best: r.best[k] })),
   }))) + `<caption>${words().best}</caption>`;
   $('comparison').hidden = false;
-  paintcanvas($('comparepicture'), reply.ops);
+  paintcanvas($('comparepicture'), reply.ops, width);
   $('comparison').scrollIntoView({ behavior: 'smooth', block: 'start' });
 }
 
@@ -470,7 +471,12 @@ let studyops = null;  // the operations of the study picture on screen
 
 // What a run or a study call is to bring of the study view (nothing while
 // there is neither a pin nor the view).
-const studywant = () => (pins.length || studying ? { pins, draw: studying } : null);
+const studywant = () => (pins.length || studying ? { pins, width: studying ? studywidth() : 0 } : null);
+// The width [px] the study pictures are laid out in: narrow on a phone, so
+// that their text shows as large as the window's.
+const phone = matchMedia('(max-width: 900px)');
+const studywidth = () => (phone.matches ? 400 : 800);
+let studyspan = 800;  // the width the study picture on screen is laid out in [px]
 
 // The labels, figures and picture of a reply that carries them.
 function takestudy(reply) {
@@ -478,7 +484,8 @@ function takestudy(reply) {
   else if (!pins.length) pinned = [];
   if (reply.studyops && studying) {
     studyops = reply.studyops;
-    paintcanvas($('studypicture'), studyops);
+    studyspan = reply.studywidth;
+    paintcanvas($('studypicture'), studyops, studyspan);
     timing.studypicture = performance.now();
   }
   showpins();
@@ -492,7 +499,7 @@ async function restudy() {
   if (!want) return takestudy({});
   const reply = await engine.call('study', { study: want });
   if (reply.error) return failed(reply.error);
-  if (drawn && reply.runid === drawn.id && want.pins === pins && want.draw === studying) takestudy(reply);
+  if (drawn && reply.runid === drawn.id && want.pins === pins && want.width === (studying ? studywidth() : 0)) takestudy(reply);
 }
 
 function showpins() {
@@ -523,14 +530,16 @@ $('studytoggle').addEventListener('click', () => {
 
 // ---- The picture ----
 
-// Draws the operations on a canvas shown at its CSS width, with as many
-// device pixels as the screen has (sharp on high-density screens).
-function paintcanvas(canvas, ops) {
-  const css = canvas.clientWidth || 800;
-  const side = Math.round(css * (window.devicePixelRatio || 1));
-  if (canvas.width !== side) canvas.width = canvas.height = side;
+// Draws the operations of a picture laid out `span` px wide (and 800 px
+// tall) on a canvas shown at its CSS width, with as many device pixels as
+// the screen has (sharp on high-density screens).
+function paintcanvas(canvas, ops, span = 800) {
+  canvas.style.aspectRatio = `${span} / 800`;
+  const css = canvas.clientWidth || span;
+  const side = Math.round(css * (window.devicePixelRatio || 1)), tall = Math.round(side * 800 / span);
+  if (canvas.width !== side || canvas.height !== tall) [canvas.width, canvas.height] = [side, tall];
   const ctx = canvas.getContext('2d');
-  ctx.setTransform(side / 800, 0, 0, side / 800, 0, 0);
+  ctx.setTransform(side / span, 0, 0, side / span, 0, 0);
   paint(ctx, ops);
 }
 
@@ -722,8 +731,9 @@ $('picture').addEventListener('click', () => {
 });
 window.addEventListener('resize', () => {
   if (lastops) paintcanvas($('picture'), lastops);
-  if (studyops && studying) paintcanvas($('studypicture'), studyops);
+  if (studyops && studying) paintcanvas($('studypicture'), studyops, studyspan);
 });
+phone.addEventListener('change', () => studying && restudy());
 
 // A link opens exactly its case at its step, nothing of the case before;
 // so does an address edited by hand. A bad link runs nothing.

@@ -39,7 +39,7 @@ export class Simulator {
       zoom: w('hs_zoom', 'number', []),
       setzoom: w('hs_setzoom', null, ['number']),
       draw: w('hs_draw', null, []),
-      drawcompare: w('hs_drawcompare', null, []),
+      drawcompare: w('hs_drawcompare', null, ['number']),
       study: w('hs_study', 'string', ['string', 'number']),
       ops: w('hs_ops', 'number', []),
       opcount: w('hs_opcount', 'number', []),
@@ -88,17 +88,19 @@ export class Simulator {
     this.c.draw();
     return this.ops();
   }
-  // The drawing operations of the last comparison's picture.
-  drawcompare() {
-    this.c.drawcompare();
+  // The drawing operations of the last comparison's picture, laid out
+  // `width` pixels wide (as study()).
+  drawcompare(width = 800) {
+    this.c.drawcompare(width);
     return this.ops();
   }
   // The study view of the pinned runs (case queries, the oldest first) with
-  // the last run: {ok, pinned: [{label, figures, failed}], label}, and with
-  // `draw` its drawing operations as ops.
-  study(pins = [], draw = true) {
-    const answer = JSON.parse(this.c.study(pins.join('\n'), draw ? 1 : 0));
-    return draw ? { ...answer, ops: this.ops() } : answer;
+  // the last run: {ok, pinned: [{label, figures, failed}], label}, and for
+  // a `width` above 0 the drawing operations of its picture laid out that
+  // many pixels wide (400 for a phone, 800 in full) as ops.
+  study(pins = [], width = 800) {
+    const answer = JSON.parse(this.c.study(pins.join('\n'), width));
+    return width > 0 ? { ...answer, ops: this.ops() } : answer;
   }
   ops() {
     const at = this.c.ops() / 8;

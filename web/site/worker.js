@@ -28,9 +28,9 @@ function differences(sim, answer, query, casetext) {
 // The pinned runs with the run just made, labelled, and with their study
 // picture (studyops) when the page shows it.
 function studyof(sim, want, reply) {
-  const { ops, ...answer } = sim.study(want.pins, want.draw);
+  const { ops, ...answer } = sim.study(want.pins, want.width);
   reply.study = answer;
-  if (ops) reply.studyops = ops;
+  if (ops) Object.assign(reply, { studyops: ops, studywidth: want.width });
 }
 
 // The picture of the shown step, its operations handed over (not copied).
@@ -74,7 +74,7 @@ const OPS = {
   report(sim, m) { postMessage({ id: m.id, text: sim.report(m.lang) }); },
   compare(sim, m) {
     const answer = sim.compare(m.query, m.casetext);
-    const ops = answer.ok ? sim.drawcompare() : new Float64Array(0);
+    const ops = answer.ok ? sim.drawcompare(m.width) : new Float64Array(0);
     postMessage({ id: m.id, answer, ops }, [ops.buffer]);
   },
   csv(sim, m) { postMessage({ id: m.id, runid, text: sim.csv() }); },

@@ -430,23 +430,24 @@ EMSCRIPTEN_KEEPALIVE void hs_draw() {
 }
 
 // Draws the comparison picture of the last hs_compare: the study view of
-// its four runs.
-EMSCRIPTEN_KEEPALIVE void hs_drawcompare() {
+// its four runs, laid out `width` px wide (0: the full 800 px).
+EMSCRIPTEN_KEEPALIVE void hs_drawcompare(double width) {
   Session& s = session();
   s.canvas.clear();
   if (!s.compared) return;
   std::vector<hs::StudyRun> runs;
   for (const hs::MethodRun& r : s.rows)
     runs.push_back({r.run.get(), "", std::string("method ") + r.method});
-  hs::drawstudy(s.canvas, runs, "Hybrid control methods compared");
+  hs::drawstudy(s.canvas, runs, "Hybrid control methods compared", width > 0 ? width : hs::PICTUREPX);
 }
 
 // The study view of the pinned runs (their case queries, one a line, the
 // oldest first) with the run on screen last; pins kept from the last call
-// are not run again. Draws the picture only when `draw` is non-zero.
+// are not run again. Draws the picture, laid out `width` px wide, only when
+// `width` is above 0.
 // Returns {"ok":true,"pinned":[{"label","figures","failed"}],"label"}, the
 // labels telling the runs apart; a pin whose case is refused is left out.
-EMSCRIPTEN_KEEPALIVE const char* hs_study(const char* pins, int draw) {
+EMSCRIPTEN_KEEPALIVE const char* hs_study(const char* pins, double width) {
   Session& s = session();
   std::vector<std::pair<std::string, hs::Run>> kept;
   const std::string all = pins;
@@ -482,7 +483,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_study(const char* pins, int draw) {
            ",\"failed\":" + jsonbool(!s.pinned[k].second.ok()) + "}";
   out += "],\"label\":" + jsonstring(s.run.model ? labels.back() : "") + "}";
   s.canvas.clear();
-  if (draw) hs::drawstudy(s.canvas, runs);
+  if (width > 0) hs::drawstudy(s.canvas, runs, "", width);
   return reply(out);
 }
 
