@@ -57,9 +57,9 @@ TEST(LoadCase, RobotALineEchoesEveryGroupAndStoresTheCase) {
             "\n(3-3) 輪郭設置位置誤差 error= 5.000[mm]"
             "\n(4) 輪郭への指令押し付け力Fn=10.000[N]");
   const SimSettings& s = app->set;
-  EXPECT_EQ(s.type, 'a');
-  EXPECT_EQ(s.hybrid, '1');
-  EXPECT_EQ(s.curve, 'L');
+  EXPECT_EQ(s.type, Robot::a);
+  EXPECT_EQ(s.hybrid, Method::hybrid1);
+  EXPECT_EQ(s.curve, Contour::line);
   EXPECT_DOUBLE_EQ(s.l, 0.7);
   EXPECT_DOUBLE_EQ(s.line.xf, 0.3);
   EXPECT_DOUBLE_EQ(s.line.yf, 0.3);
@@ -152,7 +152,7 @@ TEST(LoadCase, CircleStartsAndEndsAtItsRightEnd) {
   auto app = defaultapp();
   std::string echo, error;
   ASSERT_TRUE(loadcase(readfile(kExamples + "robot_a_circle.dat"), *app, &echo, &error)) << error;
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.curve, Contour::circle);
   EXPECT_DOUBLE_EQ(app->set.circle.Ox, 0.4);
   EXPECT_DOUBLE_EQ(app->set.circle.rr, 0.25);
   EXPECT_DOUBLE_EQ(app->set.circle.tf, 6.0);
@@ -205,9 +205,9 @@ TEST(LoadCase, ValuesAfterTheLastEntryAreIgnoredAndNumbersReadLikeLf) {
                        *app, &echo, &error))
       << error;
   // Only the first character of a selection word counts.
-  EXPECT_EQ(app->set.type, 'a');
-  EXPECT_EQ(app->set.hybrid, '4');
-  EXPECT_EQ(app->set.curve, 'L');
+  EXPECT_EQ(app->set.type, Robot::a);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid4);
+  EXPECT_EQ(app->set.curve, Contour::line);
   EXPECT_DOUBLE_EQ(app->set.l, 0.7);
   EXPECT_DOUBLE_EQ(app->set.PW1_a, 200);
   EXPECT_DOUBLE_EQ(app->set.eta1_a, 0.6);
@@ -224,10 +224,10 @@ TEST(LoadCase, EveryExampleFileIsAValidCase) {
     std::string text = readfile(kExamples + name);
     ASSERT_FALSE(text.empty()) << name;
     EXPECT_TRUE(loadcase(text, *app, &echo, &error)) << name << error;
-    EXPECT_EQ(app->set.type, name[6]) << name;
+    EXPECT_EQ(keyof(app->set.type), name[6]) << name;
     // Every example carries the default drive data, springs, force and error.
     const SimSettings& s = app->set;
-    EXPECT_DOUBLE_EQ(s.type == 'a' ? s.l : s.l2 + s.wp, s.type == 'a' ? 0.7 : 0.5) << name;
+    EXPECT_DOUBLE_EQ(s.type == Robot::a ? s.l : s.l2 + s.wp, s.type == Robot::a ? 0.7 : 0.5) << name;
     EXPECT_DOUBLE_EQ(s.mw, 1.0);
     EXPECT_DOUBLE_EQ(s.KH1, 500);
     EXPECT_DOUBLE_EQ(s.Fn, 10);
@@ -251,7 +251,7 @@ TEST(LoadCase, ExamplesDeriveAndReport) {
     printsettings(*app, con);
     const std::string& out = con.output();
     EXPECT_EQ(out.find("nan"), std::string::npos) << name << out;
-    if (app->set.type == 'b') {
+    if (app->set.type == Robot::b) {
       EXPECT_NE(out.find("\n(1-2) 第1,2アーム長 (l1,l2)=( 0.500, 0.500)[m]"), std::string::npos) << out;
     } else {
       EXPECT_NE(out.find("\n(1-2) アーム長     l =  0.700[m]"), std::string::npos) << out;
@@ -434,8 +434,8 @@ namespace save {
 // One menu command as the window hands it over, answered by the script.
 void command(App& app, char key, const std::string& script) {
   app.menukey = key;
-  if (key == 'a' || key == 'b') app.set.type = key;
-  if (key == 'L' || key == 'C' || key == 'S') app.set.curve = key;
+  robotof(key, &app.set.type);
+  contourof(key, &app.set.curve);
   ScriptConsole con(script);
   keymenu(app, con);
   EXPECT_EQ(con.remaining().find_first_not_of(" \n"), std::string::npos) << key << " " << script;
@@ -530,16 +530,16 @@ TEST(SaveCase, ScaraReachAndServoTargetsComeBackAsTheSameDoubles) {
   for (int i = 0; i < 2000; ++i) {
     auto app = defaultapp();
     SimSettings& s = app->set;
-    s.type = 'b';
-    s.hybrid = "1346"[i % 4];
+    s.type = Robot::b;
+    s.hybrid = static_cast<Method>(i % 4);
     s.l2 = uniform(0.2001, 2.0) - s.wp;
-    *gainspecof(s, s.hybrid) = GainSpec{PI2 * uniform(0.01, 200), uniform(0, 50),
+    gainspecof(s, s.hybrid) = GainSpec{PI2 * uniform(0.01, 200), uniform(0, 50),
                                         PI2 * uniform(0.01, 200), uniform(0, 50)};
     auto back = defaultapp();
     std::string error;
     ASSERT_TRUE(loadcase(casetext(*app), *back, nullptr, &error)) << error;
     ASSERT_EQ(back->set.l2, s.l2) << casetext(*app);
-    ASSERT_TRUE(testutil::samespec(*gainspecof(back->set, s.hybrid), *gainspecof(s, s.hybrid)))
+    ASSERT_TRUE(testutil::samespec(gainspecof(back->set, s.hybrid), gainspecof(s, s.hybrid)))
         << casetext(*app);
   }
 }
@@ -554,7 +554,7 @@ TEST(SaveCase, WhatTheSessionLeavesTravelsInTheFile) {
   save::command(*drawn, 'h', "y1zn");
   auto switched = testutil::session("nb1L");
   save::command(*switched, 'h', "y6zn");
-  EXPECT_EQ(switched->path.profile('b').ta, 0.4);
+  EXPECT_EQ(switched->path.profile(Robot::b).ta, 0.4);
   for (const App* app : {drawn.get(), switched.get()}) {
     const std::string text = casetext(*app);
     const std::string fifteen = text.substr(0, text.rfind('\n', text.size() - 2) + 1);

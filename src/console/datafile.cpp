@@ -66,12 +66,19 @@ struct Staged {
 using Echo = std::string (*)(const Staged& c);
 using Store = void (*)(Staged& c);
 
+// A selection as the file holds it: its key in the settings, and the
+// selection of a key (false for a key that names none).
+struct Choice {
+  char (*key)(const SimSettings& s);
+  bool (*set)(SimSettings& s, char key);
+};
+
 // One entry of the file, or one form of an entry whose numbers depend on an
 // earlier selection (the arm on the robot, the contour data on the contour).
 struct Entry {
   int no = 0;
   const char* name = nullptr;        // the entry in refusal messages
-  char SimSettings::*key = nullptr;  // the selection it sets, or the one its
+  const Choice* key = nullptr;       // the selection it sets, or the one its
                                      // form and the "%c" of its fields follow
   char when = 0;                     // the key this form is for; 0: any
   const char* keys = nullptr;        // a selection: the keys allowed (first character counts)
@@ -83,10 +90,10 @@ struct Entry {
 };
 
 // Whether an entry's form is the one for the selections made so far.
-bool applies(const Entry& e, const SimSettings& s) { return !e.when || s.*e.key == e.when; }
+bool applies(const Entry& e, const SimSettings& s) { return !e.when || e.key->key(s) == e.when; }
 
 // A selection entry: one key word.
-Entry selection(int no, const char* name, char SimSettings::*key, const char* keys,
+Entry selection(int no, const char* name, const Choice* key, const char* keys,
                 const char* expected, Echo echo) {
   Entry e;
   e.no = no;
@@ -100,7 +107,7 @@ Entry selection(int no, const char* name, char SimSettings::*key, const char* ke
 
 // A number entry; `key` and `when` pick its form or fill its field names.
 Entry numbers(int no, const char* name, std::vector<Number> n, Echo echo,
-              char SimSettings::*key = nullptr, char when = 0, Store store = nullptr) {
+              const Choice* key = nullptr, char when = 0, Store store = nullptr) {
   Entry e;
   e.no = no;
   e.name = name;
@@ -172,8 +179,8 @@ bool parsenumber(const std::string& w, double& v) {
 
 // (1-1) The robot.
 std::string echotype(const Staged& c) {
-  if (c.s.type == 'a') return fmt("\n(1-1) ロボットタイプ = %c : 円筒座標ロボット", c.s.type);
-  return fmt("\n(1-1) ロボットタイプ = %c : SCARAロボット", c.s.type);
+  if (c.s.type == Robot::a) return fmt("\n(1-1) ロボットタイプ = %c : 円筒座標ロボット", 'a');
+  return fmt("\n(1-1) ロボットタイプ = %c : SCARAロボット", 'b');
 }
 
 // (1-2) Robot a's arm with contact tip [m].
@@ -221,15 +228,18 @@ std::string echoloop2(const Staged& c) {
   const ServoGains& g = c.g;
   return fmt("\n      第２制御系の固有振動数・第２時定数の逆数 fn=%5.2f[Hz] α2=%5.2f[1/s]",
              c.v[11][0], c.v[11][1]) +
-         fmt("\nHybrid%c", c.s.hybrid) +
+         fmt("\nHybrid%c", keyof(c.s.hybrid)) +
          fmt("\n固有振動数fn1=%5.2f[Hz], 第２時定数の逆数α1=%5.2f[1/s]", g.omega1 / PI2, g.alpha1) +
          fmt("\n固有振動数fn2=%5.2f[Hz], 第２時定数の逆数α2=%5.2f[1/s]", g.omega2 / PI2, g.alpha2);
 }
 
 // (3-1) The kind of contour.
 std::string echocurve(const Staged& c) {
-  if (c.s.curve == 'L') return tr("\n(3-1) 直線軌道");
-  if (c.s.curve == 'C') return tr("\n(3-1) 円軌道");
+  switch (c.s.curve) {
+    case Contour::line: return tr("\n(3-1) 直線軌道");
+    case Contour::circle: return tr("\n(3-1) 円軌道");
+    case Contour::sine: break;
+  }
   return tr("\n(3-1) 正弦波軌道");
 }
 
@@ -261,7 +271,7 @@ std::string echoforce(const Staged& c) {
 // ---- What an entry derives besides its own fields ----
 
 // The method's servo targets, just stored, are also the current design inputs.
-void storetargets(Staged& c) { storeservotargets(c.s, c.g, *gainspecof(c.s, c.s.hybrid)); }
+void storetargets(Staged& c) { storeservotargets(c.s, c.g, gainspecof(c.s, c.s.hybrid)); }
 
 // The circle is run once from its right end, so it starts and ends there.
 void storecircle(Staged& c) {
@@ -280,9 +290,16 @@ void storesine(Staged& c) {
 
 // ---- The entries of a case, in file order ----
 
-constexpr char SimSettings::*TYPE = &SimSettings::type;
-constexpr char SimSettings::*METHOD = &SimSettings::hybrid;
-constexpr char SimSettings::*CURVE = &SimSettings::curve;
+// The three selections as the file writes them: one key each.
+const Choice TYPEKEY{[](const SimSettings& s) { return keyof(s.type); },
+                   [](SimSettings& s, char k) { return robotof(k, &s.type); }};
+const Choice METHODKEY{[](const SimSettings& s) { return keyof(s.hybrid); },
+                    [](SimSettings& s, char k) { return methodof(k, &s.hybrid); }};
+const Choice CURVEKEY{[](const SimSettings& s) { return keyof(s.curve); },
+                   [](SimSettings& s, char k) { return contourof(k, &s.curve); }};
+const Choice* const TYPE = &TYPEKEY;
+const Choice* const METHOD = &METHODKEY;
+const Choice* const CURVE = &CURVEKEY;
 
 // An entry written on one line with the next.
 Entry sharesline(Entry e) {
@@ -340,7 +357,7 @@ const std::vector<Entry> ENTRIES = {
 const SettingField& fieldof(const Number& n, const Entry& e, const SimSettings& s) {
   std::string name = n.field;
   const std::size_t at = name.find("%c");
-  if (at != std::string::npos) name.replace(at, 2, 1, s.*e.key);
+  if (at != std::string::npos) name.replace(at, 2, 1, e.key->key(s));
   const SettingField* f = settingfield(name);
   if (!f) std::abort();  // a name missing from the settings table is a programming error
   return *f;
@@ -484,7 +501,8 @@ bool readnumbers(CaseReader& r, const Entry& e, Staged& c) {
 bool readentries(CaseReader& r, Staged& c) {
   for (const Entry& e : ENTRIES) {
     if (!applies(e, c.s)) continue;
-    if (e.keys ? !r.word(e, c.s.*e.key) : !readnumbers(r, e, c)) return false;
+    char key = 0;
+    if (e.keys ? !r.word(e, key) || !e.key->set(c.s, key) : !readnumbers(r, e, c)) return false;
     if (e.store) e.store(c);
   }
   double worklen = 0, accwindow6 = 0;
@@ -621,7 +639,7 @@ std::string casetext(SimSettings s, const Case& carried) {
   std::string t;
   for (const Entry& e : ENTRIES) {
     if (!applies(e, s)) continue;
-    if (e.keys) t += s.*e.key;
+    if (e.keys) t += e.key->key(s);
     for (std::size_t i = 0; i < e.numbers.size(); ++i) {
       const Number& n = e.numbers[i];
       t += (i ? " " : "") + num(writtenof(n.rule, fieldof(n, e, s).field(s), s));
