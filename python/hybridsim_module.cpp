@@ -403,7 +403,7 @@ class Simulator {
     hs::MessageLanguage language(langof(lang));
     const std::string path = pathof(pathobj);
     std::string text, reason;
-    if (!hs::readcasefile(path, text, reason))
+    if (!hs::readcasefile(path, &text, &reason))
       throw py::value_error(hs::escapebytes(path + ": " + reason));
     std::string error;
     hs::Case c;

@@ -652,7 +652,7 @@ bool overlayruns(const std::vector<std::string>& files, std::vector<hs::Run>& ru
   for (const std::string& file : files) {
     std::string text, reason, error;
     hs::Case k;
-    if (!hs::readcasefile(file, text, reason)) {
+    if (!hs::readcasefile(file, &text, &reason)) {
       complain(file + ": " + reason);
       return false;
     }
@@ -767,7 +767,7 @@ int main(int argc, char** argv) {
   if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
 
   std::string text, reason;
-  if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, text, reason)) {
+  if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, &text, &reason)) {
     complain(rq.casefile + ": " + reason);
     return 1;
   }
