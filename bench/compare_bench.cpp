@@ -21,7 +21,7 @@ void BM_Compare(benchmark::State& state, char type, char contour) {
 void BM_FourRuns(benchmark::State& state, char type, char contour) {
   const auto app = hs::selectedcase(type, '1', contour);
   for (auto _ : state) {
-    for (char method : hs::COMPAREMETHODS) {
+    for (hs::Method method : hs::COMPAREMETHODS) {
       const hs::MethodRun row = hs::runmethod(app->runcase(), method);
       benchmark::DoNotOptimize(row.fig.frms);
     }

@@ -11,13 +11,15 @@
 #include "session/startup.h"
 #include "engine/model/robotmodel.h"
 #include "engine/model/simrun.h"
+#include "../tests/enginecase.h"
 
 namespace {
 
 std::unique_ptr<hs::App> defaults(char type, char method, char contour) {
   auto app = std::make_unique<hs::App>();
   hs::ScriptConsole con("");
-  hs::startup(*app, con, hs::selections(type, method, contour));
+  hs::startup(*app, con,
+              hs::selections(hs::robotkey(type), hs::methodkey(method), hs::contourkey(contour)));
   return app;
 }
 

@@ -41,7 +41,7 @@ void BM_StudyPng4(benchmark::State& state) {
   const hs::App& app = sinerun();
   const auto rows = hs::comparemethods(app.runcase());
   std::vector<hs::StudyRun> runs;
-  for (const hs::MethodRun& r : rows) runs.push_back({r.run.get(), "", std::string("method ") + r.method});
+  for (const hs::MethodRun& r : rows) runs.push_back({r.run.get(), "", std::string("method ") + hs::keyof(r.method)});
   for (auto _ : state)
     benchmark::DoNotOptimize(hs::studybytes(runs, "", hs::PictureFormat::Png));
 }

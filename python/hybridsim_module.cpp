@@ -154,9 +154,9 @@ struct RunFacts {
 // Built with the GIL held, apart from the runs.
 py::dict caseof(const hs::SimSettings& set) {
   py::dict d;
-  d["robot"] = std::string(1, set.type);
-  d["method"] = std::string(1, set.hybrid);
-  d["contour"] = std::string(1, set.curve);
+  d["robot"] = std::string(1, hs::keyof(set.type));
+  d["method"] = std::string(1, hs::keyof(set.hybrid));
+  d["contour"] = std::string(1, hs::keyof(set.curve));
   hs::SimSettings s = set;
   for (const hs::SettingField& field : hs::settingfields()) d[field.name] = field.field(s);
   return d;
@@ -403,7 +403,7 @@ class Simulator {
     hs::MessageLanguage language(langof(lang));
     const std::string path = pathof(pathobj);
     std::string text, reason;
-    if (!hs::readcasefile(path, text, reason))
+    if (!hs::readcasefile(path, &text, &reason))
       throw py::value_error(hs::escapebytes(path + ": " + reason));
     std::string error;
     hs::Case c;
@@ -478,7 +478,7 @@ class Simulator {
       row["ok"] = !r.failed();
       row["unreachable"] = r.rep.unreachable();
       row["diverged"] = r.rep.diverged();
-      d[py::str(std::string(1, r.method))] = row;
+      d[py::str(std::string(1, hs::keyof(r.method)))] = row;
     }
     return d;
   }
@@ -497,9 +497,9 @@ class Simulator {
     savecase(pathobj, *model);
   }
 
-  char robot() const { return case_.set.type; }
-  char method() const { return case_.set.hybrid; }
-  char contour() const { return case_.set.curve; }
+  char robot() const { return hs::keyof(case_.set.type); }
+  char method() const { return hs::keyof(case_.set.hybrid); }
+  char contour() const { return hs::keyof(case_.set.curve); }
 
  private:
   // The start-up defaults with the selections given (unnamed ones keep those
@@ -512,8 +512,9 @@ class Simulator {
     const char curve = contour.is_none() ? 0 : selectionof(contour, "contour", "LCS", false);
     py::gil_scoped_release nogil;
     hs::Case c = hs::defaultcase();
-    hs::select(c, type ? type : c.set.type, hybrid ? hybrid : c.set.hybrid,
-               curve ? curve : c.set.curve);
+    hs::robotof(type, &c.set.type);
+    hs::methodof(hybrid, &c.set.hybrid);
+    hs::contourof(curve, &c.set.curve);
     for (const auto& fv : values) fv.first->field(c.set) = fv.second;
     std::string refused;
     if (!hs::validcase(c, &refused)) throw py::value_error(refused);  // the GIL is back when it arrives
@@ -762,7 +763,8 @@ PYBIND11_MODULE(_core, m) {
           }))
       .def("__repr__", [](const Run& r) {
         const hs::SimSettings& s = r.set();
-        return std::string("<hybridsim.Run ") + s.type + s.hybrid + s.curve + ", " +
+        return std::string("<hybridsim.Run ") + hs::keyof(s.type) + hs::keyof(s.hybrid) +
+               hs::keyof(s.curve) + ", " +
                std::to_string(r.rows()) + " steps, " + (r.facts().ok ? "ok" : "not ok") + ">";
       });
 

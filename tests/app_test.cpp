@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/settingfields.h"
+#include "enginecase.h"
 #include "view/displaystate.h"
 
 using namespace hs;
@@ -21,9 +22,9 @@ std::unique_ptr<App> installed(Console& con) {
   return app;
 }
 void choose(App& app, char type, char hybrid, char curve) {
-  app.set.type = type;
-  app.set.hybrid = hybrid;
-  app.set.curve = curve;
+  app.set.type = robotkey(type);
+  app.set.hybrid = methodkey(hybrid);
+  app.set.curve = contourkey(curve);
 }
 
 const char kUnreachable[] = "\n!!! 逆運動学の解なし．始めからやり直し．";
@@ -34,7 +35,7 @@ TEST(SetDefaultsTest, InstallsBothRobotsAndLeavesRobotBMethodSixSine) {
   ScriptConsole con("");
   auto app = installed(con);
   const SimSettings& s = app->set;
-  EXPECT_EQ(std::string() + s.type + s.hybrid + s.curve, "b6S");
+  EXPECT_EQ(std::string() + keyof(s.type) + keyof(s.hybrid) + keyof(s.curve), "b6S");
   EXPECT_EQ(con.output(), "");  // every default path end is reachable
   EXPECT_DOUBLE_EQ(s.dt, 0.04);
   EXPECT_EQ(s.nstep, 200);
@@ -63,9 +64,9 @@ TEST(SetDefaultsTest, ServoTargetsAndGainsOfEveryMethod) {
     EXPECT_EQ(fmt("%6.3f %5.3f %6.3f %5.3f", g.omega1 / PI2, g.alpha1, g.omega2 / PI2, g.alpha2), shown[i]);
   }
   EXPECT_DOUBLE_EQ(s.gainspec4.omega1, 10 * PI2);  // the stored 2 pi
-  for (char t : {'a', 'b'}) {  // every method designed for both robots
-    EXPECT_GT(app->gains.of(t).posgain1.Kp, 0.0) << t;
-    EXPECT_GT(app->gains.of(t).secondgain.Ki, 0.0) << t;
+  for (Robot t : {Robot::a, Robot::b}) {  // every method designed for both robots
+    EXPECT_GT(app->gains.of(t).posgain1.Kp, 0.0) << keyof(t);
+    EXPECT_GT(app->gains.of(t).secondgain.Ki, 0.0) << keyof(t);
   }
 }
 
@@ -77,7 +78,7 @@ TEST(SetDefaultsTest, ContoursPreparedUnderMethodSix) {
   EXPECT_NEAR(s.sine.xf, 0.8, 1e-15);
   EXPECT_DOUBLE_EQ(s.sine.yf, 0.3);
   EXPECT_NEAR(app->path.pathlen, 1.03607, 5e-6);  // the sine was prepared last
-  for (char t : {'a', 'b'}) {
+  for (Robot t : {Robot::a, Robot::b}) {
     EXPECT_EQ(app->path.profile(t).ta, 0.0);  // method 6 never sets it
     EXPECT_NEAR(app->path.profile(t).vmax, app->path.pathlen / 4.0, 1e-15);
   }
@@ -88,14 +89,14 @@ TEST(DeriveTest, CompletesTheModelForTheChosenSelections) {
   auto app = installed(con);
   choose(*app, 'b', '6', 'S');
   derive(*app, con);
-  EXPECT_EQ(app->path.profile('b').ta, 0.0);  // what method 6 sees after start-up
+  EXPECT_EQ(app->path.profile(Robot::b).ta, 0.0);  // what method 6 sees after start-up
   EXPECT_NEAR(app->model.b.jeq1, 2.3162e-4, 5e-9);
   choose(*app, 'a', '1', 'L');
   derive(*app, con);
-  EXPECT_NEAR(app->path.profile('a').ta, 0.4, 1e-15);
-  EXPECT_NEAR(app->path.profile('a').vmax, 0.08333, 5e-6);
+  EXPECT_NEAR(app->path.profile(Robot::a).ta, 0.4, 1e-15);
+  EXPECT_NEAR(app->path.profile(Robot::a).vmax, 0.08333, 5e-6);
   EXPECT_NEAR(app->model.a.jeq1, 1.4708e-4, 5e-9);
-  EXPECT_NEAR(app->gains.of('a').posgain1.Kp, 986.9604 * app->model.a.jeq1, 1e-7);
+  EXPECT_NEAR(app->gains.of(Robot::a).posgain1.Kp, 986.9604 * app->model.a.jeq1, 1e-7);
   EXPECT_EQ(seterrlabel(app->set.seterror), "05[mm]");  // the label the window draws
   EXPECT_NEAR(app->model.b.jeq1, 2.3162e-4, 5e-9);  // robot b kept
   EXPECT_EQ(con.output(), "");
@@ -107,10 +108,10 @@ TEST(DeriveTest, MethodBroughtBackUsesItsOwnTargets) {
   choose(*app, 'a', '1', 'L');
   app->set.gainspec1.omega1 = 7 * PI2;  // as entered for method 1
   derive(*app, con);
-  app->set.hybrid = '3';
+  app->set.hybrid = Method::hybrid3;
   derive(*app, con);
   EXPECT_DOUBLE_EQ(app->gains.omega1, 5 * PI2);
-  app->set.hybrid = '1';
+  app->set.hybrid = Method::hybrid1;
   derive(*app, con);
   EXPECT_DOUBLE_EQ(app->gains.omega1, 7 * PI2);
 }
@@ -128,7 +129,7 @@ TEST(UnreachableReportTest, EachPathEndOutOfReachIsReportedAndWaitsForAKey) {
                               "\n    アーム長1,2=( 0.500  0.500) 位置(x,y)=( 0.000  1.050)" +
                               "\nキーを押すと続けます．");
   EXPECT_EQ(con.remaining(), "z");  // one key per report
-  EXPECT_NEAR(app->path.profile('b').ta, 0.4, 1e-15);  // the derivation completed
+  EXPECT_NEAR(app->path.profile(Robot::b).ta, 0.4, 1e-15);  // the derivation completed
 
   con.clearoutput();
   reportunreachable(con, app->set, 1.1, 0.0);
@@ -148,7 +149,8 @@ TEST(DefaultCase, IsWhatStartUpDerivesBeforeTheSelectionsWithoutAConsole) {
   auto app = installed(con);
   derive(*app, con);
   Case c = defaultcase();
-  EXPECT_TRUE(c.robot == Robot::b && c.method == Method::hybrid6 && c.contour == Contour::sine);
+  EXPECT_TRUE(c.set.type == Robot::b && c.set.hybrid == Method::hybrid6 &&
+              c.set.curve == Contour::sine);
   EXPECT_EQ(c.worklen, 0.15);
   EXPECT_EQ(c.accwindow6, 0.0);
   for (const SettingField& f : settingfields())

@@ -22,10 +22,10 @@ std::unique_ptr<App> shown(char type, char method, char contour) {
 
 // The figures of `method` chosen through the menu: 'h', change 'y', the
 // method's key, no further changes 'n'; the menu derives and reruns.
-FiguresOfMerit chosenthroughmenu(const App& app, char method) {
+FiguresOfMerit chosenthroughmenu(const App& app, Method method) {
   auto copy = std::make_unique<App>(app);
   copy->menukey = 'h';
-  ScriptConsole con(std::string("y") + method + "n");
+  ScriptConsole con(std::string("y") + keyof(method) + "n");
   keymenu(*copy, con);
   EXPECT_EQ(copy->set.hybrid, method);
   return figuresofmerit(copy->history(), copy->set, copy->model);
@@ -48,7 +48,7 @@ TEST(CompareMethods, RowsAreTheRunsChosenInTheMenu) {
       EXPECT_EQ(rows[i].method, COMPAREMETHODS[i]);
       EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
                 metricscsv(COMPAREMETHODS[i], chosenthroughmenu(*app, COMPAREMETHODS[i])))
-          << c << " method " << COMPAREMETHODS[i];
+          << c << " method " << keyof(COMPAREMETHODS[i]);
       EXPECT_FALSE(rows[i].failed());
     }
   }
@@ -71,11 +71,11 @@ TEST(CompareMethods, RowsOfAFreshCaseAreItsSingleRuns) {
     auto app = selectedcase(type, '1', 'L');
     const auto rows = comparemethods(app->runcase());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      auto single = shown(type, COMPAREMETHODS[i], 'L');
+      auto single = shown(type, keyof(COMPAREMETHODS[i]), 'L');
       EXPECT_EQ(metricscsv(rows[i].method, rows[i].fig),
                 metricscsv(COMPAREMETHODS[i], figuresofmerit(single->history(), single->set,
                                                              single->model)))
-          << type << " method " << COMPAREMETHODS[i];
+          << type << " method " << keyof(COMPAREMETHODS[i]);
     }
   }
 }
@@ -95,15 +95,15 @@ TEST(CompareMethods, RowsKeepTheRunsErrorHistories) {
   auto app = selectedcase('b', '1', 'S');
   const auto rows = comparemethods(app->runcase());
   for (std::size_t i = 0; i < rows.size(); ++i) {
-    auto single = shown('b', COMPAREMETHODS[i], 'S');
+    auto single = shown('b', keyof(COMPAREMETHODS[i]), 'S');
     const RunHistory& h = single->history();
     ASSERT_EQ(rows[i].forceerr.size(), 201u);
     ASSERT_EQ(rows[i].perierr.size(), 201u);
     EXPECT_EQ(rows[i].dt, single->set.dt);
     EXPECT_EQ(rows[i].tf, single->path.tf);
     for (std::size_t k = 0; k < 201; ++k) {
-      EXPECT_EQ(rows[i].forceerr[k], h.forceerr[k]) << COMPAREMETHODS[i] << " step " << k;
-      EXPECT_EQ(rows[i].perierr[k], h.perierr[k]) << COMPAREMETHODS[i] << " step " << k;
+      EXPECT_EQ(rows[i].forceerr[k], h.forceerr[k]) << keyof(COMPAREMETHODS[i]) << " step " << k;
+      EXPECT_EQ(rows[i].perierr[k], h.perierr[k]) << keyof(COMPAREMETHODS[i]) << " step " << k;
     }
   }
 }

@@ -15,9 +15,9 @@ struct ContourCase {
   SimSettings s;
   ContourPath p;
   ContourCase(char curve, char hybrid = '1', double seterror = 0.005) : s(testutil::defaultapp()->set) {
-    s.type = 'a';
-    s.hybrid = hybrid;
-    s.curve = curve;
+    s.type = Robot::a;
+    s.hybrid = methodkey(hybrid);
+    s.curve = contourkey(curve);
     s.seterror = seterror;
   }
   ContourCase& prepare() {
@@ -69,19 +69,19 @@ TEST(SetPathTest, WithoutSettingErrorBothCopiesCoincide) {
 
 TEST(TimeLawTest, DefaultLineTrapezoid) {
   const ContourCase k = ContourCase('L').prepare();
-  const SpeedProfile& pr = k.p.profile('a');
+  const SpeedProfile& pr = k.p.profile(Robot::a);
   EXPECT_NEAR(k.p.pathlen, 0.3, 1e-15);
   EXPECT_NEAR(pr.ta, 0.4, 1e-15);
   EXPECT_NEAR(pr.td, 0.4, 1e-15);
   EXPECT_NEAR(pr.vmax, 0.08333, 5e-6);
   EXPECT_NEAR(pr.acc, 0.20833, 5e-6);
   EXPECT_NEAR(pr.dec, 0.20833, 5e-6);
-  EXPECT_NEAR(pathpos(k.p, 'a', 0.4), 0.016667, 5e-7);
-  EXPECT_NEAR(pathpos(k.p, 'a', 2.0), 0.15, 1e-12);
-  EXPECT_NEAR(pathpos(k.p, 'a', 4.0), 0.3, 1e-12);
+  EXPECT_NEAR(pathpos(k.p, Robot::a, 0.4), 0.016667, 5e-7);
+  EXPECT_NEAR(pathpos(k.p, Robot::a, 2.0), 0.15, 1e-12);
+  EXPECT_NEAR(pathpos(k.p, Robot::a, 4.0), 0.3, 1e-12);
   for (double t : {4.00002, 4.5, 8.0}) {
-    EXPECT_DOUBLE_EQ(pathpos(k.p, 'a', t), 0.3);
-    EXPECT_DOUBLE_EQ(pathvel(k.p, 'a', t), 0.0);
+    EXPECT_DOUBLE_EQ(pathpos(k.p, Robot::a, t), 0.3);
+    EXPECT_DOUBLE_EQ(pathvel(k.p, Robot::a, t), 0.0);
   }
 }
 
@@ -89,35 +89,35 @@ TEST(TimeLawTest, PositionIsContinuousAndSpeedItsDerivative) {
   const ContourCase k = ContourCase('S').prepare();
   double prev = 0.0;
   for (double t = 0.0; t <= 5.0; t += 0.001) {
-    const double x = pathpos(k.p, 'a', t);
-    EXPECT_TRUE(x >= prev - 1e-12 && x - prev <= 0.001 * k.p.profile('a').vmax + 1e-9) << t;
+    const double x = pathpos(k.p, Robot::a, t);
+    EXPECT_TRUE(x >= prev - 1e-12 && x - prev <= 0.001 * k.p.profile(Robot::a).vmax + 1e-9) << t;
     prev = x;
     const double h = 1e-7;
     if (std::fabs(t - 0.4) > 1e-4 && std::fabs(t - 3.6) > 1e-4 && std::fabs(t - 4.0) > 1e-4) {
-      EXPECT_NEAR((pathpos(k.p, 'a', t + h) - pathpos(k.p, 'a', t - h)) / (2 * h), pathvel(k.p, 'a', t), 1e-5);
+      EXPECT_NEAR((pathpos(k.p, Robot::a, t + h) - pathpos(k.p, Robot::a, t - h)) / (2 * h), pathvel(k.p, Robot::a, t), 1e-5);
     }
   }
 }
 
 TEST(TimeLawTest, MethodSixConstantSpeedKeepsTheTrapezoidAsItWas) {
   ContourCase k = ContourCase('L', '6').prepare();
-  EXPECT_NEAR(k.p.profile('a').vmax, 0.075, 1e-15);
-  EXPECT_DOUBLE_EQ(k.p.profile('a').ta, 0.0);  // no other method prepared it
-  EXPECT_NEAR(pathpos6(k.p, 'a', 2.0), 0.15, 1e-15);
-  EXPECT_DOUBLE_EQ(pathpos6(k.p, 'a', 4.5), 0.3);
-  EXPECT_DOUBLE_EQ(pathpos6(k.p, 'a', 100.0), 0.3);
+  EXPECT_NEAR(k.p.profile(Robot::a).vmax, 0.075, 1e-15);
+  EXPECT_DOUBLE_EQ(k.p.profile(Robot::a).ta, 0.0);  // no other method prepared it
+  EXPECT_NEAR(pathpos6(k.p, Robot::a, 2.0), 0.15, 1e-15);
+  EXPECT_DOUBLE_EQ(pathpos6(k.p, Robot::a, 4.5), 0.3);
+  EXPECT_DOUBLE_EQ(pathpos6(k.p, Robot::a, 100.0), 0.3);
 
-  k.s.hybrid = '1';
+  k.s.hybrid = Method::hybrid1;
   settrajectory(k.s, k.p);
-  k.s.hybrid = '6';
-  k.s.type = 'b';
+  k.s.hybrid = Method::hybrid6;
+  k.s.type = Robot::b;
   settrajectory(k.s, k.p);
-  EXPECT_DOUBLE_EQ(k.p.profile('a').ta, 0.4);  // each robot has its own profile
-  EXPECT_DOUBLE_EQ(k.p.profile('b').ta, 0.0);
-  k.s.type = 'a';
+  EXPECT_DOUBLE_EQ(k.p.profile(Robot::a).ta, 0.4);  // each robot has its own profile
+  EXPECT_DOUBLE_EQ(k.p.profile(Robot::b).ta, 0.0);
+  k.s.type = Robot::a;
   settrajectory(k.s, k.p);
-  EXPECT_DOUBLE_EQ(k.p.profile('a').ta, 0.4);
-  EXPECT_DOUBLE_EQ(k.p.profile('a').vmax, 0.075);
+  EXPECT_DOUBLE_EQ(k.p.profile(Robot::a).ta, 0.4);
+  EXPECT_DOUBLE_EQ(k.p.profile(Robot::a).vmax, 0.075);
 }
 
 TEST(SineTest, DefaultPathLengthEndPointAndInverse) {
@@ -198,11 +198,11 @@ TEST(DirectionsTest, PressRightOfTravelOnLineAndSineTowardsCentreOnCircle) {
 }
 
 TEST(NormalOffsetTest, ReducesOnceIntoAboutMinusPiToPi) {
-  EXPECT_NEAR(normaloffset('a', {0.5, 0.3}, 0.2), -0.3, 1e-12);
-  EXPECT_NEAR(normaloffset('b', {0.5, 0.3}, 0.2), -0.6, 1e-12);
-  EXPECT_NEAR(normaloffset('a', {-3.0, 0.0}, 3.0), 6.0 - 2.0 * PI, 1e-12);
-  EXPECT_NEAR(normaloffset('a', {3.0, 0.0}, -3.0), -6.0 + 2.0 * PI, 1e-12);
-  EXPECT_NEAR(normaloffset('a', {0.0, 0.0}, 10.0), 10.0 - 2.0 * PI, 1e-12);  // once only
+  EXPECT_NEAR(normaloffset(Robot::a, {0.5, 0.3}, 0.2), -0.3, 1e-12);
+  EXPECT_NEAR(normaloffset(Robot::b, {0.5, 0.3}, 0.2), -0.6, 1e-12);
+  EXPECT_NEAR(normaloffset(Robot::a, {-3.0, 0.0}, 3.0), 6.0 - 2.0 * PI, 1e-12);
+  EXPECT_NEAR(normaloffset(Robot::a, {3.0, 0.0}, -3.0), -6.0 + 2.0 * PI, 1e-12);
+  EXPECT_NEAR(normaloffset(Robot::a, {0.0, 0.0}, 10.0), 10.0 - 2.0 * PI, 1e-12);  // once only
 }
 
 TEST(ContourBoundsTest, LineAtAnyAngleTinyCircleSteepSineStayFinite) {
@@ -225,9 +225,9 @@ TEST(ContourBoundsTest, LineAtAnyAngleTinyCircleSteepSineStayFinite) {
   EXPECT_GT(s.p.pathlen, 20.0);
   for (ContourCase* k : {&c, &s})
     for (double t = 0; t <= 7; t += 0.25) {
-      const double arc = pathpos(k->p, 'a', t);
+      const double arc = pathpos(k->p, Robot::a, t);
       const Pair e = pathpoint(k->s, k->p, arc);
-      EXPECT_TRUE(isfin(cmdpoint(k->s, k->p, arc, pathvel(k->p, 'a', t))));
+      EXPECT_TRUE(isfin(cmdpoint(k->s, k->p, arc, pathvel(k->p, Robot::a, t))));
       EXPECT_TRUE(isfin(e[0]) && isfin(e[1]) && isfin(arcpos(k->s, k->p, e, arc)));
       EXPECT_TRUE(isfin(pressangle(k->s, k->p, e)) && isfin(contourdirs(k->s, k->p, e).nu));
     }
@@ -243,9 +243,9 @@ TEST(ContourBoundsTest, ZeroLengthContoursAndZeroTimeGiveNoNaN) {
       k.s.line.tf = k.s.circle.tf = k.s.sine.tf = 0.0;
       k.prepare();
       for (double t : {0.0, 0.5}) {
-        const double arc = method == '6' ? pathpos6(k.p, 'a', t) : pathpos(k.p, 'a', t);
+        const double arc = method == '6' ? pathpos6(k.p, Robot::a, t) : pathpos(k.p, Robot::a, t);
         const Pair e = pathpoint(k.s, k.p, arc);
-        EXPECT_TRUE(isfin(arc) && isfin(pathvel(k.p, 'a', t))) << curve << method;
+        EXPECT_TRUE(isfin(arc) && isfin(pathvel(k.p, Robot::a, t))) << curve << method;
         EXPECT_TRUE(isfin(e[0]) && isfin(e[1]) && isfin(cmdpoint(k.s, k.p, arc, 0.0))) << curve;
         EXPECT_TRUE(isfin(arcpos(k.s, k.p, e, 0.0)));
       }

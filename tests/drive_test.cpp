@@ -18,13 +18,13 @@ struct LineContact {
   SimSettings s;
   ContourPath path;
   LineContact(double kh1, double kh2) {
-    s.type = 'a';
+    s.type = Robot::a;
     s.u1_a = s.u2_a = 100;
     s.l = 0.7;
     s.l1 = 0.5;
     s.l2 = 0.3;
     s.wp = 0.2;
-    s.curve = 'L';
+    s.curve = Contour::line;
     s.line = LineSpec{0.1, 0.3, 0.6, 0.3, 4.0};
     s.KH1 = kh1;
     s.KH2 = kh2;
@@ -79,7 +79,7 @@ TEST(ContactTest, RealTipStaysOnAnyLineForEitherSignOfPenetration) {
     LineContact c(500, 2000);
     c.s.line = LineSpec{0.2, 0.1, 0.2 + std::cos(ang), 0.1 + std::sin(ang), 4.0};
     setpath(c.s, c.path);
-    for (char type : {'a', 'b'}) {
+    for (Robot type : {Robot::a, Robot::b}) {
       c.s.type = type;
       c.s.u1_b = c.s.u2_b = 100;
       const ArmGeometry g = armgeometry(c.s);
@@ -90,7 +90,7 @@ TEST(ContactTest, RealTipStaysOnAnyLineForEitherSignOfPenetration) {
           const Pair tip = realtip(g, m, out.p);
           // Signed distance of the real tip from the entered line.
           const double d = (tip[0] - 0.2) * std::sin(ang) - (tip[1] - 0.1) * std::cos(ang);
-          EXPECT_NEAR(d, 0.0, 1e-12) << type << " ang " << ang << " q " << q1 << "," << q2;
+          EXPECT_NEAR(d, 0.0, 1e-12) << keyof(type) << " ang " << ang << " q " << q1 << "," << q2;
         }
       }
     }
@@ -141,7 +141,7 @@ TEST(ContactTest, EqualSpringsGiveForceKDeltaAlongTheNormal) {
 
 TEST(ContactTest, MotorDeflectionMapsBackToTheHandDeflection) {
   LineContact c(500, 2000);
-  for (char type : {'a', 'b'}) {
+  for (Robot type : {Robot::a, Robot::b}) {
     c.s.type = type;
     c.s.u1_b = 80;
     c.s.u2_b = 120;
@@ -152,8 +152,8 @@ TEST(ContactTest, MotorDeflectionMapsBackToTheHandDeflection) {
     double det = 0;
     const Mat2 H = handjacobian(g, q, &det);
     const Pair dq{out.dm[0] / g.u1, out.dm[1] / g.u2};
-    EXPECT_NEAR(H.a11 * dq[0] + H.a12 * dq[1], out.p[0], 1e-14) << type;
-    EXPECT_NEAR(H.a21 * dq[0] + H.a22 * dq[1], out.p[1], 1e-14) << type;
+    EXPECT_NEAR(H.a11 * dq[0] + H.a12 * dq[1], out.p[0], 1e-14) << keyof(type);
+    EXPECT_NEAR(H.a21 * dq[0] + H.a22 * dq[1], out.p[1], 1e-14) << keyof(type);
     // The deflection for a given force is proportional to it.
     const Pair dm = contactdeflection(c.s, c.path, m, out.force[0]);
     EXPECT_NEAR(dm[0], out.dm[0], 1e-12);
@@ -169,7 +169,7 @@ TEST(ContactTest, SingularPostureGivesFiniteZeroMotorDeflection) {
   EXPECT_EQ(a.dm[0], 0.0);
   EXPECT_EQ(a.dm[1], 0.0);
   // SCARA stretched (theta2 = 0).
-  c.s.type = 'b';
+  c.s.type = Robot::b;
   c.s.u1_b = c.s.u2_b = 100;
   const ContactOut b = calcontact(c.s, c.path, {50, 0});
   EXPECT_TRUE(std::isfinite(b.dm[0]));
@@ -183,7 +183,7 @@ TEST(ContactTest, CircleAndSinePressIntoTheWorkpiece) {
   EXPECT_NEAR(in.force[0], 500 * 0.01, 1e-9);  // 1 cm inside the rim
   const ContactOut out = calcontact(app->set, app->path, {0, 100 * 0.66});
   EXPECT_NEAR(out.force[0], -500 * 0.01, 1e-9);
-  app->set.curve = 'S';
+  app->set.curve = Contour::sine;
   setpath(app->set, app->path);
   // Sine y = 0.2 sin(2 pi (x - 0.2) / 0.6) + 0.3 at its crest x = 0.35: y = 0.5.
   // The workpiece lies below the curve: 1 cm below the crest presses,

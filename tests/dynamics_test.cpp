@@ -26,7 +26,7 @@ TEST(DynamicsTest, CylindricalArmCentredOnTheAxisAddsOnlyItsOwnInertia) {
   auto app = defaultcase('a', '1', 'L');
   const RunModel rm = app->runmodel();
   const SimSettings& s = app->set;
-  const RobotData& r = app->model.of('a');
+  const RobotData& r = app->model.of(Robot::a);
   const double rad = s.l / 2 + 0.12;  // arm's centre of mass on the axis
   const SimState x{10, 100 * rad, 3, 4, 0, 0};
   const Mat2 M = calmass(rm, x);
@@ -43,7 +43,7 @@ TEST(DynamicsTest, CylindricalArmCentredOnTheAxisAddsOnlyItsOwnInertia) {
 TEST(DynamicsTest, ScaraMassMatrixAtSixtyDegreesIsTheNominalInertia) {
   auto app = defaultcase('b', '1', 'L');
   const RunModel rm = app->runmodel();
-  const RobotData& r = app->model.of('b');
+  const RobotData& r = app->model.of(Robot::b);
   const Mat2 M = calmass(rm, {20, 100 * PI / 3, 0, 0, 0, 0});
   EXPECT_NEAR(M.a11 + r.jm1, r.jeq1, 1e-12 * r.jeq1);
   EXPECT_NEAR(M.a22 + r.jm2, r.jeq2, 1e-12 * r.jeq2);
@@ -91,7 +91,7 @@ TEST(DynamicsTest, WithoutContactTheLoadIsTheVelocityTerm) {
   hybridcontrol(rm, ref, 0, x);
   const Pair T = hybridcontrol(rm, ref, 0.5, x);
   const Mat2 M = calmass(rm, x);
-  const RobotData& r = app->model.of('a');
+  const RobotData& r = app->model.of(Robot::a);
   for (int j : {2, 3}) {
     const int k = j - 2;
     const double a = calderiv(rm, cs, j, 0.5, x);
@@ -111,10 +111,10 @@ TEST(DynamicsTest, ContactForceLoadsTheJointsThroughTheHand) {
   ASSERT_NEAR(ct.f[0], 5.0, 1e-9);
   ASSERT_NEAR(ct.f[1], 0.0, 1e-12);
   // Zero torques: no gains at all.
-  app->gains.of('a') = GainSet{};
+  app->gains.of(Robot::a) = GainSet{};
   ControlState cs;
   hybridcontrol(rm, cs, 0, x);
-  const RobotData& r = app->model.of('a');
+  const RobotData& r = app->model.of(Robot::a);
   const Mat2 M = calmass(rm, x);
   // Load torque on motor 2 = F / u2 pushing the arm back: back-driven.
   const double a2 = calderiv(rm, cs, 3, 0.1, x);
@@ -132,7 +132,7 @@ TEST(DynamicsTest, ScaraContactLoadIsTheTransposedJacobianOfTheTipForce) {
   auto app = defaultcase('b', '1', 'L');
   app->set.KH1 = 500;
   app->set.KH2 = 2000;
-  app->gains.of('b') = GainSet{};
+  app->gains.of(Robot::b) = GainSet{};
   const RunModel rm = app->runmodel();
   const SimState x{30, 120, 0.7, -0.4, 0, 0};
   const ContactOut ct = calcontact(app->set, app->path, {x[0], x[1]});
@@ -140,7 +140,7 @@ TEST(DynamicsTest, ScaraContactLoadIsTheTransposedJacobianOfTheTipForce) {
   ASSERT_GT(F, 1.0);
   const Mat2 J = jacobian(rm.arm(), {0.3, 1.2}, nullptr);
   const Pair load{calvel(rm, 0, x) + J.a11 * F / 100, calvel(rm, 1, x) + J.a12 * F / 100};
-  const RobotData& r = app->model.of('b');
+  const RobotData& r = app->model.of(Robot::b);
   const DriveParams d{0.6, r.etab1, 0.6, r.etab2, r.jm1, r.jm2};
   const Pair want = caldrive2({x[2], x[3]}, {0, 0}, load, calmass(rm, x), d);
   ControlState cs;

@@ -11,14 +11,31 @@
 
 namespace hs {
 
+// The selections of their keys, as the tests name cases ('b', '6', 'S').
+inline Robot robotkey(char k) {
+  Robot r = Robot::b;
+  robotof(k, &r);
+  return r;
+}
+inline Method methodkey(char k) {
+  Method m = Method::hybrid6;
+  methodof(k, &m);
+  return m;
+}
+inline Contour contourkey(char k) {
+  Contour c = Contour::sine;
+  contourof(k, &c);
+  return c;
+}
+
 // The engine's default case as the console holds it (derived once, no run),
 // with the case's selections made: the state before the derivation that
 // follows the start dialogue.
 inline std::unique_ptr<App> selectedcase(char type, char method, char contour) {
   auto app = std::make_unique<App>(appof(derive(hs::defaultcase())));
-  app->set.type = type;
-  app->set.hybrid = method;
-  app->set.curve = contour;
+  app->set.type = robotkey(type);
+  app->set.hybrid = methodkey(method);
+  app->set.curve = contourkey(contour);
   return app;
 }
 
@@ -26,7 +43,7 @@ inline std::unique_ptr<App> selectedcase(char type, char method, char contour) {
 inline std::unique_ptr<App> defaultcase(char type, char method, char contour) {
   auto app = std::make_unique<App>();
   ScriptConsole con("");
-  startup(*app, con, selections(type, method, contour));
+  startup(*app, con, selections(robotkey(type), methodkey(method), contourkey(contour)));
   return app;
 }
 

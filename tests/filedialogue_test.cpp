@@ -64,8 +64,8 @@ TEST(ReadDataFile, UnopenableFileIsNamedWithTheReasonAndAskedAgain) {
   EXPECT_NE(out.find(" を読み込めません（Is a directory）．"), std::string::npos) << out;
   EXPECT_NE(out.find("\n読み込んだファイル名 = " + good + "\n(1-1) ロボットタイプ = b : SCARAロボット"),
             std::string::npos);
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '3');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid3);
 }
 
 TEST(ReadDataFile, BadFileIsReportedUnchangedAndAskedAgain) {

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "engine/model/robotmodel.h"
+#include "enginecase.h"
 
 using namespace hs;
 
@@ -32,10 +33,10 @@ struct Design {
     m.b.jeq2 = 7e-4;
   }
   const GainSet& run(char type, char hybrid) {
-    s.type = type;
-    s.hybrid = hybrid;
+    s.type = robotkey(type);
+    s.hybrid = methodkey(hybrid);
     designgains(s, m, g);
-    return g.of(type);
+    return g.of(s.type);
   }
 };
 
@@ -98,9 +99,9 @@ TEST(DesignGainsTest, LaterDesignsOverwriteOnlyTheirOwnSets) {
   expectscaled(a4.firstgain, normalisedgains(10 * PI2, 1, 0), 2e-4);  // 3 replaced by 4
   EXPECT_EQ(a4.posgain1.Kp, a1.posgain1.Kp);                          // method 1 kept
   EXPECT_EQ(a4.forcegain2.Ki, a1.forcegain2.Ki);
-  EXPECT_EQ(d.g.of('b').posgain1.Kp, 0.0);  // the other robot is not designed
+  EXPECT_EQ(d.g.of(Robot::b).posgain1.Kp, 0.0);  // the other robot is not designed
   d.run('b', '1');
-  EXPECT_EQ(d.g.of('a').firstgain.Kp, a4.firstgain.Kp);
+  EXPECT_EQ(d.g.of(Robot::a).firstgain.Kp, a4.firstgain.Kp);
 }
 
 TEST(DesignGainsTest, UnknownMethodAndZeroSpringDoNoHarm) {
@@ -109,7 +110,7 @@ TEST(DesignGainsTest, UnknownMethodAndZeroSpringDoNoHarm) {
   const double omega1 = d.g.omega1;
   d.run('a', '2');
   EXPECT_EQ(d.g.omega1, omega1);
-  EXPECT_EQ(d.g.of('a').posgain1.Kp, a1.posgain1.Kp);
+  EXPECT_EQ(d.g.of(Robot::a).posgain1.Kp, a1.posgain1.Kp);
   d.s.KH1 = 0.0;
   const GainSet& a6 = d.run('a', '6');
   EXPECT_TRUE(std::isfinite(a6.secondgain.Kp) && std::isfinite(a6.secondgain.Ki));

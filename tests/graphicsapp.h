@@ -10,6 +10,7 @@
 #include "session/app.h"
 #include "engine/case.h"
 #include "engine/run.h"
+#include "enginecase.h"
 #include "view/canvas.h"
 #include "view/displaystate.h"
 
@@ -40,9 +41,9 @@ inline void setrun(App& app) {
 inline std::unique_ptr<ShownApp> makeapp(char type = 'b', char curve = 'S') {
   auto app = std::make_unique<ShownApp>();
   SimSettings& s = app->set;
-  s.type = type;
-  s.hybrid = '6';
-  s.curve = curve;
+  s.type = robotkey(type);
+  s.hybrid = Method::hybrid6;
+  s.curve = contourkey(curve);
   s.l = 0.7;
   s.l1 = 0.5;
   s.l2 = 0.3;

@@ -23,7 +23,7 @@ SimState nearcommand(const RunModel& rm, double t, const Pair& dm) {
 
 TEST(HybridTest, MethodOneWithoutForceGainsIsAJointPid) {
   auto app = defaultcase('a', '1', 'L');
-  GainSet& gs = app->gains.of('a');
+  GainSet& gs = app->gains.of(Robot::a);
   gs.forcegain1 = gs.forcegain2 = Pid{};
   const RunModel rm = app->runmodel();
   ControlState cs;
@@ -43,10 +43,10 @@ TEST(HybridTest, MethodOneWithoutForceGainsIsAJointPid) {
 
 TEST(HybridTest, TorquesAreCutToTheMotorLimitsWithTheirSign) {
   auto app = defaultcase('a', '1', 'L');
-  GainSet& gs = app->gains.of('a');
+  GainSet& gs = app->gains.of(Robot::a);
   gs.forcegain1 = gs.forcegain2 = Pid{};
   gs.posgain1 = gs.posgain2 = Pid{1.0, 0, 0};
-  const RobotData& r = app->model.of('a');
+  const RobotData& r = app->model.of(Robot::a);
   const RunModel rm = app->runmodel();
   for (double sign : {1.0, -1.0}) {
     ControlState cs;
@@ -58,7 +58,7 @@ TEST(HybridTest, TorquesAreCutToTheMotorLimitsWithTheirSign) {
     EXPECT_DOUBLE_EQ(T[1], sign * r.T2max);
   }
   // A torque exactly at the limit stays as it is.
-  app->model.of('a').T1max = 0.25;
+  app->model.of(Robot::a).T1max = 0.25;
   ControlState cs;
   const Pair T = hybridcontrol(rm, cs, 0, nearcommand(rm, 0, {-0.25, 0}));
   EXPECT_EQ(T[0], 0.25);
@@ -72,7 +72,7 @@ TEST(HybridTest, MethodFourOnTheDefaultLineStart) {
   for (char type : {'a', 'b'}) {
     auto app = defaultcase(type, '4', 'L');
     const RunModel rm = app->runmodel();
-    GainSet& gs = app->gains.of(type);
+    GainSet& gs = app->gains.of(robotkey(type));
     const SimState x = nearcommand(rm, 0, {0.5, 0.5});
     // Only the position loop: the force motor gets nothing.
     gs.secondgain = Pid{};
@@ -86,7 +86,7 @@ TEST(HybridTest, MethodFourOnTheDefaultLineStart) {
     const ArmGeometry g = rm.arm();
     const Pair q{x[0] / g.u1, x[1] / g.u2};
     const Pair tip = realtip(g, {x[0], x[1]}, calcontact(app->set, app->path, {x[0], x[1]}).p);
-    const double deg = normaloffset(type, q, contourdirs(app->set, app->path, tip).nu) * 57.2957795;
+    const double deg = normaloffset(robotkey(type), q, contourdirs(app->set, app->path, tip).nu) * 57.2957795;
     if (type == 'a') {
       EXPECT_NEAR(deg, 0.0, 1.0);
     } else {
@@ -184,7 +184,7 @@ TEST(HybridTest, MethodSixPressesWithTheForceErrorAlongTheNormal) {
   // Robot a on the vertical line, hand along +X: a tip 1 cm short of the
   // line (pulling force) must be pushed in +X, i.e. by the prismatic motor.
   auto app = defaultcase('a', '6', 'L');
-  GainSet& gs = app->gains.of('a');
+  GainSet& gs = app->gains.of(Robot::a);
   gs.firstgain = Pid{};
   const RunModel rm = app->runmodel();
   ControlState cs;

@@ -62,13 +62,13 @@ TEST(KeyTable, SelectionKeysChangeRobotAndContourBeforeTheMenu) {
   auto app = makeapp('b', 'S');
   app->disp.frame = 57;
   EXPECT_EQ(keytable(*app, app->disp, 'a'), KeyAction::Menu);
-  EXPECT_EQ(app->set.type, 'a');
+  EXPECT_EQ(app->set.type, Robot::a);
   EXPECT_EQ(app->menukey, 'a');
   EXPECT_EQ(app->disp.frame, 0);
   app->disp.frame = 9;
   EXPECT_EQ(keytable(*app, app->disp, 'C'), KeyAction::Menu);
-  EXPECT_EQ(app->set.curve, 'C');
-  EXPECT_EQ(app->set.type, 'a');
+  EXPECT_EQ(app->set.curve, Contour::circle);
+  EXPECT_EQ(app->set.type, Robot::a);
   EXPECT_EQ(app->disp.frame, 0);
 }
 
@@ -81,8 +81,8 @@ TEST(KeyTable, GroupKeysAndFileKeyRunTheMenuWithoutChangingSelections) {
     EXPECT_EQ(app->menukey, static_cast<char>(k));
     EXPECT_EQ(app->disp.frame, 0);
     EXPECT_EQ(app->disp.zoom, 0.81);  // the keyboard resets it after the menu
-    EXPECT_EQ(app->set.type, 'b');
-    EXPECT_EQ(app->set.curve, 'L');
+    EXPECT_EQ(app->set.type, Robot::b);
+    EXPECT_EQ(app->set.curve, Contour::line);
   }
 }
 
@@ -93,7 +93,7 @@ TEST(KeyTable, EscapeQuitsOtherKeysOnlyStoreTheKey) {
   EXPECT_EQ(keytable(*app, app->disp, 'x'), KeyAction::Stored);
   EXPECT_EQ(app->menukey, 'x');
   EXPECT_EQ(keytable(*app, app->disp, 'A'), KeyAction::Stored);  // case-sensitive
-  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->set.type, Robot::b);
   EXPECT_EQ(app->disp.frame, 5);
 }
 
@@ -164,7 +164,7 @@ struct FrameFixture : ::testing::Test {
 };
 
 TEST_F(FrameFixture, TitleLegendAndSettingErrorLabel) {
-  app->set.hybrid = '3';
+  app->set.hybrid = Method::hybrid3;
   setrun(*app);
   display(*app, app->disp, rec);
   struct T { const char* text; float x, y; };
@@ -186,7 +186,7 @@ TEST_F(FrameFixture, TitleLegendAndSettingErrorLabel) {
 }
 
 TEST_F(FrameFixture, CylindricalRobotTitle) {
-  app->set.type = 'a';
+  app->set.type = Robot::a;
   setrun(*app);
   display(*app, app->disp, rec);
   EXPECT_NE(rec.findtext("(a) cylindrical coordinate robot"), nullptr);
@@ -477,7 +477,7 @@ TEST(ConsoleKeys, PictureAndFigureKeysNeitherMoveNorPause) {
     EXPECT_EQ(app->disp.frame, 40) << k.key;
     EXPECT_TRUE(app->disp.play.playing) << k.key;
     EXPECT_EQ(app->menukey, static_cast<char>(k.key));
-    EXPECT_EQ(app->set.hybrid, '6');
+    EXPECT_EQ(app->set.hybrid, Method::hybrid6);
     EXPECT_TRUE(con.out.empty()) << k.key;
     EXPECT_EQ(rec.presented(), 0) << k.key;
   }

@@ -7,25 +7,25 @@
 using namespace hs;
 
 namespace {
-ArmGeometry arm(char type, double l1 = 0.5, double L2 = 0.5) {  // defaults: L2 = l2 + wp
+ArmGeometry arm(Robot type, double l1 = 0.5, double L2 = 0.5) {  // defaults: L2 = l2 + wp
   return ArmGeometry{type, l1, L2, 100.0, 100.0};
 }
 bool isfin(const Pair& p) { return std::isfinite(p[0]) && std::isfinite(p[1]); }
 }  // namespace
 
 TEST(InverseKinematicsTest, DefaultExamplesOfBothRobots) {
-  IkResult r = ikine(arm('a'), 0.3, 0.3, {0.0, 0.0});
+  IkResult r = ikine(arm(Robot::a), 0.3, 0.3, {0.0, 0.0});
   EXPECT_NEAR(r.q[0], PI / 4, 1e-12);
   EXPECT_NEAR(r.q[1], 0.42426, 5e-6);
   EXPECT_NEAR(r.m[0], 100 * PI / 4, 1e-10);
   EXPECT_NEAR(r.m[1], 42.426, 5e-4);
 
-  r = ikine(arm('b'), 0.65, 0.0, {0.0, 0.0});  // c = 0.155
+  r = ikine(arm(Robot::b), 0.65, 0.0, {0.0, 0.0});  // c = 0.155
   EXPECT_TRUE(r.reachable);
   EXPECT_NEAR(r.q[1], 1.7264, 5e-5);
   EXPECT_NEAR(r.q[0], -0.8632, 5e-5);
   EXPECT_NEAR(r.m[1], 100 * r.q[1], 1e-12);
-  const Pair p = fkine(arm('b'), r.q);
+  const Pair p = fkine(arm(Robot::b), r.q);
   EXPECT_NEAR(p[0], 0.65, 1e-12);
   EXPECT_NEAR(p[1], 0.0, 1e-12);
 }
@@ -34,13 +34,13 @@ TEST(InverseKinematicsTest, RoundTripsWithElbowBentCounterClockwise) {
   for (double x = -0.9; x <= 0.9; x += 0.15)
     for (double y = -0.9; y <= 0.9; y += 0.15) {
       if (std::hypot(x, y) > 0.99) continue;
-      for (char t : {'a', 'b'}) {
+      for (Robot t : {Robot::a, Robot::b}) {
         const IkResult ik = ikine(arm(t), x, y, {0.0, 0.0});
         ASSERT_TRUE(ik.reachable);
         const Pair p = fkine(arm(t), ik.q);
-        EXPECT_NEAR(p[0], x, 1e-9) << t << " " << x << "," << y;
-        EXPECT_NEAR(p[1], y, 1e-9) << t << " " << x << "," << y;
-        if (t == 'b') {
+        EXPECT_NEAR(p[0], x, 1e-9) << keyof(t) << " " << x << "," << y;
+        EXPECT_NEAR(p[1], y, 1e-9) << keyof(t) << " " << x << "," << y;
+        if (t == Robot::b) {
           EXPECT_TRUE(ik.q[1] >= 0.0 && ik.q[1] <= PI);
         }
       }
@@ -55,20 +55,20 @@ TEST(InverseKinematicsTest, UnreachablePointsGiveTheNearestPoseNeverNaN) {
                {0.3, 0.5, 0.1, 0.0, 0.2, 0.0},    // inner hole, long second link
                {0.5, 0.3, 0.0, 0.0, 0.2, 0.0}};   // at the base itself
   for (const auto& c : cases) {
-    const IkResult r = ikine(arm('b', c.l1, c.L2), c.x, c.y, {0.0, 0.0});
+    const IkResult r = ikine(arm(Robot::b, c.l1, c.L2), c.x, c.y, {0.0, 0.0});
     EXPECT_FALSE(r.reachable);
     ASSERT_TRUE(isfin(r.q) && isfin(r.m));
-    const Pair p = fkine(arm('b', c.l1, c.L2), r.q);
+    const Pair p = fkine(arm(Robot::b, c.l1, c.L2), r.q);
     EXPECT_NEAR(p[0], c.nx, 1e-12) << c.x << "," << c.y;
     EXPECT_NEAR(p[1], c.ny, 1e-12) << c.x << "," << c.y;
   }
 }
 
 TEST(InverseKinematicsTest, PointsAtAndNearTheBaseStayFinite) {
-  for (char t : {'a', 'b'})
+  for (Robot t : {Robot::a, Robot::b})
     for (double r : {0.0, 1e-12, 1e-6}) {
       const IkResult ik = ikine(arm(t), r, 0.0, {0.0, 0.0});
-      ASSERT_TRUE(isfin(ik.q) && isfin(ik.m)) << t << " r=" << r;
+      ASSERT_TRUE(isfin(ik.q) && isfin(ik.m)) << keyof(t) << " r=" << r;
       EXPECT_TRUE(ik.reachable);  // equal SCARA links fold onto the base
       EXPECT_NEAR(fkine(arm(t), ik.q)[0], r, 1e-9);
     }
@@ -85,14 +85,14 @@ TEST(UnwrapJointsTest, StaysWithinOneTurnOfTheReference) {
   EXPECT_NEAR(q[0], 4.0 * PI, 1e-12);
   EXPECT_NEAR(q[1], 0.1 - 4.0 * PI, 1e-12);
   // ikine applies it: crossing the -X axis does not flip the joint.
-  const IkResult r = ikine(arm('a'), -0.5, -0.01, {3.1, 0.5});
+  const IkResult r = ikine(arm(Robot::a), -0.5, -0.01, {3.1, 0.5});
   EXPECT_NEAR(r.q[0], std::atan2(-0.01, -0.5) + 2.0 * PI, 1e-12);
   EXPECT_NEAR(r.m[0], 100 * r.q[0], 1e-9);
 }
 
 TEST(ForwardKinematicsTest, DeflectionMovesTheTipBackAlongAndAcrossTheHand) {
   const Pair q{0.3, 0.6};
-  for (char t : {'a', 'b'}) {
+  for (Robot t : {Robot::a, Robot::b}) {
     const Pair m{100 * q[0], 100 * q[1]};
     const double psi = handangle(arm(t), q);
     const Pair p = fkine(arm(t), q), r0 = realtip(arm(t), m, {0.0, 0.0});
@@ -104,13 +104,13 @@ TEST(ForwardKinematicsTest, DeflectionMovesTheTipBackAlongAndAcrossTheHand) {
     EXPECT_NEAR(across[0], p[0] + 0.01 * std::sin(psi), 1e-12);
     EXPECT_NEAR(across[1], p[1] - 0.01 * std::cos(psi), 1e-12);
   }
-  EXPECT_NEAR(realtip(arm('a'), {30, 60}, {0.01, 0})[0], 0.59 * std::cos(0.3), 1e-12);  // closer to the base
+  EXPECT_NEAR(realtip(arm(Robot::a), {30, 60}, {0.01, 0})[0], 0.59 * std::cos(0.3), 1e-12);  // closer to the base
 }
 
 TEST(JacobianTest, DerivativeOfTheTipAndItsHandFrameRotation) {
   const Pair q{0.7, 1.1};
   const double h = 1e-6;
-  for (char t : {'a', 'b'}) {
+  for (Robot t : {Robot::a, Robot::b}) {
     double detJ = 0, detH = 0;
     const Mat2 J = jacobian(arm(t), q, &detJ), H = handjacobian(arm(t), q, &detH);
     const Pair p1 = fkine(arm(t), {q[0] + h, q[1]}), m1 = fkine(arm(t), {q[0] - h, q[1]});
@@ -128,9 +128,9 @@ TEST(JacobianTest, DerivativeOfTheTipAndItsHandFrameRotation) {
     EXPECT_NEAR(detH, detJ, 1e-12);
   }
   double det = 1;
-  jacobian(arm('a'), {0.2, 0.45}, &det);
+  jacobian(arm(Robot::a), {0.2, 0.45}, &det);
   EXPECT_NEAR(det, -0.45, 1e-12);
-  handjacobian(arm('b'), {0.4, PI}, &det);  // folded elbow: singular
+  handjacobian(arm(Robot::b), {0.4, PI}, &det);  // folded elbow: singular
   EXPECT_NEAR(det, 0.0, 1e-12);
 }
 
@@ -142,7 +142,7 @@ TEST(JacobianTest, CylindricalDeterminantIsMinusTheRadiusExactly) {
   for (double q1 = -3.0; q1 < 3.0; q1 += 0.0137)
     for (double q2 = 0.1; q2 < 0.9; q2 += 0.0531) {
       double det = 0;
-      jacobian(arm('a'), {q1, q2}, &det);
+      jacobian(arm(Robot::a), {q1, q2}, &det);
       ASSERT_EQ(det, -q2) << "q = (" << q1 << ", " << q2 << ")";
       ++checked;
     }

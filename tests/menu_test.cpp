@@ -49,7 +49,7 @@ class MenuTest : public ::testing::Test {
   void start(char type, char hybrid, char curve) {
     app = std::make_unique<App>();
     ScriptConsole con("");
-    ASSERT_TRUE(startup(*app, con, selections(type, hybrid, curve)));
+    ASSERT_TRUE(startup(*app, con, selections(robotkey(type), methodkey(hybrid), contourkey(curve))));
     disp.zoom = 2.5;
     disp.errmag = 3.0;
     disp.frame = 77;
@@ -113,7 +113,7 @@ TEST_F(MenuTest, GainsEnteredUnderSpringsCommandGoToTheCurrentMethod) {
   expectrerun(out);
   EXPECT_EQ(app->set.KH1, 500.0);
   EXPECT_EQ(app->set.KH2, 500.0);
-  EXPECT_EQ(app->set.hybrid, '1');
+  EXPECT_EQ(app->set.hybrid, Method::hybrid1);
   EXPECT_DOUBLE_EQ(app->set.gainspec1.omega1, 10 * PI2);
   EXPECT_EQ(app->set.gainspec1.alpha1, 0.0);
   EXPECT_DOUBLE_EQ(app->set.gainspec1.omega2, 20 * PI2);
@@ -137,7 +137,7 @@ TEST_F(MenuTest, GainsEnteredUnderSpringsCommandGoToTheCurrentMethod) {
 TEST_F(MenuTest, NewMethodShowsOldTargetsThenRunsWithItsOwn) {
   std::string out = run('h', "y3zn");
   expectrerun(out);
-  EXPECT_EQ(app->set.hybrid, '3');
+  EXPECT_EQ(app->set.hybrid, Method::hybrid3);
   EXPECT_TRUE(has(out, "\n(2-1) hybrid制御方法　旧 hybrid1 "));
   EXPECT_TRUE(has(out, "\n hybrid6:関節空間で力制御：（φ1,φ2)で(Ft,Fn)制御"
                        "\n(2-1) 旧 hybrid1 →　変更 1,3,4,6 のどれか　sgn="));
@@ -159,7 +159,7 @@ TEST_F(MenuTest, LineKeyWithOtherAnswerMakesTheLineThePathWithoutInput) {
                        "\n    直線終始点・時間変更する？  yes:y   no:n  以下全て変更しない:n "
                        "\n(3-3) 物体設置誤差　旧 seterror= 5.00[mm]"));
   EXPECT_FALSE(has(out, "入力  x0 y0 xf yf tf="));
-  EXPECT_EQ(app->set.curve, 'L');
+  EXPECT_EQ(app->set.curve, Contour::line);
   EXPECT_EQ(app->path.x0, 0.3);
   EXPECT_EQ(app->path.yf, 0.3);
   EXPECT_EQ(app->set.line.tf, 4.0);
@@ -274,7 +274,7 @@ TEST_F(MenuTest, RobotKeyAsksOnceAndNGoesStraightToTheRun) {
   EXPECT_TRUE(has(out, "\n\n(b) SCARAロボットのhybrid制御"
                        "\nロボット・制御・輪郭等の諸元変更？:y   全て変更しない:n   "));
   EXPECT_FALSE(has(out, "(1-6) ハンドばね定数"));
-  EXPECT_EQ(app->set.type, 'b');
+  EXPECT_EQ(app->set.type, Robot::b);
   EXPECT_TRUE(has(out.substr(out.rfind(kReportHeader)), "SCARAロボット"));
 }
 
@@ -305,7 +305,7 @@ TEST_F(MenuTest, FileKeyWithoutANameChangesNothingAndStillReruns) {
   std::string out = run('r', "");
   expectrerun(out);
   EXPECT_EQ(app->set.KH1, kh);
-  EXPECT_EQ(app->set.type, 'a');
+  EXPECT_EQ(app->set.type, Robot::a);
 }
 
 // A file saved before any window drew carries the start-up's 0.15 m work
@@ -330,9 +330,9 @@ TEST_F(MenuTest, FileKeyReadsTheWholeCaseAndRunsIt) {
   std::string out = run('r', std::string(HYBRIDSIM_SOURCE_DIR) + "/examples/robot_b_circle.dat\n");
   expectrerun(out);
   EXPECT_TRUE(has(out, "\nファイル名入力　"));
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '6');
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid6);
+  EXPECT_EQ(app->set.curve, Contour::circle);
   EXPECT_DOUBLE_EQ(app->path.x0, 0.65);
   // The report after the file shows the loaded robot, before it the old one.
   auto second = out.rfind(kReportHeader);
@@ -397,10 +397,10 @@ TEST_F(MenuTest, LimitsOfTheOtherNumberPrompts) {
 TEST_F(MenuTest, UnlistedMethodAndContourKeysAreAskedAgain) {
   std::string out = run('h', "y24zyXCzzn");
   expectrerun(out);
-  EXPECT_EQ(app->set.hybrid, '4');
+  EXPECT_EQ(app->set.hybrid, Method::hybrid4);
   EXPECT_EQ(count(out, "\n(2-1) 旧 hybrid1 →　変更 1,3,4,6 のどれか　sgn="), 2);
   EXPECT_EQ(count(out, "制御方法は 1, 3, 4, 6 のどれか"), 1);
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.curve, Contour::circle);
   EXPECT_EQ(count(out, "\n      入力 L,C,S のどれか　sgn="), 2);
   EXPECT_EQ(count(out, "輪郭は L, C, S のどれか"), 1);
   EXPECT_TRUE(has(out, "(3-2-2) 円"));
@@ -429,7 +429,7 @@ TEST_F(MenuTest, EndOfInputAtAKeyCountsAsNo) {
 
   out = run('h', "y");
   expectrerun(out);
-  EXPECT_EQ(app->set.hybrid, '1');
+  EXPECT_EQ(app->set.hybrid, Method::hybrid1);
   EXPECT_EQ(count(out, "sgn="), 1);
 }
 

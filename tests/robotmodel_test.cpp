@@ -21,9 +21,9 @@ struct Derived {
   ContourPath path;
   std::vector<Pair> unreachable;
   explicit Derived(char type) : s(testutil::defaultapp()->set) {
-    s.type = type;
-    s.hybrid = '1';
-    s.curve = 'L';
+    s.type = robotkey(type);
+    s.hybrid = Method::hybrid1;
+    s.curve = Contour::line;
   }
   Derived& run() {
     unreachable = calmodel(s, model, gains, path);
@@ -69,13 +69,13 @@ TEST(RobotModelTest, ScaraDefaults) {
 TEST(RobotModelTest, DerivingOneTypeLeavesTheOtherUntouched) {
   Derived d('a');
   const RobotData a = d.run().model.a;
-  const GainSet ga = d.gains.of('a');
-  d.s.type = 'b';
+  const GainSet ga = d.gains.of(Robot::a);
+  d.s.type = Robot::b;
   d.s.PW1_a = 400;  // data of the robot that is not derived
   d.run();
   EXPECT_EQ(d.model.a.jm1, a.jm1);
   EXPECT_EQ(d.model.a.jeq1, a.jeq1);
-  EXPECT_EQ(d.gains.of('a').posgain1.Kp, ga.posgain1.Kp);
+  EXPECT_EQ(d.gains.of(Robot::a).posgain1.Kp, ga.posgain1.Kp);
   EXPECT_EQ(d.model.b.marm, 0.0);
 }
 
@@ -88,20 +88,20 @@ TEST(ReducerEfficiencyTest, BackwardEfficiencyFollowsTheFrictionAngle) {
 
 TEST(CalmodelTest, RunsEveryDerivationStep) {
   Derived d('b');
-  d.s.hybrid = '4';
+  d.s.hybrid = Method::hybrid4;
   d.s.seterror = 0.012;
-  d.s.curve = 'C';
+  d.s.curve = Contour::circle;
   d.run();
   EXPECT_NEAR(d.gains.omega1, 10 * PI2, 1e-12);  // gain design of method 4
-  EXPECT_NEAR(d.gains.of('b').firstgain.Kp, 3947.8418 * d.model.b.jeq1, 1e-7);
+  EXPECT_NEAR(d.gains.of(Robot::b).firstgain.Kp, 3947.8418 * d.model.b.jeq1, 1e-7);
   EXPECT_EQ(seterrlabel(d.s.seterror), "12[mm]");  // the label the window draws
   EXPECT_NEAR(d.path.x0, 0.65, 1e-15);  // circle: end equals start
   EXPECT_EQ(d.path.x0, d.path.xf);
   EXPECT_EQ(d.path.y0, d.path.yf);
   EXPECT_NEAR(d.path.cmdcentre[0], 0.412, 1e-15);
-  EXPECT_NEAR(d.path.profile('b').ta, 0.6, 1e-15);
+  EXPECT_NEAR(d.path.profile(Robot::b).ta, 0.6, 1e-15);
   EXPECT_TRUE(d.unreachable.empty());
-  d.s.curve = 'L';  // the sine end follows its data whichever contour is derived
+  d.s.curve = Contour::line;  // the sine end follows its data whichever contour is derived
   d.s.sine.x0 = 0.1;
   d.run();
   EXPECT_DOUBLE_EQ(d.s.sine.xf, 0.7);
@@ -119,6 +119,6 @@ TEST(CalmodelTest, ReturnsUnreachablePathEndsInOrder) {
   d.s.line = {0.3, 0.0, 1.1, 0.0, 4.0};
   ASSERT_EQ(d.run().unreachable.size(), 1u);
   EXPECT_DOUBLE_EQ(d.unreachable[0][0], 1.1);
-  d.s.type = 'a';  // the cylindrical robot reaches every point
+  d.s.type = Robot::a;  // the cylindrical robot reaches every point
   EXPECT_TRUE(d.run().unreachable.empty());
 }

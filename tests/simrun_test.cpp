@@ -129,7 +129,7 @@ TEST(RunTest, MemoisedRunStoresExactlyThePlainNumbers) {
 
 TEST(RunTest, HistoryOfOneRun) {
   auto app = defaultcase('b', '3', 'C');
-  RunHistory& other = app->runs[typeindex('a')].hist;
+  RunHistory& other = app->runs[typeindex(Robot::a)].hist;
   other.resize(300);
   other.force[17] = {123.0, 4.0};
   RunHistory& mine = app->history();
@@ -198,8 +198,8 @@ TEST(RunTest, BlowUpStopsTheRunAndHoldsTheLastGoodStep) {
   // Unlimited motors and negative damping: the oscillation grows until the
   // state is meaningless.
   auto app = defaultcase('a', '1', 'L');
-  app->model.of('a').T1max = app->model.of('a').T2max = 1e300;
-  GainSet& g = app->gains.of('a');
+  app->model.of(Robot::a).T1max = app->model.of(Robot::a).T2max = 1e300;
+  GainSet& g = app->gains.of(Robot::a);
   g.posgain1.Kv = -g.posgain1.Kv;
   g.posgain2.Kv = -g.posgain2.Kv;
   RunReport rep;

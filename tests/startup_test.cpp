@@ -33,9 +33,9 @@ TEST(StartDialogue, ThreeKeysEachEchoedOnALineOfItsOwn) {
   ScriptConsole con("n b 3 C");
   EXPECT_TRUE(startdialogue(*app, con));
   EXPECT_EQ(con.output(), kTitle + kType + "\nb" + kMethod + "\n3" + kCurve + "\nC");
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '3');
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid3);
+  EXPECT_EQ(app->set.curve, Contour::circle);
 }
 
 TEST(StartDialogue, UpperCaseYAsksTheSelectionsNotTheFile) {
@@ -43,9 +43,9 @@ TEST(StartDialogue, UpperCaseYAsksTheSelectionsNotTheFile) {
   ScriptConsole con("Y\na\n1\nL\n");
   EXPECT_TRUE(startdialogue(*app, con));
   EXPECT_EQ(con.output(), kTitle + kType + "\na" + kMethod + "\n1" + kCurve + "\nL");
-  EXPECT_EQ(app->set.type, 'a');
-  EXPECT_EQ(app->set.hybrid, '1');
-  EXPECT_EQ(app->set.curve, 'L');
+  EXPECT_EQ(app->set.type, Robot::a);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid1);
+  EXPECT_EQ(app->set.curve, Contour::line);
 }
 
 TEST(StartDialogue, LowerCaseYReadsTheFileAndAsksNoSelection) {
@@ -60,9 +60,9 @@ TEST(StartDialogue, LowerCaseYReadsTheFileAndAsksNoSelection) {
   // The answer 'y' is not echoed; the file prompt follows the question at once.
   EXPECT_EQ(con.output(), kTitle + kAsk + "\n読み込んだファイル名 = " + path + echo);
   expectsame(*expected, *app);
-  EXPECT_EQ(app->set.type, 'a');
-  EXPECT_EQ(app->set.hybrid, '3');
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.type, Robot::a);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid3);
+  EXPECT_EQ(app->set.curve, Contour::circle);
 }
 
 TEST(StartDialogue, UnlistedKeysAreEchoedNotStoredAndAskedAgain) {
@@ -71,9 +71,9 @@ TEST(StartDialogue, UnlistedKeysAreEchoedNotStoredAndAskedAgain) {
   EXPECT_TRUE(startdialogue(*app, con));
   EXPECT_EQ(con.output(), kTitle + kType + "\nA" + kType + "\nc" + kType + "\nb" + kMethod + "\n2" + kMethod +
                               "\n6" + kCurve + "\nl" + kCurve + "\nC");
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '6');
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid6);
+  EXPECT_EQ(app->set.curve, Contour::circle);
 }
 
 TEST(StartDialogue, CancelledFileFallsBackToTheSelections) {
@@ -116,9 +116,9 @@ TEST(StartUp, ScaraMethodThreeCircleRunsTheFirstPass) {
   auto app = std::make_unique<App>();
   ScriptConsole con("n\nb\n3\nC\n");
   ASSERT_TRUE(startup(*app, con));
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '3');
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid3);
+  EXPECT_EQ(app->set.curve, Contour::circle);
   EXPECT_EQ(app->menukey, '0');
   // The default circle is the current path.
   EXPECT_DOUBLE_EQ(app->path.x0, 0.65);
@@ -155,9 +155,9 @@ TEST(StartUp, DataFileCaseRunsWithoutSelectionQuestions) {
   const std::string report = reportof(*app);
   EXPECT_EQ(con.output(), kTitle + kAsk + "\n読み込んだファイル名 = " + path + echo + kKeyList + report + report +
                               "\ncalcontrol()終わり" + kToWindow);
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '4');
-  EXPECT_EQ(app->set.curve, 'L');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid4);
+  EXPECT_EQ(app->set.curve, Contour::line);
   EXPECT_NE(report.find("\n(1-2) 第1,2アーム長 (l1,l2)=( 0.500, 0.500)[m]"), std::string::npos);
 }
 
@@ -205,8 +205,8 @@ TEST(CaseFileArgument, RefusedFileGivesItsMessageThenTheNormalDialogue) {
                               "\nファイル " + bad + " のデータは使いません（設定は変更していません）．" +
                               kTitle.substr(kTitle.find("\n\nロボット諸元")) + kType + "\nb" + kMethod +
                               "\n4" + kCurve + "\nL");
-  EXPECT_EQ(app->set.type, 'b');
-  EXPECT_EQ(app->set.hybrid, '4');
+  EXPECT_EQ(app->set.type, Robot::b);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid4);
   EXPECT_EQ(app->set.l, 0.7);
 
   const std::string missing = ::testing::TempDir() + "no_such_case.dat";
@@ -216,7 +216,7 @@ TEST(CaseFileArgument, RefusedFileGivesItsMessageThenTheNormalDialogue) {
                                " を読み込めません（No such file or directory）．\n\nロボット諸元"),
             std::string::npos)
       << con2.output();
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.curve, Contour::circle);
 }
 
 }  // namespace

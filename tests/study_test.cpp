@@ -17,9 +17,9 @@ namespace {
 
 Run runof(char method, const std::vector<std::pair<std::string, double>>& set) {
   Case c = defaultcase();
-  c.robot = Robot::b;
-  c.method = methodof(method);
-  c.contour = Contour::circle;
+  c.set.type = Robot::b;
+  methodof(method, &c.set.hybrid);
+  c.set.curve = Contour::circle;
   for (const auto& [name, v] : set) EXPECT_TRUE(setnamed(c, name, v, nullptr)) << name;
   return simulate(derive(c));
 }

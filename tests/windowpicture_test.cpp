@@ -81,9 +81,9 @@ TEST(PictureName, RobotMethodContourAndStepThenTheTryNumber) {
   EXPECT_EQ(picturename(run(), d, WindowPicture::Movie, 1), "hybridsim-b6S-1.gif");
   // A run of robot a, method 3, the line, with no steps yet.
   Model m = *run().model;
-  m.set.type = 'a';
-  m.set.hybrid = '3';
-  m.set.curve = 'L';
+  m.set.type = Robot::a;
+  m.set.hybrid = Method::hybrid3;
+  m.set.curve = Contour::line;
   hs::Run a;
   a.model = std::make_shared<const Model>(m);
   d.frame = 0;

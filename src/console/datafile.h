@@ -13,9 +13,10 @@
 namespace hs {
 
 // Reads the whole text of the data file `name` for the menu's 'r' and the
-// batch runner. False with the reason in plain words when it cannot be
-// opened or read ("Is a directory" for a folder) or exceeds 1 MB.
-bool readcasefile(const std::string& name, std::string& text, std::string& reason);
+// batch runner into *text. False with the reason in plain words in *why
+// when it cannot be opened or read ("Is a directory" for a folder) or
+// exceeds 1 MB.
+bool readcasefile(const std::string& name, std::string* text, std::string* why);
 
 // Reads and checks one case from text over case `from` (what the file does
 // not hold, such as the other robot's data, stays as `from` has it). On

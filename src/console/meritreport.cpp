@@ -13,12 +13,17 @@ namespace hs {
 
 namespace {
 
-const char* robotname(char type) {
-  return tr(type == 'a' ? "円筒座標ロボット" : type == 'b' ? "SCARAロボット" : "");
+const char* robotname(Robot type) {
+  return tr(type == Robot::a ? "円筒座標ロボット" : "SCARAロボット");
 }
 
-const char* contourname(char curve) {
-  return tr(curve == 'L' ? "直線" : curve == 'C' ? "円" : curve == 'S' ? "正弦波曲線" : "");
+const char* contourname(Contour curve) {
+  switch (curve) {
+    case Contour::line: return tr("直線");
+    case Contour::circle: return tr("円");
+    case Contour::sine: break;
+  }
+  return tr("正弦波曲線");
 }
 
 // Columns the text takes on a terminal: two for each East Asian character
@@ -84,8 +89,8 @@ std::string csvheader() {
   return h + "\n";
 }
 
-std::string csvrow(char method, const FiguresOfMerit& f) {
-  std::string row(1, method);
+std::string csvrow(Method method, const FiguresOfMerit& f) {
+  std::string row(1, keyof(method));
   for (const FigureInfo& fi : FIGURES) row += fmt(",%.17g", f.*fi.value);
   return row + "\n";
 }
@@ -108,7 +113,7 @@ std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& row
 }
 
 std::string metricstext(const SimSettings& s, const FiguresOfMerit& f) {
-  std::string t = fmt("\n\n制御結果の評価　%s　hybrid%c　%s", robotname(s.type), s.hybrid,
+  std::string t = fmt("\n\n制御結果の評価　%s　hybrid%c　%s", robotname(s.type), keyof(s.hybrid),
                       contourname(s.curve));
   t += "\n  (" + settledrange(f) + fmt(",  全体 = ステップ 0〜%d)", f.last);
   for (const FigureInfo& fi : FIGURES)
@@ -135,7 +140,7 @@ std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& ro
       t += fmt(" %*s", fi.width + 1, (head + " ").c_str());
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
-      t += fmt("\n  hybrid%c", rows[i].method);
+      t += fmt("\n  hybrid%c", keyof(rows[i].method));
       for (std::size_t c = first; c < last; ++c)
         t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
       if (rows[i].failed()) t += tr(" ×失敗");
@@ -152,13 +157,13 @@ std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& ro
     std::vector<std::string> notes;
     if (r.rep.unreachable())
       notes.push_back(fmt("\n!!! hybrid%c: 手先の届かない指令点がありました．この結果は意味を持ちません．",
-                          r.method));
+                          keyof(r.method)));
     if (const Diagnostic* d = r.rep.find(DiagCode::diverged))
       notes.push_back(fmt("\n!!! hybrid%c: 数値計算が発散したため，t=%.3f[s] の後で計算を打ち切りました．",
-                          r.method, d->t));
+                          keyof(r.method), d->t));
     for (const Diagnostic& d : r.rep.diagnostics) {
       const std::string note = domainnote(d);
-      if (!note.empty()) notes.push_back(fmt("\n!!! hybrid%c: ", r.method) + note);
+      if (!note.empty()) notes.push_back(fmt("\n!!! hybrid%c: ", keyof(r.method)) + note);
     }
     for (const std::string& note : notes)
       for (std::size_t b = 1, e; b <= note.size(); b = e + 1) {
@@ -169,12 +174,12 @@ std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& ro
   return t;
 }
 
-std::string metricscsv(char method, const FiguresOfMerit& f) {
+std::string metricscsv(Method method, const FiguresOfMerit& f) {
   return csvheader() + csvrow(method, f);
 }
 
 std::string metricscsv(const Run& r) {
-  return metricscsv(r.model ? r.model->set.hybrid : '6', r.figures());
+  return metricscsv(r.model ? r.model->set.hybrid : Method::hybrid6, r.figures());
 }
 
 std::string comparecsv(const std::array<MethodRun, 4>& rows) {

@@ -28,7 +28,7 @@ std::string metricstext(const Run& r);
 std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& rows);
 
 // CSV of one run's figures: the header "method,frms,...,tsat" and one row.
-std::string metricscsv(char method, const FiguresOfMerit& f);
+std::string metricscsv(Method method, const FiguresOfMerit& f);
 // The same of run r, under the method it ran.
 std::string metricscsv(const Run& r);
 // CSV of the comparison: the same header and one row per method, in row

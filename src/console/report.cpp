@@ -23,7 +23,7 @@ double tipstiffness(const SimSettings& s, double Kp1, double Kp2) {
   const RobotParams p = robotparams(s);
   const double u1 = p.u1, u2 = p.u2;
   double L1, L2;
-  if (s.type == 'a') {
+  if (s.type == Robot::a) {
     L1 = L2 = s.l;
   } else {
     L1 = s.l1 + s.l2 + s.wp;
@@ -36,7 +36,7 @@ double tipstiffness(const SimSettings& s, double Kp1, double Kp2) {
 }
 
 void robotsection(const SimSettings& s, Console& con) {
-  if (s.type == 'a') {
+  if (s.type == Robot::a) {
     con.print("\n(1-1) ロボットタイプ        円筒座標ロボット");
     con.print(fmt("\n(1-2) アーム長     l = %6.3f[m]", s.l));
     con.print(fmt("\n(1-3) ワークの質量 mw= %6.3f[kg]", s.mw));
@@ -63,21 +63,19 @@ void robotsection(const SimSettings& s, Console& con) {
 
 void methodline(const SimSettings& s, Console& con) {
   switch (s.hybrid) {
-    case '1':
-      con.print(s.type == 'a' ? "\n(2-1) hybrid1:関節空間で位置Φc，力Φdを制御"
+    case Method::hybrid1:
+      con.print(s.type == Robot::a ? "\n(2-1) hybrid1:関節空間で位置Φc，力Φdを制御"
                               : "\n(2-1) hybrid1:関節空間で位置(x,y)，力(Fn,0)を制御");
       break;
-    case '3':
-      con.print(s.type == 'a' ? "\n(2-1) hybrid3:作業空間で接線方向位置s，法線力Fnを制御"
+    case Method::hybrid3:
+      con.print(s.type == Robot::a ? "\n(2-1) hybrid3:作業空間で接線方向位置s，法線力Fnを制御"
                               : "\n(2-1) hybrid3:作業空間で接線方向位置s，力Fnを制御");
       break;
-    case '4':
+    case Method::hybrid4:
       con.print("\n(2-1) hybrid4:関節空間で位置・力Fnをφ1・Φ2に対応させて制御");
       break;
-    case '6':
+    case Method::hybrid6:
       con.print("\n(2-1) hybrid6:未知物体に対し関節空間で力(Fn,0)を制御");
-      break;
-    default:
       break;
   }
 }
@@ -89,14 +87,14 @@ void methodline(const SimSettings& s, Console& con) {
 // stiffness that its force gain gives by the same series rule.
 void jointsection(const SimSettings& s, const ServoGains& g, Console& con) {
   const GainSet& k = g.of(s.type);
-  bool m4 = s.hybrid == '4';
+  const bool m4 = s.hybrid == Method::hybrid4;
   const Pid& pos1 = m4 ? k.firstgain : k.posgain1;
   const Pid& pos2 = m4 ? k.firstgain : k.posgain2;
   const Pid& force1 = m4 ? k.secondgain : k.forcegain1;
   const Pid& force2 = m4 ? k.secondgain : k.forcegain2;
   double KKD = tipstiffness(s, force1.Kp, force2.Kp);
 
-  if (s.type == 'a') {
+  if (s.type == Robot::a) {
     if (m4) {
       con.print(loop("\n(2-2) φ1の位置制御系特性  (ωn,ζ,α) =", g.omega1, g.zeta1, g.alpha1));
       con.print(gain("\n      →ゲイン (Kp,Kv,Ki)=", pos1));
@@ -136,7 +134,7 @@ void tasksection(const SimSettings& s, const ServoGains& g, Console& con) {
   const GainSet& k = g.of(s.type);
   con.print(loop("\n(2-2) 接線位置制御系特性 (ωn,ζ,α) =", g.omega1, g.zeta1, g.alpha1));
   con.print(gain("\n      →ゲイン (Kp,Kv,Ki)=", k.firstgain));
-  con.print(loop(s.hybrid == '3' ? "\n      法線力制御系特性   (ωn,ζ,α) ="
+  con.print(loop(s.hybrid == Method::hybrid3 ? "\n      法線力制御系特性   (ωn,ζ,α) ="
                                  : "\n      法線撓み制御系特性 (ωn,ζ,α) =",
                  g.omega2, g.zeta2, g.alpha2));
   con.print(gain("\n      →ゲイン (Kp,Kv,Ki)=", k.secondgain));
@@ -148,19 +146,17 @@ void tasksection(const SimSettings& s, const ServoGains& g, Console& con) {
 void commonsection(const SimSettings& s, const ContourPath& p, Console& con) {
   con.print(fmt("\n(3-2) 接触力　       Fn=%6.3f[N]", s.Fn));
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       con.print(fmt("\n(3-3-1) 直線輪郭    　 移動時間 tf=%6.3f[s]", s.line.tf));
       break;
-    case 'C':
+    case Contour::circle:
       con.print(fmt("\n(3-3-2) 円輪郭　    　 移動時間 tf= %6.3f[s]", s.circle.tf));
       con.print(fmt("\n              　    　 中心位置   =(%6.3f %6.3f)[m] 半径=%6.3f[m]", s.circle.Ox,
                     s.circle.Oy, s.circle.rr));
       break;
-    case 'S':
+    case Contour::sine:
       con.print(fmt("\n(3-3-4) 正弦波曲線輪郭  移動時間 tf= %6.3f[s]", s.sine.tf));
       con.print(fmt("\n                    波長・振幅(L,A)=(%6.3f,%6.3f)[m]", s.sine.L, s.sine.A));
-      break;
-    default:
       break;
   }
   con.print(fmt("\n(3-4) ロボット初期位置    (x0,y0) =(%6.3f %6.3f)[m]", p.x0, p.y0));
@@ -173,15 +169,13 @@ void commonsection(const SimSettings& s, const ContourPath& p, Console& con) {
 
 void printsettings(const SimSettings& s, const ServoGains& g, const ContourPath& p, Console& con) {
   con.print("\n\n現在設定している値");
-  if (s.type == 'a' || s.type == 'b') {
-    robotsection(s, con);
-    methodline(s, con);
-    if (s.hybrid == '1' || s.hybrid == '4') {
-      jointsection(s, g, con);
-    } else if (s.hybrid == '3' || s.hybrid == '6') {
-      tasksection(s, g, con);
-    }
-  }
+  robotsection(s, con);
+  methodline(s, con);
+  // Methods 1 and 4 servo the joints, methods 3 and 6 the tip in task space.
+  if (s.hybrid == Method::hybrid1 || s.hybrid == Method::hybrid4)
+    jointsection(s, g, con);
+  else
+    tasksection(s, g, con);
   commonsection(s, p, con);
 }
 

@@ -12,7 +12,7 @@ namespace hs {
 // The first line of every session's console text.
 void printtitle(Console& con) { con.print("\n\nロボットの制御シミュレーション"); }
 
-bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
+bool choosecase(const std::string& casetext, Robot type, Method hybrid, Contour curve, Case& c,
                 std::string* echo, std::string* error) {
   if (!casetext.empty()) return readcase(casetext, defaultcase(), c, echo, error);
   c = defaultcase();
@@ -37,7 +37,7 @@ void showstartup(Console& con, const std::string& echo, const Run* run) {
   printsettings(m, con);
   pathends();
   printsettings(m, con);
-  const bool sine = m.set.curve == 'S';
+  const bool sine = m.set.curve == Contour::sine;
   if (sine) con.print("\n     只今計算中．．．．．．．");
   tellrun(con, m.set, run->report, KeyWaits::yes, "\ncalcontrol()終わり");
   if (sine) con.print("     計算終了");

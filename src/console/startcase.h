@@ -13,10 +13,10 @@ namespace hs {
 void printtitle(Console& con);
 
 // The case of a case file's text (its echo appended to *echo), or with no
-// text the case of the three selection keys, each on the defaults. False
+// text the case of the three selections, each on the defaults. False
 // with the reader's refusal in *error. Every client without a user at the
 // keys starts from it.
-bool choosecase(const std::string& casetext, char type, char hybrid, char curve, Case& c,
+bool choosecase(const std::string& casetext, Robot type, Method hybrid, Contour curve, Case& c,
                 std::string* echo, std::string* error);
 
 // The console text of the start-up from a chosen case to its first run

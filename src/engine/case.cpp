@@ -5,30 +5,8 @@
 
 namespace hs {
 
-Robot robotof(char type) { return type == 'a' ? Robot::a : Robot::b; }
-
-char keyof(Robot r) { return r == Robot::a ? 'a' : 'b'; }
-char keyof(Method m) { return "1346"[static_cast<int>(m)]; }
-char keyof(Contour c) { return "LCS"[static_cast<int>(c)]; }
-
-Method methodof(char hybrid) {
-  switch (hybrid) {
-    case '1': return Method::hybrid1;
-    case '3': return Method::hybrid3;
-    case '4': return Method::hybrid4;
-    default: return Method::hybrid6;
-  }
-}
-
-Contour contourof(char curve) {
-  return curve == 'L' ? Contour::line : curve == 'C' ? Contour::circle : Contour::sine;
-}
-
 Case caseof(const SimSettings& s, const ContourPath& p) {
   Case c;
-  c.robot = robotof(s.type);
-  c.method = methodof(s.hybrid);
-  c.contour = contourof(s.curve);
   c.set = s;
   c.worklen = s.worklen;
   c.accwindow6 = p.profile(s.type).ta;
@@ -37,9 +15,6 @@ Case caseof(const SimSettings& s, const ContourPath& p) {
 
 void storecase(const Case& c, SimSettings& s, ContourPath& p) {
   s = c.set;
-  s.type = keyof(c.robot);
-  s.hybrid = keyof(c.method);
-  s.curve = keyof(c.contour);
   // The two values the session carried over: the drawn work block, and the
   // acceleration time method 6 keeps from an earlier trajectory.
   s.worklen = c.worklen;
@@ -59,14 +34,14 @@ namespace {
 
 // Servo targets per method in Hz (converted with the stored 2 pi) and 1/s.
 struct SpecDefault {
-  char method;
+  Method method;
   double fn1, alpha1, fn2, alpha2;
 };
 constexpr SpecDefault SPECDEFAULTS[] = {
-    {'1', 5.0, 0.0, 10.0, 5.0},
-    {'3', 5.0, 0.0, 20.0, 2.0},
-    {'4', 10.0, 0.0, 30.0, 5.0},
-    {'6', 5.0, 0.0, 20.0, 2.0},
+    {Method::hybrid1, 5.0, 0.0, 10.0, 5.0},
+    {Method::hybrid3, 5.0, 0.0, 20.0, 2.0},
+    {Method::hybrid4, 10.0, 0.0, 30.0, 5.0},
+    {Method::hybrid6, 5.0, 0.0, 20.0, 2.0},
 };
 
 // Both robots start with 200 W motors and 1:100 reducers of 60 % forward
@@ -78,8 +53,8 @@ void setdefaultdrive(const DriveData& d) {
 }
 
 // Path ends of the current path that robot `type` cannot reach.
-void collectends(const SimSettings& s, const ContourPath& p, char type,
-                 std::vector<std::pair<char, Pair>>& out) {
+void collectends(const SimSettings& s, const ContourPath& p, Robot type,
+                 std::vector<std::pair<Robot, Pair>>& out) {
   for (const Pair& end : unreachableends(s, p, type)) out.push_back({type, end});
 }
 
@@ -88,24 +63,24 @@ void collectends(const SimSettings& s, const ContourPath& p, char type,
 void installrobots(SimSettings& s, RobotModel& m) {
   // 1. Cylindrical robot.
   s.l = 0.7;
-  s.type = 'a';
+  s.type = Robot::a;
   callinks(s, m);
   s.mw = 1.0;
   calwork(s, s.mw, m);
   s.worklen = 0.15;
   s.workwid = 0.02;
-  setdefaultdrive(drivedata(s, 'a'));
+  setdefaultdrive(drivedata(s, Robot::a));
   caleff(s, m);
   caljeq(s, m);
 
   // 2. SCARA robot.
   s.l1 = 0.5;
   s.l2 = 0.3;
-  s.type = 'b';
+  s.type = Robot::b;
   callinks(s, m);
   s.mw = 1.0;
   calwork(s, s.mw, m);
-  setdefaultdrive(drivedata(s, 'b'));
+  setdefaultdrive(drivedata(s, Robot::b));
   caleff(s, m);
   caljeq(s, m);
 
@@ -118,28 +93,28 @@ void installrobots(SimSettings& s, RobotModel& m) {
 void installgains(SimSettings& s, const RobotModel& m, ServoGains& g) {
   for (const SpecDefault& d : SPECDEFAULTS) {
     s.hybrid = d.method;
-    *gainspecof(s, d.method) = servotargets(d.fn1, d.alpha1, d.fn2, d.alpha2);
+    gainspecof(s, d.method) = servotargets(d.fn1, d.alpha1, d.fn2, d.alpha2);
     g.zeta1 = g.zeta2 = 1.0;
-    s.type = 'a';
+    s.type = Robot::a;
     designgains(s, m, g);
-    s.type = 'b';
+    s.type = Robot::b;
     designgains(s, m, g);
   }
 }
 
 // 6. Contours: line, circle, sine, each made the current path once and its
 // trajectory prepared for both robots; the ends out of reach are collected.
-void installcontours(SimSettings& s, ContourPath& p, std::vector<std::pair<char, Pair>>& out) {
-  for (char kind : {'L', 'C', 'S'}) {
+void installcontours(SimSettings& s, ContourPath& p, std::vector<std::pair<Robot, Pair>>& out) {
+  for (Contour kind : {Contour::line, Contour::circle, Contour::sine}) {
     s.curve = kind;
     switch (kind) {
-      case 'L':
+      case Contour::line:
         s.line = LineSpec{0.3, 0.0, 0.3, 0.3, 4.0};
         break;
-      case 'C':
+      case Contour::circle:
         s.circle = CircleSpec{0.4, 0.0, 0.25, 6.0};
         break;
-      case 'S':
+      case Contour::sine:
         s.sine.x0 = 0.2;
         s.sine.y0 = 0.3;
         s.sine.L = 0.8 - 0.2;
@@ -149,11 +124,11 @@ void installcontours(SimSettings& s, ContourPath& p, std::vector<std::pair<char,
         break;
     }
     setpath(s, p);
-    collectends(s, p, 'a', out);
-    collectends(s, p, 'b', out);
-    s.type = 'a';
+    collectends(s, p, Robot::a, out);
+    collectends(s, p, Robot::b, out);
+    s.type = Robot::a;
     settrajectory(s, p);
-    s.type = 'b';
+    s.type = Robot::b;
     settrajectory(s, p);
   }
 }
@@ -164,9 +139,9 @@ void installcontours(SimSettings& s, ContourPath& p, std::vector<std::pair<char,
 // both, then every contour. The last of each loop leaves the selections at
 // robot b, method 6, sine, and since method 6 keeps the acceleration time
 // untouched it stays 0 until another method prepares a trajectory.
-std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
-                                                   ContourPath& p) {
-  std::vector<std::pair<char, Pair>> unreachable;
+std::vector<std::pair<Robot, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
+                                                    ContourPath& p) {
+  std::vector<std::pair<Robot, Pair>> unreachable;
   installrobots(s, m);
   installgains(s, m, g);
   // 5. Contact force and setting error.
@@ -176,13 +151,10 @@ std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m
   return unreachable;
 }
 
-void select(Case& c, char type, char hybrid, char curve) {
-  c.robot = robotof(type);
-  c.method = methodof(hybrid);
-  c.contour = contourof(curve);
-  c.set.type = keyof(c.robot);
-  c.set.hybrid = keyof(c.method);
-  c.set.curve = keyof(c.contour);
+void select(Case& c, Robot type, Method hybrid, Contour curve) {
+  c.set.type = type;
+  c.set.hybrid = hybrid;
+  c.set.curve = curve;
 }
 
 }  // namespace hs

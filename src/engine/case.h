@@ -13,24 +13,8 @@
 
 namespace hs {
 
-enum class Robot { a, b };                              // cylindrical, SCARA
-enum class Method { hybrid1, hybrid3, hybrid4, hybrid6 };
-enum class Contour { line, circle, sine };
-
-// The enums of the keys the settings and the dialogue use.
-Robot robotof(char type);
-Method methodof(char hybrid);
-Contour contourof(char curve);
-// The keys of the enums.
-char keyof(Robot r);
-char keyof(Method m);
-char keyof(Contour c);
-
 struct Case {
-  Robot robot = Robot::b;
-  Method method = Method::hybrid6;
-  Contour contour = Contour::sine;
-  SimSettings set;  // everything entered; its type, hybrid and curve keys are the three above
+  SimSettings set;  // everything entered, the robot, method and contour among it
   // Work block length of the payload [m]: 0.15 until the window first draws
   // the hand, which stores its own 0.14 for every later derivation.
   double worklen = 0.15;
@@ -43,23 +27,23 @@ struct Case {
 
 // The case a derivation from s and the path p so far would run.
 Case caseof(const SimSettings& s, const ContourPath& p);
-// The other way: case c stored as settings s (its selections as keys) and
-// its carry-overs into s and path p, as a derivation of it starts.
+// The other way: case c stored as settings s and its carry-overs into s and
+// path p, as a derivation of it starts.
 void storecase(const Case& c, SimSettings& s, ContourPath& p);
 
 // The run constants (nstep 200, dt 0.04 s) and fixed work dimensions.
 void installrunconstants(SimSettings& s);
 // Default installation of both robots, all servo specs and all contours,
 // deriving as it goes; the selections end at robot b, method 6, sine. Each
-// path end a robot cannot reach comes back with the robot's key, in order.
-std::vector<std::pair<char, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
+// path end a robot cannot reach comes back with the robot, in order.
+std::vector<std::pair<Robot, Pair>> installdefaults(SimSettings& s, RobotModel& m, ServoGains& g,
                                                    ContourPath& p);
 
 // The case every session starts from before its selections: run constants,
 // defaults and the first derivation. Made once per process; needs no console.
 Case defaultcase();
-// Case c with robot `type`, method `hybrid` and contour `curve` (keys as
-// the dialogue takes them) chosen, all else as it was.
-void select(Case& c, char type, char hybrid, char curve);
+// Case c with robot `type`, method `hybrid` and contour `curve` chosen, all
+// else as it was.
+void select(Case& c, Robot type, Method hybrid, Contour curve);
 
 }  // namespace hs

@@ -11,11 +11,10 @@
 
 namespace hs {
 
-MethodRun runmethod(const Case& c, char method) {
+MethodRun runmethod(const Case& c, Method method) {
   // What the menu's rerun does after a method change: derive (the gain
   // design loads the method's servo targets), then simulate from t = 0.
   Case k = c;
-  k.method = methodof(method);
   k.set.hybrid = method;
   const auto shared = std::make_shared<const Run>(simulate(derive(k)));
   const Run& run = *shared;

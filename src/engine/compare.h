@@ -15,11 +15,12 @@
 namespace hs {
 
 // The methods compared, in the order of their rows.
-constexpr std::array<char, 4> COMPAREMETHODS{'1', '3', '4', '6'};
+constexpr std::array<Method, 4> COMPAREMETHODS{Method::hybrid1, Method::hybrid3, Method::hybrid4,
+                                              Method::hybrid6};
 
 // One method's run and its figures.
 struct MethodRun {
-  char method = 0;         // control method '1', '3', '4' or '6'
+  Method method = Method::hybrid6;  // control method
   FiguresOfMerit fig;      // figures of its run
   RunReport rep;           // how its run ended: its diagnostics, path ends included
   double dt = 0;                 // output interval of the run [s]
@@ -43,7 +44,7 @@ inline bool anyfailed(const std::array<MethodRun, 4>& rows) {
 
 // Runs case c with `method`: the model and gains are derived with the
 // method's own servo targets, and the run is made. Nothing is printed.
-MethodRun runmethod(const Case& c, char method);
+MethodRun runmethod(const Case& c, Method method);
 
 // runmethod for each of COMPAREMETHODS, all in parallel.
 std::array<MethodRun, 4> comparemethods(const Case& c);

@@ -179,7 +179,7 @@ bool setnamed(Case& c, const std::string& name, double v, std::string* why,
       if (why) *why = refusaltext(s->name, s->unit, s->limit, v, shown);
       return false;
     }
-    gainspecof(c.set, keyof(c.method))->*(s->member) = stored;
+    gainspecof(c.set, c.set.hybrid).*(s->member) = stored;
     return true;
   }
   if (why) *why = "no setting named " + name;
@@ -191,7 +191,7 @@ bool getnamed(const Case& c, const std::string& name, double* v) {
   if (const SettingField* f = settingfield(name)) {
     value = f->field(const_cast<SimSettings&>(c.set));
   } else if (const ServoName* s = servoname(name)) {
-    const double stored = gainspecof(c.set, keyof(c.method))->*(s->member);
+    const double stored = gainspecof(c.set, c.set.hybrid).*(s->member);
     value = s->hz ? stored / PI2 : stored;
   } else {
     return false;

@@ -69,11 +69,26 @@ struct SineSpec {
   double xf = 0, yf = 0;  // end point, always (x0 + L, y0) [m]
 };
 
+// The three selections. The console, the data file and the clients name
+// each by its key: robot 'a' / 'b', method '1' '3' '4' '6', contour 'L' 'C' 'S'.
+enum class Robot { a, b };                                 // cylindrical-coordinate, SCARA
+enum class Method { hybrid1, hybrid3, hybrid4, hybrid6 };  // hybrid control method
+enum class Contour { line, circle, sine };                 // workpiece contour
+
+// The key of each selection, and the selection of a key (false, *out as it
+// was, for a key that names none).
+char keyof(Robot r);
+char keyof(Method m);
+char keyof(Contour c);
+bool robotof(char key, Robot* out);
+bool methodof(char key, Method* out);
+bool contourof(char key, Contour* out);
+
 struct SimSettings {
-  // Selections, held as the key characters typed.
-  char type = 0;      // 'a' cylindrical-coordinate robot, 'b' SCARA robot
-  char hybrid = 0;    // control method '1', '3', '4', '6'
-  char curve = 0;     // contour 'L' line, 'C' circle, 'S' sine
+  // Selections.
+  Robot type = Robot::b;             // robot
+  Method hybrid = Method::hybrid6;   // control method
+  Contour curve = Contour::sine;     // workpiece contour
 
   // Robot a (cylindrical-coordinate robot: rotary joint 1, prismatic joint 2).
   double l = 0;                       // arm length [m]
@@ -113,11 +128,11 @@ struct SimSettings {
 };
 
 // Index of the per-robot-type instances: 0 for robot a, 1 for robot b.
-inline int typeindex(char type) { return type == 'a' ? 0 : 1; }
+inline int typeindex(Robot type) { return static_cast<int>(type); }
 
-// The GainSpec of a method, or nullptr for a character other than 1, 3, 4, 6.
-GainSpec* gainspecof(SimSettings& s, char hybrid);
-const GainSpec* gainspecof(const SimSettings& s, char hybrid);
+// The GainSpec of a method.
+GainSpec& gainspecof(SimSettings& s, Method hybrid);
+const GainSpec& gainspecof(const SimSettings& s, Method hybrid);
 
 // The drive data of robot `type` as references into the settings: the one
 // way robot a's or robot b's motors and reducers are picked, to read or to
@@ -130,7 +145,7 @@ struct DriveData {
   double& eta1;  // forward efficiencies [-]
   double& eta2;
 };
-DriveData drivedata(SimSettings& s, char type);
+DriveData drivedata(SimSettings& s, Robot type);
 
 // Per-type drive data of the current robot.
 struct RobotParams {

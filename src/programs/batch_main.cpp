@@ -550,7 +550,7 @@ void tellfailures(const std::string& label, const hs::RunReport& rep) {
 int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   int status = 0;
   for (const hs::MethodRun& r : rows) {
-    tellfailures(std::string("method ") + r.method, r.rep);
+    tellfailures(std::string("method ") + hs::keyof(r.method), r.rep);
     if (r.failed()) status = 3;
   }
   return status;
@@ -619,7 +619,7 @@ std::string varycsv(const std::vector<Varied>& varied, const std::vector<hs::Run
   std::string csv;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const hs::Run& r = runs[i];
-    const std::string one = hs::metricscsv(hs::keyof(r.model->source.method), r.figures());
+    const std::string one = hs::metricscsv(r.model->source.set.hybrid, r.figures());
     const std::size_t nl = one.find('\n');
     if (i == 0) csv = head + one.substr(0, nl) + ",failed\n";
     std::string cells;
@@ -652,11 +652,12 @@ bool overlayruns(const std::vector<std::string>& files, std::vector<hs::Run>& ru
   for (const std::string& file : files) {
     std::string text, reason, error;
     hs::Case k;
-    if (!hs::readcasefile(file, text, reason)) {
+    if (!hs::readcasefile(file, &text, &reason)) {
       complain(file + ": " + reason);
       return false;
     }
-    if (!hs::choosecase(text, 'b', '6', 'S', k, nullptr, &error)) {
+    if (!hs::choosecase(text, hs::Robot::b, hs::Method::hybrid6, hs::Contour::sine, k, nullptr,
+                        &error)) {
       const std::size_t start = error.find_first_not_of('\n');
       complain(file + ": " + (start == std::string::npos ? error : error.substr(start)));
       return false;
@@ -681,7 +682,7 @@ int comparerun(const Request& rq, const hs::Case& c, const std::string& name) {
   const int status = finitestatus(csv, comparestatus(rows));
   std::vector<hs::StudyRun> study;
   for (const hs::MethodRun& r : rows)
-    study.push_back({r.run.get(), name, std::string("method ") + r.method});
+    study.push_back({r.run.get(), name, std::string("method ") + hs::keyof(r.method)});
   bool ok = writestudies(rq, study, "Hybrid control methods compared");
   ok = writecsv(rq.csv, csv) && ok;
   return ok ? status : 1;
@@ -739,6 +740,16 @@ int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
   return ok ? status : 1;
 }
 
+// The selections of the command line on case c (their keys are checked by
+// the parser; no --method with --compare leaves method 6).
+void selectkeys(const Request& rq, hs::Case& c) {
+  hs::SimSettings& s = c.set;
+  hs::robotof(rq.robot[0], &s.type);
+  s.hybrid = hs::Method::hybrid6;
+  if (!rq.method.empty()) hs::methodof(rq.method[0], &s.hybrid);
+  hs::contourof(rq.contour[0], &s.curve);
+}
+
 }  // namespace
 
 // The case of the file or the selections on the defaults, the settings by
@@ -756,7 +767,7 @@ int main(int argc, char** argv) {
   if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
 
   std::string text, reason;
-  if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, text, reason)) {
+  if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, &text, &reason)) {
     complain(rq.casefile + ": " + reason);
     return 1;
   }
@@ -765,7 +776,7 @@ int main(int argc, char** argv) {
   hs::Case c = hs::defaultcase();
   std::string echo, error;
   if (rq.casefile.empty())
-    hs::select(c, rq.robot[0], rq.method.empty() ? '6' : rq.method[0], rq.contour[0]);
+    selectkeys(rq, c);
   else if (!hs::readcase(text, hs::defaultcase(), c, &echo, &error)) {
     // The refusal as every other error: one line, the program and the file named.
     if (rq.verbose) hs::showstartup(con, "", nullptr);
@@ -775,8 +786,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   // The file's case under the method asked, as the menu's method key gives it.
-  if (!rq.casefile.empty() && !rq.method.empty())
-    hs::select(c, c.set.type, rq.method[0], c.set.curve);
+  if (!rq.casefile.empty() && !rq.method.empty()) hs::methodof(rq.method[0], &c.set.hybrid);
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
   // The case as a whole, with the settings given by name, before anything runs.
   std::string invalid;

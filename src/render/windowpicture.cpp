@@ -54,7 +54,7 @@ int shownstep(const Run& run, const DisplayState& d) { return run.hist.clamp(d.f
 
 std::string picturename(const Run& run, const DisplayState& d, WindowPicture what, int n) {
   const SimSettings s = run.model ? run.model->set : SimSettings();
-  std::string name = std::string("hybridsim-") + s.type + s.hybrid + s.curve;
+  std::string name = std::string("hybridsim-") + keyof(s.type) + keyof(s.hybrid) + keyof(s.curve);
   if (what == WindowPicture::Frame) name += "-" + std::to_string(shownstep(run, d));
   if (n > 0) name += "-" + std::to_string(n);
   return name + (what == WindowPicture::Frame ? ".png" : ".gif");

@@ -16,7 +16,7 @@ bool loaddatafile(App& app, Console& con, const std::string& name) {
   const std::string shown = con.inputtext(name);
   con.print(fmt("\n読み込んだファイル名 = %s", shown.c_str()));
   std::string text, reason;
-  if (!readcasefile(name, text, reason)) {
+  if (!readcasefile(name, &text, &reason)) {
     con.print(fmt("\nファイル %s を読み込めません（%s）．", shown.c_str(), reason.c_str()));
     return false;
   }

@@ -37,14 +37,14 @@ KeyAction keytable(App& app, DisplayState& d, unsigned char key) {
   switch (key) {
     case 'a':
     case 'b':
-      app.set.type = static_cast<char>(key);  // the menu and the next run use this robot
+      robotof(static_cast<char>(key), &app.set.type);  // the menu and the next run use this robot
       pauseplayback(d);
       d.frame = 0;
       return KeyAction::Menu;
     case 'L':
     case 'C':
     case 'S':
-      app.set.curve = static_cast<char>(key);
+      contourof(static_cast<char>(key), &app.set.curve);
       pauseplayback(d);
       d.frame = 0;
       return KeyAction::Menu;

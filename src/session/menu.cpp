@@ -188,7 +188,7 @@ Group springs(Pass& p, Console& con) {
 Group method(Pass& p, Console& con) {
   SimSettings& s = p.c.set;
   Group next;
-  if (!askchange(con, fmt("\n(2-1) hybrid制御方法　旧 hybrid%c ", s.hybrid),
+  if (!askchange(con, fmt("\n(2-1) hybrid制御方法　旧 hybrid%c ", keyof(s.hybrid)),
                  "\n(2-1) hybrid制御方法変更？：y  変更しない：z  以下全て変更しない : n  ",
                  Group::Gains, next))
     return next;
@@ -198,9 +198,9 @@ Group method(Pass& p, Console& con) {
       "\n hybrid4:関節空間で1位置制御と1力制御：  φ1でx, φ2でFn制御",
       "\n hybrid6:関節空間で力制御：（φ1,φ2)で(Ft,Fn)制御",
   });
-  int sel = selectkey(con, fmt("\n(2-1) 旧 hybrid%c →　変更 1,3,4,6 のどれか　sgn=", s.hybrid),
+  int sel = selectkey(con, fmt("\n(2-1) 旧 hybrid%c →　変更 1,3,4,6 のどれか　sgn=", keyof(s.hybrid)),
                       "1346", "\n    !! 制御方法は 1, 3, 4, 6 のどれかのキーを押してください．");
-  if (sel >= 0) select(p.c, s.type, static_cast<char>(sel), s.curve);
+  if (sel >= 0) methodof(static_cast<char>(sel), &s.hybrid);
   return Group::Gains;
 }
 
@@ -235,29 +235,26 @@ Group gains(Pass& p, Console& con) {
   return Group::Contour;
 }
 
-const char* curvename(char curve) {
+const char* curvename(Contour curve) {
   switch (curve) {
-    case 'L': return tr(" 直線");
-    case 'C': return tr(" 円");
-    case 'S': return tr(" 正弦波曲線");
-    default: return "";
+    case Contour::line: return tr(" 直線");
+    case Contour::circle: return tr(" 円");
+    case Contour::sine: break;
   }
+  return tr(" 正弦波曲線");
 }
 
 // (3-2) Contour kind.
 Group contour(Pass& p, Console& con) {
   SimSettings& s = p.c.set;
   Group next;
-  if (!askchange(con, fmt("\n(3-2) 物体輪郭　旧 %c ", s.curve) + curvename(s.curve),
+  if (!askchange(con, fmt("\n(3-2) 物体輪郭　旧 %c ", keyof(s.curve)) + curvename(s.curve),
                  "\n(3-2) 物体輪郭変更？：y  変更しない：z  以下全て変更しない : n  ",
                  Group::SetError, next))
     return next;
   int sel = selectkey(con, "\n      入力 L,C,S のどれか　sgn=", "LCS",
                       "\n    !! 輪郭は L, C, S のどれかのキーを押してください．");
-  if (sel >= 0) {
-    s.curve = static_cast<char>(sel);
-    p.c.contour = contourof(s.curve);
-  }
+  if (sel >= 0) contourof(static_cast<char>(sel), &s.curve);
   return Group::ContourParams;
 }
 
@@ -277,29 +274,27 @@ Group contourparams(Pass& p, Console& con) {
   SimSettings& s = p.c.set;
   const char* question = nullptr;
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       con.print("\n(3-2-1) 直線");
       con.print(fmt("\n    旧  始点 (x0,y0)=(%6.3f %6.3f)[m]", s.line.x0, s.line.y0));
       con.print(fmt("\n \t    終点 (xf,yf)=(%6.3f %6.3f)[m]  位置決め時間 tf=%5.2f[s]",
                     s.line.xf, s.line.yf, s.line.tf));
       question = "\n    直線終始点・時間変更する？  yes:y   no:n  以下全て変更しない:n ";
       break;
-    case 'C':
+    case Contour::circle:
       con.print("\n(3-2-2) 円  右端から反時計回りに１周");
       con.print(fmt("\n    旧円の中心O=(%6.3f %6.3f)[m]   半径r=%6.3f[m]", s.circle.Ox,
                     s.circle.Oy, s.circle.rr));
       con.print(fmt("\n      位置決め時間 tf=%5.3f[s]", s.circle.tf));
       question = "\n    円終始点・時間変更する？  yes:y   no:n  以下全て変更しない:n ";
       break;
-    case 'S':
+    case Contour::sine:
       con.print("\n(3-2-4) 正弦波軌道 y=A*sin(2π(x-x0)/L)+y0");
       con.print(fmt("\n     旧始点 P0=(%6.3f %6.3f)", s.sine.x0, s.sine.y0));
       con.print(fmt("\n       波長 L=%6.3f[m]  振幅A=%6.3f[m]  位置決め時間tf=%5.2f[s]",
                     s.sine.L, s.sine.A, s.sine.tf));
       question = "\n    正弦波終始点・時間変更する？  yes:y   no:n  以下全て変更しない:n ";
       break;
-    default:
-      return Group::SetError;  // no parameters for an unknown kind
   }
   int key = answer(con, question);
   if (key == 'n') return Group::Rerun;
@@ -307,16 +302,16 @@ Group contourparams(Pass& p, Console& con) {
   if (key == 'y') {
     double v[5];
     switch (s.curve) {
-      case 'L':
+      case Contour::line:
         if (readvalues(con, "\n  入力  x0 y0 xf yf tf=", 5, v, "x0 y0 xf yf tf の5つの数値",
                        checkline))
           s.line = LineSpec{v[0], v[1], v[2], v[3], v[4]};
         break;
-      case 'C':
+      case Contour::circle:
         if (readvalues(con, "\n    Ox Oy r tf=", 4, v, "Ox Oy r tf の4つの数値", checkcircle))
           s.circle = CircleSpec{v[0], v[1], v[2], v[3]};
         break;
-      default:  // 'S'
+      case Contour::sine:
         if (readvalues(con, "\n   入力 始点・波長・振幅・時間　x0 y0 L A tf=", 5, v,
                        "x0 y0 L A tf の5つの数値", checksine)) {
           s.sine.x0 = v[0];
@@ -365,9 +360,9 @@ void rerun(App& app, const Case& c, Console& con) {
   storecase(c, app.set, app.path);
   derive(app, con);
   printsettings(app, con);
-  if (app.set.curve == 'S') con.print("\n     只今計算中．．．．．．．");
+  if (app.set.curve == Contour::sine) con.print("\n     只今計算中．．．．．．．");
   runsimulation(app, con);
-  if (app.set.curve == 'S') con.print("     計算終了");
+  if (app.set.curve == Contour::sine) con.print("     計算終了");
   handback(con);
 }
 

@@ -16,17 +16,15 @@ namespace {
 // Asks one selection question until one of the listed keys comes, and echoes
 // each key at the start of the next line. A key outside the list is not
 // stored: the question is asked again. False at end of input.
-bool choose(Console& con, const char* prompt, const char* listed, char& field) {
+template <class Selection>
+bool choose(Console& con, const char* prompt, bool (*of)(char, Selection*), Selection& field) {
   for (;;) {
     con.print(prompt);
     int key = con.readkey();
     if (key < 0) return false;
     bool printable = key > ' ' && key < 0x7f;
     if (printable) con.print(fmt("\n%c", key));
-    if (printable && std::strchr(listed, key) != nullptr) {
-      field = static_cast<char>(key);
-      return true;
-    }
+    if (printable && of(static_cast<char>(key), &field)) return true;
   }
 }
 
@@ -49,11 +47,11 @@ bool startdialogue(App& app, Console& con, const std::string& casefile) {
   // Only a lower-case 'y' reads a file; a cancelled file dialogue falls back
   // to the three selection questions.
   if (key == 'y' && readdatafile(app, con) == FileRead::Loaded) return true;
-  if (!choose(con, "\nロボットの選択   a:円筒座標ロボット　b:SCARAロボット　type=", "ab", s.type))
+  if (!choose(con, "\nロボットの選択   a:円筒座標ロボット　b:SCARAロボット　type=", robotof, s.type))
     return false;
-  s.hybrid = '6';
-  if (!choose(con, "\nHYbrid制御法1,3,4,6の選択   hybrid=", "1346", s.hybrid)) return false;
-  return choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", "LCS", s.curve);
+  s.hybrid = Method::hybrid6;
+  if (!choose(con, "\nHYbrid制御法1,3,4,6の選択   hybrid=", methodof, s.hybrid)) return false;
+  return choose(con, "\n輪郭曲線の選択   L:直線　C:円　S:正弦波 curve=", contourof, s.curve);
 }
 
 bool startup(App& app, Console& con, const Chooser& choose) {
@@ -71,7 +69,7 @@ bool startup(App& app, Console& con, const std::string& casefile) {
   return startup(app, con, [&](App& a, Console& c) { return startdialogue(a, c, casefile); });
 }
 
-Chooser selections(char type, char hybrid, char curve) {
+Chooser selections(Robot type, Method hybrid, Contour curve) {
   return [=](App& app, Console&) {
     app.set.type = type;
     app.set.hybrid = hybrid;

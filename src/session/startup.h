@@ -28,7 +28,7 @@ bool startup(App& app, Console& con, const std::string& casefile = "");
 
 // A chooser that stores robot `type`, control method `hybrid` and contour
 // `curve` without asking.
-Chooser selections(char type, char hybrid, char curve);
+Chooser selections(Robot type, Method hybrid, Contour curve);
 
 // The start dialogue alone: the title, the data-file question and either the
 // data file or the robot, method and contour keys. False at end of input.

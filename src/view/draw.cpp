@@ -144,15 +144,15 @@ void drawpoint(Canvas& cv, const DisplayState& d, const Pair& p, const Rgba& col
 void drawworkpiece(Canvas& cv, const SimSettings& s, const ContourPath& path,
                    const DisplayState& d) {
   const double z = d.zoom;
-  if (s.curve == 'L') {
+  if (s.curve == Contour::line) {
     // A band 0.2 m thick on the right of the direction of travel.
     const Pair S = z * (d.origin + Pair{s.line.x0, s.line.y0});
     const Pair E = z * (d.origin + Pair{s.line.xf, s.line.yf});
     const Pair o = 0.2 * z * Pair{std::sin(path.lineang), -std::cos(path.lineang)};
     fillquad(cv, S, E, E + o, S + o, LIGHTBLUE);
-  } else if (s.curve == 'C') {
+  } else if (s.curve == Contour::circle) {
     filldisc(cv, z * (d.origin + Pair{s.circle.Ox, s.circle.Oy}), s.circle.rr * z, LIGHTBLUE);
-  } else if (s.curve == 'S') {
+  } else {
     // 100 strips under one wavelength, all standing on a floor 0.1 m below
     // the wave's lowest point; each overlaps the next by 5 mm so no seam shows.
     const SineSpec& w = s.sine;

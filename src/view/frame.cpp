@@ -37,11 +37,9 @@ void drawtext(Canvas& cv, float x, float y, Font font, const std::string& text) 
 void drawtitle(Canvas& cv, const SimSettings& s) {
   const Font f = Font::Helvetica18;
   drawtext(cv, -0.95f, 0.95f, f, "Robot motion-force hybrid control   1 grid=(0.1, 0.1)[m]");
-  if (s.type == 'a') drawtext(cv, -0.95f, 0.90f, f, "(a) cylindrical coordinate robot");
-  if (s.type == 'b') drawtext(cv, -0.95f, 0.90f, f, "(b) SCARA robot");
-  const char h = s.hybrid;
-  if (h == '1' || h == '3' || h == '4' || h == '6')
-    drawtext(cv, -0.88f, 0.85f, f, std::string("Hybrid control ") + h);
+  drawtext(cv, -0.95f, 0.90f, f,
+           s.type == Robot::a ? "(a) cylindrical coordinate robot" : "(b) SCARA robot");
+  drawtext(cv, -0.88f, 0.85f, f, std::string("Hybrid control ") + keyof(s.hybrid));
   drawtext(cv, -0.88f, 0.80f, f, "Workpiece setting error=");
   drawtext(cv, -0.35f, 0.80f, f, seterrlabel(s.seterror));
 }
@@ -76,11 +74,10 @@ void showframe(Canvas& cv, const Run& run, const DisplayState& d) {
   drawlegend(cv);
   drawgrid(cv, {d.zoom * d.origin[0], d.zoom * d.origin[1]}, 0, 20, 0.1 * d.zoom, 0.1 * d.zoom);
   drawworkpiece(cv, s, run.model->path, d);
-  const char type = s.type;
-  if (type == 'a' || type == 'b') {
+  {
     const RunHistory& h = run.hist;
     const int f = h.clamp(d.frame);
-    if (type == 'a')
+    if (s.type == Robot::a)
       drawrobota(cv, s, robots, d, h.motorpos[f], h.tippos[f]);
     else
       drawrobotb(cv, s, robots, d, h.motorpos[f], h.tippos[f]);

@@ -146,13 +146,13 @@ const char* contourname(Contour c) {
 bool matters(const std::string& name, const Case& c) {
   const auto starts = [&](const char* p) { return name.rfind(p, 0) == 0; };
   if (starts("gainspec")) return false;
-  if (starts("line.")) return c.contour == Contour::line;
-  if (starts("circle.")) return c.contour == Contour::circle;
-  if (starts("sine.")) return c.contour == Contour::sine;
+  if (starts("line.")) return c.set.curve == Contour::line;
+  if (starts("circle.")) return c.set.curve == Contour::circle;
+  if (starts("sine.")) return c.set.curve == Contour::sine;
   const bool a = name == "l" || (name.size() > 2 && name.compare(name.size() - 2, 2, "_a") == 0);
   const bool b = name == "l1" || name == "l2" || (name.size() > 2 && name.compare(name.size() - 2, 2, "_b") == 0);
-  if (a) return c.robot == Robot::a;
-  if (b) return c.robot == Robot::b;
+  if (a) return c.set.type == Robot::a;
+  if (b) return c.set.type == Robot::b;
   return true;
 }
 
@@ -188,7 +188,7 @@ std::string valuetext(const Quantity& q, double v, int digits) {
 
 bool samemethod(const std::vector<StudyRun>& runs) {
   for (const StudyRun& r : runs)
-    if (caseof(r).method != caseof(runs[0]).method) return false;
+    if (caseof(r).set.hybrid != caseof(runs[0]).set.hybrid) return false;
   return true;
 }
 
@@ -251,11 +251,11 @@ std::vector<std::string> studylabels(const std::vector<StudyRun>& runs) {
       return false;
     };
     if (differs([](const StudyRun& o) { return o.name; })) add(i, runs[i].name);
-    if (differs([](const StudyRun& o) { return caseof(o).robot; }))
-      add(i, std::string("robot ") + keyof(c.robot));
-    if (differs([](const StudyRun& o) { return caseof(o).method; }))
-      add(i, std::string("method ") + keyof(c.method));
-    if (differs([](const StudyRun& o) { return caseof(o).contour; })) add(i, contourname(c.contour));
+    if (differs([](const StudyRun& o) { return caseof(o).set.type; }))
+      add(i, std::string("robot ") + keyof(c.set.type));
+    if (differs([](const StudyRun& o) { return caseof(o).set.hybrid; }))
+      add(i, std::string("method ") + keyof(c.set.hybrid));
+    if (differs([](const StudyRun& o) { return caseof(o).set.curve; })) add(i, contourname(c.set.curve));
   }
   for (const Quantity& q : quantities()) {
     const std::vector<std::string> t = differing(runs, q);
@@ -282,15 +282,15 @@ std::string studycaption(const std::vector<StudyRun>& runs) {
   const Case& c0 = caseof(runs[0]);
   bool robot = true, contour = true;
   for (const StudyRun& r : runs) {
-    robot = robot && caseof(r).robot == c0.robot;
-    contour = contour && caseof(r).contour == c0.contour;
+    robot = robot && caseof(r).set.type == c0.set.type;
+    contour = contour && caseof(r).set.curve == c0.set.curve;
   }
   const bool method = samemethod(runs);
   std::string t;
   const auto add = [&](const std::string& part) { t += (t.empty() ? "" : ", ") + part; };
-  if (robot) add(robotname(c0.robot));
-  if (method) add(std::string("method ") + keyof(c0.method));
-  if (contour) add(contourname(c0.contour));
+  if (robot) add(robotname(c0.set.type));
+  if (method) add(std::string("method ") + keyof(c0.set.hybrid));
+  if (contour) add(contourname(c0.set.curve));
   // The settings a lab changes most, where they are equal in all runs.
   static const char* const SHOWN[] = {"Fn", "KH1", "KH2", "mw", "seterror", "fn1", "alpha1",
                                       "fn2", "alpha2", "line.tf", "circle.tf", "sine.tf"};

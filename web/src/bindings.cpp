@@ -81,7 +81,9 @@ bool limitofname(const std::string& name, hs::Limit& limit) {
 
 // What the address asks: the three selections and the settings by name.
 struct Request {
-  char robot = 'b', method = '6', contour = 'S';
+  hs::Robot robot = hs::Robot::b;
+  hs::Method method = hs::Method::hybrid6;
+  hs::Contour contour = hs::Contour::sine;
   std::vector<Named> named;
   std::string badname;    // the entry that was refused ("" when none)
   std::string reason;     // why, in English
@@ -104,13 +106,11 @@ void refuse(Request& rq, const std::string& name, const std::string& en, const s
   rq.reasonja = ja;
 }
 
-// A selection key that must be one of `allowed`.
+// A selection key that must be one of `allowed`, the keys `of` reads.
+template <class Selection>
 void selection(Request& rq, const std::string& name, const std::string& v, const char* allowed,
-               char& out) {
-  if (v.size() == 1 && std::string(allowed).find(v[0]) != std::string::npos) {
-    out = v[0];
-    return;
-  }
+               bool (*of)(char, Selection*), Selection& out) {
+  if (v.size() == 1 && of(v[0], &out)) return;
   std::string list;
   for (const char* c = allowed; *c; ++c) list += std::string(list.empty() ? "" : ", ") + *c;
   refuse(rq, name, name + " must be one of " + list + ", not \"" + hs::escapebytes(v) + "\"",
@@ -133,11 +133,11 @@ Request parse(const std::string& query) {
     const std::string name = item.substr(0, eq);
     const std::string value = eq == std::string::npos ? "" : item.substr(eq + 1);
     if (name == "robot") {
-      selection(rq, name, value, "ab", rq.robot);
+      selection(rq, name, value, "ab", hs::robotof, rq.robot);
     } else if (name == "method") {
-      selection(rq, name, value, "1346", rq.method);
+      selection(rq, name, value, "1346", hs::methodof, rq.method);
     } else if (name == "contour") {
-      selection(rq, name, value, "LCS", rq.contour);
+      selection(rq, name, value, "LCS", hs::contourof, rq.contour);
     } else if (name == "lang") {
       rq.lang = value;
     } else if (name == "frame") {
@@ -306,8 +306,9 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
     hs::validcase(c, &error);
   }
   std::string out = "{\"ok\":" + jsonbool(error.empty() && rq.badname.empty()) +
-                    ",\"robot\":\"" + c.set.type + "\",\"method\":\"" + c.set.hybrid +
-                    "\",\"contour\":\"" + c.set.curve + "\",\"fields\":[";
+                    ",\"robot\":\"" + hs::keyof(c.set.type) + "\",\"method\":\"" +
+                    hs::keyof(c.set.hybrid) + "\",\"contour\":\"" + hs::keyof(c.set.curve) +
+                    "\",\"fields\":[";
   bool first = true;
   for (const hs::SettingField& f : hs::settingfields()) {
     out += std::string(first ? "" : ",") + "{\"name\":" + jsonstring(f.name) +
@@ -358,8 +359,9 @@ EMSCRIPTEN_KEEPALIVE const char* hs_run(const char* query, const char* casetext)
   s.disp = hs::DisplayState();
   s.console = con.output();
   const hs::SimSettings& set = s.run.model->set;
-  return reply("{\"ok\":true,\"robot\":\"" + std::string(1, set.type) + "\",\"method\":\"" +
-               set.hybrid + "\",\"contour\":\"" + set.curve + "\",\"laststep\":" +
+  return reply("{\"ok\":true,\"robot\":\"" + std::string(1, hs::keyof(set.type)) +
+               "\",\"method\":\"" + hs::keyof(set.hybrid) + "\",\"contour\":\"" +
+               hs::keyof(set.curve) + "\",\"laststep\":" +
                std::to_string(s.run.laststep()) + ",\"dt\":" + jsonnumber(set.dt) +
                ",\"figures\":" + figuresjson(s.run.figures()) + "," + reportjson(s.run.report) +
                ",\"console\":" + jsonstring(s.console) + "}");
@@ -385,7 +387,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_compare(const char* query, const char* caset
   for (std::size_t i = 0; i < s.rows.size(); ++i) {
     std::string marks;
     for (std::size_t k = 0; k < best.size(); ++k) marks += (k ? "," : "") + jsonbool(best[k][i]);
-    out += std::string(i ? "," : "") + "{\"method\":\"" + s.rows[i].method +
+    out += std::string(i ? "," : "") + "{\"method\":\"" + hs::keyof(s.rows[i].method) +
            "\",\"figures\":" + figuresjson(s.rows[i].fig) + ",\"best\":[" + marks + "]," +
            reportjson(s.rows[i].rep) + "}";
   }
@@ -437,7 +439,7 @@ EMSCRIPTEN_KEEPALIVE void hs_drawcompare(double width) {
   if (!s.compared) return;
   std::vector<hs::StudyRun> runs;
   for (const hs::MethodRun& r : s.rows)
-    runs.push_back({r.run.get(), "", std::string("method ") + r.method});
+    runs.push_back({r.run.get(), "", std::string("method ") + hs::keyof(r.method)});
   hs::drawstudy(s.canvas, runs, "Hybrid control methods compared", width > 0 ? width : hs::PICTUREPX);
 }
 

@@ -17,12 +17,10 @@ namespace {
 // follow (or that alternates between two postures) stops here.
 constexpr int DEFLECTIONPASSES = 50;
 
-// Notes the first unreachable point of the run for the run's report.
+// Notes the first commanded point of the run out of reach, with its time.
 void noteunreachable(ControlState& cs, double t, const Pair& p) {
-  if (cs.unreachable_t < 0) {
-    cs.unreachable_t = t;
-    cs.unreachable_p = p;
-  }
+  if (!cs.notes || finddiagnostic(*cs.notes, DiagCode::unreachable)) return;
+  cs.notes->push_back({Severity::error, DiagCode::unreachable, t, {p[0], p[1]}});
 }
 
 // Arm target beyond P: the undeflected tip must lie behind the contact point
@@ -111,7 +109,7 @@ CommandOut command134(const RunModel& rm, ControlState& cs, double t, double arc
 }  // namespace
 
 CommandOut command(const RunModel& rm, ControlState& cs, double t) {
-  if (rm.set.hybrid == '6') return command6(rm, cs, t);
+  if (rm.set.hybrid == Method::hybrid6) return command6(rm, cs, t);
   const double arc = pathpos(rm.path, rm.type(), t);
   const double arcdot = pathvel(rm.path, rm.type(), t);
   // Methods 1, 3, 4 read qref but never change it: at one arc position,

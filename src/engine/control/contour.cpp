@@ -50,7 +50,7 @@ Pair circlestart(const CircleSpec& c) { return {c.Ox + c.rr, c.Oy}; }
 // direction, and the commanded copies displaced by the setting error.
 void setpath(SimSettings& s, ContourPath& p) {
   switch (s.curve) {
-    case 'L': {
+    case Contour::line: {
       const LineSpec& ln = s.line;
       p.tf = ln.tf;
       p.x0 = ln.x0;
@@ -63,7 +63,7 @@ void setpath(SimSettings& s, ContourPath& p) {
       p.cmdlineang = std::atan2(cmdend[1] - p.cmdline0[1], cmdend[0] - p.cmdline0[0]);
       break;
     }
-    case 'C': {
+    case Contour::circle: {
       const CircleSpec& c = s.circle;
       p.tf = c.tf;
       const Pair start = circlestart(c);
@@ -74,7 +74,7 @@ void setpath(SimSettings& s, ContourPath& p) {
       p.cmdcentre = {c.Ox + s.seterror, c.Oy};
       break;
     }
-    case 'S': {
+    case Contour::sine: {
       SineSpec& sn = s.sine;
       p.tf = sn.tf;
       p.x0 = sn.x0;
@@ -85,8 +85,6 @@ void setpath(SimSettings& s, ContourPath& p) {
       p.cmdsine0 = {sn.x0 + s.seterror, sn.y0};
       break;
     }
-    default:
-      break;
   }
 }
 
@@ -96,23 +94,21 @@ void setpath(SimSettings& s, ContourPath& p) {
 // leaves the trapezoid data as they were.
 void settrajectory(const SimSettings& s, ContourPath& p) {
   switch (s.curve) {
-    case 'L': {
+    case Contour::line: {
       const double dx = s.line.xf - s.line.x0, dy = s.line.yf - s.line.y0;
       p.pathlen = std::sqrt(dx * dx + dy * dy);
       p.lineang = std::atan2(dy, dx);
       break;
     }
-    case 'C':
+    case Contour::circle:
       p.pathlen = 2.0 * PI * s.circle.rr;
       break;
-    case 'S':
+    case Contour::sine:
       p.pathlen = sinearclen(s.sine, 200, s.sine.L);
-      break;
-    default:
       break;
   }
   SpeedProfile& pr = p.profile(s.type);
-  if (s.hybrid != '6') {
+  if (s.hybrid != Method::hybrid6) {
     pr.ta = pr.td = 0.1 * p.tf;
     const double span = pr.ta * (p.tf - pr.ta);
     pr.acc = span != 0.0 ? p.pathlen / span : 0.0;  // no motion time: no profile
@@ -133,7 +129,7 @@ struct ArcState {
   double s, sdot;
 };
 
-ArcState timelaw(const ContourPath& p, char type, double t) {
+ArcState timelaw(const ContourPath& p, Robot type, double t) {
   const SpeedProfile& pr = p.profile(type);
   if (t <= pr.ta + PHASETOL) return {0.5 * pr.acc * t * t, pr.acc * t};
   if (t < p.tf - pr.td - PHASETOL)
@@ -146,11 +142,11 @@ ArcState timelaw(const ContourPath& p, char type, double t) {
 }
 }  // namespace
 
-double pathpos(const ContourPath& p, char type, double t) { return timelaw(p, type, t).s; }
-double pathvel(const ContourPath& p, char type, double t) { return timelaw(p, type, t).sdot; }
+double pathpos(const ContourPath& p, Robot type, double t) { return timelaw(p, type, t).s; }
+double pathvel(const ContourPath& p, Robot type, double t) { return timelaw(p, type, t).sdot; }
 
 // Method 6: constant speed, stopping at the path end.
-double pathpos6(const ContourPath& p, char type, double t) {
+double pathpos6(const ContourPath& p, Robot type, double t) {
   const double s = p.profile(type).vmax * t;
   return s > p.pathlen ? p.pathlen : s;
 }
@@ -158,13 +154,13 @@ double pathpos6(const ContourPath& p, char type, double t) {
 // Point at arc position `arc` on the entered contour.
 Pair pathpoint(const SimSettings& s, const ContourPath& p, double arc) {
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       return {s.line.x0 + arc * std::cos(p.lineang), s.line.y0 + arc * std::sin(p.lineang)};
-    case 'C': {
+    case Contour::circle: {
       const double phi = circleangle(arc, s.circle.rr);
       return {s.circle.Ox + s.circle.rr * std::cos(phi), s.circle.Oy + s.circle.rr * std::sin(phi)};
     }
-    case 'S': {
+    case Contour::sine: {
       const double x = sinexofs(s.sine, 200, arc);
       return {x, s.sine.A * std::sin(sinephase(s.sine, x - s.sine.x0)) + s.sine.y0};
     }
@@ -178,7 +174,7 @@ Pair pathpoint(const SimSettings& s, const ContourPath& p, double arc) {
 PathPoint cmdpoint(const SimSettings& s, const ContourPath& p, double arc, double arcdot) {
   PathPoint r;
   switch (s.curve) {
-    case 'L': {
+    case Contour::line: {
       const double c = std::cos(p.cmdlineang), n = std::sin(p.cmdlineang);
       r.x = p.cmdline0[0] + arc * c;
       r.y = p.cmdline0[1] + arc * n;
@@ -186,7 +182,7 @@ PathPoint cmdpoint(const SimSettings& s, const ContourPath& p, double arc, doubl
       r.vy = arcdot * n;
       break;
     }
-    case 'C': {
+    case Contour::circle: {
       const double phi = circleangle(arc, s.circle.rr);
       r.x = p.cmdcentre[0] + s.circle.rr * std::cos(phi);
       r.y = p.cmdcentre[1] + s.circle.rr * std::sin(phi);
@@ -194,7 +190,7 @@ PathPoint cmdpoint(const SimSettings& s, const ContourPath& p, double arc, doubl
       r.vy = arcdot * std::cos(phi);
       break;
     }
-    case 'S': {
+    case Contour::sine: {
       // Abscissa advance of the unshifted sine, added to the commanded start.
       r.x = p.cmdsine0[0] + (sinexofs(s.sine, 200, arc) - s.sine.x0);
       const double phi = sinephase(s.sine, r.x - p.cmdsine0[0]);
@@ -219,14 +215,14 @@ PathPoint cmdpoint(const SimSettings& s, const ContourPath& p, double arc, doubl
 // 1 m circumference never get the correction.
 double arcpos(const SimSettings& s, const ContourPath& p, const Pair& P, double sprev) {
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       return std::hypot(P[0] - p.x0, P[1] - p.y0);
-    case 'C': {
+    case Contour::circle: {
       double arc = s.circle.rr * std::atan2(P[1] - s.circle.Oy, P[0] - s.circle.Ox);
       if (std::fabs(sprev - arc) > 1.0) arc += s.circle.rr * PI2;
       return arc;
     }
-    case 'S':
+    case Contour::sine:
       return sinearclen(s.sine, 100, P[0] - p.x0);
     default:
       return 0.0;
@@ -237,11 +233,11 @@ double arcpos(const SimSettings& s, const ContourPath& p, const Pair& P, double 
 // direction for the line and the sine, towards the centre for the circle.
 double pressangle(const SimSettings& s, const ContourPath& p, const Pair& P) {
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       return p.cmdlineang - PI / 2.0;
-    case 'C':
+    case Contour::circle:
       return std::atan2(P[1] - p.cmdcentre[1], P[0] - p.cmdcentre[0]) - PI;
-    case 'S': {
+    case Contour::sine: {
       return std::atan(sineslope(s.sine, sinephase(s.sine, P[0] - p.cmdsine0[0]))) - PI / 2.0;
     }
     default:
@@ -253,31 +249,29 @@ double pressangle(const SimSettings& s, const ContourPath& p, const Pair& P) {
 ContourDirs contourdirs(const SimSettings& s, const ContourPath& p, const Pair& P) {
   ContourDirs d;
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       d.tau = p.lineang;
       d.nu = p.lineang - PI / 2.0;
       break;
-    case 'C': {
+    case Contour::circle: {
       const double beta = std::atan2(P[1] - s.circle.Oy, P[0] - s.circle.Ox);
       d.nu = beta + PI;
       d.tau = beta + PI / 2.0;
       break;
     }
-    case 'S': {
+    case Contour::sine: {
       d.tau = std::atan(sineslope(s.sine, sinephase(s.sine, P[0] - s.sine.x0)));
       d.nu = d.tau - PI / 2.0;
       break;
     }
-    default:
-      break;
   }
   return d;
 }
 
 // Angle from the hand direction to the press direction, brought once into
 // about (-pi, pi].
-double normaloffset(char type, const Pair& q, double nu) {
-  const double psi = type == 'a' ? q[0] : q[0] + q[1];
+double normaloffset(Robot type, const Pair& q, double nu) {
+  const double psi = type == Robot::a ? q[0] : q[0] + q[1];
   double d = nu - psi;
   if (d > PI) d -= 2.0 * PI;
   if (d < -PI) d += 2.0 * PI;

@@ -26,8 +26,8 @@ struct ContourPath {
   Pair cmdsine0{};               // start of the commanded sine [m]
   double pathlen = 0;            // path length along the contour [m]
   SpeedProfile prof[2];          // index typeindex(type)
-  const SpeedProfile& profile(char type) const { return prof[typeindex(type)]; }
-  SpeedProfile& profile(char type) { return prof[typeindex(type)]; }
+  const SpeedProfile& profile(Robot type) const { return prof[typeindex(type)]; }
+  SpeedProfile& profile(Robot type) { return prof[typeindex(type)]; }
 };
 
 // Point and velocity on the commanded contour.
@@ -52,10 +52,10 @@ void setpath(SimSettings& s, ContourPath& p);
 // Path length and the speed profile of robot s.type for method s.hybrid.
 void settrajectory(const SimSettings& s, ContourPath& p);
 // Time law of methods 1, 3, 4 (trapezoid) for robot type `type`.
-double pathpos(const ContourPath& p, char type, double t);
-double pathvel(const ContourPath& p, char type, double t);
+double pathpos(const ContourPath& p, Robot type, double t);
+double pathvel(const ContourPath& p, Robot type, double t);
 // Time law of method 6: s = vmax t limited to pathlen.
-double pathpos6(const ContourPath& p, char type, double t);
+double pathpos6(const ContourPath& p, Robot type, double t);
 // Point at arc position s on the entered contour.
 Pair pathpoint(const SimSettings& s, const ContourPath& p, double arc);
 // Point and velocity on the commanded contour.
@@ -67,7 +67,7 @@ double pressangle(const SimSettings& s, const ContourPath& p, const Pair& P);
 // Press and tangent directions at P on the entered contour.
 ContourDirs contourdirs(const SimSettings& s, const ContourPath& p, const Pair& P);
 // Angle from the hand direction to nu, reduced once into about (-pi, pi].
-double normaloffset(char type, const Pair& q, double nu);
+double normaloffset(Robot type, const Pair& q, double nu);
 // Sine arc length over abscissa span X (Simpson, n intervals) and its inverse
 // (Heun, n steps; returns sine.x0 + advance).
 double sinearclen(const SineSpec& sine, int n, double X);

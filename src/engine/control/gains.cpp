@@ -18,7 +18,7 @@ void storeservotargets(SimSettings& s, ServoGains& g, const GainSpec& targets) {
   g.alpha1 = targets.alpha1;
   g.omega2 = targets.omega2;
   g.alpha2 = targets.alpha2;
-  if (GainSpec* servo = gainspecof(s, s.hybrid)) *servo = targets;
+  gainspecof(s, s.hybrid) = targets;
 }
 
 // Gains per unit inertia: the coefficients of the target polynomial.
@@ -40,12 +40,11 @@ Pid scaled(const Pid& p, double f) { return {p.Kp * f, p.Kv * f, p.Ki * f}; }
 // 6 act on tip position (times u1^2) and on contact force through the hand
 // spring (times u2^2 / KH1).
 void designgains(const SimSettings& s, const RobotModel& m, ServoGains& g) {
-  const GainSpec* servo = gainspecof(s, s.hybrid);
-  if (!servo) return;  // not a control method: nothing to design
-  g.omega1 = servo->omega1;
-  g.alpha1 = servo->alpha1;
-  g.omega2 = servo->omega2;
-  g.alpha2 = servo->alpha2;
+  const GainSpec& servo = gainspecof(s, s.hybrid);
+  g.omega1 = servo.omega1;
+  g.alpha1 = servo.alpha1;
+  g.omega2 = servo.omega2;
+  g.alpha2 = servo.alpha2;
 
   const Pid P = normalisedgains(g.omega1, g.zeta1, g.alpha1);
   const Pid F = normalisedgains(g.omega2, g.zeta2, g.alpha2);
@@ -56,26 +55,24 @@ void designgains(const SimSettings& s, const RobotModel& m, ServoGains& g) {
   const double perspring = s.KH1 != 0.0 ? rp.u2 * rp.u2 / s.KH1 : 0.0;
 
   switch (s.hybrid) {
-    case '1':
+    case Method::hybrid1:
       gs.posgain1 = scaled(P, rd.jeq1);
       gs.posgain2 = scaled(P, rd.jeq2);
       gs.forcegain1 = scaled(F, rd.jeq1);
       gs.forcegain2 = scaled(F, rd.jeq2);
       break;
-    case '3':
+    case Method::hybrid3:
       gs.firstgain = scaled(P, rd.jeq1 * rp.u1 * rp.u1);
       gs.secondgain = scaled(F, rd.jeq2 * perspring);
       break;
-    case '4':
+    case Method::hybrid4:
       gs.firstgain = scaled(P, rd.jeq1);
       gs.secondgain = scaled(F, rd.jeq2);
       break;
-    case '6':
+    case Method::hybrid6:
       gs.firstgain = scaled(P, rd.jeq1 * rp.u1 * rp.u1);
       // Robot a scales its force loop by the rotary joint's inertia.
-      gs.secondgain = scaled(F, (s.type == 'a' ? rd.jeq1 : rd.jeq2) * perspring);
-      break;
-    default:
+      gs.secondgain = scaled(F, (s.type == Robot::a ? rd.jeq1 : rd.jeq2) * perspring);
       break;
   }
 }

@@ -24,8 +24,8 @@ struct ServoGains {
   double omega2 = 0, alpha2 = 0;  // [rad/s], [1/s]
   double zeta1 = 1.0, zeta2 = 1.0;  // damping ratios
   GainSet set[2];                 // index typeindex(type)
-  GainSet& of(char type) { return set[typeindex(type)]; }
-  const GainSet& of(char type) const { return set[typeindex(type)]; }
+  GainSet& of(Robot type) { return set[typeindex(type)]; }
+  const GainSet& of(Robot type) const { return set[typeindex(type)]; }
 };
 
 // A natural frequency entered in Hz as the angular frequency held [rad/s]

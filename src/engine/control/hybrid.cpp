@@ -35,7 +35,7 @@ Pair scaledoffset(const RunModel& rm, const ContactOut& c, const Pair& m) {
 // matters on the circle), so a tip at the same point gives the same value.
 double tiparcpos(const RunModel& rm, const ControlState& cs, const Pair& P, double sprev) {
   if (!cs.memo) return arcpos(rm.set, rm.path, P, sprev);
-  const double key[3] = {P[0], P[1], rm.set.curve == 'S' ? 0.0 : sprev};
+  const double key[3] = {P[0], P[1], rm.set.curve == Contour::sine ? 0.0 : sprev};
   if (const double* hit = cs.memo->arcpos.find(key)) return *hit;
   return cs.memo->arcpos.put(key, arcpos(rm.set, rm.path, P, sprev));
 }
@@ -179,7 +179,7 @@ Pair method4(const RunModel& rm, const GainSet& gs, const ControlState& cs, cons
   const double deg = normaloffset(e.g.type, e.q, d.nu) * 57.2957795;
   const bool along =
       (deg > -45 && deg < 45) || (deg > 135 && deg < 225) || (deg > -225 && deg < -135);
-  const int ipos = (e.g.type == 'a') == along ? 0 : 1;
+  const int ipos = (e.g.type == Robot::a) == along ? 0 : 1;
   const int jforce = 1 - ipos;
   Pair T{0, 0};
   T[ipos] = gs.firstgain.Kp * (e.c.mcmd[ipos] - e.m[ipos]) + gs.firstgain.Ki * X[4 + ipos] +
@@ -215,12 +215,12 @@ Pair method6(const RunModel& rm, const GainSet& gs, ControlState& cs, const Eval
 Pair hybridcontrol(const RunModel& rm, ControlState& cs, double t, const SimState& X) {
   const GainSet& gs = rm.gainset();
   Evaluation e = begin(rm, cs, t, X);
-  if (rm.set.hybrid == '6') return finish(rm, cs, t, method6(rm, gs, cs, e));
+  if (rm.set.hybrid == Method::hybrid6) return finish(rm, cs, t, method6(rm, gs, cs, e));
   deflectionerror(rm, cs, e);
   switch (rm.set.hybrid) {
-    case '1': return finish(rm, cs, t, method1(gs, cs, e, X));
-    case '3': return finish(rm, cs, t, method3(rm, gs, cs, e));
-    case '4': return finish(rm, cs, t, method4(rm, gs, cs, e, X));
+    case Method::hybrid1: return finish(rm, cs, t, method1(gs, cs, e, X));
+    case Method::hybrid3: return finish(rm, cs, t, method3(rm, gs, cs, e));
+    case Method::hybrid4: return finish(rm, cs, t, method4(rm, gs, cs, e, X));
     default: return finish(rm, cs, t, Pair{0, 0});
   }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/control/command.h"
+#include "engine/model/diagnostics.h"
 #include "engine/model/runmodel.h"
 
 namespace hs {
@@ -25,10 +26,10 @@ struct ControlState {
   double stip = 0;           // method 6 arc position of the real tip [m]
   double stipprev = 0;       // its previous value [m]
   double stipdot = 0;        // its rate [m/s]
-  // Run diagnostics (not part of the control law): first time a commanded
-  // point was out of reach in this run, or a negative value when none was.
-  double unreachable_t = -1;
-  Pair unreachable_p{};
+  // Diagnostics of the run in progress, where the command generator notes
+  // the first commanded point out of reach (set by calcontrol, not owned);
+  // null: nothing is noted.
+  Diagnostics* notes = nullptr;
   // Evaluation memory of the run in progress (set by calcontrol, not owned);
   // null means every evaluation is computed afresh.
   EvalMemo* memo = nullptr;

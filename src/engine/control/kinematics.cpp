@@ -20,13 +20,13 @@ ArmGeometry armgeometry(const SimSettings& s) {
 }
 
 double handangle(const ArmGeometry& g, const Pair& q) {
-  return g.type == 'a' ? q[0] : q[0] + q[1];
+  return g.type == Robot::a ? q[0] : q[0] + q[1];
 }
 
 // Undeflected contact tip: the radial joint of robot a reaches q2 along the
 // arm; the SCARA adds link 1 and the hand link L2 along psi = q1 + q2.
 Pair fkine(const ArmGeometry& g, const Pair& q) {
-  if (g.type == 'a') return {q[1] * std::cos(q[0]), q[1] * std::sin(q[0])};
+  if (g.type == Robot::a) return {q[1] * std::cos(q[0]), q[1] * std::sin(q[0])};
   const double psi = q[0] + q[1];
   return {g.l1 * std::cos(q[0]) + g.L2 * std::cos(psi),
           g.l1 * std::sin(q[0]) + g.L2 * std::sin(psi)};
@@ -37,7 +37,7 @@ Pair fkine(const ArmGeometry& g, const Pair& q) {
 // e2 = (-sin psi, cos psi)).
 Pair realtip(const ArmGeometry& g, const Pair& m, const Pair& delta) {
   const Pair q{m[0] / g.u1, m[1] / g.u2};
-  if (g.type == 'a') {
+  if (g.type == Robot::a) {
     const double c = std::cos(q[0]), s = std::sin(q[0]);
     return {(q[1] - delta[0]) * c + delta[1] * s, (q[1] - delta[0]) * s - delta[1] * c};
   }
@@ -59,7 +59,7 @@ double clampunit(double c) { return std::max(-1.0, std::min(1.0, c)); }
 IkResult ikine(const ArmGeometry& g, double x, double y, const Pair& qref) {
   IkResult r;
   Pair raw;
-  if (g.type == 'a') {
+  if (g.type == Robot::a) {
     raw = {std::atan2(y, x), std::sqrt(x * x + y * y)};
   } else {
     const double l1 = g.l1, L2 = g.L2;
@@ -98,7 +98,7 @@ Pair unwrapjoints(const Pair& qref, const Pair& raw) {
 // Tip Jacobian d(x, y)/d(q1, q2).
 Mat2 jacobian(const ArmGeometry& g, const Pair& q, double* det) {
   Mat2 J;
-  if (g.type == 'a') {
+  if (g.type == Robot::a) {
     const double c = std::cos(q[0]), s = std::sin(q[0]);
     J.a11 = -q[1] * s;
     J.a12 = c;
@@ -120,7 +120,7 @@ Mat2 jacobian(const ArmGeometry& g, const Pair& q, double* det) {
 // The Jacobian seen from the hand: row 1 along the hand, row 2 across it.
 Mat2 handjacobian(const ArmGeometry& g, const Pair& q, double* det) {
   Mat2 H;
-  if (g.type == 'a') {
+  if (g.type == Robot::a) {
     H.a11 = 0.0;
     H.a12 = 1.0;
     H.a21 = q[1];

@@ -8,7 +8,7 @@ namespace hs {
 
 // The arm data the kinematics needs, for one robot type.
 struct ArmGeometry {
-  char type = 'a';  // 'a' cylindrical, 'b' SCARA
+  Robot type = Robot::a;
   double l1 = 0;    // SCARA first link [m]
   double L2 = 0;    // SCARA joint 2 to contact tip, l2 + wp [m]
   double u1 = 1;    // reduction ratio of joint 1

@@ -15,7 +15,7 @@ constexpr double SLACK = 1e-9;
 }  // namespace
 
 Reach reachof(const SimSettings& s) {
-  if (s.type == 'a') return {0, s.l + s.wp};
+  if (s.type == Robot::a) return {0, s.l + s.wp};
   const double L2 = s.l2 + s.wp;
   return {std::fabs(s.l1 - L2), s.l1 + L2};
 }
@@ -32,7 +32,7 @@ void checkdomain(const RunModel& rm, const RunHistory& h, const FiguresOfMerit& 
   for (int i = 0; i <= n; ++i) {
     const Pair q{h.motorpos[i][0] / g.u1, h.motorpos[i][1] / g.u2};
     const Pair P = fkine(g, q);
-    const double rp = s.type == 'a' ? q[1] : std::hypot(P[0], P[1]);
+    const double rp = s.type == Robot::a ? q[1] : std::hypot(P[0], P[1]);
     const Pair& T = h.tippos[i];
     const bool pout = !within(rp), tout = !within(std::hypot(T[0], T[1]));
     if (pout || tout) {

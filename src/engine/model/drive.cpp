@@ -21,7 +21,7 @@ struct Penetration {
 Penetration penetration(const SimSettings& s, const ContourPath& path, const Pair& P) {
   Penetration pen;
   switch (s.curve) {
-    case 'L':
+    case Contour::line:
       if (std::fabs(s.line.x0 - s.line.xf) < 1e-5) {
         // Vertical line: the workpiece lies on its +X side, whichever way it runs.
         pen.nu = 0;
@@ -32,14 +32,14 @@ Penetration penetration(const SimSettings& s, const ContourPath& path, const Pai
         pen.delta = std::cos(path.lineang) * (yl - P[1]);
       }
       break;
-    case 'C': {
+    case Contour::circle: {
       // Inside the circle: press towards the centre.
       const double dx = P[0] - s.circle.Ox, dy = P[1] - s.circle.Oy;
       pen.nu = std::atan2(dy, dx) - PI;
       pen.delta = s.circle.rr - std::sqrt(dx * dx + dy * dy);
       break;
     }
-    case 'S': {
+    case Contour::sine: {
       // Below the sine: press along the downward normal at the tip's abscissa.
       pen.nu = contourdirs(s, path, P).nu;
       const double ys =
@@ -47,8 +47,6 @@ Penetration penetration(const SimSettings& s, const ContourPath& path, const Pai
       pen.delta = std::sin(pen.nu) * (P[1] - ys);
       break;
     }
-    default:
-      break;
   }
   return pen;
 }

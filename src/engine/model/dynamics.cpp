@@ -17,7 +17,7 @@ Mat2 calmass(const RunModel& rm, const SimState& x) {
   const RobotData& r = rm.robot();
   const RobotParams u = rm.params();
   Mat2 M;
-  if (rm.type() == 'a') {
+  if (rm.type() == Robot::a) {
     // Arm tube, payload and its inertia turn about the base axis; the whole
     // arm slides along itself.
     const double rad = x[1] / u.u2;
@@ -46,7 +46,7 @@ double calvel(const RunModel& rm, int k, const SimState& x) {
   const SimSettings& s = rm.set;
   const RobotData& r = rm.robot();
   const RobotParams u = rm.params();
-  if (rm.type() == 'a') {
+  if (rm.type() == Robot::a) {
     // Coriolis torque of the sliding arm and its centrifugal pull.
     const double w = x[2] / u.u1;
     const double rdot = x[3] / u.u2;
@@ -84,7 +84,7 @@ double calderiv(const RunModel& rm, ControlState& cs, int j, double t, const Sim
   const Pair& f = ct.f;
   double det = 0;
   const Mat2 H = handjacobian(g, {x[0] / u.u1, x[1] / u.u2}, &det);
-  if (rm.type() == 'a') {
+  if (rm.type() == Robot::a) {
     const int k = j - 2;
     const double c = calvel(rm, k, x);
     const double load = k == 0 ? c + (H.a11 * f[0] + H.a21 * f[1]) / u.u1

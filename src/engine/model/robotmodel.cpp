@@ -24,7 +24,7 @@ double tubemass(double d, double len) { return STEELDENSITY * WALLFACTOR * PI * 
 // tubes of diameter l/5. Inertias are those of slender rods about their centres.
 void callinks(const SimSettings& s, RobotModel& m) {
   RobotData& r = m.of(s.type);
-  if (s.type == 'a') {
+  if (s.type == Robot::a) {
     const double l = s.l;
     r.darm = l / 10.0;
     r.marm = tubemass(r.darm, l);
@@ -82,7 +82,7 @@ void caljeq(const SimSettings& s, RobotModel& m) {
   RobotData& r = m.of(s.type);
   const RobotParams p = robotparams(s);
   const double mw = s.mw;
-  if (s.type == 'a') {
+  if (s.type == Robot::a) {
     const double h = s.l / 2.0;
     r.jeq1 = (r.iarm + r.iw + r.marm * h * h / 4.0 + mw * h * h) / (p.u1 * p.u1) + r.jm1;
     r.jeq2 = (r.marm + mw) / (p.u2 * p.u2) + r.jm2;
@@ -117,7 +117,7 @@ std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, Contour
   return unreachable;
 }
 
-std::vector<Pair> unreachableends(const SimSettings& s, const ContourPath& p, char type) {
+std::vector<Pair> unreachableends(const SimSettings& s, const ContourPath& p, Robot type) {
   SimSettings probe = s;
   probe.type = type;
   const ArmGeometry arm = armgeometry(probe);

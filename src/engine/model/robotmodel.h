@@ -35,8 +35,8 @@ struct RobotData {
 
 struct RobotModel {
   RobotData a, b;
-  RobotData& of(char type) { return type == 'a' ? a : b; }
-  const RobotData& of(char type) const { return type == 'a' ? a : b; }
+  RobotData& of(Robot type) { return type == Robot::a ? a : b; }
+  const RobotData& of(Robot type) const { return type == Robot::a ? a : b; }
 };
 
 // Single derivation steps, each for the current robot type s.type only.
@@ -56,6 +56,6 @@ double backwardefficiency(double u, double eta);
 // they were checked (start, then end); the caller reports them.
 std::vector<Pair> calmodel(SimSettings& s, RobotModel& m, ServoGains& g, ContourPath& path);
 // The ends of path p (start, then end) that robot `type` of s cannot reach.
-std::vector<Pair> unreachableends(const SimSettings& s, const ContourPath& p, char type);
+std::vector<Pair> unreachableends(const SimSettings& s, const ContourPath& p, Robot type);
 
 }  // namespace hs

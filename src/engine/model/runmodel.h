@@ -22,7 +22,7 @@ struct RunModel {
   const ContourPath& path;
   const ServoGains& gains;
 
-  char type() const { return set.type; }
+  Robot type() const { return set.type; }
   const RobotData& robot() const { return model.of(set.type); }
   const GainSet& gainset() const { return gains.of(set.type); }
   const SpeedProfile& profile() const { return path.profile(set.type); }

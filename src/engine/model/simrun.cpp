@@ -60,12 +60,19 @@ void zerononfinite(RunHistory& h, int i) {
   fix(h.forceerr[i]);
 }
 
-// Clears the evaluation memory from the control state however the run ends.
+// Lends the control state the run's evaluation memory and diagnostics, and
+// takes both back however the run ends.
 struct MemoScope {
   ControlState& cs;
   EvalMemo memo;
-  MemoScope(ControlState& c, bool on) : cs(c) { cs.memo = on ? &memo : nullptr; }
-  ~MemoScope() { cs.memo = nullptr; }
+  MemoScope(ControlState& c, bool on, Diagnostics& notes) : cs(c) {
+    cs.memo = on ? &memo : nullptr;
+    cs.notes = &notes;
+  }
+  ~MemoScope() {
+    cs.memo = nullptr;
+    cs.notes = nullptr;
+  }
 };
 
 double dist(const Pair& a, const Pair& b) {
@@ -138,23 +145,15 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist) {
 
 namespace {
 
-// The diagnostics of a run as its steps meet them: the first commanded
-// point out of reach, the first output step at which each motor's torque
-// stands at its limit, and a blow-up.
+// The diagnostics of a run as its steps meet them: the first output step at
+// which each motor's torque stands at its limit, and a blow-up (the command
+// generator notes the first commanded point out of reach itself).
 struct RunNotes {
   Diagnostics& notes;
-  const ControlState& cs;
   const RunHistory& hist;
   std::array<double, 2> limit;  // torque limits of motors 1, 2 [N m]
-  bool unreachable = false;
   std::array<bool, 2> atlimit{false, false};
 
-  void checkreach() {
-    if (unreachable || cs.unreachable_t < 0) return;
-    unreachable = true;
-    notes.push_back({Severity::error, DiagCode::unreachable, cs.unreachable_t,
-                     {cs.unreachable_p[0], cs.unreachable_p[1]}});
-  }
   void checktorque(int i, double ti) {
     for (int j = 0; j < 2; ++j) {
       if (atlimit[j] || limit[j] <= 0 || !(std::fabs(hist.torque[i][j]) >= limit[j])) continue;
@@ -168,19 +167,17 @@ struct RunNotes {
 // Output step 0: the arm at rest on the command at t = 0 (this call also
 // resets the command's continuity reference for method 6), which method 6
 // takes at the path start without any deflection offset.
-SimState startstep(const RunModel& rm, ControlState& cs, RunHistory& hist, RunNotes& n) {
+SimState startstep(const RunModel& rm, ControlState& cs, RunHistory& hist) {
   const CommandOut c = command(rm, cs, 0);
   Pair P = c.P;
   SimState x{c.mcmd[0], c.mcmd[1], 0, 0, 0, 0};
-  if (rm.set.hybrid == '6') {
+  if (rm.set.hybrid == Method::hybrid6) {
     P = {rm.path.x0, rm.path.y0};
     const IkResult ik = ikine(rm.arm(), P[0], P[1], {0, 0});
     x[0] = ik.m[0];
     x[1] = ik.m[1];
   }
-  n.checkreach();
   storestep(rm, cs, hist, 0, 0, P, x);
-  n.checkreach();
   return x;
 }
 
@@ -188,10 +185,8 @@ SimState startstep(const RunModel& rm, ControlState& cs, RunHistory& hist, RunNo
 
 RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, bool memo) {
   RunReport rep;
-  MemoScope scope(cs, memo);
-  cs.unreachable_t = -1;
-  cs.unreachable_p = {0, 0};
-  RunNotes n{rep.diagnostics, cs, hist, {rm.robot().T1max, rm.robot().T2max}};
+  MemoScope scope(cs, memo, rep.diagnostics);
+  RunNotes n{rep.diagnostics, hist, {rm.robot().T1max, rm.robot().T2max}};
 
   const SimSettings& s = rm.set;
   const int nstep = laststepof(s.nstep);
@@ -202,7 +197,7 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
   const double tf = rm.path.tf;
 
   double t = 0;
-  SimState x = startstep(rm, cs, hist, n);
+  SimState x = startstep(rm, cs, hist);
   int good = 0;       // last output step whose values are sound
   double tgood = 0;   // and its time
   bool blownup = !physical(x) || !stepfinite(hist, 0);
@@ -224,14 +219,12 @@ RunReport calcontrol(const RunModel& rm, ControlState& cs, RunHistory& hist, boo
     for (int k = 0; k < nsub && ok; ++k) {
       x = rkgill(tau, h, x, 6, deriv);
       tau = tau + h;
-      n.checkreach();
       ok = physical(x);
     }
     t = t + dt;
     if (ok) {
       const CommandOut c = command(rm, cs, t);
       storestep(rm, cs, hist, i, t, c.P, x);
-      n.checkreach();
       ok = stepfinite(hist, i);
     }
     if (!ok) {

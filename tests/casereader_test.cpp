@@ -1,24 +1,12 @@
-#include "console/datafile.h"
-
-#include <memory>
-
+// The robot data file's reader: valid cases, their echo and what is stored,
+// and every refusal naming its entry with nothing changed.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <string>
-#include <vector>
 
-#include "session/menu.h"
+#include "console/datafile.h"
 #include "console/report.h"
 #include "session/filedialogue.h"
-#include "session/startup.h"
-#include "view/draw.h"
 #include "driver_testutil.h"
 #include "enginecase.h"
 
@@ -57,9 +45,9 @@ TEST(LoadCase, RobotALineEchoesEveryGroupAndStoresTheCase) {
             "\n(3-3) 輪郭設置位置誤差 error= 5.000[mm]"
             "\n(4) 輪郭への指令押し付け力Fn=10.000[N]");
   const SimSettings& s = app->set;
-  EXPECT_EQ(s.type, 'a');
-  EXPECT_EQ(s.hybrid, '1');
-  EXPECT_EQ(s.curve, 'L');
+  EXPECT_EQ(s.type, Robot::a);
+  EXPECT_EQ(s.hybrid, Method::hybrid1);
+  EXPECT_EQ(s.curve, Contour::line);
   EXPECT_DOUBLE_EQ(s.l, 0.7);
   EXPECT_DOUBLE_EQ(s.line.xf, 0.3);
   EXPECT_DOUBLE_EQ(s.line.yf, 0.3);
@@ -152,7 +140,7 @@ TEST(LoadCase, CircleStartsAndEndsAtItsRightEnd) {
   auto app = defaultapp();
   std::string echo, error;
   ASSERT_TRUE(loadcase(readfile(kExamples + "robot_a_circle.dat"), *app, &echo, &error)) << error;
-  EXPECT_EQ(app->set.curve, 'C');
+  EXPECT_EQ(app->set.curve, Contour::circle);
   EXPECT_DOUBLE_EQ(app->set.circle.Ox, 0.4);
   EXPECT_DOUBLE_EQ(app->set.circle.rr, 0.25);
   EXPECT_DOUBLE_EQ(app->set.circle.tf, 6.0);
@@ -205,9 +193,9 @@ TEST(LoadCase, ValuesAfterTheLastEntryAreIgnoredAndNumbersReadLikeLf) {
                        *app, &echo, &error))
       << error;
   // Only the first character of a selection word counts.
-  EXPECT_EQ(app->set.type, 'a');
-  EXPECT_EQ(app->set.hybrid, '4');
-  EXPECT_EQ(app->set.curve, 'L');
+  EXPECT_EQ(app->set.type, Robot::a);
+  EXPECT_EQ(app->set.hybrid, Method::hybrid4);
+  EXPECT_EQ(app->set.curve, Contour::line);
   EXPECT_DOUBLE_EQ(app->set.l, 0.7);
   EXPECT_DOUBLE_EQ(app->set.PW1_a, 200);
   EXPECT_DOUBLE_EQ(app->set.eta1_a, 0.6);
@@ -224,10 +212,10 @@ TEST(LoadCase, EveryExampleFileIsAValidCase) {
     std::string text = readfile(kExamples + name);
     ASSERT_FALSE(text.empty()) << name;
     EXPECT_TRUE(loadcase(text, *app, &echo, &error)) << name << error;
-    EXPECT_EQ(app->set.type, name[6]) << name;
+    EXPECT_EQ(keyof(app->set.type), name[6]) << name;
     // Every example carries the default drive data, springs, force and error.
     const SimSettings& s = app->set;
-    EXPECT_DOUBLE_EQ(s.type == 'a' ? s.l : s.l2 + s.wp, s.type == 'a' ? 0.7 : 0.5) << name;
+    EXPECT_DOUBLE_EQ(s.type == Robot::a ? s.l : s.l2 + s.wp, s.type == Robot::a ? 0.7 : 0.5) << name;
     EXPECT_DOUBLE_EQ(s.mw, 1.0);
     EXPECT_DOUBLE_EQ(s.KH1, 500);
     EXPECT_DOUBLE_EQ(s.Fn, 10);
@@ -251,7 +239,7 @@ TEST(LoadCase, ExamplesDeriveAndReport) {
     printsettings(*app, con);
     const std::string& out = con.output();
     EXPECT_EQ(out.find("nan"), std::string::npos) << name << out;
-    if (app->set.type == 'b') {
+    if (app->set.type == Robot::b) {
       EXPECT_NE(out.find("\n(1-2) 第1,2アーム長 (l1,l2)=( 0.500, 0.500)[m]"), std::string::npos) << out;
     } else {
       EXPECT_NE(out.find("\n(1-2) アーム長     l =  0.700[m]"), std::string::npos) << out;
@@ -424,153 +412,5 @@ TEST(LoadCase, ByteOrderMarkAtTheStartIsSkipped) {
   EXPECT_FALSE(loadcase("a \xEF\xBB\xBF" "0.7", *app, nullptr, &error));
   EXPECT_NE(error.find("\"\\xEF\\xBB\\xBF0.7\""), std::string::npos) << error;
 }
-
-// ---------------------------------------------------------------------------
-// Saving the case: the file written from a session reads back to the same
-// settings and, in a fresh program, to the same run history byte for byte.
-
-namespace save {
-
-// One menu command as the window hands it over, answered by the script.
-void command(App& app, char key, const std::string& script) {
-  app.menukey = key;
-  if (key == 'a' || key == 'b') app.set.type = key;
-  if (key == 'L' || key == 'C' || key == 'S') app.set.curve = key;
-  ScriptConsole con(script);
-  keymenu(app, con);
-  EXPECT_EQ(con.remaining().find_first_not_of(" \n"), std::string::npos) << key << " " << script;
-}
-
-// What hybridsim-batch does with a case file: defaults, the case, the
-// menu's first pass.
-// `prepare` may add what the file cannot carry.
-std::unique_ptr<App> fresh(const std::string& text,
-                           const std::function<void(App&)>& prepare = nullptr) {
-  auto app = std::make_unique<App>();
-  ScriptConsole con("");
-  installconstants(*app);
-  setdefaults(*app, con);
-  derive(*app, con);
-  std::string error;
-  EXPECT_TRUE(loadcase(text, *app, nullptr, &error)) << error << "\n" << text;
-  if (prepare) prepare(*app);
-  derive(*app, con);
-  app->menukey = '0';
-  keymenu(*app, con);
-  return app;
-}
-
-bool samehistory(const App& x, const App& y) { return hs::samehistory(x.history(), y.history()); }
-
-// The first output step at which two runs differ, or -1.
-int firstdifference(const App& x, const App& y) {
-  const RunHistory& a = x.history();
-  const RunHistory& b = y.history();
-  for (int i = 0; i <= std::min(a.laststep(), b.laststep()); ++i)
-    if (a.motorpos[i] != b.motorpos[i] || a.tippos[i] != b.tippos[i] ||
-        a.force[i] != b.force[i] || a.torque[i] != b.torque[i] || a.perierr[i] != b.perierr[i])
-      return i;
-  return -1;
-}
-
-void expectroundtrip(const App& from, const std::string& what) {
-  const std::string text = casetext(from);
-  auto again = fresh(text);
-  EXPECT_EQ(casetext(*again), text) << what;
-  EXPECT_TRUE(samehistory(from, *again))
-      << what << ": runs differ from step " << firstdifference(from, *again) << "\n" << text;
-}
-
-}  // namespace save
-
-TEST(SaveCase, EveryDefaultCaseRunsAgainByteForByte) {
-  for (char type : {'a', 'b'})
-    for (char method : {'1', '3', '4', '6'})
-      for (char curve : {'L', 'C', 'S'}) {
-        auto app = testutil::session(std::string("n") + type + method + curve);
-        save::expectroundtrip(*app, std::string() + type + method + curve);
-      }
-}
-
-TEST(SaveCase, MenuChangesOfSpringsGainsContourErrorAndForceRunAgainByteForByte) {
-  struct Change {
-    const char* start;
-    char key;
-    const char* script;
-  };
-  // Values chosen so that their conversions (Hz to rad/s with the stored
-  // 2 pi, mm to m) do not invert trivially.
-  const Change changes[] = {
-      {"na3L", 'k', "y 733.3 321.7\nn"},
-      {"nb1C", 'g', "y 7.3 1.5\n13.7 0.25\nn"},
-      {"nb4S", 'g', "y 0.1 0\n 33.333333333333333 4.1\nn"},
-      {"na6C", 'g', "y 4.9 0\n 19.3 2.2\nn"},
-      {"na1L", 'L', "y 0.31 -0.05 0.29 0.27 3.3\nn"},
-      {"nb3C", 'C', "y 0.41 0.02 0.23 5.5\nn"},
-      {"nb6S", 'S', "y 0.21 0.29 0.55 0.17 4.4\nn"},
-      {"na4S", 'e', "y 3.7\nn"},
-      {"nb3L", 'e', "y -1.3\nn"},
-      {"na1C", 'f', "y 12.5\n"},
-      {"nb6L", 'f', "y 7.77\n"},
-      {"na3C", 'h', "y4zn"},
-      {"nb1L", 'k', "y 610 480\ny 3\ny 6.2 0.5\n 21.1 1.9\ny C y 0.42 0.01 0.24 5.9\ny 2.2\ny 9.1\n"},
-  };
-  for (const Change& c : changes) {
-    auto app = testutil::session(c.start);
-    save::command(*app, c.key, c.script);
-    save::expectroundtrip(*app, std::string(c.start) + " then " + c.key + " " + c.script);
-  }
-}
-
-TEST(SaveCase, ScaraReachAndServoTargetsComeBackAsTheSameDoubles) {
-  // Random second arms and frequencies: the reader subtracts wp and
-  // multiplies by the stored 2 pi; the writer must hit those results exactly.
-  std::srand(14);
-  auto uniform = [](double lo, double hi) { return lo + (hi - lo) * std::rand() / RAND_MAX; };
-  for (int i = 0; i < 2000; ++i) {
-    auto app = defaultapp();
-    SimSettings& s = app->set;
-    s.type = 'b';
-    s.hybrid = "1346"[i % 4];
-    s.l2 = uniform(0.2001, 2.0) - s.wp;
-    *gainspecof(s, s.hybrid) = GainSpec{PI2 * uniform(0.01, 200), uniform(0, 50),
-                                        PI2 * uniform(0.01, 200), uniform(0, 50)};
-    auto back = defaultapp();
-    std::string error;
-    ASSERT_TRUE(loadcase(casetext(*app), *back, nullptr, &error)) << error;
-    ASSERT_EQ(back->set.l2, s.l2) << casetext(*app);
-    ASSERT_TRUE(testutil::samespec(*gainspecof(back->set, s.hybrid), *gainspecof(s, s.hybrid)))
-        << casetext(*app);
-  }
-}
-
-// Two things a run depends on beyond the settings travel as the optional
-// sixteenth line: the work block length the window's first drawing stores,
-// and the acceleration time method 6 keeps from the last method 1 trajectory.
-// Without that line a fresh program runs differently; with it, byte for byte.
-TEST(SaveCase, WhatTheSessionLeavesTravelsInTheFile) {
-  auto drawn = testutil::session("nb6S");
-  sethanddimensions(drawn->set);  // the window's first picture: 0.14 m
-  save::command(*drawn, 'h', "y1zn");
-  auto switched = testutil::session("nb1L");
-  save::command(*switched, 'h', "y6zn");
-  EXPECT_EQ(switched->path.profile('b').ta, 0.4);
-  for (const App* app : {drawn.get(), switched.get()}) {
-    const std::string text = casetext(*app);
-    const std::string fifteen = text.substr(0, text.rfind('\n', text.size() - 2) + 1);
-    EXPECT_FALSE(save::samehistory(*app, *save::fresh(fifteen))) << fifteen;
-    EXPECT_TRUE(save::samehistory(*app, *save::fresh(text))) << text;
-  }
-}
-
-TEST(SaveCase, FileLooksLikeTheExamples) {
-  auto app = testutil::session("nb6S");
-  EXPECT_EQ(casetext(*app),
-            "b\n0.5 0.5\n1\n200 200\n100 0.59999999999999998\n100 0.59999999999999998\n"
-            "500 500\n6\n5 0\n20 2\nS\n"
-            "0.20000000000000001 0.29999999999999999 0.60000000000000009 0.20000000000000001 4\n"
-            "0.0050000000000000001\n10\n0.14999999999999999 0\n");
-}
-
 }  // namespace
 }  // namespace hs
