@@ -416,6 +416,47 @@ bool writecsv(const std::string& dest, const std::string& text) {
 
 // Reads the command line into rq. Returns -1 to go on, or the exit status
 // (0 after --help, 2 for wrong arguments, the message and usage printed).
+// What of the parsed request cannot be run together (or at all), in words;
+// empty when it can. Reads the --set and --vary values into rq on the way.
+std::string clashes(const Options& o, Request& rq) {
+  // A file's case may be run under another method (as the menu's method
+  // key changes it), not with another robot or contour.
+  for (auto* opt : {o.robot, o.contour})
+    if (!rq.casefile.empty() && opt->count() > 0)
+      return "a CASEFILE excludes " + opt->get_name() + " (--method goes with it)";
+  const std::string same = sameoutputs(rq);
+  if (!same.empty()) return same;
+  if (rq.listsettings) return "";
+  const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
+  if (rq.casefile.empty() && !selected)
+    return "give a CASEFILE or all of --robot, --method and --contour";
+  for (const std::string& s : rq.sets) {
+    rq.named.emplace_back();
+    parsenamed(s, &rq.named.back());
+  }
+  for (const std::string& s : rq.vary) {
+    rq.varied.emplace_back();
+    parsevaried(s, &rq.varied.back());
+    for (std::size_t i = 0; i + 1 < rq.varied.size(); ++i)
+      if (rq.varied[i].name == rq.varied.back().name)
+        return "--vary " + rq.varied.back().name + " is given twice";
+    if (rq.combinations() > MOSTRUNS)
+      return "--vary makes " + std::to_string(rq.combinations()) + " runs; at most 1000 are run";
+  }
+  if (!rq.varied.empty() && rq.compare) return "--vary and --compare exclude each other";
+  if (!rq.savecase.empty() && (rq.compare || !rq.varied.empty()))
+    return std::string("--save-case writes the one case run; ") +
+           (rq.compare ? "--compare" : "--vary") + " runs several";
+  if (!rq.overlays.empty() && rq.compare)
+    return "--overlay and --compare exclude each other";
+  const bool picture = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
+  const std::size_t drawn = rq.combinations() + rq.overlays.size();
+  if (picture && drawn > hs::STUDYMAX)
+    return "the study view draws at most 8 runs; --vary and --overlay give " +
+           std::to_string(drawn) + " (leave out --png/--svg/--pdf to get their CSV)";
+  return "";
+}
+
 int parseargs(int argc, char** argv, int nstep, Request& rq) {
   CLI::App cli("One simulation run of the hybrid-control simulator without a window.",
                "hybridsim-batch");
@@ -444,42 +485,8 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
                  (positional ? " (after --, every word is a CASEFILE)" : ""));
   }
   if (!rq.frametext.empty()) rq.frame = stepof(rq.frametext, nstep);
-  // A file's case may be run under another method (as the menu's method
-  // key changes it), not with another robot or contour.
-  for (auto* opt : {o.robot, o.contour})
-    if (!rq.casefile.empty() && opt->count() > 0)
-      return wrong("a CASEFILE excludes " + opt->get_name() + " (--method goes with it)");
-  const std::string same = sameoutputs(rq);
-  if (!same.empty()) return wrong(same);
-  if (rq.listsettings) return -1;
-  const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
-  if (rq.casefile.empty() && !selected)
-    return wrong("give a CASEFILE or all of --robot, --method and --contour");
-  for (const std::string& s : rq.sets) {
-    rq.named.emplace_back();
-    parsenamed(s, &rq.named.back());
-  }
-  for (const std::string& s : rq.vary) {
-    rq.varied.emplace_back();
-    parsevaried(s, &rq.varied.back());
-    for (std::size_t i = 0; i + 1 < rq.varied.size(); ++i)
-      if (rq.varied[i].name == rq.varied.back().name)
-        return wrong("--vary " + rq.varied.back().name + " is given twice");
-    if (rq.combinations() > MOSTRUNS)
-      return wrong("--vary makes " + std::to_string(rq.combinations()) +
-                   " runs; at most 1000 are run");
-  }
-  if (!rq.varied.empty() && rq.compare) return wrong("--vary and --compare exclude each other");
-  if (!rq.savecase.empty() && (rq.compare || !rq.varied.empty()))
-    return wrong(std::string("--save-case writes the one case run; ") +
-                 (rq.compare ? "--compare" : "--vary") + " runs several");
-  if (!rq.overlays.empty() && rq.compare)
-    return wrong("--overlay and --compare exclude each other");
-  const bool picture = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
-  const std::size_t drawn = rq.combinations() + rq.overlays.size();
-  if (picture && drawn > hs::STUDYMAX)
-    return wrong("the study view draws at most 8 runs; --vary and --overlay give " +
-                 std::to_string(drawn) + " (leave out --png/--svg/--pdf to get their CSV)");
+  const std::string clash = clashes(o, rq);
+  if (!clash.empty()) return wrong(clash);
   return -1;
 }
 
@@ -754,27 +761,17 @@ void selectkeys(const Request& rq, hs::Case& c) {
 
 // The case of the file or the selections on the defaults, the settings by
 // name on top, then one derivation and one run (or the four methods).
-int main(int argc, char** argv) {
-  g_args.assign(argv + 1, argv + argc);
-  // Parse everything before any work so that wrong arguments cost nothing;
-  // the run's last output step bounds --frame.
-  hs::SimSettings constants;
-  hs::installrunconstants(constants);
-  Request rq;
-  const int parsed = parseargs(argc, argv, constants.nstep, rq);
-  if (parsed >= 0) return parsed;
-  if (!rq.lang.empty()) hs::setmessagelanguage(rq.lang);
-  if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
-
+// The case the request names: its file read (an empty file is read and
+// refused, not taken for none) or its selections, under the method asked,
+// with the settings given by name, checked as a whole before anything runs.
+// -1 when c holds it, else the exit status (the reason told).
+int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& echo) {
   std::string text, reason;
   if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, &text, &reason)) {
     complain(rq.casefile + ": " + reason);
     return 1;
   }
-  BatchConsole con(rq.verbose);
-  // An empty file is read as one (and refused), not taken for no file.
-  hs::Case c = hs::defaultcase();
-  std::string echo, error;
+  std::string error;
   if (rq.casefile.empty())
     selectkeys(rq, c);
   else if (!hs::readcase(text, hs::defaultcase(), c, &echo, &error)) {
@@ -799,6 +796,26 @@ int main(int argc, char** argv) {
     std::fputs(USAGE, stderr);
     return 2;
   }
+  return -1;
+}
+
+int main(int argc, char** argv) {
+  g_args.assign(argv + 1, argv + argc);
+  // Parse everything before any work so that wrong arguments cost nothing;
+  // the run's last output step bounds --frame.
+  hs::SimSettings constants;
+  hs::installrunconstants(constants);
+  Request rq;
+  const int parsed = parseargs(argc, argv, constants.nstep, rq);
+  if (parsed >= 0) return parsed;
+  if (!rq.lang.empty()) hs::setmessagelanguage(rq.lang);
+  if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
+
+  BatchConsole con(rq.verbose);
+  hs::Case c = hs::defaultcase();
+  std::string echo;
+  const int refused = requestcase(rq, con, c, echo);
+  if (refused >= 0) return refused;
   const std::string name = rq.casefile.empty() ? "" : filenameof(rq.casefile);
   std::vector<hs::Run> overlaid;
   if (!overlayruns(rq.overlays, overlaid)) return 1;

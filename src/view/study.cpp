@@ -625,6 +625,57 @@ void drawtable(Canvas& cv, const std::vector<StudyRun>& runs, const std::vector<
   text(cv, left, foot, Font::Helvetica12, fitted(Font::Helvetica12, note, right - left));
 }
 
+// The six graphs over time, one above the other: contact force with Fn,
+// force error, position error, peripheral error and the two motor torques
+// with their limits.
+std::vector<Graph> studygraphs(const std::vector<StudyRun>& runs) {
+  const auto pair = [](std::vector<Pair> RunHistory::*m, int j) {
+    return [m, j](const Run& r, std::size_t i) { return (r.hist.*m)[i][j]; };
+  };
+  const auto fn = [](const Run& r) { return r.model->set.Fn; };
+  const auto t1 = [](const Run& r) { return r.model->robot().T1max; };
+  const auto t2 = [](const Run& r) { return r.model->robot().T2max; };
+  return {
+      {"contact force [N], scale of t >= 1 s" + refwords(runs, fn, "Fn", "N", false),
+       pair(&RunHistory::force, 0), true, fn},
+      {"force error [N], scale of t >= 1 s",
+       [](const Run& r, std::size_t i) { return r.hist.forceerr[i]; }, true, nullptr},
+      {"position error |tip - command| [mm], scale of t >= 1 s",
+       [](const Run& r, std::size_t i) {
+         return 1000.0 * std::hypot(r.hist.poserr[i][0], r.hist.poserr[i][1]);
+       },
+       true, nullptr},
+      {"peripheral error [mm]", [](const Run& r, std::size_t i) { return 1000.0 * r.hist.perierr[i]; },
+       false, nullptr},
+      {"motor 1 torque [N m]" + refwords(runs, t1, "T1max", "N m", true), pair(&RunHistory::torque, 0),
+       false, t1, true},
+      {"motor 2 torque [N m]" + refwords(runs, t2, "T2max", "N m", true), pair(&RunHistory::torque, 1),
+       false, t2, true},
+  };
+}
+
+// The shared time axis under the last graph: ticks, the settled region's
+// start and each motion time tf.
+void drawtimeaxis(Canvas& cv, const Layout& lay, double bottom, double W,
+                  const std::vector<double>& tfs) {
+  std::vector<std::pair<double, std::string>> ticks, marks;
+  const Axis ta = axisof(0, lay.span, 10);
+  for (double t = 0; t <= lay.span + 1e-9; t += ta.step) {
+    const std::string s = ticktext(t, ta.step);
+    const double x = lay.x(t) - textwidth(Font::Helvetica12, s) / 2;
+    ticks.push_back({std::min(x, lay.right - textwidth(Font::Helvetica12, s)), s});
+    line(cv, lay.x(t), bottom, lay.x(t), bottom + 3, FRAME);
+  }
+  placerow(cv, ticks, bottom + 15, W, Font::Helvetica12);
+  const std::string tlabel = "time t [s]";
+  marks.push_back({lay.right - textwidth(Font::Helvetica12, tlabel), tlabel});
+  marks.push_back({lay.x(std::min(SETTLETIME, lay.span)) + 3, "settled from 1 s ->"});
+  for (std::size_t k = 0; k < tfs.size(); ++k)
+    marks.push_back({lay.x(std::min(tfs[k], lay.span)) - textwidth(Font::Helvetica12, "tf") / 2,
+                     tfs.size() == 1 ? "tf" : strf("tf%zu", k + 1)});
+  placerow(cv, marks, bottom + 29, W, Font::Helvetica12);
+}
+
 }  // namespace
 
 void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& title, double width) {
@@ -655,29 +706,7 @@ void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& 
   if (!(lay.span > 0)) lay.span = 1;
   if (std::all_of(tfs.begin(), tfs.end(), [&](double t) { return t == tfs[0]; })) tfs.resize(1);
 
-  const auto pair = [](std::vector<Pair> RunHistory::*m, int j) {
-    return [m, j](const Run& r, std::size_t i) { return (r.hist.*m)[i][j]; };
-  };
-  const auto fn = [](const Run& r) { return r.model->set.Fn; };
-  const auto t1 = [](const Run& r) { return r.model->robot().T1max; };
-  const auto t2 = [](const Run& r) { return r.model->robot().T2max; };
-  const std::vector<Graph> graphs = {
-      {"contact force [N], scale of t >= 1 s" + refwords(runs, fn, "Fn", "N", false),
-       pair(&RunHistory::force, 0), true, fn},
-      {"force error [N], scale of t >= 1 s",
-       [](const Run& r, std::size_t i) { return r.hist.forceerr[i]; }, true, nullptr},
-      {"position error |tip - command| [mm], scale of t >= 1 s",
-       [](const Run& r, std::size_t i) {
-         return 1000.0 * std::hypot(r.hist.poserr[i][0], r.hist.poserr[i][1]);
-       },
-       true, nullptr},
-      {"peripheral error [mm]", [](const Run& r, std::size_t i) { return 1000.0 * r.hist.perierr[i]; },
-       false, nullptr},
-      {"motor 1 torque [N m]" + refwords(runs, t1, "T1max", "N m", true), pair(&RunHistory::torque, 0),
-       false, t1, true},
-      {"motor 2 torque [N m]" + refwords(runs, t2, "T2max", "N m", true), pair(&RunHistory::torque, 1),
-       false, t2, true},
-  };
+  const std::vector<Graph> graphs = studygraphs(runs);
   // Graphs from below the caption down to the time axis' texts, the table
   // under them.
   const double tabletop = PICTUREPX - 6 - tableheight(runs.size(), W);
@@ -688,22 +717,7 @@ void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& 
     drawgraph(cv, runs, lay, graphs[g], top + strip * (g + 1) + height * g, height, tfs);
   // The shared time axis under the last graph.
   const double bottom = top + (strip + height) * graphs.size();
-  std::vector<std::pair<double, std::string>> ticks, marks;
-  const Axis ta = axisof(0, lay.span, 10);
-  for (double t = 0; t <= lay.span + 1e-9; t += ta.step) {
-    const std::string s = ticktext(t, ta.step);
-    const double x = lay.x(t) - textwidth(Font::Helvetica12, s) / 2;
-    ticks.push_back({std::min(x, lay.right - textwidth(Font::Helvetica12, s)), s});
-    line(cv, lay.x(t), bottom, lay.x(t), bottom + 3, FRAME);
-  }
-  placerow(cv, ticks, bottom + 15, W, Font::Helvetica12);
-  const std::string tlabel = "time t [s]";
-  marks.push_back({lay.right - textwidth(Font::Helvetica12, tlabel), tlabel});
-  marks.push_back({lay.x(std::min(SETTLETIME, lay.span)) + 3, "settled from 1 s ->"});
-  for (std::size_t k = 0; k < tfs.size(); ++k)
-    marks.push_back({lay.x(std::min(tfs[k], lay.span)) - textwidth(Font::Helvetica12, "tf") / 2,
-                     tfs.size() == 1 ? "tf" : strf("tf%zu", k + 1)});
-  placerow(cv, marks, bottom + 29, W, Font::Helvetica12);
+  drawtimeaxis(cv, lay, bottom, W, tfs);
 
   drawtable(cv, runs, studylabels(runs), tabletop, W);
   cv.present();
