@@ -573,7 +573,9 @@ PYBIND11_MODULE(_core, m) {
                     "step, the first output step at the torque limit; 0 for a path end; NaN for a\n"
                     "note on the whole run. values: pathend and unreachable x, y [m]; diverged\n"
                     "laststep; torquelimit motor (1 or 2) and limit [N m]; nonfinite the figure;\n"
-                    "outofreach x, y and reach [m]; handtravel along, across and travel [m];\n"
+                    "outofreach x, y and the reach crossed [m] (the inner one for a point nearer\n"
+                    "the base, 0 for robot a's radial joint behind it); handtravel along, across\n"
+                    "and travel [m];\n"
                     "contactlost force [N]; saturated tsat and share [%].")
       .def_property_readonly(
           "values",

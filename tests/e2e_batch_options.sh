@@ -344,6 +344,11 @@ cmp -s "$work/c.dat" "$src/examples/robot_b_line.dat" || fail "the CASEFILE was 
 for m in 1 3 4; do
   status=$(run --robot b --method $m --contour L --set l1=0.6 --set line.x0=0.099 --csv /dev/null)
   [ "$status" = 3 ] && grep -q '逆運動学の解なし' "$work/err.txt" || fail "method $m: status $status, $(cat "$work/err.txt")"
+  # The tip nearer the base than the arm reaches is told as that, with the inner bound.
+  if grep -q '腕の届く範囲' "$work/err.txt"; then
+    grep -qF '基部から 0.100[m] 以上）より基部の側に入りました' "$work/err.txt" ||
+      fail "method $m: the inner reach not named: $(grep '腕の届く範囲' "$work/err.txt")"
+  fi
 done
 # --help and --list-settings into a full disk fail, saying so.
 if [ -w /dev/full ]; then

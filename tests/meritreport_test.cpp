@@ -60,9 +60,9 @@ TEST(MeritReport, CompareTableMarksAndNotes) {
   rows[1].rep.diagnostics = {{Severity::error, DiagCode::diverged, 2.5, {0, 0}}};
   rows[3].rep.diagnostics = {{Severity::error, DiagCode::unreachable, 1.0, {1.1, 0}},
                              {Severity::error, DiagCode::contactlost, 1.2, {-0.5, 0}},
-                             {Severity::error, DiagCode::outofreach, 0.04, {0.099, 0, 1.1}}};
+                             {Severity::error, DiagCode::outofreach, 0.04, {0.099, 0, 0.1}}};
   const std::vector<std::string> lines = split(comparetext(app->set, rows), '\n');
-  ASSERT_EQ(lines.size(), 21u);
+  ASSERT_EQ(lines.size(), 22u);
   EXPECT_EQ(lines[2], "制御方法の比較　SCARAロボット　円　(整定後 = ステップ 25〜200)");
   // Two blocks of columns, each row within 80 columns.
   EXPECT_EQ(lines[3], "  方法     frms[N]   fmax[N]    erms[m]    emax[m]    pend[m] ");

@@ -27,6 +27,13 @@ std::string domainnote(const Diagnostic& d) {
   const std::array<double, 3>& v = d.values;
   switch (d.code) {
     case DiagCode::outofreach:
+      // Robot a's inner reach is 0: its radial joint went behind the base.
+      if (v[2] == 0)
+        return fmt("t=%.3f[s] に腕の直動関節が基部の後ろに出ました (x,y)=(%.3f %.3f)[m]．この結果は意味を持ちません．",
+                   d.t, v[0], v[1]);
+      if (std::hypot(v[0], v[1]) < v[2])
+        return fmt("t=%.3f[s] に手先が腕の届く範囲（基部から %.3f[m] 以上）より基部の側に入りました (x,y)=(%.3f %.3f)[m]．この結果は意味を持ちません．",
+                   d.t, v[2], v[0], v[1]);
       return fmt("t=%.3f[s] に手先が腕の届く範囲（基部から %.3f[m] まで）の外に出ました (x,y)=(%.3f %.3f)[m]．この結果は意味を持ちません．",
                  d.t, v[2], v[0], v[1]);
     case DiagCode::handtravel:

@@ -39,7 +39,8 @@ struct Diagnostic {
   //   pathend      - the path end (X, Y) [m]
   //   nonfinite    - the figure's place in FiguresOfMerit order (frms 0 .. tsat 8)
   //                  and its value
-  //   outofreach   - the point (X, Y) [m] and the reach it lies beyond [m]
+  //   outofreach   - the point (X, Y) [m] and the reach it crossed [m]: the
+  //                  outer one, or the inner one for a point nearer the base
   //                  (the third value)
   //   handtravel   - the deflection along and across the hand [m], and the
   //                  travel it exceeds [m] (the third value; negative for the

@@ -36,8 +36,12 @@ void checkdomain(const RunModel& rm, const RunHistory& h, const FiguresOfMerit& 
     const Pair& T = h.tippos[i];
     const bool pout = !within(rp), tout = !within(std::hypot(T[0], T[1]));
     if (pout || tout) {
+      // The bound crossed: the outer reach, or the inner one (robot a: its
+      // radial joint behind the base) for a point nearer the base.
       const Pair& at = pout ? P : T;
-      d.push_back({Severity::error, DiagCode::outofreach, i * s.dt, {at[0], at[1], reach.outer}});
+      const double r = pout ? rp : std::hypot(T[0], T[1]);
+      const double bound = r < reach.inner - SLACK ? reach.inner : reach.outer;
+      d.push_back({Severity::error, DiagCode::outofreach, i * s.dt, {at[0], at[1], bound}});
       break;
     }
   }
