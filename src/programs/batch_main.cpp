@@ -302,6 +302,17 @@ struct Options {
   CLI::Option *robot, *method, *contour;
 };
 
+// An option given once per value (--set, --vary, --overlay): each one word,
+// all of them kept in order.
+CLI::Option* repeatable(CLI::App& cli, const std::string& name, std::vector<std::string>& into,
+                        const std::string& type, const std::string& help) {
+  return cli.add_option(name, into, help)
+      ->type_name(type)
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
 // Declares every option and argument of the command line, read into rq;
 // --frame runs 0 .. nstep.
 Options addoptions(CLI::App& cli, int nstep, Request& rq) {
@@ -343,36 +354,23 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
       ->excludes(metrics)
       ->excludes(gif)
       ->excludes(frame);
-  cli.add_option("--set", rq.sets, "set a setting by name after the case, in its\n"
-                                   "stored SI unit (repeatable; --list-settings\n"
-                                   "lists the names); fn1, fn2 [Hz] and alpha1,\n"
-                                   "alpha2 [1/s] name the method's servo targets")
-      ->type_name("NAME=VALUE")
-      ->expected(1)
-      ->allow_extra_args(false)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-      ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); },
-                             ""));
-  cli.add_option("--vary", rq.vary,
-                              "one run per value (repeatable: every combination,\n"
-                              "at most 1000 runs, the last --vary changing\n"
-                              "fastest): the figures as CSV, one row per run;\n"
-                              "with --png/--svg/--pdf the study view (at most 8)")
-                   ->type_name("NAME=V1,V2,...")
-                   ->expected(1)
-                   ->allow_extra_args(false)
-                   ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
-                   ->check(CLI::Validator([](std::string& arg) { return parsevaried(arg, nullptr); },
-                                          ""))
-                   ->excludes(gif)
-                   ->excludes(frame);
-  cli.add_option("--overlay", rq.overlays,
-                 "also draw the run of this case file in the study\n"
-                 "view (repeatable)")
-      ->type_name("CASEFILE")
-      ->expected(1)
-      ->allow_extra_args(false)
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+  repeatable(cli, "--set", rq.sets, "NAME=VALUE",
+             "set a setting by name after the case, in its\n"
+             "stored SI unit (repeatable; --list-settings\n"
+             "lists the names); fn1, fn2 [Hz] and alpha1,\n"
+             "alpha2 [1/s] name the method's servo targets")
+      ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); }, ""));
+  repeatable(cli, "--vary", rq.vary, "NAME=V1,V2,...",
+             "one run per value (repeatable: every combination,\n"
+             "at most 1000 runs, the last --vary changing\n"
+             "fastest): the figures as CSV, one row per run;\n"
+             "with --png/--svg/--pdf the study view (at most 8)")
+      ->check(CLI::Validator([](std::string& arg) { return parsevaried(arg, nullptr); }, ""))
+      ->excludes(gif)
+      ->excludes(frame);
+  repeatable(cli, "--overlay", rq.overlays, "CASEFILE",
+             "also draw the run of this case file in the study\n"
+             "view (repeatable)")
       ->check(filename(false));
   cli.add_flag("--study", rq.study,
                "--png/--svg/--pdf draw the study view of the run\n"
@@ -747,13 +745,12 @@ int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
   return ok ? status : 1;
 }
 
-// The selections of the command line on case c (their keys are checked by
-// the parser; no --method with --compare leaves method 6).
+// The robot and contour of the command line on case c (their keys are
+// checked by the parser), under method 6 until --method names another.
 void selectkeys(const Request& rq, hs::Case& c) {
   hs::SimSettings& s = c.set;
   hs::robotof(rq.robot[0], &s.type);
   s.hybrid = hs::Method::hybrid6;
-  if (!rq.method.empty()) hs::methodof(rq.method[0], &s.hybrid);
   hs::contourof(rq.contour[0], &s.curve);
 }
 
@@ -782,8 +779,9 @@ int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& 
     complain(rq.casefile + ": " + error.substr(start == std::string::npos ? 0 : start));
     return 1;
   }
-  // The file's case under the method asked, as the menu's method key gives it.
-  if (!rq.casefile.empty() && !rq.method.empty()) hs::methodof(rq.method[0], &c.set.hybrid);
+  // The case under the method asked; a file's case as the menu's method key
+  // changes it.
+  if (!rq.method.empty()) hs::methodof(rq.method[0], &c.set.hybrid);
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
   // The case as a whole, with the settings given by name, before anything runs.
   std::string invalid;
