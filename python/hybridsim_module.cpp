@@ -31,6 +31,7 @@
 #include "console/datafile.h"
 #include "console/historycsv.h"
 #include "console/meritreport.h"
+#include "console/refusaltext.h"
 #include "console/report.h"
 #include "console/runsim.h"
 #include "engine/settingfields.h"
@@ -63,6 +64,13 @@ std::string pathof(const py::object& path) {
 // The KeyError's text for a name that is no setting, its control bytes
 // (a NUL would cut the message short) shown escaped.
 std::string unknownname(const std::string& name) { return "no setting named " + hs::escapebytes(name); }
+
+// A refused value or case as a ValueError says it: in English, as Python's
+// own errors are.
+py::value_error refusalerror(const hs::Refusal& why) {
+  hs::MessageLanguage english("en");
+  return py::value_error(hs::refusaltext(why));
+}
 
 // A selection given as a one-character str or, where `numbers` is set, an
 // integer (int or a NumPy integer). Another value is a ValueError naming
@@ -365,8 +373,9 @@ class Simulator {
       if (name == "robot" || name == "method" || name == "contour") continue;
       const hs::SettingField& f = field(name);
       const double v = kv.second.cast<double>();
-      const std::string refused = hs::refusal(f, v);
-      if (!refused.empty()) throw py::value_error(refused);
+      hs::Case scratch;
+      hs::Refusal refused;
+      if (!hs::setnamed(scratch, f.name, v, &refused)) throw refusalerror(refused);
       values.emplace_back(&f, v);
     }
     return withsettings(item("robot"), item("method"), item("contour"), values);
@@ -431,9 +440,9 @@ class Simulator {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!hs::getnamed(case_, name, nullptr)) throw py::key_error(unknownname(name));
     hs::Case c = case_;
-    std::string refused;
+    hs::Refusal refused;
     if (!hs::setnamed(c, name, value, &refused) || !hs::validcase(c, &refused))
-      throw py::value_error(refused);
+      throw refusalerror(refused);
     case_ = c;
   }
 
@@ -516,8 +525,8 @@ class Simulator {
     hs::methodof(hybrid, &c.set.hybrid);
     hs::contourof(curve, &c.set.curve);
     for (const auto& fv : values) fv.first->field(c.set) = fv.second;
-    std::string refused;
-    if (!hs::validcase(c, &refused)) throw py::value_error(refused);  // the GIL is back when it arrives
+    hs::Refusal refused;
+    if (!hs::validcase(c, &refused)) throw refusalerror(refused);  // the GIL is back when it arrives
     return std::make_unique<Simulator>(c);
   }
 

@@ -124,19 +124,22 @@ const char* limitwords(Limit limit) {
 
 namespace {
 
-// A value as a refusal shows it: what was typed when known, else %.17g.
-std::string shownvalue(double v, const std::string& shown = "") {
-  if (!shown.empty()) return shown;
-  char value[32];
-  std::snprintf(value, sizeof value, "%.17g", v);
-  return value;
-}
-
-// "NAME = V refused: it must be <limit> [UNIT]".
-std::string refusaltext(const char* name, const char* unit, Limit limit, double v,
-                        const std::string& shown = "") {
-  return std::string(name) + " = " + shownvalue(v, shown) + " refused: it must be " +
-         limitwords(limit) + " [" + unit + "]";
+// The refusal of value v (typed as `shown` when known) for a setting.
+Refusal outoflimit(const char* name, const char* unit, Limit limit, double v,
+                   const std::string& shown) {
+  Refusal r;
+  r.cause = Refusal::Cause::outoflimit;
+  r.name = name;
+  if (shown.empty()) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%.17g", v);
+    r.value = value;
+  } else {
+    r.value = shown;
+  }
+  r.limit = limit;
+  r.unit = unit;
+  return r;
 }
 
 const std::vector<ServoName> SERVONAMES = {
@@ -154,20 +157,15 @@ const ServoName* servoname(const std::string& name) {
 
 }  // namespace
 
-std::string refusal(const SettingField& f, double v) {
-  if (within(f.limit, v)) return "";
-  return refusaltext(f.name, f.unit, f.limit, v);
-}
-
 const std::vector<ServoName>& servonames() { return SERVONAMES; }
 
 // A table field as stored; a servo name in the chosen method's GainSpec, a
 // frequency converted with the stored 2 pi as the menu converts it.
-bool setnamed(Case& c, const std::string& name, double v, std::string* why,
+bool setnamed(Case& c, const std::string& name, double v, Refusal* why,
               const std::string& shown) {
   if (const SettingField* f = settingfield(name)) {
     if (!within(f->limit, v)) {
-      if (why) *why = refusaltext(f->name, f->unit, f->limit, v, shown);
+      if (why) *why = outoflimit(f->name, f->unit, f->limit, v, shown);
       return false;
     }
     f->field(c.set) = v;
@@ -176,13 +174,16 @@ bool setnamed(Case& c, const std::string& name, double v, std::string* why,
   if (const ServoName* s = servoname(name)) {
     const double stored = s->hz ? omegaofhz(v) : v;
     if (!within(s->limit, v) || !within(s->limit, stored)) {
-      if (why) *why = refusaltext(s->name, s->unit, s->limit, v, shown);
+      if (why) *why = outoflimit(s->name, s->unit, s->limit, v, shown);
       return false;
     }
     gainspecof(c.set, c.set.hybrid).*(s->member) = stored;
     return true;
   }
-  if (why) *why = "no setting named " + name;
+  if (why) {
+    *why = Refusal{};
+    why->name = name;
+  }
   return false;
 }
 
@@ -216,21 +217,23 @@ bool lineendsdiffer(double x0, double y0, double xf, double yf) {
 
 // Each setting against its limit first, then the relations: a line needs an
 // end point apart from its start to give the motion a direction.
-bool validcase(const Case& c, std::string* why) {
+bool validcase(const Case& c, Refusal* why) {
   SimSettings s = c.set;
   for (const SettingField& f : FIELDS) {
-    const std::string refused = refusal(f, f.field(s));
-    if (!refused.empty()) {
-      if (why) *why = refused;
+    const double v = f.field(s);
+    if (!within(f.limit, v)) {
+      if (why) *why = outoflimit(f.name, f.unit, f.limit, v, "");
       return false;
     }
   }
   const LineSpec& l = s.line;
   if (!lineendsdiffer(l.x0, l.y0, l.xf, l.yf)) {
-    if (why)
-      *why = "line.xf, line.yf = " + shortest(l.xf) + ", " + shortest(l.yf) +
-             " refused: the line's end must differ from its start (line.x0, line.y0 = " +
-             shortest(l.x0) + ", " + shortest(l.y0) + ") [m]";
+    if (why) {
+      *why = Refusal{};
+      why->cause = Refusal::Cause::lineends;
+      why->name = "line.xf, line.yf";
+      why->x0 = l.x0, why->y0 = l.y0, why->xf = l.xf, why->yf = l.yf;
+    }
     return false;
   }
   return true;

@@ -43,12 +43,26 @@ std::string description(const SettingField& f);
 bool within(Limit limit, double v);
 // The limit in words, as messages name it ("0 より大きい有限の数値").
 const char* limittext(Limit limit);
-// The limit in English, for the batch program's and scripts' messages
-// ("a finite number > 0").
+// The limit in English, for the tables the batch program, Python and the
+// page list ("a finite number > 0").
 const char* limitwords(Limit limit);
-// Why the value v is refused for field f ("KH1 = 0 refused: it must be a
-// finite number > 0 [N/m]"); empty when it is within the limit.
-std::string refusal(const SettingField& f, double v);
+
+// Why a setting given by name, or a case as a whole, is refused: what each
+// client puts in its own words (refusaltext on the console layer).
+struct Refusal {
+  enum class Cause {
+    nosuchname,  // no setting goes by the name
+    outoflimit,  // the value is outside its setting's limit
+    lineends,    // the line's end point is its start point
+  };
+  Cause cause = Cause::nosuchname;
+  std::string name;              // the name as given, or the setting refused
+  std::string value;             // the value as typed, else as "%.17g" (outoflimit)
+  Limit limit = Limit::Finite;   // what the value must satisfy (outoflimit)
+  const char* unit = "";         // the value's unit (outoflimit)
+  double x0 = 0, y0 = 0;         // the line's start point [m] (lineends)
+  double xf = 0, yf = 0;         // the line's end point [m] (lineends)
+};
 
 // One of the names the chosen method's servo targets go by, in the units the
 // settings report shows: fn1, fn2 [Hz] (fn = omega / 2 pi with the stored
@@ -70,11 +84,10 @@ std::string description(const ServoName& s);
 // (in its unit as stored) or one of the servo names of c's method. Every
 // client (batch --set/--vary, Python, the web form) sets and reads named
 // settings through these two. setnamed leaves c as it is and gives the
-// reason when the name is unknown ("no setting named X") or the value is
-// refused; getnamed is false for an unknown name.
-// A refusal shows the value as the user typed it when `shown` is given
-// ("KH1 = 1e-400", which reads as 0).
-bool setnamed(Case& c, const std::string& name, double v, std::string* why,
+// reason when the name is unknown or the value is refused; getnamed is false
+// for an unknown name. A refusal holds the value as the user typed it when
+// `shown` is given ("KH1 = 1e-400", which reads as 0).
+bool setnamed(Case& c, const std::string& name, double v, Refusal* why,
               const std::string& shown = "");
 bool getnamed(const Case& c, const std::string& name, double* v);
 
@@ -88,9 +101,9 @@ bool lineendsdiffer(double x0, double y0, double xf, double yf);
 
 // Whether case c can be derived and run: every setting of the table within
 // its limit, and the relations between them (the line's end differs from
-// its start). False with the reason ("line.xf, line.yf = 0.3, 0 refused:
-// ..."). Every client checks a case it was given piece by piece (batch
-// --set and --vary, Python, the web page) with this one test.
-bool validcase(const Case& c, std::string* why);
+// its start). False with the reason: the first setting outside its limit,
+// else the line's ends. Every client checks a case it was given piece by
+// piece (batch --set and --vary, Python, the web page) with this one test.
+bool validcase(const Case& c, Refusal* why);
 
 }  // namespace hs

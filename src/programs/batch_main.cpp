@@ -27,6 +27,7 @@
 #include "console/datafile.h"
 #include "console/historycsv.h"
 #include "console/meritreport.h"
+#include "console/refusaltext.h"
 #include "console/runsim.h"
 #include "files/safefile.h"
 #include "engine/settingfields.h"
@@ -136,6 +137,13 @@ class UsageFormatter : public CLI::Formatter {
   }
 };
 
+// A refused setting or case in the words of the other argument errors,
+// which are English.
+std::string refusalwords(const hs::Refusal& why) {
+  hs::MessageLanguage english("en");
+  return hs::refusaltext(why);
+}
+
 // One setting given by name on the command line, checked against the table.
 struct NamedValue {
   std::string name;  // a field of the table or a servo name (fn1, alpha1, fn2, alpha2)
@@ -157,8 +165,8 @@ std::string parsenamed(const std::string& arg, NamedValue* out) {
   double v = 0;
   if (!hs::wholenumber(text, v))
     return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
-  std::string refused;
-  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text))) return refused;
+  hs::Refusal refused;
+  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text))) return refusalwords(refused);
   if (out) *out = NamedValue{name, v};
   return "";
 }
@@ -585,13 +593,13 @@ hs::Case varycase(const hs::Case& c, const std::vector<Varied>& varied, std::siz
 // reason naming the first refused one's values, or "".
 std::string varyrefusal(const hs::Case& c, const std::vector<Varied>& varied, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
-    std::string why;
+    hs::Refusal why;
     if (hs::validcase(varycase(c, varied, i), &why)) continue;
     std::string values;
     for (std::size_t v = varied.size(), rest = i; v-- > 0; rest /= varied[v].texts.size())
       values = varied[v].name + "=" + varied[v].texts[rest % varied[v].texts.size()] +
                (values.empty() ? "" : " ") + values;
-    return "--vary " + values + ": " + why;
+    return "--vary " + values + ": " + refusalwords(why);
   }
   return "";
 }
@@ -785,8 +793,8 @@ int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& 
   for (const NamedValue& nv : rq.named) hs::setnamed(c, nv.name, nv.value, nullptr);
   // The case as a whole, with the settings given by name, before anything runs.
   std::string invalid;
-  if (!hs::validcase(c, &invalid))
-    invalid = (rq.named.empty() ? "" : "--set: ") + invalid;
+  if (hs::Refusal why; !hs::validcase(c, &why))
+    invalid = (rq.named.empty() ? "" : "--set: ") + refusalwords(why);
   else
     invalid = varyrefusal(c, rq.varied, rq.combinations());
   if (!invalid.empty()) {

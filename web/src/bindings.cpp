@@ -23,6 +23,7 @@
 #include "console/datafile.h"
 #include "console/historycsv.h"
 #include "console/meritreport.h"
+#include "console/refusaltext.h"
 #include "console/report.h"
 #include "console/runsim.h"
 #include "console/startcase.h"
@@ -99,6 +100,13 @@ bool wholenumber(const std::string& w, double& v) {
   return end == w.c_str() + w.size();
 }
 
+// A refused setting or case in English, the page's reason whatever its
+// language (the Japanese beside it is the field's own hint).
+std::string english(const hs::Refusal& why) {
+  hs::MessageLanguage language("en");
+  return hs::refusaltext(why);
+}
+
 void refuse(Request& rq, const std::string& name, const std::string& en, const std::string& ja) {
   if (!rq.badname.empty()) return;  // the first refusal is the one shown
   rq.badname = name;
@@ -151,9 +159,9 @@ Request parse(const std::string& query) {
       }
       // The limits are the same for every case: checked on the default one.
       hs::Case scratch = hs::defaultcase();
-      std::string why;
+      hs::Refusal why;
       if (!hs::setnamed(scratch, name, v, &why)) {
-        refuse(rq, name, why, name + " は" + hs::limittext(limit) + "にしてください．");
+        refuse(rq, name, english(why), name + " は" + hs::limittext(limit) + "にしてください．");
         continue;
       }
       rq.named.push_back({name, v});
@@ -205,7 +213,7 @@ std::string start(hs::Case& c, hs::Run* run, hs::Console& con, const Request& rq
   std::string echo, error;
   if (!hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error)) return error;
   for (const Named& n : rq.named) hs::setnamed(c, n.name, n.value, nullptr);
-  if (!hs::validcase(c, invalid)) return *invalid;
+  if (hs::Refusal why; !hs::validcase(c, &why)) return *invalid = english(why);
   if (compare) {
     *compare = hs::comparemethods(c);
     return "";
@@ -303,7 +311,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_fields(const char* query, const char* casete
   std::string echo, error;
   if (hs::choosecase(casetext, rq.robot, rq.method, rq.contour, c, &echo, &error)) {
     for (const Named& n : rq.named) hs::setnamed(c, n.name, n.value, nullptr);
-    hs::validcase(c, &error);
+    if (hs::Refusal why; !hs::validcase(c, &why)) error = english(why);
   }
   std::string out = "{\"ok\":" + jsonbool(error.empty() && rq.badname.empty()) +
                     ",\"robot\":\"" + hs::keyof(c.set.type) + "\",\"method\":\"" +
