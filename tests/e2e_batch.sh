@@ -105,7 +105,7 @@ status=$(runbatch --robot a --method 3 --contour L --set KH1=5000000 --set KH2=2
   --set gainspec3.omega2=31.41592653589793 --set gainspec3.alpha2=0 --compare)
 [ "$status" = 3 ] || fail "beyond the domain, compared: status $status"
 # (robot a's radial joint behind its base: the inner reach crossed)
-grep -q '^hybridsim-batch: method 3: t=0.040\[s\] に腕の直動関節が基部の後ろに出ました' "$work/err.txt" ||
+grep -q '^hybridsim-batch: 方法 3: t=0.040\[s\] に腕の直動関節が基部の後ろに出ました' "$work/err.txt" ||
   fail "beyond the domain, compared: $(head -c 300 "$work/err.txt")"
 grep -q '^3,.*,1$' "$work/out.csv" || fail "beyond the domain, compared: method 3 not failed"
 
@@ -165,15 +165,27 @@ status=$(runbatch "$work/missing.dat")
 [ "$status" = 1 ] || fail "missing file: status $status"
 grep -q 'missing.dat' "$work/err.txt" || fail "missing file: message does not name it"
 
-# Wrong arguments: usage and status 2.
+# Wrong arguments: usage and status 2, in the run's one language (the
+# locale's Japanese, or English with --lang en wherever it stands).
 for args in "" "--robot a" "--robot c --method 1 --contour L" "--robot a --method 2 --contour L" \
   "--robot a --method 1 --contour X" "--robot a --robot b --contour L" "a b"; do
-  # shellcheck disable=SC2086
-  status=$(runbatch $args)
-  [ "$status" = 2 ] || fail "arguments '$args': status $status"
-  grep -q '^usage: hybridsim-batch' "$work/err.txt" || fail "arguments '$args': no usage line"
-  grep -q '3 the path left the reachable area' "$work/err.txt" || fail "arguments '$args': exit statuses not in the usage"
-  [ -s "$work/out.csv" ] && fail "arguments '$args': output on stdout"
+  for lang in ja en; do
+    extra=()
+    [ "$lang" = en ] && extra=(--lang en)
+    # shellcheck disable=SC2086
+    status=$(runbatch "${extra[@]}" $args)
+    [ "$status" = 2 ] || fail "arguments '$args' ($lang): status $status"
+    if [ "$lang" = en ]; then
+      grep -q '^usage: hybridsim-batch' "$work/err.txt" || fail "arguments '$args': no usage line"
+      grep -q '3 the path left the reachable area' "$work/err.txt" || fail "arguments '$args': exit statuses not in the usage"
+      LC_ALL=C grep -q '[^ -~]' "$work/err.txt" && fail "arguments '$args' (en): $(LC_ALL=C grep -m1 '[^ -~]' "$work/err.txt")"
+    else
+      grep -q '^書式: hybridsim-batch' "$work/err.txt" || fail "arguments '$args' (ja): no usage line"
+      grep -q '3 経路が腕の届く範囲を出た' "$work/err.txt" || fail "arguments '$args' (ja): exit statuses not in the usage"
+      LC_ALL=C grep -q '[^ -~]' <(head -n 1 "$work/err.txt") || fail "arguments '$args' (ja): $(head -n 1 "$work/err.txt")"
+    fi
+    [ -s "$work/out.csv" ] && fail "arguments '$args': output on stdout"
+  done
 done
 
 if [ "$failures" -ne 0 ]; then

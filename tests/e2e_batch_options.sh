@@ -62,17 +62,28 @@ cmp -s "$work/out/h.csv" "$work/default.csv" || fail "--csv FILE differs from th
 [ -s "$work/out.txt" ] && fail "--csv FILE: output on standard output"
 
 # Wrong arguments: one line naming the fault, the usage, status 2, nothing
-# written.
+# written; in one language: the locale's Japanese, then English with
+# --lang en (its err.txt is left for the checks after).
 check2() {
-  local what=$1 first
+  local what=$1 first lang
   shift
-  status=$(run "$@")
-  [ "$status" = 2 ] || fail "$what: status $status"
-  first=$(head -n 1 "$work/err.txt")
-  [[ $first == hybridsim-batch:* ]] || fail "$what: first line '$first'"
-  grep -q '^usage: hybridsim-batch' "$work/err.txt" || fail "$what: no usage"
-  [ -s "$work/out.txt" ] && fail "$what: output on standard output"
-  [ -n "$(ls -A "$work/out")" ] && fail "$what: files written: $(ls "$work/out")"
+  for lang in ja en; do
+    if [ "$lang" = ja ]; then status=$(run "$@"); else status=$(run --lang en "$@"); fi
+    [ "$status" = 2 ] || fail "$what ($lang): status $status"
+    first=$(head -n 1 "$work/err.txt")
+    [[ $first == hybridsim-batch:* ]] || fail "$what ($lang): first line '$first'"
+    if [ "$lang" = ja ]; then
+      LC_ALL=C grep -q '[^ -~]' <<<"$first" || fail "$what (ja): not Japanese: $first"
+      grep -q '^書式: hybridsim-batch' "$work/err.txt" || fail "$what (ja): no usage"
+    else
+      # (an argument cut short in an echo ends in "…")
+      sed 's/…//g' "$work/err.txt" | LC_ALL=C grep -q '[^ -~]' &&
+        fail "$what (en): not English: $(sed 's/…//g' "$work/err.txt" | LC_ALL=C grep -m1 '[^ -~]')"
+      grep -q '^usage: hybridsim-batch' "$work/err.txt" || fail "$what (en): no usage"
+    fi
+    [ -s "$work/out.txt" ] && fail "$what ($lang): output on standard output"
+    [ -n "$(ls -A "$work/out")" ] && fail "$what ($lang): files written: $(ls "$work/out")"
+  done
 }
 check2 "--frame 201" "${sel[@]}" --frame 201 --png f.png
 check2 "--frame -1" "${sel[@]}" --png f.png --frame -1
@@ -114,6 +125,9 @@ for after in "" --; do
 done
 grep -q 'nosuch' <(run "${sel[@]}" --set nosuch=1; cat "$work/err.txt") || fail "unknown name not named"
 run "${sel[@]}" --set KH1=0 >/dev/null
+grep -qF 'KH1 = 0 は受け付けられません．0 より大きい有限の数値 [N/m] が必要です' "$work/err.txt" ||
+  fail "refused KH1 (ja): $(head -n 1 "$work/err.txt")"
+run "${sel[@]}" --set KH1=0 --lang en >/dev/null
 grep -q 'KH1 = 0 refused: it must be a finite number > 0 \[N/m\]' "$work/err.txt" || fail "refused KH1: reason not given"
 
 # The servo names: fn2 [Hz] is the chosen method's omega2 = 2 pi fn2 with the
@@ -127,7 +141,7 @@ run "${m3[@]}" --csv "$work/plain.csv" >/dev/null
 cmp -s "$work/fn.csv" "$work/plain.csv" && fail "fn2=12.5 changed nothing"
 run "${sel[@]}" --set "gainspec3.omega2=$omega" --csv "$work/m6.csv" >/dev/null
 cmp -s "$work/m6.csv" "$work/default.csv" || fail "method 3's omega2 changed a method 6 run"
-run "${sel[@]}" --set fn2=0 >/dev/null
+run "${sel[@]}" --lang en --set fn2=0 >/dev/null
 grep -q 'fn2 = 0 refused: it must be a finite number > 0 \[Hz\]' "$work/err.txt" || fail "refused fn2: $(cat "$work/err.txt")"
 
 # --vary: one figures row per combination, each the --metrics row of the
@@ -202,10 +216,10 @@ fi
 
 # A figure that is not a finite number (a motor of no power) ends the run
 # with a diagnostic and status 3, never 0.
-status=$(run "${sel[@]}" --set PW1_b=4.9e-324 --metrics)
+status=$(run "${sel[@]}" --set PW1_b=4.9e-324 --metrics --lang en)
 [ "$status" = 3 ] && grep -q 'not finite: t1peak' "$work/err.txt" || fail "nan figure: status $status"
 # Also when only a picture is written, and the comparison marks every row failed.
-status=$(run "${sel[@]}" --set PW1_b=4.9e-324 --png "$work/nan.png")
+status=$(run "${sel[@]}" --lang=en --set PW1_b=4.9e-324 --png "$work/nan.png")
 [ "$status" = 3 ] && grep -q 'figures of merit are not finite numbers (t1peak)' "$work/err.txt" ||
   fail "nan figure, picture only: status $status"
 status=$(run --robot b --contour S --compare --set PW1_b=4.9e-324)
@@ -216,7 +230,7 @@ if [ -w /dev/full ]; then
   "$exe" "${sel[@]}" </dev/null >/dev/full 2>"$work/err.txt"
   status=$?
   [ "$status" = 1 ] || fail "standard output full: status $status"
-  grep -q 'standard output' "$work/err.txt" || fail "standard output full: $(cat "$work/err.txt")"
+  grep -q '標準出力: No space left on device' "$work/err.txt" || fail "standard output full: $(cat "$work/err.txt")"
 fi
 
 # --set: Fn=20 presses with 20 N at the end (10 N by default), on springs
@@ -304,11 +318,16 @@ for wrong in "--vary Fn=1,2" "--compare" "--csv c.dat"; do
     fail "--save-case with $wrong: status $status, $(head -n 1 "$work/err.txt")"
 done
 for wrong in "--robot a" "--contour L"; do
-  status=$(run "$src/examples/robot_a_line.dat" $wrong)
+  status=$(run "$src/examples/robot_a_line.dat" $wrong --lang en)
   [ "$status" = 2 ] && grep -q "a CASEFILE excludes ${wrong% *}" "$work/err.txt" || fail "CASEFILE $wrong: status $status"
 done
-long=$("$exe" --help | awk 'length($0) > 80')
-[ -z "$long" ] || fail "--help: lines over 80 columns: $long"
+# --help fits 80 columns in either language (a Japanese character takes two).
+for lang in en ja; do
+  long=$("$exe" --help --lang $lang | python3 -c 'import sys, unicodedata
+for l in sys.stdin:
+    if sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in l.rstrip()) > 80: print(l, end="")')
+  [ -z "$long" ] || fail "--help ($lang): lines over 80 columns: $long"
+done
 status=$(run --lang fr --robot a --method 1 --contour L)
 [ "$status" = 2 ] || fail "--lang fr: status $status"
 
@@ -329,7 +348,7 @@ for how in "--set line.yf=0" "--vary line.yf=0.3,0" "--set KH1=1e-400"; do
   check2 "$how" "${line[@]}" $how
 done
 grep -q '^hybridsim-batch: --set: KH1 = 1e-400 refused' "$work/err.txt" || fail "1e-400: $(head -n 1 "$work/err.txt")"
-run "${line[@]}" --set line.yf=0 >/dev/null
+run "${line[@]}" --set line.yf=0 --lang en >/dev/null
 grep -qF "line.xf, line.yf = 0.3, 0 refused: the line's end must differ from its start" "$work/err.txt" ||
   fail "line end on its start: $(head -n 1 "$work/err.txt")"
 # After -- every word is a CASEFILE, as the usage says.

@@ -72,11 +72,16 @@ if [ -f "$BUILD/python/hybridsim/__init__.py" ]; then
     fail "the README's Python example fails: $(tail -n 3 "$TMP/err")"
 fi
 
-# Every exit status of the batch program is in its usage and in the docs.
-usage=$("$BUILD/hybridsim-batch" --help)
+# Every exit status of the batch program is in its usage, in either
+# language, and in the docs.
+for lang in en ja; do
+  usage=$("$BUILD/hybridsim-batch" --help --lang $lang)
+  for st in 0 1 2 3; do
+    printf '%s\n' "$usage" | grep -Eq "(status: |状態: |; |^ +)$st " || fail "usage ($lang): exit status $st not documented"
+  done
+done
 for st in 0 1 2 3; do
   cat $PAGES | grep -q "^| $st |" || fail "docs: exit status $st not documented"
-  printf '%s\n' "$usage" | grep -Eq "(status: |; |^ +)$st " || fail "usage: exit status $st not documented"
 done
 
 # The pictures are what scripts/docs.sh makes with the programs now; a page

@@ -7,7 +7,10 @@
 // the settings given by name on top; it is derived and run once. Standard
 // error shows the run's warnings and errors; with --verbose it shows the
 // console text an interactive start-up of the same case prints, made from
-// the run. No key is ever awaited.
+// the run. No key is ever awaited. Every text the program writes is in the
+// one language of the run (--lang, else the locale's), from the first
+// argument error on: the texts are Japanese here and the catalog gives
+// their English.
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -17,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <regex>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -104,45 +108,38 @@ class BatchConsole : public hs::Console {
 // a clean run.
 int runstatus(const hs::RunReport& rep) {
   if (const hs::Diagnostic* d = rep.find(hs::DiagCode::nonfinite))
-    complain(std::string("the run's figures of merit are not finite numbers (") +
-             hs::FIGURES[static_cast<std::size_t>(d->values[0])].name + ")");
+    complain(hs::fmt("実行の評価値が有限の数値になりませんでした（%s）",
+                     hs::FIGURES[static_cast<std::size_t>(d->values[0])].name));
   return rep.ok() ? 0 : 3;
 }
 
+// Printed after every argument error and at the head of --help.
 const char USAGE[] =
-    "usage: hybridsim-batch [options] CASEFILE\n"
-    "       hybridsim-batch [options] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
-    "options: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE]\n"
-    "         [--csv FILE] [--metrics] [--compare] [--set NAME=VALUE]...\n"
-    "         [--vary NAME=V1,V2,...]... [--overlay CASEFILE]... [--study]\n"
-    "         [--save-case FILE] [--list-settings] [--verbose] [--lang en|ja]\n"
-    "CASEFILE is a robot data file (after --, a word is the CASEFILE even if it\n"
-    "starts with -); --method runs its case under another method, with that\n"
-    "method's own servo targets; --robot and --contour do not go with it.\n"
-    "Without an output option the run history goes to standard output as CSV;\n"
-    "with output options only what they ask is written (--csv - is standard\n"
-    "output). Standard error shows warnings and errors\n"
-    "(--verbose: the whole console text).\n"
-    "exit status: 0 clean run; 1 case file refused or unreadable, or an output file\n"
-    "             not written; 2 wrong arguments (nothing is run);\n"
-    "             3 the path left the reachable area, the run diverged or left the\n"
-    "             model's domain, or a number written is not finite (the outputs\n"
-    "             are still written)\n";
+    "書式: hybridsim-batch [オプション] CASEFILE\n"
+    "      hybridsim-batch [オプション] --robot a|b --method 1|3|4|6 --contour L|C|S\n"
+    "オプション: [--frame N] [--png FILE] [--svg FILE] [--pdf FILE] [--gif FILE]\n"
+    "            [--csv FILE] [--metrics] [--compare] [--set NAME=VALUE]...\n"
+    "            [--vary NAME=V1,V2,...]... [--overlay CASEFILE]... [--study]\n"
+    "            [--save-case FILE] [--list-settings] [--verbose] [--lang en|ja]\n"
+    "CASEFILE はロボットデータファイルです（-- の後の語は - で始まっても\n"
+    "CASEFILE です）．--method はそのケースを別の制御方法で，その方法の\n"
+    "サーボ目標で実行します．--robot と --contour は CASEFILE と一緒に使えません．\n"
+    "出力のオプションがなければ，実行の履歴を CSV で標準出力に書きます．\n"
+    "出力のオプションがあれば，それが求めるものだけを書きます（--csv - は\n"
+    "標準出力）．標準エラー出力には警告とエラーを示します\n"
+    "（--verbose: コンソールの全文）．\n"
+    "終了状態: 0 正常な実行; 1 ケースファイルを受け付けないか読めない，\n"
+    "          または出力ファイルを書けない; 2 引数の誤り（何も実行しません）;\n"
+    "          3 経路が腕の届く範囲を出た，計算が発散した，モデルの領域を出た，\n"
+    "          または書いた数値が有限でない（出力は書きます）\n";
 
 // --help: the usage above, then every option with its meaning.
 class UsageFormatter : public CLI::Formatter {
  public:
   std::string make_usage(const CLI::App*, std::string) const override {
-    return USAGE;
+    return hs::tr(USAGE);
   }
 };
-
-// A refused setting or case in the words of the other argument errors,
-// which are English.
-std::string refusalwords(const hs::Refusal& why) {
-  hs::MessageLanguage english("en");
-  return hs::refusaltext(why);
-}
 
 // One setting given by name on the command line, checked against the table.
 struct NamedValue {
@@ -156,17 +153,17 @@ struct NamedValue {
 // not depend on the case.
 std::string parsenamed(const std::string& arg, NamedValue* out) {
   const std::size_t eq = arg.find('=');
-  if (eq == std::string::npos) return hs::echoed(arg) + ": not NAME=VALUE";
+  if (eq == std::string::npos) return hs::fmt("%s: NAME=VALUE の形ではありません", hs::echoed(arg).c_str());
   const std::string name = arg.substr(0, eq), text = arg.substr(eq + 1);
   hs::Case scratch;
   if (!hs::getnamed(scratch, name, nullptr))
-    return hs::echoed(arg) + ": no setting named " + hs::echoed(name) +
-           " (--list-settings lists them)";
+    return hs::fmt("%s: %s という設定はありません（--list-settings が一覧を示します）",
+                   hs::echoed(arg).c_str(), hs::echoed(name).c_str());
   double v = 0;
   if (!hs::wholenumber(text, v))
-    return hs::echoed(arg) + ": \"" + hs::echoed(text) + "\" is not a number";
+    return hs::fmt("%s: \"%s\" は数値ではありません", hs::echoed(arg).c_str(), hs::echoed(text).c_str());
   hs::Refusal refused;
-  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text))) return refusalwords(refused);
+  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text))) return hs::refusaltext(refused);
   if (out) *out = NamedValue{name, v};
   return "";
 }
@@ -184,7 +181,7 @@ constexpr std::size_t MOSTRUNS = 1000;
 // Reads "NAME=V1,V2,..." as --set reads each "NAME=Vi"; the reason when refused.
 std::string parsevaried(const std::string& arg, Varied* out) {
   const std::size_t eq = arg.find('=');
-  if (eq == std::string::npos) return hs::echoed(arg) + ": not NAME=V1,V2,...";
+  if (eq == std::string::npos) return hs::fmt("%s: NAME=V1,V2,... の形ではありません", hs::echoed(arg).c_str());
   Varied v;
   v.name = arg.substr(0, eq);
   const std::string list = arg.substr(eq + 1);
@@ -195,7 +192,7 @@ std::string parsevaried(const std::string& arg, Varied* out) {
     if (!refused.empty()) return refused;
     v.texts.push_back(list.substr(b, e - b));
     v.values.push_back(nv.value);
-    if (v.values.size() > MOSTRUNS) return hs::echoed(arg) + ": more than 1000 values";
+    if (v.values.size() > MOSTRUNS) return hs::fmt("%s: 値が 1000 個を超えています", hs::echoed(arg).c_str());
   }
   if (out) *out = v;
   return "";
@@ -227,13 +224,28 @@ std::string settingscsv() {
 CLI::Validator filename(bool dash) {
   return CLI::Validator(
       [dash](std::string& name) -> std::string {
-        if (name.empty()) return "needs a FILE name, not an empty one";
-        if (name == "-" && !dash) return "needs a FILE name (- is standard output for --csv only)";
+        if (name.empty()) return hs::tr("ファイル名 FILE が必要です（空の名前は使えません）");
+        if (name == "-" && !dash)
+          return hs::tr("ファイル名 FILE が必要です（- が標準出力なのは --csv だけです）");
         if (name[0] == '-' && name != "-")
-          return "needs a FILE name, not \"" + name + "\" (a name starting with - is taken for an option)";
+          return hs::fmt("ファイル名 FILE が必要です．\"%s\" は使えません（- で始まる名前はオプションとみなします）",
+                         name.c_str());
         return "";
       },
       "");
+}
+
+// The check of a selection's key: one of `keys` ("{a,b}" in the option's
+// type, as the help shows it).
+CLI::Validator oneof(const std::vector<std::string>& keys) {
+  std::string list;
+  for (const std::string& k : keys) list += (list.empty() ? "" : ",") + k;
+  return CLI::Validator(
+      [keys, list](std::string& key) -> std::string {
+        if (std::find(keys.begin(), keys.end(), key) != keys.end()) return "";
+        return hs::fmt("%s は {%s} のどれでもありません", key.c_str(), list.c_str());
+      },
+      "{" + list + "}");
 }
 
 // The step of --frame as decimal digits (no sign, no 0x, no exponent: a
@@ -252,8 +264,8 @@ CLI::Validator framestep(int nstep) {
         if (stepof(text, nstep) >= 0) return "";
         const std::size_t digits = text.compare(0, 1, "-") == 0 ? 1 : 0;  // -1 is a step, out of range
         if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
-          return "\"" + hs::echoed(text) + "\" is not a number (a step 0 to " + std::to_string(nstep) + ")";
-        return "Value " + text + " not in range 0 to " + std::to_string(nstep);
+          return hs::fmt("\"%s\" は数値ではありません（ステップ 0 ～ %d）", hs::echoed(text).c_str(), nstep);
+        return hs::fmt("値 %s は 0 ～ %d の範囲にありません", text.c_str(), nstep);
       },
       "");
 }
@@ -292,16 +304,17 @@ std::string sameoutputs(const Request& rq) {
     for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
       const std::string &a = *outputs[i].second, &b = *outputs[j].second;
       if (!a.empty() && !b.empty() && a != "-" && b != "-" && hs::samefile(a, b))
-        return std::string(outputs[i].first) + " and " + outputs[j].first + " name the same file " + b;
+        return hs::fmt("%s と %s が同じファイル %s を指しています", outputs[i].first, outputs[j].first, b.c_str());
     }
   // An output over an input would destroy the case it was to come from.
-  std::vector<std::pair<std::string, const std::string*>> inputs = {{"the CASEFILE", &rq.casefile}};
-  for (const std::string& o : rq.overlays) inputs.push_back({"the --overlay CASEFILE", &o});
+  std::vector<std::pair<const char*, const std::string*>> inputs = {
+      {"%s %s は CASEFILE %s と同じファイルです（出力がそれを置き換えてしまいます）", &rq.casefile}};
+  for (const std::string& o : rq.overlays)
+    inputs.push_back({"%s %s は --overlay の CASEFILE %s と同じファイルです（出力がそれを置き換えてしまいます）", &o});
   for (const auto& [option, path] : outputs)
-    for (const auto& [input, file] : inputs)
+    for (const auto& [said, file] : inputs)
       if (!path->empty() && *path != "-" && !file->empty() && hs::samefile(*path, *file))
-        return std::string(option) + " " + *path + " names " + input + " " + *file +
-               " (an output would replace it)";
+        return hs::fmt(said, option, path->c_str(), file->c_str());
   return "";
 }
 
@@ -324,77 +337,83 @@ CLI::Option* repeatable(CLI::App& cli, const std::string& name, std::vector<std:
 // Declares every option and argument of the command line, read into rq;
 // --frame runs 0 .. nstep.
 Options addoptions(CLI::App& cli, int nstep, Request& rq) {
-  cli.formatter(std::make_shared<UsageFormatter>());
-  cli.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-  cli.add_option("CASEFILE", rq.casefile, "robot data file holding the whole case")->type_name("");
-  auto* robot = cli.add_option("--robot", rq.robot, "robot: a cylindrical coordinate, b SCARA")
-                    ->check(CLI::IsMember({"a", "b"}));
-  auto* method = cli.add_option("--method", rq.method, "hybrid control method 1, 3, 4 or 6 (with a\nCASEFILE: its case under this method)")
-                     ->check(CLI::IsMember({"1", "3", "4", "6"}));
-  auto* contour = cli.add_option("--contour", rq.contour, "contour: L line, C circle, S sine")
-                      ->check(CLI::IsMember({"L", "C", "S"}));
+  using hs::tr;
+  auto formatter = std::make_shared<UsageFormatter>();
+  formatter->label("Positionals", tr("引数"));
+  formatter->label("Excludes", tr("併用不可"));
+  cli.formatter(formatter);
+  cli.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw)->group(tr("オプション"));
+  cli.set_help_flag("-h,--help", tr("この説明を示して終わります"));
+  cli.add_option("CASEFILE", rq.casefile, tr("ケースのすべてを収めたロボットデータファイル"))->type_name("");
+  auto* robot = cli.add_option("--robot", rq.robot, tr("ロボット: a 円筒座標，b SCARA"))
+                    ->check(oneof({"a", "b"}));
+  auto* method = cli.add_option("--method", rq.method,
+                                tr("ハイブリッド制御の方法 1，3，4，6（CASEFILE と\n"
+                                   "一緒なら，そのケースをこの方法で）"))
+                     ->check(oneof({"1", "3", "4", "6"}));
+  auto* contour = cli.add_option("--contour", rq.contour, tr("輪郭: L 直線，C 円，S 正弦波曲線"))
+                      ->check(oneof({"L", "C", "S"}));
   auto* frame = cli.add_option("--frame", rq.frametext,
-                               "output step of the PNG, SVG and PDF pictures\n(default: the last, " +
-                                   std::to_string(nstep) + ")")
+                               hs::fmt("PNG，SVG，PDF の図の出力ステップ\n（既定: 最後の %d）", nstep))
                     ->type_name("N")
                     ->check(framestep(nstep));
-  cli.add_option("--png", rq.png, "write the picture of the step as PNG\n(800 x 800 px)")
+  cli.add_option("--png", rq.png, tr("そのステップの図を PNG で書きます\n（800 x 800 px）"))
       ->type_name("FILE")
       ->check(filename(false));
-  cli.add_option("--svg", rq.svg, "write the picture of the step as SVG")
+  cli.add_option("--svg", rq.svg, tr("そのステップの図を SVG で書きます"))
       ->type_name("FILE")
       ->check(filename(false));
-  cli.add_option("--pdf", rq.pdf, "write the picture of the step as a one-page PDF")
+  cli.add_option("--pdf", rq.pdf, tr("そのステップの図を 1 ページの PDF で書きます"))
       ->type_name("FILE")
       ->check(filename(false));
-  auto* gif = cli.add_option("--gif", rq.gif, "write the whole run as an animated GIF")
+  auto* gif = cli.add_option("--gif", rq.gif, tr("実行の全体をアニメーション GIF で書きます"))
                   ->type_name("FILE")
                   ->check(filename(false));
   cli.add_option("--csv", rq.csv,
-                 "write the CSV (history, --metrics or --compare)\nto FILE; - is standard output")
+                 tr("CSV（履歴，--metrics か --compare）を FILE に\n書きます．- は標準出力です"))
       ->type_name("FILE")
       ->check(filename(true));
-  auto* metrics = cli.add_flag("--metrics", rq.metrics, "the run's figures of merit as CSV instead of\nthe history");
+  auto* metrics = cli.add_flag("--metrics", rq.metrics, tr("履歴の代わりに実行の評価値を CSV で"));
   cli.add_flag("--compare", rq.compare,
-               "run methods 1, 3, 4 and 6 on the case: their\n"
-               "figures as CSV, and with --png/--svg/--pdf a\n"
-               "picture of their force and peripheral errors")
+               tr("そのケースを方法 1，3，4，6 で実行します: その\n"
+                  "評価値を CSV で，--png/--svg/--pdf があれば\n"
+                  "その力と経路方向の誤差の図を"))
       ->excludes(metrics)
       ->excludes(gif)
       ->excludes(frame);
   repeatable(cli, "--set", rq.sets, "NAME=VALUE",
-             "set a setting by name after the case, in its\n"
-             "stored SI unit (repeatable; --list-settings\n"
-             "lists the names); fn1, fn2 [Hz] and alpha1,\n"
-             "alpha2 [1/s] name the method's servo targets")
+             tr("ケースの後で設定を名前で変えます．単位は保存\n"
+                "される SI 単位です（何度でも; --list-settings\n"
+                "が名前を示します）．fn1, fn2 [Hz] と alpha1,\n"
+                "alpha2 [1/s] はその方法のサーボ目標です"))
       ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); }, ""));
   repeatable(cli, "--vary", rq.vary, "NAME=V1,V2,...",
-             "one run per value (repeatable: every combination,\n"
-             "at most 1000 runs, the last --vary changing\n"
-             "fastest): the figures as CSV, one row per run;\n"
-             "with --png/--svg/--pdf the study view (at most 8)")
+             tr("値ごとに 1 回実行します（何度でも: すべての組\n"
+                "合わせ，1000 回まで，最後の --vary が最も速く\n"
+                "変わります）: 評価値を CSV で，1 回 1 行;\n"
+                "--png/--svg/--pdf があればスタディ表示（8 回まで）"))
       ->check(CLI::Validator([](std::string& arg) { return parsevaried(arg, nullptr); }, ""))
       ->excludes(gif)
       ->excludes(frame);
   repeatable(cli, "--overlay", rq.overlays, "CASEFILE",
-             "also draw the run of this case file in the study\n"
-             "view (repeatable)")
+             tr("このケースファイルの実行もスタディ表示に描きます\n（何度でも）"))
       ->check(filename(false));
   cli.add_flag("--study", rq.study,
-               "--png/--svg/--pdf draw the study view of the run\n"
-               "(graphs with numeric axes and its figures)\n"
-               "instead of the window's picture");
+               tr("--png/--svg/--pdf にウィンドウの図の代わりに\n"
+                  "実行のスタディ表示（数値の軸のあるグラフと\n"
+                  "評価値）を描きます"));
   cli.add_option("--save-case", rq.savecase,
-                 "write the case as run (after --method and --set)\n"
-                 "as a robot data file, the bytes the window's o\n"
-                 "writes (not with --vary or --compare)")
+                 tr("実行したケース（--method と --set の後）を\n"
+                    "ロボットデータファイルとして，ウィンドウの o\n"
+                    "と同じバイトで書きます（--vary，--compare\n"
+                    "とは使えません）"))
       ->type_name("FILE")
       ->check(filename(false));
-  cli.add_flag("--list-settings", rq.listsettings, "print every setting's name, unit, limit and\ndefault as CSV");
-  cli.add_flag("--verbose", rq.verbose, "the whole console text on standard error");
-  cli.add_option("--lang", rq.lang, "the language of the console's texts: en English,\n"
-                                    "ja Japanese (default: the locale's)")
-      ->check(CLI::IsMember({"en", "ja"}));
+  cli.add_flag("--list-settings", rq.listsettings,
+               tr("すべての設定の名前，単位，制限，既定値を\nCSV で示します"));
+  cli.add_flag("--verbose", rq.verbose, tr("コンソールの全文を標準エラー出力に"));
+  cli.add_option("--lang", rq.lang, tr("コンソールの文の言語: en 英語，ja 日本語\n（既定: ロケールの言語）"))
+      ->check(oneof({"en", "ja"}));
   // Words that are no option are kept aside, so that a misspelt option is
   // named as unknown rather than taken for something else.
   cli.allow_extras();
@@ -413,7 +432,7 @@ bool writecsv(const std::string& dest, const std::string& text) {
     errno = 0;
     const bool ok = std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
                     std::fflush(stdout) == 0 && !std::ferror(stdout);
-    return written(ok, "standard output: " + (errno != 0 ? hs::reasonof(errno) : "write error"));
+    return written(ok, hs::fmt("標準出力: %s", errno != 0 ? hs::reasonof(errno).c_str() : hs::tr("書き込みエラー")));
   }
   std::string reason;
   const bool ok = hs::writefilesafely(dest, text, &reason);
@@ -429,13 +448,13 @@ std::string clashes(const Options& o, Request& rq) {
   // key changes it), not with another robot or contour.
   for (auto* opt : {o.robot, o.contour})
     if (!rq.casefile.empty() && opt->count() > 0)
-      return "a CASEFILE excludes " + opt->get_name() + " (--method goes with it)";
+      return hs::fmt("CASEFILE と %s は一緒に使えません（--method は使えます）", opt->get_name().c_str());
   const std::string same = sameoutputs(rq);
   if (!same.empty()) return same;
   if (rq.listsettings) return "";
   const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
   if (rq.casefile.empty() && !selected)
-    return "give a CASEFILE or all of --robot, --method and --contour";
+    return hs::tr("CASEFILE か，--robot，--method，--contour のすべてを指定してください");
   for (const std::string& s : rq.sets) {
     rq.named.emplace_back();
     parsenamed(s, &rq.named.back());
@@ -445,31 +464,58 @@ std::string clashes(const Options& o, Request& rq) {
     parsevaried(s, &rq.varied.back());
     for (std::size_t i = 0; i + 1 < rq.varied.size(); ++i)
       if (rq.varied[i].name == rq.varied.back().name)
-        return "--vary " + rq.varied.back().name + " is given twice";
+        return hs::fmt("--vary %s が 2 回指定されています", rq.varied.back().name.c_str());
     if (rq.combinations() > MOSTRUNS)
-      return "--vary makes " + std::to_string(rq.combinations()) + " runs; at most 1000 are run";
+      return hs::fmt("--vary では %zu 回の実行になります．実行するのは 1000 回までです", rq.combinations());
   }
-  if (!rq.varied.empty() && rq.compare) return "--vary and --compare exclude each other";
+  if (!rq.varied.empty() && rq.compare) return hs::tr("--vary と --compare は一緒に使えません");
   if (!rq.savecase.empty() && (rq.compare || !rq.varied.empty()))
-    return std::string("--save-case writes the one case run; ") +
-           (rq.compare ? "--compare" : "--vary") + " runs several";
+    return hs::fmt("--save-case が書くのは 1 回の実行のケースです．%s は何回も実行します",
+                   rq.compare ? "--compare" : "--vary");
   if (!rq.overlays.empty() && rq.compare)
-    return "--overlay and --compare exclude each other";
+    return hs::tr("--overlay と --compare は一緒に使えません");
   const bool picture = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
   const std::size_t drawn = rq.combinations() + rq.overlays.size();
   if (picture && drawn > hs::STUDYMAX)
-    return "the study view draws at most 8 runs; --vary and --overlay give " +
-           std::to_string(drawn) + " (leave out --png/--svg/--pdf to get their CSV)";
+    return hs::fmt("スタディ表示に描けるのは 8 回の実行までです．--vary と --overlay では %zu 回になります"
+                   "（--png/--svg/--pdf を除けば，その CSV が得られます）",
+                   drawn);
   return "";
 }
 
+// A parse error in the message language. The checks above word their own
+// (the parser sets the option's name before them); the parser's own errors
+// are said again in the catalog's words, whose English is the parser's.
+std::string parseerror(const CLI::ParseError& e) {
+  const std::string what = e.what();
+  if (dynamic_cast<const CLI::ValidationError*>(&e) != nullptr) return what;
+  static const std::pair<const char*, const char*> FORMS[] = {
+      {"(\\S+): (\\d+) required (.+) missing", "%1$s: %3$s が %2$s 個足りません"},
+      {"(\\S+): At Most (\\d+) required but received (\\d+)",
+       "%s: 指定できるのは %s 回までですが，%s 回指定されました"},
+      {"(\\S+): At least (\\d+) required but received (\\d+)",
+       "%s: 少なくとも %s 個必要ですが，%s 個でした"},
+      {"(\\S+) excludes (\\S+)", "%s と %s は一緒に使えません"},
+      {"Could not convert: (\\S+) = (.*)", "%s = %s は読み取れません"},
+      {"(\\S+): too many inputs for a flag", "%s: フラグに値が多すぎます"},
+      {"(\\S+): Should be true/false or a number", "%s: true/false か数値が必要です"},
+      {"(\\S+) was given a disallowed flag override", "%s には値を付けられません"},
+  };
+  for (const auto& [pattern, said] : FORMS) {
+    std::smatch m;
+    if (std::regex_match(what, m, std::regex(pattern)))
+      return hs::fmt(said, m.str(1).c_str(), m.str(2).c_str(), m.str(3).c_str());
+  }
+  return what;
+}
+
 int parseargs(int argc, char** argv, int nstep, Request& rq) {
-  CLI::App cli("One simulation run of the hybrid-control simulator without a window.",
+  CLI::App cli(hs::tr("ウィンドウを開かずに，ハイブリッド制御シミュレータを 1 回実行します．"),
                "hybridsim-batch");
   const Options o = addoptions(cli, nstep, rq);
   const auto wrong = [](const std::string& what) {
     complain(what);
-    std::fputs(USAGE, stderr);
+    std::fputs(hs::tr(USAGE), stderr);
     return 2;
   };
   try {
@@ -477,7 +523,7 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   } catch (const CLI::CallForHelp&) {
     return writecsv("-", cli.help()) ? 0 : 1;
   } catch (const CLI::ParseError& e) {
-    return wrong(e.what());
+    return wrong(parseerror(e));
   }
   // After "--" every word is a CASEFILE, even one that starts with -.
   bool positional = false;
@@ -486,9 +532,11 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
       positional = true;
       continue;
     }
-    if (!positional && extra.size() > 1 && extra[0] == '-') return wrong("unknown option " + extra);
-    return wrong("one CASEFILE only: " + extra + " is one too many" +
-                 (positional ? " (after --, every word is a CASEFILE)" : ""));
+    if (!positional && extra.size() > 1 && extra[0] == '-')
+      return wrong(hs::fmt("%s というオプションはありません", extra.c_str()));
+    return wrong(hs::fmt(positional ? "CASEFILE は 1 つだけです．%s は余分です（-- の後の語はどれも CASEFILE です）"
+                                    : "CASEFILE は 1 つだけです．%s は余分です",
+                         extra.c_str()));
   }
   if (!rq.frametext.empty()) rq.frame = stepof(rq.frametext, nstep);
   const std::string clash = clashes(o, rq);
@@ -540,7 +588,7 @@ std::string nonfinite(const std::string& csv) {
 int finitestatus(const std::string& csv, int status) {
   const std::string bad = nonfinite(csv);
   if (bad.empty()) return status;
-  complain("the run gave numbers that are not finite: " + bad);
+  complain(hs::fmt("実行で有限でない数値が出ました: %s", bad.c_str()));
   return 3;
 }
 
@@ -548,9 +596,9 @@ int finitestatus(const std::string& csv, int status) {
 // standard error: the path out of reach, the divergence, the model's domain
 // left (and motors held at their limits).
 void tellfailures(const std::string& label, const hs::RunReport& rep) {
-  if (rep.unreachable()) complain(label + ": the path left the reachable area");
+  if (rep.unreachable()) complain(hs::fmt("%s: 経路が腕の届く範囲を出ました", label.c_str()));
   if (const hs::Diagnostic* d = rep.find(hs::DiagCode::diverged))
-    complain(label + ": the run diverged at t = " + hs::fmt("%g", d->t) + " s");
+    complain(hs::fmt("%s: 計算が t = %g s で発散しました", label.c_str(), d->t));
   for (const hs::Diagnostic& d : rep.diagnostics) {
     const std::string note = hs::domainnote(d);
     if (!note.empty()) complain(label + ": " + note);
@@ -563,7 +611,7 @@ void tellfailures(const std::string& label, const hs::RunReport& rep) {
 int comparestatus(const std::array<hs::MethodRun, 4>& rows) {
   int status = 0;
   for (const hs::MethodRun& r : rows) {
-    tellfailures(std::string("method ") + hs::keyof(r.method), r.rep);
+    tellfailures(hs::fmt("方法 %c", hs::keyof(r.method)), r.rep);
     if (r.failed()) status = 3;
   }
   return status;
@@ -599,7 +647,7 @@ std::string varyrefusal(const hs::Case& c, const std::vector<Varied>& varied, st
     for (std::size_t v = varied.size(), rest = i; v-- > 0; rest /= varied[v].texts.size())
       values = varied[v].name + "=" + varied[v].texts[rest % varied[v].texts.size()] +
                (values.empty() ? "" : " ") + values;
-    return "--vary " + values + ": " + refusalwords(why);
+    return "--vary " + values + ": " + hs::refusaltext(why);
   }
   return "";
 }
@@ -794,19 +842,35 @@ int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& 
   // The case as a whole, with the settings given by name, before anything runs.
   std::string invalid;
   if (hs::Refusal why; !hs::validcase(c, &why))
-    invalid = (rq.named.empty() ? "" : "--set: ") + refusalwords(why);
+    invalid = (rq.named.empty() ? "" : "--set: ") + hs::refusaltext(why);
   else
     invalid = varyrefusal(c, rq.varied, rq.combinations());
   if (!invalid.empty()) {
     complain(invalid);
-    std::fputs(USAGE, stderr);
+    std::fputs(hs::tr(USAGE), stderr);
     return 2;
   }
   return -1;
 }
 
+// The language --lang asks for, wherever it stands among the options, so
+// that every message is in it, the parser's first ("" when none is given
+// or it names no language: the parser refuses that one).
+std::string langasked(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    const std::string lang = arg.compare(0, 7, "--lang=") == 0 ? arg.substr(7)
+                             : arg == "--lang" && i + 1 < argc ? argv[i + 1]
+                                                               : "";
+    if (lang == "en" || lang == "ja") return lang;
+  }
+  return "";
+}
+
 int main(int argc, char** argv) {
   g_args.assign(argv + 1, argv + argc);
+  hs::setmessagelanguage(langasked(argc, argv));
   // Parse everything before any work so that wrong arguments cost nothing;
   // the run's last output step bounds --frame.
   hs::SimSettings constants;
@@ -814,7 +878,6 @@ int main(int argc, char** argv) {
   Request rq;
   const int parsed = parseargs(argc, argv, constants.nstep, rq);
   if (parsed >= 0) return parsed;
-  if (!rq.lang.empty()) hs::setmessagelanguage(rq.lang);
   if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
 
   BatchConsole con(rq.verbose);
