@@ -439,8 +439,6 @@ bool writecsv(const std::string& dest, const std::string& text) {
   return written(ok, dest + ": " + reason);
 }
 
-// Reads the command line into rq. Returns -1 to go on, or the exit status
-// (0 after --help, 2 for wrong arguments, the message and usage printed).
 // What of the parsed request cannot be run together (or at all), in words;
 // empty when it can. Reads the --set and --vary values into rq on the way.
 std::string clashes(const Options& o, Request& rq) {
@@ -509,19 +507,24 @@ std::string parseerror(const CLI::ParseError& e) {
   return what;
 }
 
-int parseargs(int argc, char** argv, int nstep, Request& rq) {
+// Reads the command line into rq: true to go on, else false with the exit
+// status in *status (0 after --help, 2 for wrong arguments, the message and
+// usage printed).
+bool parseargs(int argc, char** argv, int nstep, Request& rq, int* status) {
   CLI::App cli(hs::tr("ウィンドウを開かずに，ハイブリッド制御シミュレータを 1 回実行します．"),
                "hybridsim-batch");
   const Options o = addoptions(cli, nstep, rq);
-  const auto wrong = [](const std::string& what) {
+  const auto wrong = [status](const std::string& what) {
     complain(what);
     std::fputs(hs::tr(USAGE), stderr);
-    return 2;
+    *status = 2;
+    return false;
   };
   try {
     cli.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    return writecsv("-", cli.help()) ? 0 : 1;
+    *status = writecsv("-", cli.help()) ? 0 : 1;
+    return false;
   } catch (const CLI::ParseError& e) {
     return wrong(parseerror(e));
   }
@@ -541,7 +544,7 @@ int parseargs(int argc, char** argv, int nstep, Request& rq) {
   if (!rq.frametext.empty()) rq.frame = stepof(rq.frametext, nstep);
   const std::string clash = clashes(o, rq);
   if (!clash.empty()) return wrong(clash);
-  return -1;
+  return true;
 }
 
 // The pictures asked for, each drawn by `draw` in its format.
@@ -812,17 +815,17 @@ void selectkeys(const Request& rq, hs::Case& c) {
 
 }  // namespace
 
-// The case of the file or the selections on the defaults, the settings by
-// name on top, then one derivation and one run (or the four methods).
 // The case the request names: its file read (an empty file is read and
 // refused, not taken for none) or its selections, under the method asked,
 // with the settings given by name, checked as a whole before anything runs.
-// -1 when c holds it, else the exit status (the reason told).
-int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& echo) {
+// True when c holds it, else false with the exit status in *status (the
+// reason told).
+bool requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& echo, int* status) {
+  *status = 1;
   std::string text, reason;
   if (!rq.casefile.empty() && !hs::readcasefile(rq.casefile, &text, &reason)) {
     complain(rq.casefile + ": " + reason);
-    return 1;
+    return false;
   }
   std::string error;
   if (rq.casefile.empty())
@@ -833,7 +836,7 @@ int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& 
     con.print("\n");
     const std::size_t start = error.find_first_not_of('\n');
     complain(rq.casefile + ": " + error.substr(start == std::string::npos ? 0 : start));
-    return 1;
+    return false;
   }
   // The case under the method asked; a file's case as the menu's method key
   // changes it.
@@ -848,9 +851,10 @@ int requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string& 
   if (!invalid.empty()) {
     complain(invalid);
     std::fputs(hs::tr(USAGE), stderr);
-    return 2;
+    *status = 2;
+    return false;
   }
-  return -1;
+  return true;
 }
 
 // The language --lang asks for, wherever it stands among the options, so
@@ -868,6 +872,8 @@ std::string langasked(int argc, char** argv) {
   return "";
 }
 
+// The case of the file or the selections on the defaults, the settings by
+// name on top, then one derivation and one run (or the four methods).
 int main(int argc, char** argv) {
   g_args.assign(argv + 1, argv + argc);
   hs::setmessagelanguage(langasked(argc, argv));
@@ -876,15 +882,14 @@ int main(int argc, char** argv) {
   hs::SimSettings constants;
   hs::installrunconstants(constants);
   Request rq;
-  const int parsed = parseargs(argc, argv, constants.nstep, rq);
-  if (parsed >= 0) return parsed;
+  int status = 0;
+  if (!parseargs(argc, argv, constants.nstep, rq, &status)) return status;
   if (rq.listsettings) return writecsv("-", settingscsv()) ? 0 : 1;
 
   BatchConsole con(rq.verbose);
   hs::Case c = hs::defaultcase();
   std::string echo;
-  const int refused = requestcase(rq, con, c, echo);
-  if (refused >= 0) return refused;
+  if (!requestcase(rq, con, c, echo, &status)) return status;
   const std::string name = rq.casefile.empty() ? "" : filenameof(rq.casefile);
   std::vector<hs::Run> overlaid;
   if (!overlayruns(rq.overlays, overlaid)) return 1;

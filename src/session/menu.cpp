@@ -79,9 +79,9 @@ int selectkey(Console& con, const std::string& prompt, const char* allowed,
   }
 }
 
-// A value check: returns nullptr when the values are usable, otherwise the
+// A value check: true when the values are usable, else false with the
 // message that says which limit they break.
-using Check = const char* (*)(const double* v);
+using Check = bool (*)(const double* v, std::string* why);
 
 bool allfinite(const double* v, int n) {
   for (int i = 0; i < n; ++i)
@@ -121,11 +121,11 @@ bool readvalues(Console& con, const std::string& prompt, int n, double* out,
       con.print(fmt("\n    !! 数値として読めません．%s を入力してください．", tr(expected)));
       continue;
     }
-    const char* why = allfinite(v, n) ? (check ? check(v) : nullptr)
-                                      : "\n    !! 有限の数値を入力してください．";
-    if (why) {
+    std::string why;
+    if (!allfinite(v, n)) why = "\n    !! 有限の数値を入力してください．";
+    if (!why.empty() || (check && !check(v, &why))) {
       con.discardline();
-      con.print(why);
+      con.print(why.c_str());
       continue;
     }
     for (int i = 0; i < n; ++i) out[i] = v[i];
@@ -137,34 +137,43 @@ bool readvalues(Console& con, const std::string& prompt, int n, double* out,
 // The limits below are those of the table of settings, which the robot data
 // file uses too: values that would make the model, the gain design or the
 // time law meaningless are refused.
-const char* checksprings(const double* v) {
-  if (within(limitof("KH1"), v[0]) && within(limitof("KH2"), v[1])) return nullptr;
-  return "\n    !! ばね定数 KH1, KH2 は正の値 (> 0 [N/m]) にしてください．";
+// False with the message `said` (a text of the program).
+bool refuse(std::string* why, const char* said) {
+  *why = said;
+  return false;
 }
 
-const char* checkloop(const double* v) {
+bool checksprings(const double* v, std::string* why) {
+  if (within(limitof("KH1"), v[0]) && within(limitof("KH2"), v[1])) return true;
+  return refuse(why, "\n    !! ばね定数 KH1, KH2 は正の値 (> 0 [N/m]) にしてください．");
+}
+
+bool checkloop(const double* v, std::string* why) {
   if (within(limitof("gainspec1.omega1"), v[0]) && within(limitof("gainspec1.alpha1"), v[1]))
-    return nullptr;
-  return "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，\n       α は 0 以上 (PD制御なら 0) にしてください．";
+    return true;
+  return refuse(why, "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，\n       α は 0 以上 (PD制御なら 0) にしてください．");
 }
 
-const char* checkline(const double* v) {
-  if (!within(limitof("line.tf"), v[4])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
+bool checkline(const double* v, std::string* why) {
+  if (!within(limitof("line.tf"), v[4]))
+    return refuse(why, "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．");
   if (!lineendsdiffer(v[0], v[1], v[2], v[3]))
-    return "\n    !! 始点と終点が同じです．始点と異なる終点を入力してください．";
-  return nullptr;
+    return refuse(why, "\n    !! 始点と終点が同じです．始点と異なる終点を入力してください．");
+  return true;
 }
 
-const char* checkcircle(const double* v) {
-  if (!within(limitof("circle.rr"), v[2])) return "\n    !! 半径 r は正の値 (> 0 [m]) にしてください．";
-  if (!within(limitof("circle.tf"), v[3])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
-  return nullptr;
+bool checkcircle(const double* v, std::string* why) {
+  if (!within(limitof("circle.rr"), v[2])) return refuse(why, "\n    !! 半径 r は正の値 (> 0 [m]) にしてください．");
+  if (!within(limitof("circle.tf"), v[3]))
+    return refuse(why, "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．");
+  return true;
 }
 
-const char* checksine(const double* v) {
-  if (!within(limitof("sine.L"), v[2])) return "\n    !! 波長 L は正の値 (> 0 [m]) にしてください．";
-  if (!within(limitof("sine.tf"), v[4])) return "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．";
-  return nullptr;
+bool checksine(const double* v, std::string* why) {
+  if (!within(limitof("sine.L"), v[2])) return refuse(why, "\n    !! 波長 L は正の値 (> 0 [m]) にしてください．");
+  if (!within(limitof("sine.tf"), v[4]))
+    return refuse(why, "\n    !! 位置決め時間 tf は正の値 (> 0 [s]) にしてください．");
+  return true;
 }
 
 // (1-6) Hand spring constants.
