@@ -10,15 +10,6 @@ namespace hs {
 
 // A case is a few hundred bytes; anything beyond a megabyte is not a data
 // file (and reading a device such as /dev/zero would go on forever).
-namespace {
-
-bool refuse(std::string* why, const std::string& reason) {
-  if (why) *why = reason;
-  return false;
-}
-
-}  // namespace
-
 bool readcasefile(const std::string& name, std::string* text, std::string* why) {
   constexpr std::size_t FILELIMIT = 1 << 20;
   std::FILE* f = std::fopen(name.c_str(), "r");

@@ -24,6 +24,11 @@ void handback(Console& con) {
   con.print("\n\n     描画画面へ　　　　　");
 }
 
+bool refuse(std::string* why, std::string reason) {
+  if (why) *why = std::move(reason);
+  return false;
+}
+
 std::string fmt(const char* format, ...) {
   const char* text = tr(format);
   char small[512];

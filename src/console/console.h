@@ -94,6 +94,10 @@ void handback(Console& con);
 // wait does not look like a hang.
 constexpr const char kKeyContinues[] = "\nキーを押すと続けます．";
 
+// False with the reason in *why when one is asked for: how a parser or a
+// check that returns bool + std::string* refuses.
+bool refuse(std::string* why, std::string reason);
+
 // printf into a std::string; the format is looked up with tr first.
 std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 

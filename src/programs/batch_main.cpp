@@ -151,21 +151,33 @@ struct NamedValue {
 // reads a number (and nothing else: no blank around it); the reason when
 // refused. The check is that of setnamed on a scratch case: the limits do
 // not depend on the case.
-std::string parsenamed(const std::string& arg, NamedValue* out) {
+bool parsenamed(const std::string& arg, NamedValue* out, std::string* why) {
+  using hs::refuse;
   const std::size_t eq = arg.find('=');
-  if (eq == std::string::npos) return hs::fmt("%s: NAME=VALUE の形ではありません", hs::echoed(arg).c_str());
+  if (eq == std::string::npos)
+    return refuse(why, hs::fmt("%s: NAME=VALUE の形ではありません", hs::echoed(arg).c_str()));
   const std::string name = arg.substr(0, eq), text = arg.substr(eq + 1);
   hs::Case scratch;
   if (!hs::getnamed(scratch, name, nullptr))
-    return hs::fmt("%s: %s という設定はありません（--list-settings が一覧を示します）",
-                   hs::echoed(arg).c_str(), hs::echoed(name).c_str());
+    return refuse(why, hs::fmt("%s: %s という設定はありません（--list-settings が一覧を示します）",
+                               hs::echoed(arg).c_str(), hs::echoed(name).c_str()));
   double v = 0;
   if (!hs::wholenumber(text, v))
-    return hs::fmt("%s: \"%s\" は数値ではありません", hs::echoed(arg).c_str(), hs::echoed(text).c_str());
+    return refuse(why, hs::fmt("%s: \"%s\" は数値ではありません", hs::echoed(arg).c_str(),
+                               hs::echoed(text).c_str()));
   hs::Refusal refused;
-  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text))) return hs::refusaltext(refused);
+  if (!hs::setnamed(scratch, name, v, &refused, hs::echoed(text)))
+    return refuse(why, hs::refusaltext(refused));
   if (out) *out = NamedValue{name, v};
-  return "";
+  return true;
+}
+
+// A check of the parser's (a string, empty when the value is fine) made of
+// one of ours.
+template <class Out>
+std::string checked(bool (*parse)(const std::string&, Out*, std::string*), const std::string& arg) {
+  std::string why;
+  return parse(arg, nullptr, &why) ? std::string() : why;
 }
 
 // One setting varied over values: --vary NAME=V1,V2,...
@@ -179,23 +191,25 @@ struct Varied {
 constexpr std::size_t MOSTRUNS = 1000;
 
 // Reads "NAME=V1,V2,..." as --set reads each "NAME=Vi"; the reason when refused.
-std::string parsevaried(const std::string& arg, Varied* out) {
+bool parsevaried(const std::string& arg, Varied* out, std::string* why) {
+  using hs::refuse;
   const std::size_t eq = arg.find('=');
-  if (eq == std::string::npos) return hs::fmt("%s: NAME=V1,V2,... の形ではありません", hs::echoed(arg).c_str());
+  if (eq == std::string::npos)
+    return refuse(why, hs::fmt("%s: NAME=V1,V2,... の形ではありません", hs::echoed(arg).c_str()));
   Varied v;
   v.name = arg.substr(0, eq);
   const std::string list = arg.substr(eq + 1);
   for (std::size_t b = 0, e; b <= list.size(); b = e + 1) {
     e = std::min(list.find(',', b), list.size());
     NamedValue nv;
-    const std::string refused = parsenamed(v.name + "=" + list.substr(b, e - b), &nv);
-    if (!refused.empty()) return refused;
+    if (!parsenamed(v.name + "=" + list.substr(b, e - b), &nv, why)) return false;
     v.texts.push_back(list.substr(b, e - b));
     v.values.push_back(nv.value);
-    if (v.values.size() > MOSTRUNS) return hs::fmt("%s: 値が 1000 個を超えています", hs::echoed(arg).c_str());
+    if (v.values.size() > MOSTRUNS)
+      return refuse(why, hs::fmt("%s: 値が 1000 個を超えています", hs::echoed(arg).c_str()));
   }
   if (out) *out = v;
-  return "";
+  return true;
 }
 
 // The settings table with the start-up default of each field, then the
@@ -249,19 +263,21 @@ CLI::Validator oneof(const std::vector<std::string>& keys) {
 }
 
 // The step of --frame as decimal digits (no sign, no 0x, no exponent: a
-// leading zero is no octal either), from 0 to nstep; -1 when it is none.
-int stepof(const std::string& text, int nstep) {
+// leading zero is no octal either), from 0 to nstep; false when it is none.
+bool stepof(const std::string& text, int nstep, int* step) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
-    return -1;
-  const int step = std::atoi(text.c_str());
-  return step <= nstep ? step : -1;
+    return false;
+  const int n = std::atoi(text.c_str());
+  if (n > nstep) return false;
+  if (step) *step = n;
+  return true;
 }
 
 // The check of --frame's value, in the words of the other argument errors.
 CLI::Validator framestep(int nstep) {
   return CLI::Validator(
       [nstep](std::string& text) -> std::string {
-        if (stepof(text, nstep) >= 0) return "";
+        if (stepof(text, nstep, nullptr)) return "";
         const std::size_t digits = text.compare(0, 1, "-") == 0 ? 1 : 0;  // -1 is a step, out of range
         if (text.size() == digits || text.find_first_not_of("0123456789", digits) != std::string::npos)
           return hs::fmt("\"%s\" は数値ではありません（ステップ 0 ～ %d）", hs::echoed(text).c_str(), nstep);
@@ -294,9 +310,9 @@ struct Request {
   }
 };
 
-// Two outputs into one file would leave only the last one written: the
-// message naming them, or "" when every output has a file of its own.
-std::string sameoutputs(const Request& rq) {
+// Two outputs into one file would leave only the last one written: false
+// with the message naming them, true when every output has a file of its own.
+bool sameoutputs(const Request& rq, std::string* why) {
   const std::pair<const char*, const std::string*> outputs[] = {
       {"--png", &rq.png}, {"--svg", &rq.svg}, {"--pdf", &rq.pdf},
       {"--gif", &rq.gif}, {"--csv", &rq.csv}, {"--save-case", &rq.savecase}};
@@ -304,7 +320,8 @@ std::string sameoutputs(const Request& rq) {
     for (std::size_t j = i + 1; j < std::size(outputs); ++j) {
       const std::string &a = *outputs[i].second, &b = *outputs[j].second;
       if (!a.empty() && !b.empty() && a != "-" && b != "-" && hs::samefile(a, b))
-        return hs::fmt("%s と %s が同じファイル %s を指しています", outputs[i].first, outputs[j].first, b.c_str());
+        return hs::refuse(why, hs::fmt("%s と %s が同じファイル %s を指しています", outputs[i].first,
+                                       outputs[j].first, b.c_str()));
     }
   // An output over an input would destroy the case it was to come from.
   std::vector<std::pair<const char*, const std::string*>> inputs = {
@@ -314,8 +331,8 @@ std::string sameoutputs(const Request& rq) {
   for (const auto& [option, path] : outputs)
     for (const auto& [said, file] : inputs)
       if (!path->empty() && *path != "-" && !file->empty() && hs::samefile(*path, *file))
-        return hs::fmt(said, option, path->c_str(), file->c_str());
-  return "";
+        return hs::refuse(why, hs::fmt(said, option, path->c_str(), file->c_str()));
+  return true;
 }
 
 // The options of the command line that need a check beyond their own.
@@ -386,13 +403,13 @@ Options addoptions(CLI::App& cli, int nstep, Request& rq) {
                 "される SI 単位です（何度でも; --list-settings\n"
                 "が名前を示します）．fn1, fn2 [Hz] と alpha1,\n"
                 "alpha2 [1/s] はその方法のサーボ目標です"))
-      ->check(CLI::Validator([](std::string& arg) { return parsenamed(arg, nullptr); }, ""));
+      ->check(CLI::Validator([](std::string& arg) { return checked(parsenamed, arg); }, ""));
   repeatable(cli, "--vary", rq.vary, "NAME=V1,V2,...",
              tr("値ごとに 1 回実行します（何度でも: すべての組\n"
                 "合わせ，1000 回まで，最後の --vary が最も速く\n"
                 "変わります）: 評価値を CSV で，1 回 1 行;\n"
                 "--png/--svg/--pdf があればスタディ表示（8 回まで）"))
-      ->check(CLI::Validator([](std::string& arg) { return parsevaried(arg, nullptr); }, ""))
+      ->check(CLI::Validator([](std::string& arg) { return checked(parsevaried, arg); }, ""))
       ->excludes(gif)
       ->excludes(frame);
   repeatable(cli, "--overlay", rq.overlays, "CASEFILE",
@@ -439,46 +456,49 @@ bool writecsv(const std::string& dest, const std::string& text) {
   return written(ok, dest + ": " + reason);
 }
 
-// What of the parsed request cannot be run together (or at all), in words;
-// empty when it can. Reads the --set and --vary values into rq on the way.
-std::string clashes(const Options& o, Request& rq) {
+// Whether the parsed request can be run (its parts together, and at all);
+// false with what cannot in *why. Reads the --set and --vary values into rq
+// on the way.
+bool runnable(const Options& o, Request& rq, std::string* why) {
+  using hs::refuse;
   // A file's case may be run under another method (as the menu's method
   // key changes it), not with another robot or contour.
   for (auto* opt : {o.robot, o.contour})
     if (!rq.casefile.empty() && opt->count() > 0)
-      return hs::fmt("CASEFILE と %s は一緒に使えません（--method は使えます）", opt->get_name().c_str());
-  const std::string same = sameoutputs(rq);
-  if (!same.empty()) return same;
-  if (rq.listsettings) return "";
+      return refuse(why, hs::fmt("CASEFILE と %s は一緒に使えません（--method は使えます）",
+                                 opt->get_name().c_str()));
+  if (!sameoutputs(rq, why)) return false;
+  if (rq.listsettings) return true;
   const bool selected = !rq.robot.empty() && !rq.contour.empty() && (!rq.method.empty() || rq.compare);
   if (rq.casefile.empty() && !selected)
-    return hs::tr("CASEFILE か，--robot，--method，--contour のすべてを指定してください");
+    return refuse(why, hs::tr("CASEFILE か，--robot，--method，--contour のすべてを指定してください"));
   for (const std::string& s : rq.sets) {
     rq.named.emplace_back();
-    parsenamed(s, &rq.named.back());
+    parsenamed(s, &rq.named.back(), nullptr);
   }
   for (const std::string& s : rq.vary) {
     rq.varied.emplace_back();
-    parsevaried(s, &rq.varied.back());
+    parsevaried(s, &rq.varied.back(), nullptr);
     for (std::size_t i = 0; i + 1 < rq.varied.size(); ++i)
       if (rq.varied[i].name == rq.varied.back().name)
-        return hs::fmt("--vary %s が 2 回指定されています", rq.varied.back().name.c_str());
+        return refuse(why, hs::fmt("--vary %s が 2 回指定されています", rq.varied.back().name.c_str()));
     if (rq.combinations() > MOSTRUNS)
-      return hs::fmt("--vary では %zu 回の実行になります．実行するのは 1000 回までです", rq.combinations());
+      return refuse(why, hs::fmt("--vary では %zu 回の実行になります．実行するのは 1000 回までです",
+                                 rq.combinations()));
   }
-  if (!rq.varied.empty() && rq.compare) return hs::tr("--vary と --compare は一緒に使えません");
+  if (!rq.varied.empty() && rq.compare) return refuse(why, hs::tr("--vary と --compare は一緒に使えません"));
   if (!rq.savecase.empty() && (rq.compare || !rq.varied.empty()))
-    return hs::fmt("--save-case が書くのは 1 回の実行のケースです．%s は何回も実行します",
-                   rq.compare ? "--compare" : "--vary");
+    return refuse(why, hs::fmt("--save-case が書くのは 1 回の実行のケースです．%s は何回も実行します",
+                               rq.compare ? "--compare" : "--vary"));
   if (!rq.overlays.empty() && rq.compare)
-    return hs::tr("--overlay と --compare は一緒に使えません");
+    return refuse(why, hs::tr("--overlay と --compare は一緒に使えません"));
   const bool picture = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty();
   const std::size_t drawn = rq.combinations() + rq.overlays.size();
   if (picture && drawn > hs::STUDYMAX)
-    return hs::fmt("スタディ表示に描けるのは 8 回の実行までです．--vary と --overlay では %zu 回になります"
-                   "（--png/--svg/--pdf を除けば，その CSV が得られます）",
-                   drawn);
-  return "";
+    return refuse(why, hs::fmt("スタディ表示に描けるのは 8 回の実行までです．--vary と --overlay では %zu 回になります"
+                               "（--png/--svg/--pdf を除けば，その CSV が得られます）",
+                               drawn));
+  return true;
 }
 
 // A parse error in the message language. The checks above word their own
@@ -541,9 +561,9 @@ bool parseargs(int argc, char** argv, int nstep, Request& rq, int* status) {
                                     : "CASEFILE は 1 つだけです．%s は余分です",
                          extra.c_str()));
   }
-  if (!rq.frametext.empty()) rq.frame = stepof(rq.frametext, nstep);
-  const std::string clash = clashes(o, rq);
-  if (!clash.empty()) return wrong(clash);
+  if (!rq.frametext.empty()) stepof(rq.frametext, nstep, &rq.frame);
+  std::string clash;
+  if (!runnable(o, rq, &clash)) return wrong(clash);
   return true;
 }
 
@@ -640,9 +660,10 @@ hs::Case varycase(const hs::Case& c, const std::vector<Varied>& varied, std::siz
   return k;
 }
 
-// Every combination of --vary checked as one case before any runs: the
-// reason naming the first refused one's values, or "".
-std::string varyrefusal(const hs::Case& c, const std::vector<Varied>& varied, std::size_t count) {
+// Every combination of --vary checked as one case before any runs: false
+// with the reason naming the first refused one's values.
+bool varyvalid(const hs::Case& c, const std::vector<Varied>& varied, std::size_t count,
+               std::string* reason) {
   for (std::size_t i = 0; i < count; ++i) {
     hs::Refusal why;
     if (hs::validcase(varycase(c, varied, i), &why)) continue;
@@ -650,9 +671,9 @@ std::string varyrefusal(const hs::Case& c, const std::vector<Varied>& varied, st
     for (std::size_t v = varied.size(), rest = i; v-- > 0; rest /= varied[v].texts.size())
       values = varied[v].name + "=" + varied[v].texts[rest % varied[v].texts.size()] +
                (values.empty() ? "" : " ") + values;
-    return "--vary " + values + ": " + hs::refusaltext(why);
+    return hs::refuse(reason, "--vary " + values + ": " + hs::refusaltext(why));
   }
-  return "";
+  return true;
 }
 
 std::vector<hs::Run> varyruns(const hs::Case& c, const std::vector<Varied>& varied,
@@ -847,7 +868,7 @@ bool requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string&
   if (hs::Refusal why; !hs::validcase(c, &why))
     invalid = (rq.named.empty() ? "" : "--set: ") + hs::refusaltext(why);
   else
-    invalid = varyrefusal(c, rq.varied, rq.combinations());
+    varyvalid(c, rq.varied, rq.combinations(), &invalid);
   if (!invalid.empty()) {
     complain(invalid);
     std::fputs(hs::tr(USAGE), stderr);

@@ -137,12 +137,6 @@ bool readvalues(Console& con, const std::string& prompt, int n, double* out,
 // The limits below are those of the table of settings, which the robot data
 // file uses too: values that would make the model, the gain design or the
 // time law meaningless are refused.
-// False with the message `said` (a text of the program).
-bool refuse(std::string* why, const char* said) {
-  *why = said;
-  return false;
-}
-
 bool checksprings(const double* v, std::string* why) {
   if (within(limitof("KH1"), v[0]) && within(limitof("KH2"), v[1])) return true;
   return refuse(why, "\n    !! ばね定数 KH1, KH2 は正の値 (> 0 [N/m]) にしてください．");
