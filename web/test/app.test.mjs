@@ -50,9 +50,21 @@ before(async () => {
   downloads = fs.mkdtempSync(path.join(os.tmpdir(), 'hybridsim-web-'));
   const cdp = await browser.target().createCDPSession();
   await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
-  page.downloaded = () => new Promise((resolve) => cdp.on('Browser.downloadProgress', (e) => {
-    if (e.state === 'completed') resolve(e.filePath);
-  }));
+  // The next download's file; a download cancelled or not done within 30 s
+  // fails the test rather than leaving it waiting.
+  page.downloaded = () => new Promise((resolve, reject) => {
+    const timer = setTimeout(() => finish(new Error('no download completed within 30 s')), 30000);
+    const listen = (e) => {
+      if (e.state === 'completed') finish(null, e.filePath);
+      else if (e.state === 'canceled') finish(new Error(`download cancelled: ${e.guid}`));
+    };
+    const finish = (error, file) => {
+      clearTimeout(timer);
+      cdp.off('Browser.downloadProgress', listen);
+      if (error) reject(error); else resolve(file);
+    };
+    cdp.on('Browser.downloadProgress', listen);
+  });
 });
 after(async () => {
   await browser?.close();
