@@ -305,6 +305,15 @@ for how in "LC_ALL=C.UTF-8:ja" "LC_ALL=ja_JP.UTF-8:ja" "LC_ALL=fr_FR.UTF-8:en" "
   if grep -q 'calcontrol()終わり' "$work/err.txt"; then got=ja; elif grep -q 'simulation done' "$work/err.txt"; then got=en; else got=none; fi
   [ "$got" = "$want" ] || fail "language with $words: $got, expected $want"
 done
+# Under a Shift-JIS locale the messages and the usage are Shift-JIS, as the
+# console's text is: an argument error and a refused case file.
+printf 'x\n' >"$work/bad.dat"
+for how in "--robot c --method 1 --contour L:{a,b} のどれでもありません" "$work/bad.dat:データファイルの項目1"; do
+  # shellcheck disable=SC2086
+  (cd "$work" && LC_ALL=ja_JP.SJIS "$exe" ${how%%:*} </dev/null >/dev/null 2>"$work/err.sjis")
+  iconv -f CP932 -t UTF-8 "$work/err.sjis" >"$work/err.txt" 2>/dev/null && grep -qF "${how#*:}" "$work/err.txt" ||
+    fail "Shift-JIS with ${how%%:*}: $(head -n 1 "$work/err.sjis" | od -c | head -n 2)"
+done
 # --save-case: an output of its own (nothing on standard output) that runs
 # again as the case did; refused with the runs of --vary and --compare, and
 # naming a file another output names. A CASEFILE goes with --method only.

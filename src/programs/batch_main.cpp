@@ -45,6 +45,10 @@ namespace {
 // The command line's words, for showing those an error line echoes.
 std::vector<std::string> g_args;
 
+// Text of the program in the locale's character set (Shift-JIS where the
+// locale asks for it), as the console writes it.
+std::string local(const std::string& utf8) { return hs::toCharset(utf8, hs::localeCharset()); }
+
 // Prints one error line. Each argument it echoes is shown by echoed(): its
 // control bytes escaped (a crafted argument must not reach the terminal
 // raw) and cut to a readable length.
@@ -64,7 +68,7 @@ void complain(std::string text) {
     e = std::min(text.find('\n', b), text.size());
     line += (b > 0 ? "\n" : "") + hs::escapebytes(text.substr(b, e - b));
   }
-  std::fprintf(stderr, "hybridsim-batch: %s\n", line.c_str());
+  std::fprintf(stderr, "hybridsim-batch: %s\n", local(line).c_str());
 }
 
 // Console text to standard error when verbose, else nothing; the input is
@@ -536,14 +540,14 @@ bool parseargs(int argc, char** argv, int nstep, Request& rq, int* status) {
   const Options o = addoptions(cli, nstep, rq);
   const auto wrong = [status](const std::string& what) {
     complain(what);
-    std::fputs(hs::tr(USAGE), stderr);
+    std::fputs(local(hs::tr(USAGE)).c_str(), stderr);
     *status = 2;
     return false;
   };
   try {
     cli.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
-    *status = writecsv("-", cli.help()) ? 0 : 1;
+    *status = writecsv("-", local(cli.help())) ? 0 : 1;
     return false;
   } catch (const CLI::ParseError& e) {
     return wrong(parseerror(e));
@@ -871,7 +875,7 @@ bool requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string&
     varyvalid(c, rq.varied, rq.combinations(), &invalid);
   if (!invalid.empty()) {
     complain(invalid);
-    std::fputs(hs::tr(USAGE), stderr);
+    std::fputs(local(hs::tr(USAGE)).c_str(), stderr);
     *status = 2;
     return false;
   }
