@@ -11,8 +11,6 @@
 
 namespace hs {
 
-namespace {
-
 const char* robotname(Robot type) {
   return tr(type == Robot::a ? "円筒座標ロボット" : "SCARAロボット");
 }
@@ -25,6 +23,8 @@ const char* contourname(Contour curve) {
   }
   return tr("正弦波曲線");
 }
+
+namespace {
 
 // Columns the text takes on a terminal: two for each East Asian character
 // (three or four bytes in UTF-8), one for everything else.

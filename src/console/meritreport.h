@@ -13,6 +13,11 @@
 
 namespace hs {
 
+// The robot's and the contour's names in the message language, as the
+// reports and the menu say them ("SCARAロボット", "正弦波曲線").
+const char* robotname(Robot type);
+const char* contourname(Contour curve);
+
 // bestof (engine/model/metrics.h) of the four rows: for each figure and
 // each row, whether the row holds the best value of that figure.
 std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& rows,

@@ -11,6 +11,7 @@
 #include "engine/control/gains.h"
 #include "engine/control/kinematics.h"
 #include "console/datafile.h"
+#include "console/meritreport.h"
 #include "console/report.h"
 #include "engine/settingfields.h"
 #include "session/filedialogue.h"
@@ -238,20 +239,11 @@ Group gains(Pass& p, Console& con) {
   return Group::Contour;
 }
 
-const char* curvename(Contour curve) {
-  switch (curve) {
-    case Contour::line: return tr(" 直線");
-    case Contour::circle: return tr(" 円");
-    case Contour::sine: break;
-  }
-  return tr(" 正弦波曲線");
-}
-
 // (3-2) Contour kind.
 Group contour(Pass& p, Console& con) {
   SimSettings& s = p.c.set;
   Group next;
-  if (!askchange(con, fmt("\n(3-2) 物体輪郭　旧 %c ", keyof(s.curve)) + curvename(s.curve),
+  if (!askchange(con, fmt("\n(3-2) 物体輪郭　旧 %c ", keyof(s.curve)) + " " + contourname(s.curve),
                  "\n(3-2) 物体輪郭変更？：y  変更しない：z  以下全て変更しない : n  ",
                  Group::SetError, next))
     return next;
