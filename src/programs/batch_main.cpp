@@ -765,14 +765,11 @@ bool writestudies(const Request& rq, const std::vector<hs::StudyRun>& study, con
 
 // The four methods on case c: their figures as CSV, and the pictures asked
 // (the study view of the four runs).
-int comparerun(const Request& rq, const hs::Case& c, const std::string& name) {
+int comparerun(const Request& rq, const hs::Case& c) {
   const std::array<hs::MethodRun, 4> rows = hs::comparemethods(c);
   const std::string csv = hs::comparecsv(rows);
   const int status = finitestatus(csv, comparestatus(rows));
-  std::vector<hs::StudyRun> study;
-  for (const hs::MethodRun& r : rows)
-    study.push_back({r.run.get(), name, std::string("method ") + hs::keyof(r.method)});
-  bool ok = writestudies(rq, study, "Hybrid control methods compared");
+  bool ok = writestudies(rq, hs::comparestudy(rows), hs::COMPARETITLE);
   ok = writecsv(rq.csv, csv) && ok;
   return ok ? status : 1;
 }
@@ -924,7 +921,7 @@ int main(int argc, char** argv) {
   if (rq.compare || !rq.varied.empty()) {
     if (rq.verbose) hs::showstartup(con, echo, nullptr);
     con.print("\n");
-    return rq.compare ? comparerun(rq, c, name) : varyrun(rq, c, name, overlays);
+    return rq.compare ? comparerun(rq, c) : varyrun(rq, c, name, overlays);
   }
   const hs::Run run = hs::simulate(hs::derive(c));
   if (rq.verbose) hs::showstartup(con, echo, &run);

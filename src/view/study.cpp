@@ -391,11 +391,10 @@ void drawgraph(Canvas& cv, const std::vector<StudyRun>& runs, const Layout& lay,
   double lo = INFINITY, hi = -INFINITY;
   for (const StudyRun& r : runs) {
     const Run& run = *r.run;
-    const double dt = run.model->set.dt;
-    const std::size_t from =
-        g.settledscale && dt > 0 ? static_cast<std::size_t>(std::ceil(SETTLETIME / dt)) : 0;
     const std::size_t n = run.hist.tippos.size();
-    for (std::size_t i = from < n ? from : 0; i < n; ++i) {
+    const int last = static_cast<int>(n) - 1;
+    const std::size_t from = g.settledscale ? static_cast<std::size_t>(settledfirst(run.model->set.dt, last)) : 0;
+    for (std::size_t i = from; i < n; ++i) {
       const double v = g.value(run, i);
       if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
     }
@@ -677,6 +676,12 @@ void drawtimeaxis(Canvas& cv, const Layout& lay, double bottom, double W,
 }
 
 }  // namespace
+
+std::vector<StudyRun> comparestudy(const std::array<MethodRun, 4>& rows) {
+  std::vector<StudyRun> runs;
+  for (const MethodRun& r : rows) runs.push_back({r.run.get(), "", std::string("method ") + keyof(r.method)});
+  return runs;
+}
 
 void drawstudy(Canvas& cv, const std::vector<StudyRun>& all, const std::string& title, double width) {
   const double W = std::max(STUDYNARROW, std::min(width, static_cast<double>(PICTUREPX)));

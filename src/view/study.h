@@ -7,10 +7,12 @@
 // only, so the window, the picture files and the web page show the same.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "engine/compare.h"
 #include "engine/run.h"
 #include "view/canvas.h"
 
@@ -42,6 +44,11 @@ std::vector<std::string> studylabels(const std::vector<StudyRun>& runs);
 // force, springs, work, setting error, travel time and servo targets equal
 // in all of them ("robot b (SCARA), method 3, circle; Fn = 10 N, ...").
 std::string studycaption(const std::vector<StudyRun>& runs);
+
+// The four methods' runs of a comparison as a study, each labelled by its
+// method ("method 3"), and the title of their picture.
+std::vector<StudyRun> comparestudy(const std::array<MethodRun, 4>& rows);
+constexpr const char COMPARETITLE[] = "Hybrid control methods compared";
 
 // Width [px] of the study picture laid out for a narrow screen (a phone):
 // the left part of the canvas, all 800 px tall, its texts as large as in

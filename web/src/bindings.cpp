@@ -445,10 +445,7 @@ EMSCRIPTEN_KEEPALIVE void hs_drawcompare(double width) {
   Session& s = session();
   s.canvas.clear();
   if (!s.compared) return;
-  std::vector<hs::StudyRun> runs;
-  for (const hs::MethodRun& r : s.rows)
-    runs.push_back({r.run.get(), "", std::string("method ") + hs::keyof(r.method)});
-  hs::drawstudy(s.canvas, runs, "Hybrid control methods compared", width > 0 ? width : hs::PICTUREPX);
+  hs::drawstudy(s.canvas, hs::comparestudy(s.rows), hs::COMPARETITLE, width > 0 ? width : hs::PICTUREPX);
 }
 
 // The study view of the pinned runs (their case queries, one a line, the

@@ -70,15 +70,17 @@ double exactsum(const double* x, int n) {
   return hi;
 }
 
+int settledfirst(double dt, int laststep) {
+  const double k0 = dt > 0 ? std::ceil(SETTLETIME / dt) : 0.0;
+  return k0 >= 0 && k0 <= laststep ? static_cast<int>(k0) : 0;
+}
+
 FiguresOfMerit figuresofmerit(const RunHistory& h, int laststep, double dt, double T1max,
                               double T2max) {
   FiguresOfMerit f;
   const int n = std::clamp(laststep, 0, h.laststep());
   f.last = n;
-  // Settled from the first output time at or after SETTLETIME; a run that
-  // ends sooner (or a step that is not a positive time) counts as a whole.
-  const double k0 = dt > 0 ? std::ceil(SETTLETIME / dt) : 0.0;
-  f.first = k0 >= 0 && k0 <= n ? static_cast<int>(k0) : 0;
+  f.first = settledfirst(dt, n);
 
   // Contact force and tip position over the settled steps.
   std::vector<double> fsq, esq;

@@ -33,6 +33,11 @@ struct FiguresOfMerit {
   int last = 0;       // last step of the run [output step index]
 };
 
+// The first settled output step of a run of steps 0 .. laststep recorded
+// every dt seconds: the first output time at or after SETTLETIME, or 0 (the
+// run as a whole) when that lies beyond the run or dt is not a positive time.
+int settledfirst(double dt, int laststep);
+
 // Figures of steps 0 .. laststep of h, recorded every dt seconds, with the
 // motor torque limits T1max, T2max [N m]. The settled steps are
 // k0 .. laststep with k0 = ceil(SETTLETIME / dt), or all steps when k0 lies
