@@ -159,6 +159,11 @@ status=$(run "${m3[@]}" --vary fn2=5,10,20 --overlay "$src/examples/robot_b_circ
 [ "$status" = 0 ] || fail "--vary picture: status $status ($(cat "$work/err.txt"))"
 [ "$(identify -format '%wx%h' "$work/out/s.png" 2>&1)" = 800x800 ] || fail "study PNG is not 800x800"
 pdftotext "$work/out/s.pdf" - 2>/dev/null | grep -q 'fn2 = 20 Hz' || fail "study PDF does not label fn2 = 20 Hz"
+# An empty --overlay file is refused as an empty CASEFILE is, nothing drawn.
+: >"$work/empty.dat"
+status=$(run "${m3[@]}" --overlay "$work/empty.dat" --png s.png)
+[ "$status" = 1 ] && grep -q 'empty.dat: データファイルの項目1' "$work/err.txt" && [ ! -e "$work/out/s.png" ] ||
+  fail "empty --overlay: status $status, $(head -n 1 "$work/err.txt")"
 status=$(run "${sel[@]}" --study --svg one.svg)
 xmllint --noout "$work/out/one.svg" 2>/dev/null || fail "--study SVG: status $status, does not parse"
 check2 "--vary 9 runs with a picture" "${m3[@]}" --vary fn2=1,2,3 --vary KH1=1,2,3 --png s.png

@@ -735,8 +735,16 @@ int studystatus(const std::vector<hs::StudyRun>& runs) {
   return status;
 }
 
+// A case file's refusal as every other error: one line, the file named
+// (the reader's own line breaks before it dropped).
+void refusedfile(const std::string& file, const std::string& error) {
+  const std::size_t start = error.find_first_not_of('\n');
+  complain(file + ": " + error.substr(start == std::string::npos ? 0 : start));
+}
+
 // The runs of the case files of --overlay, in order; false (the reason on
-// standard error) when one cannot be read or is refused.
+// standard error) when one cannot be read or is refused. An empty file is
+// read and refused, as the CASEFILE is, not taken for the default case.
 bool overlayruns(const std::vector<std::string>& files, std::vector<hs::Run>& runs) {
   for (const std::string& file : files) {
     std::string text, reason, error;
@@ -745,10 +753,8 @@ bool overlayruns(const std::vector<std::string>& files, std::vector<hs::Run>& ru
       complain(file + ": " + reason);
       return false;
     }
-    if (!hs::choosecase(text, hs::Robot::b, hs::Method::hybrid6, hs::Contour::sine, k, nullptr,
-                        &error)) {
-      const std::size_t start = error.find_first_not_of('\n');
-      complain(file + ": " + (start == std::string::npos ? error : error.substr(start)));
+    if (!hs::readcase(text, hs::defaultcase(), k, nullptr, &error)) {
+      refusedfile(file, error);
       return false;
     }
     runs.push_back(hs::simulate(hs::derive(k)));
@@ -853,11 +859,9 @@ bool requestcase(const Request& rq, BatchConsole& con, hs::Case& c, std::string&
   if (rq.casefile.empty())
     selectkeys(rq, c);
   else if (!hs::readcase(text, hs::defaultcase(), c, &echo, &error)) {
-    // The refusal as every other error: one line, the program and the file named.
     if (rq.verbose) hs::showstartup(con, "", nullptr);
     con.print("\n");
-    const std::size_t start = error.find_first_not_of('\n');
-    complain(rq.casefile + ": " + error.substr(start == std::string::npos ? 0 : start));
+    refusedfile(rq.casefile, error);
     return false;
   }
   // The case under the method asked; a file's case as the menu's method key
