@@ -66,11 +66,11 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
   }
 }
 
-void tellrun(Console& con, const Run& r) {
+void tellrun(Console& con, const Run& r, const char* done) {
   const SimSettings& s = r.model->set;
   for (const Diagnostic& d : r.model->pathends)
     reportunreachable(con, s, d.values[0], d.values[1], KeyWaits::no);
-  tellrun(con, s, r.report, KeyWaits::no, "\ncalcontrol()終わり");
+  tellrun(con, s, r.report, KeyWaits::no, done);
 }
 
 }  // namespace hs

@@ -33,6 +33,7 @@ void tellrun(Console& con, const SimSettings& s, const RunReport& rep, KeyWaits 
 std::string domainnote(const Diagnostic& d);
 // The console's words for a run made by a client without a user at the keys:
 // its path ends out of reach as the derivation reports them, then tellrun.
-void tellrun(Console& con, const Run& r);
+// `done` is said after the run's messages (the batch program says nothing).
+void tellrun(Console& con, const Run& r, const char* done = "\ncalcontrol()終わり");
 
 }  // namespace hs

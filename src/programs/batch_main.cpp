@@ -84,13 +84,9 @@ class BatchConsole : public hs::Console {
   // verbose text holds them already), each line ended.
   // A path end out of reach is told first, as the start-up tells it.
   void tellrun(const hs::Run& run) {
-    const hs::SimSettings& s = run.model->set;
-    const hs::RunReport& rep = run.report;
-    if (verbose_ || rep.diagnostics.empty()) return;
+    if (verbose_ || run.report.diagnostics.empty()) return;
     hs::ScriptConsole words("");
-    for (const hs::Diagnostic& d : run.model->pathends)
-      hs::reportunreachable(words, s, d.values[0], d.values[1], hs::KeyWaits::no);
-    hs::tellrun(words, s, rep, hs::KeyWaits::no, "");
+    hs::tellrun(words, run, "");
     if (words.output().empty()) return;
     out_->print(words.output().substr(1) + "\n");
   }
