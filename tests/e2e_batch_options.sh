@@ -204,6 +204,13 @@ reader=$!
 if [ -p "$ft/fifo" ]; then exec 3<>"$ft/fifo" 3>&-; else kill "$reader"; fi
 wait "$reader"
 [ -p "$ft/fifo" ] && cmp -s "$ft/fromfifo" "$work/default.csv" || fail "FIFO: replaced or not written"
+# /dev/stdout into a pipe (a link of the system's whose target is no path)
+# is written through; an unwritable --save-case names the reason.
+"$exe" "${sel[@]}" --csv /dev/stdout </dev/null 2>"$work/err.txt" | cmp -s - "$work/default.csv" ||
+  fail "--csv /dev/stdout into a pipe: $(cat "$work/err.txt")"
+status=$(run "${sel[@]}" --save-case /nonexistent/c.dat)
+[ "$status" = 1 ] && grep -q '^hybridsim-batch: /nonexistent/c.dat: No such file or directory$' "$work/err.txt" ||
+  fail "unwritable --save-case: status $status, $(cat "$work/err.txt")"
 long=$(printf 'n%.0s' {1..246}).csv
 (cd "$ft" && "$exe" "${sel[@]}" --csv "$long" </dev/null 2>"$work/err.txt") || fail "250-byte name: $(cat "$work/err.txt")"
 if mknod "$ft/null" c 1 3 2>/dev/null && mknod "$ft/full" c 1 7 2>/dev/null; then

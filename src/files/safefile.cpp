@@ -122,6 +122,15 @@ std::string reasonof(int err) {
 }
 
 bool writefilesafely(const std::string& name, const std::string& text, std::string* reason) {
+  // A device, pipe or socket behind the name, through any links (also the
+  // system's own, such as /dev/stdout to a pipe, whose target is no path):
+  // written through as the name opens it.
+  struct stat named;
+  if (::stat(name.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
+    const int err = writethrough(name, text);
+    if (err != 0 && reason) *reason = reasonof(err);
+    return err == 0;
+  }
   std::string path;
   int err = finaltarget(name, path);
   if (err == 0) {

@@ -816,7 +816,8 @@ int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
     // those the derivation left for the next run.
     const hs::Model& m = *run.model;
     const std::string text = hs::casetext(m.set, hs::caseof(m.set, m.path));
-    ok = written(hs::writefilesafely(rq.savecase, text, &reason), rq.savecase + ": " + reason) && ok;
+    const bool saved = hs::writefilesafely(rq.savecase, text, &reason);
+    ok = written(saved, rq.savecase + ": " + reason) && ok;
   }
   const bool outputs = !rq.png.empty() || !rq.svg.empty() || !rq.pdf.empty() || !rq.gif.empty() ||
                        !rq.savecase.empty();
