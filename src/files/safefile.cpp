@@ -124,10 +124,20 @@ std::string reasonof(int err) {
 bool writefilesafely(const std::string& name, const std::string& text, std::string* reason) {
   // A device, pipe or socket behind the name, through any links (also the
   // system's own, such as /dev/stdout to a pipe, whose target is no path):
-  // written through as the name opens it.
+  // written through as the name opens it, or on the process's own standard
+  // output or error when it is that (a socket cannot be opened by name).
   struct stat named;
   if (::stat(name.c_str(), &named) == 0 && !S_ISREG(named.st_mode) && !S_ISDIR(named.st_mode)) {
-    const int err = writethrough(name, text);
+    int err = 0;
+    bool own = false;
+    for (const int fd : {1, 2}) {
+      struct stat st;
+      if (own || ::fstat(fd, &st) != 0 || st.st_dev != named.st_dev || st.st_ino != named.st_ino) continue;
+      own = true;
+      std::fflush(fd == 1 ? stdout : stderr);
+      err = writeall(fd, text);
+    }
+    if (!own) err = writethrough(name, text);
     if (err != 0 && reason) *reason = reasonof(err);
     return err == 0;
   }
