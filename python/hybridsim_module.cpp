@@ -311,7 +311,7 @@ void Run::saveframe(const py::object& pathobj, const py::object& frameobj,
 void savecase(const py::object& pathobj, const hs::Model& model) {
   const std::string path = pathof(pathobj);
   writeorraise([&](std::string* error) {
-    if (hs::writefilesafely(path, hs::casetext(model.set, hs::caseof(model.set, model.path)), error)) return true;
+    if (hs::writefilesafely(path, hs::casetext(model), error)) return true;
     *error = path + ": " + *error;
     return false;
   });

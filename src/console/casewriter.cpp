@@ -45,7 +45,7 @@ double writtenof(Rule rule, double held, const SimSettings& s) {
 
 }  // namespace
 
-std::string casetext(const Run& r) { return casetext(r.model->set, r.model->source); }
+std::string casetext(const Model& m) { return casetext(m.set, caseof(m.set, m.path)); }
 
 // One entry a line (the two motor powers share one), in the reader's order,
 // each number from the field the reader stores it in (the servo targets are

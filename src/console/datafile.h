@@ -31,8 +31,10 @@ bool readcase(const std::string& text, const Case& from, Case& out, std::string*
 bool loadcase(const std::string& text, SimSettings& s, ServoGains& g, ContourPath& p,
               std::string* echo, std::string* error);
 
-// The case run r ran (which has a model).
-std::string casetext(const Run& r);
+// The case of model m as a data file, with the carry-overs its derivation
+// left for the next run: what the window's 'o', the batch program's
+// --save-case, Python's save_case and the page's case file write.
+std::string casetext(const Model& m);
 // Settings s as a data file, then the carry-overs of case `carried`.
 std::string casetext(SimSettings s, const Case& carried);
 

@@ -812,10 +812,7 @@ int singlerun(const Request& rq, const hs::Run& run, const std::string& name,
   if (!rq.gif.empty()) ok = written(hs::writegif(run, rq.gif, &error), error) && ok;
   if (!rq.savecase.empty()) {
     std::string reason;
-    // As the window's o and Python's save_case write it: the carry-overs
-    // those the derivation left for the next run.
-    const hs::Model& m = *run.model;
-    const std::string text = hs::casetext(m.set, hs::caseof(m.set, m.path));
+    const std::string text = hs::casetext(*run.model);
     const bool saved = hs::writefilesafely(rq.savecase, text, &reason);
     ok = written(saved, rq.savecase + ": " + reason) && ok;
   }

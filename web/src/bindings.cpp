@@ -504,7 +504,7 @@ EMSCRIPTEN_KEEPALIVE const char* hs_csv() {
 
 // The case as a robot data file (what the window's 'o' saves).
 EMSCRIPTEN_KEEPALIVE const char* hs_casefile() {
-  return reply(session().run.model ? hs::casetext(session().run) : "");
+  return reply(session().run.model ? hs::casetext(*session().run.model) : "");
 }
 
 // The settings report of the run as the console prints it, in `lang`

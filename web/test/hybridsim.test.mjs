@@ -108,6 +108,11 @@ test('a run with a setting, its keys, picture, comparison and case file', () => 
   const ops = sim.draw();
   assert.equal(ops[0], 0);
   assert.ok(ops.length > 1000 && ops.every(Number.isFinite));
+  // The case file: the bytes of the batch program's --save-case, also under
+  // a method whose derivation changes what carries over to the next run.
+  sim.run('robot=a&method=3&contour=L');
+  if (native) assert.equal(sim.casefile(), native(['--robot', 'a', '--method', '3', '--contour', 'L', '--save-case', '/dev/stdout']));
+  sim.run('robot=b&method=6&contour=S&Fn=15');
   const saved = sim.casefile();
   assert.equal(sim.run('', saved).ok, true);
   assert.equal(sim.csv().length > 0 && sim.fields('', saved).fields.find((f) => f.name === 'Fn').value, 15);
