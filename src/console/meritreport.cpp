@@ -26,6 +26,25 @@ const char* contourname(Contour curve) {
 
 namespace {
 
+// Each figure on the console, in the order of FIGURES: its name in words,
+// the printf format of its table cell and that cell's width [characters].
+struct FigureText {
+  const char* label;
+  const char* cell;
+  int width;
+};
+const std::array<FigureText, 9> FIGURETEXT{{
+    {"接触力誤差の実効値（整定後）", "%8.4f", 8},
+    {"接触力誤差の最大値（整定後）", "%8.4f", 8},
+    {"位置誤差の実効値（整定後）", "%9.6f", 9},
+    {"位置誤差の最大値（整定後）", "%9.6f", 9},
+    {"経路方向位置誤差の終端値", "%9.6f", 9},
+    {"経路方向位置誤差の最大値", "%9.6f", 9},
+    {"モータ1最大トルク／T1max", "%6.3f", 6},
+    {"モータ2最大トルク／T2max", "%6.3f", 6},
+    {"トルク飽和ステップの割合", "%7.2f", 7},
+}};
+
 // Columns the text takes on a terminal: two for each East Asian character
 // (three or four bytes in UTF-8), one for everything else.
 int columns(const std::string& utf8) {
@@ -105,7 +124,9 @@ std::array<std::array<bool, 4>, 9> bestmarks(const std::array<MethodRun, 4>& row
     figs.push_back(r.fig);
     failed.push_back(r.failed());
   }
-  const std::vector<std::array<bool, 9>> marks = bestof(figs, failed, format);
+  std::array<const char*, 9> formats;
+  for (std::size_t c = 0; c < formats.size(); ++c) formats[c] = format ? format : FIGURETEXT[c].cell;
+  const std::vector<std::array<bool, 9>> marks = bestof(figs, failed, formats);
   std::array<std::array<bool, 4>, 9> best{};
   for (std::size_t c = 0; c < FIGURES.size(); ++c)
     for (std::size_t i = 0; i < rows.size(); ++i) best[c][i] = marks[i][c];
@@ -116,9 +137,11 @@ std::string metricstext(const SimSettings& s, const FiguresOfMerit& f) {
   std::string t = fmt("\n\n制御結果の評価　%s　hybrid%c　%s", robotname(s.type), keyof(s.hybrid),
                       contourname(s.curve));
   t += "\n  (" + settledrange(f) + fmt(",  全体 = ステップ 0〜%d)", f.last);
-  for (const FigureInfo& fi : FIGURES)
-    t += "\n  " + padded(tr(fi.label), 30) + padded(fi.name, 7) +
+  for (std::size_t c = 0; c < FIGURES.size(); ++c) {
+    const FigureInfo& fi = FIGURES[c];
+    t += "\n  " + padded(tr(FIGURETEXT[c].label), 30) + padded(fi.name, 7) +
          fmt("=%11.6f[%s]", f.*fi.value, fi.unit);
+  }
   return t;
 }
 
@@ -137,12 +160,12 @@ std::string comparetext(const SimSettings& s, const std::array<MethodRun, 4>& ro
     for (std::size_t c = first; c < last; ++c) {
       const FigureInfo& fi = FIGURES[c];
       const std::string head = fi.unit[0] == '-' ? fi.name : std::string(fi.name) + "[" + fi.unit + "]";
-      t += fmt(" %*s", fi.width + 1, (head + " ").c_str());
+      t += fmt(" %*s", FIGURETEXT[c].width + 1, (head + " ").c_str());
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
       t += fmt("\n  hybrid%c", keyof(rows[i].method));
       for (std::size_t c = first; c < last; ++c)
-        t += " " + fmt(FIGURES[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
+        t += " " + fmt(FIGURETEXT[c].cell, rows[i].fig.*FIGURES[c].value) + (best[c][i] ? "*" : " ");
       if (rows[i].failed()) t += tr(" ×失敗");
       if (rows[i].method == s.hybrid) t += tr(" ←現在");
     }

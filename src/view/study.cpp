@@ -588,7 +588,9 @@ void drawtable(Canvas& cv, const std::vector<StudyRun>& runs, const std::vector<
     figs.push_back(f);
     failed.push_back(!r.run->ok());
   }
-  const auto best = bestof(figs, failed, "%.4g");
+  std::array<const char*, 9> formats;
+  formats.fill("%.4g");
+  const auto best = bestof(figs, failed, formats);
   bool anyfailed = false;
   for (bool f : failed) anyfailed = anyfailed || f;
   const std::string note =

@@ -124,19 +124,20 @@ FiguresOfMerit figuresofmerit(const RunHistory& h, const SimSettings& s, const R
 }
 
 const std::array<FigureInfo, 9> FIGURES{{
-    {"frms", "接触力誤差の実効値（整定後）", &FiguresOfMerit::frms, "N", "%8.4f", 8},
-    {"fmax", "接触力誤差の最大値（整定後）", &FiguresOfMerit::fmax, "N", "%8.4f", 8},
-    {"erms", "位置誤差の実効値（整定後）", &FiguresOfMerit::erms, "m", "%9.6f", 9},
-    {"emax", "位置誤差の最大値（整定後）", &FiguresOfMerit::emax, "m", "%9.6f", 9},
-    {"pend", "経路方向位置誤差の終端値", &FiguresOfMerit::pend, "m", "%9.6f", 9},
-    {"pmax", "経路方向位置誤差の最大値", &FiguresOfMerit::pmax, "m", "%9.6f", 9},
-    {"t1peak", "モータ1最大トルク／T1max", &FiguresOfMerit::t1peak, "-", "%6.3f", 6},
-    {"t2peak", "モータ2最大トルク／T2max", &FiguresOfMerit::t2peak, "-", "%6.3f", 6},
-    {"tsat", "トルク飽和ステップの割合", &FiguresOfMerit::tsat, "%", "%7.2f", 7},
+    {"frms", &FiguresOfMerit::frms, "N"},
+    {"fmax", &FiguresOfMerit::fmax, "N"},
+    {"erms", &FiguresOfMerit::erms, "m"},
+    {"emax", &FiguresOfMerit::emax, "m"},
+    {"pend", &FiguresOfMerit::pend, "m"},
+    {"pmax", &FiguresOfMerit::pmax, "m"},
+    {"t1peak", &FiguresOfMerit::t1peak, "-"},
+    {"t2peak", &FiguresOfMerit::t2peak, "-"},
+    {"tsat", &FiguresOfMerit::tsat, "%"},
 }};
 
 std::vector<std::array<bool, 9>> bestof(const std::vector<FiguresOfMerit>& figs,
-                                        const std::vector<bool>& failed, const char* format) {
+                                        const std::vector<bool>& failed,
+                                        const std::array<const char*, 9>& formats) {
   const std::size_t n = figs.size();
   std::vector<std::array<bool, 9>> best(n, std::array<bool, 9>{});
   for (std::size_t c = 0; c < FIGURES.size(); ++c) {
@@ -145,7 +146,7 @@ std::vector<std::array<bool, 9>> bestof(const std::vector<FiguresOfMerit>& figs,
     double least = INFINITY;
     for (std::size_t i = 0; i < n; ++i) {
       char cell[64];
-      std::snprintf(cell, sizeof cell, format ? format : FIGURES[c].cell, figs[i].*FIGURES[c].value);
+      std::snprintf(cell, sizeof cell, formats[c], figs[i].*FIGURES[c].value);
       shown[i] = std::fabs(std::strtod(cell, nullptr));
       if (!failed[i] && shown[i] < least) least = shown[i];
     }

@@ -55,14 +55,11 @@ FiguresOfMerit figuresofmerit(const RunHistory& h, const SimSettings& s, const R
 // summed exactly: independent of the order of the terms.
 double exactsum(const double* x, int n);
 
-// One figure of merit: its names, its member, its unit and its table cell.
+// One figure of merit: its name, its member and its unit.
 struct FigureInfo {
   const char* name;              // name in code, in CSV headers and table heads
-  const char* label;             // name on the console, in Japanese
   double FiguresOfMerit::*value; // the member holding it
   const char* unit;              // unit shown after the value
-  const char* cell;              // printf format of its console table cell
-  int width;                     // width of that cell [characters]
 };
 // The nine figures in their order of CSV columns and table columns.
 extern const std::array<FigureInfo, 9> FIGURES;
@@ -70,12 +67,12 @@ extern const std::array<FigureInfo, 9> FIGURES;
 // The best of runs side by side: for each run (figs[i], failed[i]) and each
 // figure (in FIGURES order), whether the run holds the best value of that
 // figure: the smallest absolute value (least error, least effort, least
-// time at the limit). Values are compared as printed with `format` (each
-// figure's table cell when null), so values that print alike tie, and ties
-// are all marked; a value that is not a number, or a failed run (out of
-// reach, diverged), is never best.
+// time at the limit). Values are compared as printed, figure c with the
+// printf format formats[c], so values that print alike tie, and ties are
+// all marked; a value that is not a number, or a failed run (out of reach,
+// diverged), is never best.
 std::vector<std::array<bool, 9>> bestof(const std::vector<FiguresOfMerit>& figs,
                                         const std::vector<bool>& failed,
-                                        const char* format = nullptr);
+                                        const std::array<const char*, 9>& formats);
 
 }  // namespace hs
