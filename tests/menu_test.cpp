@@ -377,8 +377,9 @@ TEST_F(MenuTest, LimitsOfTheOtherNumberPrompts) {
   EXPECT_TRUE(has(out, "始点と終点が同じです"));
   EXPECT_TRUE(has(out, "位置決め時間 tf は正の値 (> 0 [s])"));
 
-  out = run('g', "y5 -1\n0 1\n6 0\n0 3\n12 3\nn");
-  EXPECT_EQ(count(out, "固有振動数 fn は正の値"), 3);
+  // (a frequency whose 2 pi fn is no finite number is refused too)
+  out = run('g', "y5 -1\n0 1\n1e308 0\n6 0\n0 3\n12 3\nn");
+  EXPECT_EQ(count(out, "固有振動数 fn は正の値"), 4);
   EXPECT_TRUE(has(out, "にしてください．\n   第２制御系")) << "the prompt asked again starts a line";
   EXPECT_DOUBLE_EQ(app->set.gainspec1.omega1, 6 * PI2);
   EXPECT_DOUBLE_EQ(app->set.gainspec1.omega2, 12 * PI2);

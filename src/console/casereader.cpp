@@ -13,6 +13,7 @@
 
 #include "console/caseentries.h"
 #include "console/datafile.h"
+#include "engine/control/gains.h"
 
 namespace hs {
 
@@ -163,7 +164,12 @@ bool CaseReader::number(const Entry& e, const Number& n, Limit limit, double& ou
   if (n.rule == Rule::Reach)
     return take(e, n.what, fmt("アーム先端・接触子先端間距離 wp=%5.3f[m] より大きい有限の数値", wp_),
                 [&](double v) { return std::isfinite(v) && v > wp_; }, out);
-  return take(e, n.what, tr(limittext(limit)), [&](double v) { return within(limit, v); }, out);
+  const std::size_t at = next_;
+  if (!take(e, n.what, tr(limittext(limit)), [&](double v) { return within(limit, v); }, out))
+    return false;
+  // A frequency is held as 2 pi fn [rad/s]: that must be within the limit too.
+  if (n.rule != Rule::Hz || within(limit, omegaofhz(out))) return true;
+  return refuse(e, n.what, words_[at], tr("0 より大きく，2π 倍しても有限の数値"));
 }
 
 // Two numbers after the last entry that fit `first` and `second`, taken

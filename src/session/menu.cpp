@@ -144,7 +144,9 @@ bool checksprings(const double* v, std::string* why) {
 }
 
 bool checkloop(const double* v, std::string* why) {
-  if (within(limitof("gainspec1.omega1"), v[0]) && within(limitof("gainspec1.alpha1"), v[1]))
+  // fn is held as 2 pi fn [rad/s], which must be finite too.
+  const Limit omega = limitof("gainspec1.omega1");
+  if (within(omega, v[0]) && within(omega, omegaofhz(v[0])) && within(limitof("gainspec1.alpha1"), v[1]))
     return true;
   return refuse(why, "\n    !! 固有振動数 fn は正の値 (> 0 [Hz])，\n       α は 0 以上 (PD制御なら 0) にしてください．");
 }
